@@ -1,0 +1,67 @@
+#pragma once
+
+#include "engine/mth_list.h"
+#include "engine/opcua_item_data.h"
+#include "engine/ua_client_ptr.h"
+
+#include <open62541/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using PointList = mth_list<OPCUAItemData*>;
+
+// Connection parameters as the options dialog supplies them.
+struct ConnectionSettings {
+    std::string url;
+    int authKind = 1;  // 1 anonymous, 2 user name and password, 3 certificate
+    std::string userName;
+    std::string password;
+    std::string certificatePath;
+    std::string privateKeyPath;
+    int timeoutSeconds = 10;
+    std::string securityPolicy;  // "None", "Basic128Rsa15", "Basic256", "Basic256Sha256"
+    std::string securityMode;    // "None", "Sign", "Sign & Encrypt"
+};
+
+// Holds at most one OPC UA session. Not thread-safe: one thread uses it at a time.
+class OPCUABrowser {
+public:
+    explicit OPCUABrowser(PointList* list);
+    virtual ~OPCUABrowser();
+
+    OPCUABrowser(const OPCUABrowser&) = delete;
+    OPCUABrowser& operator=(const OPCUABrowser&) = delete;
+
+    // Each returns 0 when a session is open, 1 otherwise; an open session is closed first.
+    int ConnectAnonymous(std::string url, int timeoutSeconds);
+    int ConnectUserPassword(std::string url, std::string userName, std::string password,
+                            int timeoutSeconds, std::string securityPolicy,
+                            std::string securityMode);
+    int ConnectCertificate(std::string url, std::string certificatePath,
+                           std::string privateKeyPath, int timeoutSeconds,
+                           std::string securityPolicy, std::string securityMode);
+    void Disconnect();
+    bool HasSession() const { return client != nullptr; }
+
+    // Walks the address space from Objects and hands every point, then the end marker, to the
+    // point list. Returns early, appending nothing more, when the thread is interrupted.
+    void BrowseAll();
+
+    // 0 read, -1 the read failed as a whole, -2 nothing to read.
+    int ReadValues(const std::vector<OPCUAItemData*>& records);
+
+    // 0 written and read back into `result`; -1 otherwise with `result` unchanged.
+    int WriteValue(const UA_NodeId& nodeId, std::string text, int typeIndex, std::string& result);
+
+    // Both return an empty byte string on any failure; the caller owns the result.
+    static UA_ByteString LoadFile(const std::string& path);
+    static UA_ByteString LoadHexResource(int id);
+
+    UA_Client* Client() const { return client.get(); }
+
+protected:
+    PointList* list;
+    UaClientPtr client;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "tools/demo-server/demo_server.h"
+#include "tools/demo-server/demo_nodes.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+// Starts the demo server in this process on a free loopback port. Fails the test (and returns
+// null) when it cannot start.
+std::unique_ptr<DemoServer> StartDemoServer(DemoServerOptions options = {});
+
+// Polls `done` until it holds or `timeout` passes; true when it held.
+template <class Pred>
+bool WaitFor(Pred done, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}

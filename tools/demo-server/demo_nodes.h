@@ -1,0 +1,50 @@
+#pragma once
+
+// Well-known nodes of the demo address space. The plant lives in the first namespace the server
+// adds (index 2; index 1 is the server's own application namespace), the "second" namespace is
+// index 3. Tests and the README refer to these.
+
+#include <cstdint>
+
+namespace demo {
+
+inline constexpr char kPlantNamespaceUri[] = "urn:quorvane:demo:plant";
+inline constexpr char kSecondNamespaceUri[] = "urn:quorvane:demo:second";
+
+// Objects/Plant/Line1/Tank1 (string identifiers)
+inline constexpr char kTankLevel[] = "Plant.Line1.Tank1.Level";            // Double, changes every second, writable
+inline constexpr char kTankTemperature[] = "Plant.Line1.Tank1.Temperature";  // Float, writable
+inline constexpr char kTankName[] = "Plant.Line1.Tank1.Name";              // String "Tank 1", writable
+// Objects/Plant/Line1/Pump1 (numeric identifiers)
+inline constexpr std::uint32_t kPumpRunning = 6001;   // Boolean, writable
+inline constexpr std::uint32_t kPumpSpeed = 6002;     // Int32, changes every second
+inline constexpr std::uint32_t kPumpCounter = 6003;   // UInt32, counts up every second
+// Objects/Plant/AllTypes: one scalar of every built-in type, identifier 1000 + type index,
+// display name = the type's name. Fixed values, writable.
+inline constexpr std::uint32_t kAllTypesBase = 1000;  // 1000 Boolean ... 1020 LocalizedText
+inline constexpr std::uint32_t kInt32Array = 1100;    // Int32 array {1, 2, 3}, writable
+inline constexpr std::uint32_t kReadOnly = 1101;      // Int32 42, read-only
+inline constexpr std::uint32_t kWritableDouble = 1102;  // Double 0.0, writable
+// Identifier kinds other than numeric and string
+inline constexpr unsigned char kGuidPointBytes[16] = {0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x03, 0x00,
+                                                      0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x00, 0x11};
+// text: ns=2;g=01000000-0200-0300-aabb-ccddeeff0011, display "GuidPoint", UInt16 7
+inline constexpr char kOpaquePointBytes[] = "\x01\x02\x03";  // ns=2;b=AQID, display "OpaquePoint", Byte 3
+// The "Server" rules: an object named exactly "Server" is not walked, "server" and "Server2" are,
+// and a variable named "Server" is a point.
+inline constexpr char kFakeServerObject[] = "Plant.Server";
+inline constexpr char kHiddenVariable[] = "Plant.Server.Hidden";
+inline constexpr char kLowerServerVariable[] = "Plant.server.Value";
+inline constexpr char kServer2Variable[] = "Plant.Server2.Value";
+inline constexpr char kServerNamedVariable[] = "Plant.ServerVariable";  // display "Server"
+// One variable under two objects (Tank1 and Pump1)
+inline constexpr char kSharedVariable[] = "Plant.Line1.Shared";
+// Two objects that reference each other, each with one variable
+inline constexpr char kCycleAVariable[] = "Plant.CycleA.Value";
+inline constexpr char kCycleBVariable[] = "Plant.CycleB.Value";
+// Second namespace: Objects/Second with numeric variables 1 and 2 (Int32 values 1 and 2)
+// Generated points (--points N): Objects/Generated/Block000.../Pnnnnnnn, numeric identifiers
+// kGeneratedBase + k in the plant namespace, Int32 value k, 1000 per block.
+inline constexpr std::uint32_t kGeneratedBase = 1000000;
+
+}  // namespace demo

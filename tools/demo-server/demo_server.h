@@ -1,0 +1,79 @@
+#pragma once
+
+#include <open62541/server.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+struct DemoServerOptions {
+    std::string host = "127.0.0.1";
+    std::uint16_t port = 4840;  // 0: pick a free port
+    std::size_t points = 0;     // generated variables, in folders of 1000
+    bool secure = false;        // Basic128Rsa15, Basic256, Basic256Sha256 besides None
+    std::vector<std::pair<std::string, std::string>> users;  // user name and password sign-in
+    std::uint32_t maxRefs = 0;          // most references per Browse result; 0: no limit
+    std::uint32_t maxNodesPerRead = 0;  // 0: no limit
+    bool emptyObjects = false;          // no plant at all: Objects holds only the Server object
+};
+
+// A variable the demo address space exposes to a walk from Objects (the ones below an object
+// named exactly "Server" are not listed).
+struct DemoPoint {
+    UA_NodeId nodeId;  // owned by the DemoServer
+    std::string displayName;
+};
+
+// The bundled OPC UA server: a simulated plant plus generated points, run on its own thread.
+class DemoServer {
+public:
+    explicit DemoServer(DemoServerOptions options);
+    ~DemoServer();
+    DemoServer(const DemoServer&) = delete;
+    DemoServer& operator=(const DemoServer&) = delete;
+
+    // Builds the address space and starts listening; false with a message on failure.
+    bool Start(std::string* error);
+    // Stops listening and ends the server thread; Start may be called again afterwards.
+    void Stop();
+    bool Running() const { return thread_.joinable(); }
+
+    std::string Url() const;
+    std::uint16_t Port() const { return options_.port; }
+    const DemoServerOptions& Options() const { return options_; }
+    UA_Server* Server() const { return server_; }
+
+    const std::vector<DemoPoint>& Points() const { return points_; }
+    // Value attribute reads of the demo namespaces' variables since start or the last reset.
+    std::uint64_t ValueReads() const { return valueReads_.load(); }
+    void ResetValueReads() { valueReads_ = 0; }
+
+    std::uint16_t PlantNamespace() const { return plantNs_; }
+    std::uint16_t SecondNamespace() const { return secondNs_; }
+
+private:
+    void Build();
+    void RunLoop();
+    static UA_Byte CountingAccessLevel(UA_Server* server, UA_AccessControl* ac,
+                                       const UA_NodeId* sessionId, void* sessionContext,
+                                       const UA_NodeId* nodeId, void* nodeContext);
+
+    DemoServerOptions options_;
+    UA_Server* server_ = nullptr;
+    std::thread thread_;
+    std::atomic<bool> running_{false};
+    std::atomic<std::uint64_t> valueReads_{0};
+    std::vector<DemoPoint> points_;
+    std::uint16_t plantNs_ = 0;
+    std::uint16_t secondNs_ = 0;
+    UA_Byte (*defaultAccessLevel_)(UA_Server*, UA_AccessControl*, const UA_NodeId*, void*,
+                                   const UA_NodeId*, void*) = nullptr;
+    void* simulation_ = nullptr;
+};
+
+// Picks a port on 127.0.0.1 that nothing listens on right now.
+std::uint16_t FreeLoopbackPort();
