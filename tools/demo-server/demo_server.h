@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+class PlantSimulation;
+
 struct DemoServerOptions {
     std::string host = "127.0.0.1";
     std::uint16_t port = 4840;  // 0: pick a free port
@@ -56,7 +58,8 @@ public:
     std::uint16_t SecondNamespace() const { return secondNs_; }
 
 private:
-    void Build();
+    UA_StatusCode Build();
+    void ClearPoints();
     void RunLoop();
     static UA_Byte CountingAccessLevel(UA_Server* server, UA_AccessControl* ac,
                                        const UA_NodeId* sessionId, void* sessionContext,
@@ -72,7 +75,7 @@ private:
     std::uint16_t secondNs_ = 0;
     UA_Byte (*defaultAccessLevel_)(UA_Server*, UA_AccessControl*, const UA_NodeId*, void*,
                                    const UA_NodeId*, void*) = nullptr;
-    void* simulation_ = nullptr;
+    std::unique_ptr<PlantSimulation> simulation_;
 };
 
 // Picks a port on 127.0.0.1 that nothing listens on right now.

@@ -1,0 +1,5 @@
+#pragma once
+
+#include "engine/ua_owned.h"
+
+using UaNodeId = UaOwned<UA_NodeId, UA_TYPES_NODEID>;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <open62541/types.h>
+
+#include <cstdint>
+#include <string>
+
+// Texts the point list shows for what a read delivered. Pure functions, safe on any thread.
+
+// Text of a scalar of a supported type; false (and `text` untouched) for arrays, empty
+// variants and every other type.
+bool VariantToText(const UA_Variant& value, std::string& text);
+
+// "ns=2;i=5", "ns=2;s=Name", "ns=2;g=<GuidToText>", "ns=2;b=<Base64>".
+std::string NodeIdToText(const UA_NodeId& nodeId);
+
+// The 16 stored bytes in lower-case hexadecimal, grouped 8-4-4-4-12.
+std::string GuidToText(const UA_Guid& guid);
+
+// A UTC instant shown in the client's local time, year first: "2024-08-05 14:03:09".
+std::string TimeText(UA_DateTime utc);
+
+// "GOOD", "UNCERTAIN" or "BAD" by the severity bits of `status`.
+const char* QualityText(UA_StatusCode status);
+
+// Index of `type` in UA_TYPES, or kNoTypeIndex for a type from another table.
+inline constexpr std::uint16_t kNoTypeIndex = 0xFFFF;
+std::uint16_t BuiltinTypeIndex(const UA_DataType* type);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "tools/demo-server/demo_server.h"
+
+#include <open62541/server.h>
+
+#include <string>
+#include <vector>
+
+// Adds objects and variables under a parent and records the variables a walk will meet.
+class AddressSpaceBuilder {
+public:
+    AddressSpaceBuilder(UA_Server* server, void* variableContext, std::vector<DemoPoint>* points)
+        : server_(server), context_(variableContext), points_(points) {}
+
+    // Returns the new object's id (the requested one). Parent reference: Organizes.
+    UA_NodeId Object(const UA_NodeId& parent, const UA_NodeId& id, const std::string& name);
+    // A scalar or array variable below `parent` (HasComponent). `listed` says whether a walk from
+    // Objects reaches it (false below an object named exactly "Server").
+    void Variable(const UA_NodeId& parent, const UA_NodeId& id, const std::string& name,
+                  const UA_Variant& value, bool writable, bool listed = true);
+    // An extra forward Organizes reference, for shared variables and cycles.
+    void Reference(const UA_NodeId& from, const UA_NodeId& to);
+
+    bool ok() const { return status_ == UA_STATUSCODE_GOOD; }
+    UA_StatusCode status() const { return status_; }
+
+private:
+    void Note(UA_StatusCode s) {
+        if (status_ == UA_STATUSCODE_GOOD) status_ = s;
+    }
+
+    UA_Server* server_;
+    void* context_;
+    std::vector<DemoPoint>* points_;
+    UA_StatusCode status_ = UA_STATUSCODE_GOOD;
+};
+
+// The simulated plant of the demo server.
+void BuildPlant(AddressSpaceBuilder& b, UA_UInt16 plantNs, UA_UInt16 secondNs);
+// `count` Int32 variables in groups of ten blocks of 1000.
+void BuildGeneratedPoints(AddressSpaceBuilder& b, UA_UInt16 ns, std::size_t count);

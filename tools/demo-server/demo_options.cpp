@@ -1,0 +1,88 @@
+#include "tools/demo-server/demo_options.h"
+
+#include <charconv>
+#include <limits>
+
+namespace {
+
+// Whole decimal numbers only: "12abc", "-1" and "" are refused.
+bool ParseNumber(const std::string& text, unsigned long long max, unsigned long long* out) {
+    unsigned long long value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value > max) return false;
+    *out = value;
+    return true;
+}
+
+}  // namespace
+
+const char* DemoUsage() {
+    return "usage: quorvane-demo-server [--host H] [--port N] [--points N] [--secure]\n"
+           "                            [--user NAME:PASS]... [--max-refs N]\n"
+           "                            [--max-nodes-per-read N]\n";
+}
+
+ParsedOptions ParseDemoOptions(const std::vector<std::string>& args) {
+    ParsedOptions r;
+    DemoServerOptions& o = r.options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string* out) {
+            if (i + 1 >= args.size()) {
+                r.error = a + " needs a value";
+                return false;
+            }
+            *out = args[++i];
+            return true;
+        };
+        auto number = [&](unsigned long long min, unsigned long long max, unsigned long long* out) {
+            std::string text;
+            if (!value(&text)) return false;
+            if (!ParseNumber(text, max, out) || *out < min) {
+                r.error = a + " takes a whole number from " + std::to_string(min) + " to " +
+                          std::to_string(max) + ", not '" + text + "'";
+                return false;
+            }
+            return true;
+        };
+        unsigned long long n = 0;
+        std::string text;
+        if (a == "--help" || a == "-h") {
+            r.help = true;
+        } else if (a == "--host") {
+            if (!value(&text)) return r;
+            if (text.empty()) {
+                r.error = "--host needs a host name or address";
+                return r;
+            }
+            o.host = text;
+        } else if (a == "--port") {
+            if (!number(1, 65535, &n)) return r;
+            o.port = static_cast<std::uint16_t>(n);
+        } else if (a == "--points") {
+            if (!number(0, 10'000'000, &n)) return r;
+            o.points = static_cast<std::size_t>(n);
+        } else if (a == "--secure") {
+            o.secure = true;
+        } else if (a == "--user") {
+            if (!value(&text)) return r;
+            const auto colon = text.find(':');
+            if (colon == std::string::npos || colon == 0) {
+                r.error = "--user takes NAME:PASS, not '" + text + "'";
+                return r;
+            }
+            o.users.emplace_back(text.substr(0, colon), text.substr(colon + 1));
+        } else if (a == "--max-refs") {
+            if (!number(0, std::numeric_limits<std::uint32_t>::max(), &n)) return r;
+            o.maxRefs = static_cast<std::uint32_t>(n);
+        } else if (a == "--max-nodes-per-read") {
+            if (!number(0, std::numeric_limits<std::uint32_t>::max(), &n)) return r;
+            o.maxNodesPerRead = static_cast<std::uint32_t>(n);
+        } else {
+            r.error = "unknown option '" + a + "'";
+            return r;
+        }
+    }
+    return r;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "tools/demo-server/demo_server.h"
+
+#include <string>
+#include <vector>
+
+struct ParsedOptions {
+    DemoServerOptions options;
+    bool help = false;
+    std::string error;  // non-empty: the arguments were bad
+};
+
+ParsedOptions ParseDemoOptions(const std::vector<std::string>& args);
+const char* DemoUsage();

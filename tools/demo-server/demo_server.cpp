@@ -1,0 +1,130 @@
+#include "tools/demo-server/demo_server.h"
+
+#include "tools/demo-server/address_space_builder.h"
+#include "tools/demo-server/demo_nodes.h"
+#include "tools/demo-server/server_security.h"
+#include "tools/demo-server/simulation.h"
+
+#include <open62541/plugin/accesscontrol_default.h>
+#include <open62541/plugin/log_stdout.h>
+#include <open62541/server_config_default.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+DemoServer::DemoServer(DemoServerOptions options) : options_(std::move(options)) {}
+
+DemoServer::~DemoServer() { Stop(); }
+
+std::string DemoServer::Url() const {
+    return "opc.tcp://" + options_.host + ":" + std::to_string(options_.port);
+}
+
+bool DemoServer::Start(std::string* error) {
+    auto fail = [&](const std::string& what, UA_StatusCode s) {
+        if (error) *error = what + ": " + UA_StatusCode_name(s);
+        ClearPoints();
+        simulation_.reset();
+        if (server_) {
+            UA_Server_delete(server_);
+            server_ = nullptr;
+        }
+        return false;
+    };
+    if (Running()) return true;
+    if (options_.port == 0) options_.port = FreeLoopbackPort();
+
+    server_ = UA_Server_new();
+    UA_ServerConfig* config = UA_Server_getConfig(server_);
+    UA_StatusCode s = options_.secure ? ConfigureSecureServer(config, options_.port, options_.host)
+                                      : UA_ServerConfig_setMinimal(config, options_.port, nullptr);
+    if (s != UA_STATUSCODE_GOOD) return fail("server configuration failed", s);
+
+    // Listen on the chosen host only; the default would be every interface.
+    UA_Array_delete(config->serverUrls, config->serverUrlsSize, &UA_TYPES[UA_TYPES_STRING]);
+    config->serverUrls = UA_String_new();
+    config->serverUrlsSize = 1;
+    *config->serverUrls = UA_STRING_ALLOC(Url().c_str());
+
+    config->maxReferencesPerNode = options_.maxRefs;
+    config->maxNodesPerRead = options_.maxNodesPerRead;
+    s = ConfigureUsers(config, options_.users);
+    if (s != UA_STATUSCODE_GOOD) return fail("user configuration failed", s);
+    defaultAccessLevel_ = config->accessControl.getUserAccessLevel;
+    config->accessControl.getUserAccessLevel = &DemoServer::CountingAccessLevel;
+
+    s = Build();
+    if (s != UA_STATUSCODE_GOOD) return fail("address space could not be built", s);
+    s = UA_Server_run_startup(server_);
+    if (s != UA_STATUSCODE_GOOD) return fail("cannot listen on " + Url(), s);
+
+    running_ = true;
+    thread_ = std::thread([this] { RunLoop(); });
+    return true;
+}
+
+void DemoServer::RunLoop() {
+    while (running_) UA_Server_run_iterate(server_, true);
+}
+
+void DemoServer::Stop() {
+    if (!thread_.joinable()) return;
+    running_ = false;
+    thread_.join();
+    UA_Server_run_shutdown(server_);
+    simulation_.reset();
+    UA_Server_delete(server_);
+    server_ = nullptr;
+    ClearPoints();
+}
+
+void DemoServer::ClearPoints() {
+    for (DemoPoint& p : points_) UA_NodeId_clear(&p.nodeId);
+    points_.clear();
+}
+
+UA_StatusCode DemoServer::Build() {
+    ClearPoints();
+    plantNs_ = UA_Server_addNamespace(server_, demo::kPlantNamespaceUri);
+    secondNs_ = UA_Server_addNamespace(server_, demo::kSecondNamespaceUri);
+    if (options_.emptyObjects) return UA_STATUSCODE_GOOD;
+    points_.reserve(64 + options_.points);
+    AddressSpaceBuilder builder(server_, this, &points_);
+    BuildPlant(builder, plantNs_, secondNs_);
+    BuildGeneratedPoints(builder, plantNs_, options_.points);
+    if (!builder.ok()) return builder.status();
+    simulation_ = std::make_unique<PlantSimulation>(server_, plantNs_);
+    return UA_STATUSCODE_GOOD;
+}
+
+UA_Byte DemoServer::CountingAccessLevel(UA_Server* server, UA_AccessControl* ac,
+                                        const UA_NodeId* sessionId, void* sessionContext,
+                                        const UA_NodeId* nodeId, void* nodeContext) {
+    // Only demo variables carry the server as their context; the Read service asks for the
+    // user access level once per Value read.
+    auto* self = static_cast<DemoServer*>(nodeContext);
+    if (self) {
+        self->valueReads_.fetch_add(1, std::memory_order_relaxed);
+        return self->defaultAccessLevel_(server, ac, sessionId, sessionContext, nodeId, nodeContext);
+    }
+    return 0xFF;
+}
+
+std::uint16_t FreeLoopbackPort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) return 0;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    socklen_t len = sizeof addr;
+    std::uint16_t port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
+        port = ntohs(addr.sin_port);
+    }
+    ::close(fd);
+    return port;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "engine/opcua_item_data.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+inline constexpr int kColumnCount = 7;
+// The same in both languages.
+inline constexpr const char* kColumnHeaders[kColumnCount] = {"ID",      "Address", "Name",
+                                                             "Value",   "Quality", "Time",
+                                                             "DataType"};
+
+// Texts of a cell are built in 512-byte areas.
+inline constexpr std::size_t kCellTextMax = 511;
+
+// `text` cut to at most `maxBytes` bytes without splitting a UTF-8 sequence.
+std::string CutUtf8(std::string_view text, std::size_t maxBytes);
+
+// The text of column `column` for `record` shown in row `row` (0-based); empty for other columns.
+std::string CellText(const OPCUAItemData& record, std::size_t row, int column);
+
+// The NodeId text the copy command puts on the clipboard (at most 255 bytes).
+std::string CopyText(const OPCUAItemData& record);

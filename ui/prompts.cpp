@@ -1,0 +1,60 @@
+#include "ui/prompts.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+Prompts::Script* script = nullptr;
+
+std::optional<QString> NextFileAnswer(bool save, const QString& filter, const QString& name) {
+    script->fileRequests.push_back({save, filter, name});
+    if (script->fileAnswers.empty()) return std::nullopt;
+    auto answer = script->fileAnswers.front();
+    script->fileAnswers.pop_front();
+    return answer;
+}
+}  // namespace
+
+void Prompts::Intercept(Script* s) { script = s; }
+
+void Prompts::Message(QWidget* parent, const std::string& text) {
+    if (script != nullptr) {
+        script->messages.push_back(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kCaption), QString::fromStdString(text),
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+std::optional<QString> Prompts::OpenFile(QWidget* parent, const QString& filter,
+                                         const QString& initialName) {
+    if (script != nullptr) return NextFileAnswer(false, filter, initialName);
+    QFileDialog dialog(parent, QString(), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("der"));
+    dialog.selectFile(initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front();
+}
+
+std::optional<QString> Prompts::SaveFile(QWidget* parent, const QString& filter,
+                                         const QString& initialName) {
+    if (script != nullptr) return NextFileAnswer(true, filter, initialName);
+    QFileDialog dialog(parent, QString(), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);  // asks before replacing a file
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.selectFile(initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front();
+}
+
+void Prompts::ShowModal(QDialog& dialog) {
+    if (script != nullptr) {
+        script->modalDialogs.push_back(dialog.windowTitle());
+        return;
+    }
+    dialog.exec();
+}

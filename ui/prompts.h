@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QDialog;
+class QWidget;
+
+// Every modal prompt of the program passes through here, so that tests can answer it instead of
+// a user and no test ever waits on a modal window.
+class Prompts {
+public:
+    // A message box with the text, one OK button and the caption "Quorvane".
+    static void Message(QWidget* parent, const std::string& text);
+    // Open and save dialogs; nothing when the user cancels. Filters in Qt's ";;" form.
+    static std::optional<QString> OpenFile(QWidget* parent, const QString& filter,
+                                           const QString& initialName);
+    static std::optional<QString> SaveFile(QWidget* parent, const QString& filter,
+                                           const QString& initialName);
+    // Runs `dialog` modally.
+    static void ShowModal(QDialog& dialog);
+
+    struct FileRequest {
+        bool save = false;
+        QString filter;
+        QString initialName;
+    };
+    // What tests see and answer while they intercept the prompts.
+    struct Script {
+        std::vector<std::string> messages;
+        std::vector<FileRequest> fileRequests;
+        std::deque<std::optional<QString>> fileAnswers;  // none left: the user cancels
+        std::vector<QString> modalDialogs;               // window titles
+    };
+    // While a script is set, prompts are recorded and answered from it; null restores them.
+    static void Intercept(Script* script);
+
+    static constexpr char kCaption[] = "Quorvane";
+};

@@ -1,0 +1,24 @@
+#include "ui/scan_drain.h"
+
+DrainResult DrainPoints(PointList& list, std::vector<OPCUAItemData*>& batch,
+                        std::size_t maxRecords) {
+    DrainResult result;
+    while (result.taken < maxRecords) {
+        OPCUAItemData* record = nullptr;
+        if (!list.get(record, false)) return result;
+        if (record == nullptr) continue;
+        if (IsEndMarker(*record)) {
+            delete record;
+            result.endSeen = true;
+            return result;
+        }
+        batch.push_back(record);
+        ++result.taken;
+    }
+    result.budgetHit = true;
+    return result;
+}
+
+int NextPollDelayMs(const DrainResult& result, int periodMs, int flowingMs) {
+    return (result.taken > 0 || result.budgetHit) ? flowingMs : periodMs;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstddef>
+
+// Rows [first, first + count) of the list that a refresh pass reads.
+struct RowRange {
+    std::size_t first = 0;
+    std::size_t count = 0;
+};
+
+// `top` first visible row, `perPage` rows that fit fully, `itemCount` the view's count, `rows`
+// how many rows exist. A view with fewer rows than fit reads from `top` to the last row.
+RowRange VisibleRows(int top, int perPage, int itemCount, std::size_t rows);
