@@ -2,11 +2,13 @@
 
 #include "engine/mth_list.h"
 #include "engine/opcua_item_data.h"
+#include "engine/ua_byte_string.h"
 #include "engine/ua_client_ptr.h"
 
 #include <open62541/types.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,13 +57,18 @@ public:
     // 0 written and read back into `result`; -1 otherwise with `result` unchanged.
     int WriteValue(const UA_NodeId& nodeId, std::string text, int typeIndex, std::string& result);
 
-    // Both return an empty byte string on any failure; the caller owns the result.
-    static UA_ByteString LoadFile(const std::string& path);
-    static UA_ByteString LoadHexResource(int id);
+    // Both return an empty byte string on any failure.
+    static UaByteString LoadFile(const std::string& path);
+    static UaByteString LoadHexResource(int id);
 
     UA_Client* Client() const { return client.get(); }
 
 protected:
     PointList* list;
     UaClientPtr client;
+    // The server's MaxNodesPerRead (0: no limit), asked once per session by ReadValues.
+    std::optional<std::uint32_t> maxNodesPerRead;
+
+private:
+    int FinishConnect(UA_StatusCode status);
 };

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <open62541/client.h>
+
+#include <string>
+
+// The steps that turn connection settings into a client configuration, apart from the connect
+// itself so that each can be checked without a server.
+
+inline constexpr char kClientApplicationUri[] = "urn:open62541.client.application";
+
+// The timeout in seconds, as milliseconds, into the response timeout, the secure channel
+// lifetime and the requested session timeout. Applied after the library defaults.
+void ApplyTimeout(UA_ClientConfig& config, int timeoutSeconds);
+
+// "http://opcfoundation.org/UA/SecurityPolicy#" + name; the name is not checked.
+std::string SecurityPolicyUri(const std::string& policyName);
+
+// "None", "Sign", "Sign & Encrypt" exactly; anything else is INVALID, which lets the library
+// take any mode the server offers.
+UA_MessageSecurityMode SecurityModeFromName(const std::string& modeName);
+
+// Everything a signed-in connect needs besides the timeout: policy URI and mode, the encrypting
+// policies built on `certificate` and `privateKey` (the library's own plus Basic128Rsa15 and
+// Basic256), the None policy carrying the certificate, every server certificate accepted, and the
+// application URI the certificate names. An empty or unusable certificate or key leaves only
+// the None policy. The configuration keeps its own copies of both.
+void ConfigureSecurity(UA_ClientConfig& config, const UA_ByteString& certificate,
+                       const UA_ByteString& privateKey, const std::string& policyName,
+                       const std::string& modeName);

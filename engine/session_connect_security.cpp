@@ -1,0 +1,85 @@
+#include "engine/session_connect.h"
+
+#include <open62541/client_config_default.h>
+#include <open62541/plugin/pki_default.h>
+#include <open62541/plugin/securitypolicy_default.h>
+
+#include <cstdlib>
+
+namespace {
+
+using PolicyFactory = UA_StatusCode (*)(UA_SecurityPolicy*, const UA_ByteString,
+                                        const UA_ByteString, const UA_Logger*);
+
+// The library asks for a password on standard input when a key does not parse; a desktop
+// program has nobody there, so an unusable key simply yields no encrypting policies.
+UA_StatusCode RefusePrivateKeyPassword(UA_ClientConfig*, UA_ByteString*) {
+    return UA_STATUSCODE_BADSECURITYCHECKSFAILED;
+}
+
+// Appends the policies the library's default set lacks. A policy that cannot be built (no
+// certificate, an unusable key) is left out, as the library does with its own.
+void AddPolicies(UA_SecurityPolicy*& policies, size_t& count, const UA_ByteString& certificate,
+                 const UA_ByteString& privateKey, const UA_Logger* logging) {
+    static constexpr PolicyFactory kFactories[] = {UA_SecurityPolicy_Basic128Rsa15,
+                                                   UA_SecurityPolicy_Basic256};
+    constexpr size_t kExtra = sizeof kFactories / sizeof kFactories[0];
+    auto* grown = static_cast<UA_SecurityPolicy*>(
+        UA_realloc(policies, sizeof(UA_SecurityPolicy) * (count + kExtra)));
+    if (!grown) return;  // out of memory: the connect will fail on its own
+    policies = grown;
+    for (PolicyFactory make : kFactories) {
+        if (make(&policies[count], certificate, privateKey, logging) == UA_STATUSCODE_GOOD) ++count;
+    }
+}
+
+// The None policy the defaults made carries no certificate; servers that want the client's
+// certificate even without security get it this way.
+void RecreateNonePolicy(UA_ClientConfig& config, const UA_ByteString& certificate) {
+    for (size_t i = 0; i < config.securityPoliciesSize; ++i) {
+        UA_SecurityPolicy& policy = config.securityPolicies[i];
+        if (!UA_String_equal(&policy.policyUri, &UA_SECURITY_POLICY_NONE_URI)) continue;
+        policy.clear(&policy);
+        if (UA_SecurityPolicy_None(&policy, certificate, config.logging) != UA_STATUSCODE_GOOD) {
+            // Nothing usable is left in the slot; close the gap so the config never clears it.
+            for (size_t j = i + 1; j < config.securityPoliciesSize; ++j)
+                config.securityPolicies[j - 1] = config.securityPolicies[j];
+            --config.securityPoliciesSize;
+        }
+        return;
+    }
+}
+
+// Every server certificate is accepted: the tool inspects whatever server it is pointed at.
+void AcceptEveryServerCertificate(UA_ClientConfig& config) {
+    UA_CertificateVerification& verification = config.certificateVerification;
+    const UA_Logger* logging = verification.logging;
+    if (verification.clear) verification.clear(&verification);
+    UA_CertificateVerification_AcceptAll(&verification);
+    if (!verification.logging) verification.logging = logging;
+}
+
+}  // namespace
+
+void ConfigureSecurity(UA_ClientConfig& config, const UA_ByteString& certificate,
+                       const UA_ByteString& privateKey, const std::string& policyName,
+                       const std::string& modeName) {
+    UA_String_clear(&config.securityPolicyUri);
+    config.securityPolicyUri = UA_String_fromChars(SecurityPolicyUri(policyName).c_str());
+    config.securityMode = SecurityModeFromName(modeName);
+
+    config.privateKeyPasswordCallback = RefusePrivateKeyPassword;
+    // Its result is not needed: whatever it could not build is simply missing at connect time.
+    UA_ClientConfig_setDefaultEncryption(&config, certificate, privateKey, nullptr, 0, nullptr,
+                                         0);
+    AddPolicies(config.securityPolicies, config.securityPoliciesSize, certificate, privateKey,
+                config.logging);
+    // Anonymous and user tokens are encrypted by these; without them secure sessions are refused.
+    AddPolicies(config.authSecurityPolicies, config.authSecurityPoliciesSize, certificate,
+                privateKey, config.logging);
+    RecreateNonePolicy(config, certificate);
+    AcceptEveryServerCertificate(config);
+
+    UA_String_clear(&config.clientDescription.applicationUri);
+    config.clientDescription.applicationUri = UA_String_fromChars(kClientApplicationUri);
+}

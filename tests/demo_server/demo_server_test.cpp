@@ -1,0 +1,176 @@
+#include "tests/support/demo_server_fixture.h"
+#include "tools/demo-server/demo_options.h"
+
+#include <open62541/client_config_default.h>
+#include <open62541/client_highlevel.h>
+
+#include <set>
+#include <string>
+
+namespace {
+
+UA_Variant ReadOnServer(DemoServer& s, const UA_NodeId& id) {
+    UA_Variant v;
+    UA_Variant_init(&v);
+    EXPECT_EQ(UA_Server_readValue(s.Server(), id, &v), UA_STATUSCODE_GOOD);
+    return v;
+}
+
+TEST(DemoAddressSpace, HasEveryBuiltInScalarTypeWithItsIndex) {
+    auto server = StartDemoServer();
+    ASSERT_TRUE(server);
+    const UA_UInt16 ns = server->PlantNamespace();
+    for (UA_UInt16 i = 0; i <= 20; ++i) {
+        UA_Variant v = ReadOnServer(*server, UA_NODEID_NUMERIC(ns, demo::kAllTypesBase + i));
+        ASSERT_TRUE(UA_Variant_isScalar(&v)) << i;
+        EXPECT_EQ(v.type, &UA_TYPES[i]) << UA_TYPES[i].typeName;
+        UA_Variant_clear(&v);
+    }
+    UA_Variant arr = ReadOnServer(*server, UA_NODEID_NUMERIC(ns, demo::kInt32Array));
+    EXPECT_FALSE(UA_Variant_isScalar(&arr));
+    EXPECT_EQ(arr.arrayLength, 3u);
+    UA_Variant_clear(&arr);
+}
+
+TEST(DemoAddressSpace, ListsAllFourIdentifierKindsAndBothNamespaces) {
+    auto server = StartDemoServer();
+    ASSERT_TRUE(server);
+    std::set<int> kinds;
+    std::set<UA_UInt16> namespaces;
+    for (const DemoPoint& p : server->Points()) {
+        kinds.insert(p.nodeId.identifierType);
+        namespaces.insert(p.nodeId.namespaceIndex);
+    }
+    EXPECT_EQ(kinds, (std::set<int>{UA_NODEIDTYPE_NUMERIC, UA_NODEIDTYPE_STRING, UA_NODEIDTYPE_GUID,
+                                    UA_NODEIDTYPE_BYTESTRING}));
+    EXPECT_EQ(namespaces, (std::set<UA_UInt16>{server->PlantNamespace(), server->SecondNamespace()}));
+    EXPECT_NE(server->PlantNamespace(), server->SecondNamespace());
+}
+
+TEST(DemoAddressSpace, PointsListsTheWalkableVariablesOnceEach) {
+    auto server = StartDemoServer();
+    ASSERT_TRUE(server);
+    const UA_UInt16 ns = server->PlantNamespace();
+    auto listed = [&](const UA_NodeId& id) {
+        int n = 0;
+        for (const DemoPoint& p : server->Points()) n += UA_NodeId_equal(&p.nodeId, &id);
+        return n;
+    };
+    EXPECT_EQ(listed(UA_NODEID_STRING(ns, const_cast<char*>(demo::kHiddenVariable))), 0);
+    EXPECT_EQ(listed(UA_NODEID_STRING(ns, const_cast<char*>(demo::kSharedVariable))), 1);
+    EXPECT_EQ(listed(UA_NODEID_STRING(ns, const_cast<char*>(demo::kServerNamedVariable))), 1);
+    EXPECT_EQ(listed(UA_NODEID_STRING(ns, const_cast<char*>(demo::kLowerServerVariable))), 1);
+}
+
+TEST(DemoAddressSpace, GeneratedPointsAddExactlyTheRequestedCount) {
+    auto plain = StartDemoServer();
+    ASSERT_TRUE(plain);
+    DemoServerOptions o;
+    o.points = 2500;
+    auto generated = StartDemoServer(o);
+    ASSERT_TRUE(generated);
+    EXPECT_EQ(generated->Points().size(), plain->Points().size() + 2500);
+    UA_Variant last = ReadOnServer(
+        *generated, UA_NODEID_NUMERIC(generated->PlantNamespace(), demo::kGeneratedBase + 2499));
+    ASSERT_TRUE(UA_Variant_hasScalarType(&last, &UA_TYPES[UA_TYPES_INT32]));
+    EXPECT_EQ(*static_cast<UA_Int32*>(last.data), 2499);
+    UA_Variant_clear(&last);
+}
+
+TEST(DemoAddressSpace, EmptyObjectsHasNoPoints) {
+    DemoServerOptions o;
+    o.emptyObjects = true;
+    auto server = StartDemoServer(o);
+    ASSERT_TRUE(server);
+    EXPECT_TRUE(server->Points().empty());
+}
+
+struct ClientDeleter {
+    void operator()(UA_Client* c) const {
+        UA_Client_disconnect(c);
+        UA_Client_delete(c);
+    }
+};
+using Client = std::unique_ptr<UA_Client, ClientDeleter>;
+
+Client NewClient() {
+    Client c(UA_Client_new());
+    UA_ClientConfig_setDefault(UA_Client_getConfig(c.get()));
+    return c;
+}
+
+TEST(DemoServerSessions, UsersSignInWithTheirPasswordOnly) {
+    DemoServerOptions o;
+    o.users = {{"operator", "secret"}};
+    auto server = StartDemoServer(o);
+    ASSERT_TRUE(server);
+    EXPECT_EQ(UA_Client_connectUsername(NewClient().get(), server->Url().c_str(), "operator", "secret"),
+              UA_STATUSCODE_GOOD);
+    EXPECT_NE(UA_Client_connectUsername(NewClient().get(), server->Url().c_str(), "operator", "wrong"),
+              UA_STATUSCODE_GOOD);
+    EXPECT_EQ(UA_Client_connect(NewClient().get(), server->Url().c_str()), UA_STATUSCODE_GOOD);
+}
+
+TEST(DemoServerSessions, CountsValueReadsOfDemoVariablesAndStopsAndRestartsOnItsPort) {
+    auto server = StartDemoServer();
+    ASSERT_TRUE(server);
+    Client c = NewClient();
+    ASSERT_EQ(UA_Client_connect(c.get(), server->Url().c_str()), UA_STATUSCODE_GOOD);
+    server->ResetValueReads();
+    UA_Variant v;
+    UA_Variant_init(&v);
+    ASSERT_EQ(UA_Client_readValueAttribute(
+                  c.get(), UA_NODEID_NUMERIC(server->PlantNamespace(), demo::kReadOnly), &v),
+              UA_STATUSCODE_GOOD);
+    UA_Variant_clear(&v);
+    EXPECT_EQ(server->ValueReads(), 1u);
+    // Reads of the server's own nodes are not counted.
+    ASSERT_EQ(UA_Client_readValueAttribute(
+                  c.get(), UA_NODEID_NUMERIC(0, UA_NS0ID_SERVER_SERVERSTATUS_STATE), &v),
+              UA_STATUSCODE_GOOD);
+    UA_Variant_clear(&v);
+    EXPECT_EQ(server->ValueReads(), 1u);
+
+    const auto port = server->Port();
+    server->Stop();
+    EXPECT_NE(UA_Client_connect(NewClient().get(), server->Url().c_str()), UA_STATUSCODE_GOOD);
+    std::string error;
+    ASSERT_TRUE(server->Start(&error)) << error;
+    EXPECT_EQ(server->Port(), port);
+    EXPECT_EQ(UA_Client_connect(NewClient().get(), server->Url().c_str()), UA_STATUSCODE_GOOD);
+}
+
+TEST(DemoOptions, AcceptsEveryOption) {
+    ParsedOptions p = ParseDemoOptions({"--host", "0.0.0.0", "--port", "4841", "--points", "200000",
+                                        "--secure", "--user", "a:b:c", "--user", "x:",
+                                        "--max-refs", "2", "--max-nodes-per-read", "100"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_EQ(p.options.host, "0.0.0.0");
+    EXPECT_EQ(p.options.port, 4841);
+    EXPECT_EQ(p.options.points, 200000u);
+    EXPECT_TRUE(p.options.secure);
+    ASSERT_EQ(p.options.users.size(), 2u);
+    EXPECT_EQ(p.options.users[0].first, "a");
+    EXPECT_EQ(p.options.users[0].second, "b:c");  // passwords may hold colons
+    EXPECT_EQ(p.options.users[1].second, "");
+    EXPECT_EQ(p.options.maxRefs, 2u);
+    EXPECT_EQ(p.options.maxNodesPerRead, 100u);
+}
+
+TEST(DemoOptions, RefusesBadValues) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--port", "0"},
+                                               {"--port", "65536"},
+                                               {"--port", "12abc"},
+                                               {"--port"},
+                                               {"--points", "-1"},
+                                               {"--max-refs", ""},
+                                               {"--user", "nopassword"},
+                                               {"--user", ":pw"},
+                                               {"--host", ""},
+                                               {"--frobnicate"}}) {
+        EXPECT_NE(ParseDemoOptions(args).error, "") << args[0];
+    }
+}
+
+}  // namespace

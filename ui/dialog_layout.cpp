@@ -1,0 +1,35 @@
+#include "ui/dialog_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+int Across(int dlu, double scale) { return static_cast<int>(std::lround(dlu * 1.5 * scale)); }
+int Down(int dlu, double scale) { return static_cast<int>(std::lround(dlu * 1.625 * scale)); }
+}  // namespace
+
+QRect DluToPixels(const DluRect& r, double s) {
+    return {Across(r.x, s), Down(r.y, s), Across(r.width, s), Down(r.height, s)};
+}
+
+QSize DluToPixels(int width, int height, double s) { return {Across(width, s), Down(height, s)}; }
+
+MainWindowLayout LayoutForClient(const QSize& client, const QPoint& listTopLeft,
+                                 const QSize& languageSize, const QSize& exportSize) {
+    MainWindowLayout l;
+    const int listHeight = std::max(0, client.height() - listTopLeft.y() - 50);
+    l.list = QRect(listTopLeft.x(), listTopLeft.y(), client.width(), listHeight);
+    const int bottom = listTopLeft.y() + listHeight;  // the list's bottom edge, exclusive
+    // "right" in the window's own sense is the client width (its right edge, exclusive).
+    l.status = QRect(0, bottom + 15, std::max(0, client.width() - 100), 24);
+    l.language = QRect(client.width() - languageSize.width(), 17, languageSize.width(),
+                       languageSize.height());
+    l.exportButton = QRect(client.width() - exportSize.width(), bottom + 8, exportSize.width(),
+                           exportSize.height());
+    return l;
+}
+
+std::array<int, 7> ColumnWidths(int listClientWidth) {
+    const int w = std::max(0, listClientWidth);
+    return {w / 13, 2 * w / 13, 2 * w / 13, 2 * w / 13, 2 * w / 13, 2 * w / 13, 2 * w / 13};
+}

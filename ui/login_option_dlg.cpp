@@ -1,0 +1,240 @@
+#include "ui/login_option_dlg.h"
+
+#include "ui/option_rules.h"
+#include "ui/prompts.h"
+#include "ui/text_table.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace {
+
+// Masks the password box with '*', so the reveal button's first press shows the text.
+class StarMaskStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* ret) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) return '*';
+        return QProxyStyle::styleHint(hint, option, widget, ret);
+    }
+};
+
+template <class W>
+W* Named(W* widget, const char* name, int id) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setProperty("controlId", id);
+    return widget;
+}
+
+QFrame* EtchedLine(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+CLoginOptionDlg::CLoginOptionDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("optionsDialog"));
+    BuildControls();
+
+    for (const char* p : kSecurityPolicies) policyList->addItem(QString::fromLatin1(p));
+    for (const char* m : kSecurityModes) modeList->addItem(QString::fromLatin1(m));
+    modeList->setCurrentIndex(0);
+    policyList->setCurrentIndex(0);
+    anonymousChoice->setChecked(true);
+    ChooseAuth(1);
+    timeoutBox->setText(Q(timeout));
+}
+
+void CLoginOptionDlg::BuildControls() {
+    securityFrame = Named(new QGroupBox(QStringLiteral("安全选项"), this), "securityFrame", kSecurityFrame);
+    modeLabel = Named(new QLabel(QStringLiteral("安全模式"), securityFrame), "modeLabel", kModeLabel);
+    modeList = Named(new QComboBox(securityFrame), "modeList", kModeList);
+    policyLabel = Named(new QLabel(QStringLiteral("安全策略"), securityFrame), "policyLabel", kPolicyLabel);
+    policyList = Named(new QComboBox(securityFrame), "policyList", kPolicyList);
+    auto* securityGrid = new QGridLayout(securityFrame);
+    securityGrid->addWidget(modeLabel, 0, 0);
+    securityGrid->addWidget(modeList, 0, 1);
+    securityGrid->addWidget(policyLabel, 1, 0);
+    securityGrid->addWidget(policyList, 1, 1);
+    securityGrid->setColumnStretch(1, 1);
+
+    authorizeFrame = Named(new QGroupBox(QStringLiteral("授权"), this), "authorizeFrame", kAuthorizeFrame);
+    anonymousChoice = Named(new QRadioButton(QStringLiteral("匿名"), authorizeFrame), "anonymousChoice", kAnonymousChoice);
+    userPasswordChoice = Named(new QRadioButton(authorizeFrame), "userPasswordChoice", kUserPasswordChoice);
+    userLabel = Named(new QLabel(QStringLiteral("用户名"), authorizeFrame), "userLabel", kUserLabel);
+    userBox = Named(new QLineEdit(authorizeFrame), "userBox", kUserBox);
+    passwordLabel = Named(new QLabel(QStringLiteral("密码"), authorizeFrame), "passwordLabel", kPasswordLabel);
+    passwordBox = Named(new QLineEdit(authorizeFrame), "passwordBox", kPasswordBox);
+    auto* maskStyle = new StarMaskStyle;
+    maskStyle->setParent(passwordBox);
+    passwordBox->setStyle(maskStyle);
+    passwordBox->setEchoMode(QLineEdit::Password);
+    revealButton = Named(new QPushButton(QStringLiteral("..."), authorizeFrame), "revealButton", kRevealButton);
+    certificateChoice = Named(new QRadioButton(QStringLiteral("证书"), authorizeFrame), "certificateChoice", kCertificateChoice);
+    certificateLabel = Named(new QLabel(QStringLiteral("证书"), authorizeFrame), "certificateLabel", kCertificateLabel);
+    certificateBox = Named(new QLineEdit(authorizeFrame), "certificateBox", kCertificateBox);
+    certificateBrowse = Named(new QPushButton(QStringLiteral("..."), authorizeFrame), "certificateBrowse", kCertificateBrowse);
+    keyLabel = Named(new QLabel(QStringLiteral("私钥"), authorizeFrame), "keyLabel", kKeyLabel);
+    keyBox = Named(new QLineEdit(authorizeFrame), "keyBox", kKeyBox);
+    keyBrowse = Named(new QPushButton(QStringLiteral("..."), authorizeFrame), "keyBrowse", kKeyBrowse);
+    for (QPushButton* small : {revealButton, certificateBrowse, keyBrowse}) {
+        small->setFixedWidth(small->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);
+        small->setAutoDefault(false);
+    }
+
+    auto* group = new QButtonGroup(this);
+    group->addButton(anonymousChoice, 1);
+    group->addButton(userPasswordChoice, 2);
+    group->addButton(certificateChoice, 3);
+
+    auto* authGrid = new QGridLayout(authorizeFrame);
+    authGrid->addWidget(anonymousChoice, 0, 0, 1, 4);
+    authGrid->addWidget(EtchedLine(authorizeFrame), 1, 0, 1, 4);
+    authGrid->addWidget(userPasswordChoice, 2, 0, 2, 1);
+    authGrid->addWidget(userLabel, 2, 1);
+    authGrid->addWidget(userBox, 2, 2);
+    authGrid->addWidget(passwordLabel, 3, 1);
+    authGrid->addWidget(passwordBox, 3, 2);
+    authGrid->addWidget(revealButton, 3, 3);
+    authGrid->addWidget(EtchedLine(authorizeFrame), 4, 0, 1, 4);
+    authGrid->addWidget(certificateChoice, 5, 0, 1, 4);
+    authGrid->addWidget(certificateLabel, 6, 1);
+    authGrid->addWidget(certificateBox, 6, 2);
+    authGrid->addWidget(certificateBrowse, 6, 3);
+    authGrid->addWidget(keyLabel, 7, 1);
+    authGrid->addWidget(keyBox, 7, 2);
+    authGrid->addWidget(keyBrowse, 7, 3);
+    authGrid->setColumnStretch(2, 1);
+
+    auto* timeoutRow = new QHBoxLayout;
+    timeoutRow->addWidget(Named(new QLabel(QStringLiteral("超时时间"), this), "timeoutLabel", 1032));
+    timeoutBox = Named(new QLineEdit(this), "timeoutBox", kTimeoutBox);
+    timeoutBox->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), timeoutBox));
+    timeoutRow->addWidget(timeoutBox);
+    timeoutRow->addWidget(Named(new QLabel(QStringLiteral("秒"), this), "secondsLabel", 1033));
+    timeoutRow->addStretch(1);
+
+    okButton = Named(new QPushButton(QStringLiteral("确定"), this), "okButton", 1);
+    okButton->setDefault(true);
+    cancelButton = Named(new QPushButton(QStringLiteral("取消"), this), "cancelButton", 2);
+    cancelButton->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+
+    auto* page = new QVBoxLayout(this);
+    page->addWidget(securityFrame);
+    page->addWidget(authorizeFrame);
+    page->addLayout(timeoutRow);
+    page->addLayout(buttons);
+    page->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Only the user's own choices couple the two lists; activated() is not sent for setCurrentIndex.
+    connect(policyList, &QComboBox::activated, this, &CLoginOptionDlg::OnPolicyActivated);
+    connect(modeList, &QComboBox::activated, this, &CLoginOptionDlg::OnModeActivated);
+    connect(group, &QButtonGroup::idClicked, this, &CLoginOptionDlg::ChooseAuth);
+    connect(revealButton, &QPushButton::clicked, this, &CLoginOptionDlg::OnReveal);
+    connect(certificateBrowse, &QPushButton::clicked, this, [this] { Browse(certificatePath, certificateBox); });
+    connect(keyBrowse, &QPushButton::clicked, this, [this] { Browse(privateKeyPath, keyBox); });
+    connect(okButton, &QPushButton::clicked, this, &CLoginOptionDlg::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &CLoginOptionDlg::reject);
+}
+
+ConnectionSettings CLoginOptionDlg::Settings(const std::string& url) const {
+    ConnectionSettings s;
+    s.url = url;
+    s.authKind = authKind;
+    s.userName = userName;
+    s.password = password;
+    s.certificatePath = certificatePath;
+    s.privateKeyPath = privateKeyPath;
+    s.timeoutSeconds = TimeoutFromText(timeout);
+    s.securityPolicy = securityPolicy;
+    s.securityMode = securityMode;
+    return s;
+}
+
+void CLoginOptionDlg::ChooseAuth(int kind) {
+    authKind = kind;
+    const SignInSections on = SectionsFor(kind);
+    userBox->setEnabled(on.userPassword);
+    passwordBox->setEnabled(on.userPassword);
+    certificateBox->setEnabled(on.certificate);
+    keyBox->setEnabled(on.certificate);
+    certificateBrowse->setEnabled(on.certificate);
+    keyBrowse->setEnabled(on.certificate);
+}
+
+void CLoginOptionDlg::OnPolicyActivated(int index) {
+    modeList->setCurrentIndex(ModeAfterPolicyChoice(index, modeList->currentIndex()));
+}
+
+void CLoginOptionDlg::OnModeActivated(int index) {
+    policyList->setCurrentIndex(PolicyAfterModeChoice(index, policyList->currentIndex()));
+}
+
+void CLoginOptionDlg::OnReveal() {
+    passwordBox->setEchoMode(passwordBox->echoMode() == QLineEdit::Password ? QLineEdit::Normal
+                                                                            : QLineEdit::Password);
+    passwordBox->setFocus();
+}
+
+void CLoginOptionDlg::Browse(std::string& stored, QLineEdit* box) {
+    const auto path = Prompts::OpenFile(this, QStringLiteral("der Files(*.der);;All File(*.*)"),
+                                        QStringLiteral("*.der"));
+    if (!path) return;
+    stored = path->toStdString();
+    box->setText(*path);
+}
+
+void CLoginOptionDlg::accept() {
+    const std::string typed = timeoutBox->text().toStdString();
+    if (!TimeoutAcceptable(typed)) {
+        Prompts::Message(this, "超时时间必须在5秒~600秒之间");
+        return;
+    }
+    timeout = typed;
+    securityPolicy = policyList->currentText().toStdString();
+    securityMode = modeList->currentText().toStdString();
+    if (authKind == 2) {
+        userName = userBox->text().toStdString();
+        password = passwordBox->text().toStdString();
+    } else if (authKind == 3) {
+        certificatePath = certificateBox->text().toStdString();
+        privateKeyPath = keyBox->text().toStdString();
+    }
+    QDialog::accept();
+}
+
+void CLoginOptionDlg::RefreshTexts() {
+    setWindowTitle(Q(Text(TextKey::Option)));
+    securityFrame->setTitle(Q(Text(TextKey::SecurityOption)));
+    authorizeFrame->setTitle(Q(Text(TextKey::Authorize)));
+    userLabel->setText(Q(Text(TextKey::UserName)));
+    passwordLabel->setText(Q(Text(TextKey::Password)));
+    policyLabel->setText(Q(Text(TextKey::SecurityPolicy)));
+    modeLabel->setText(Q(Text(TextKey::SecurityMode)));
+    anonymousChoice->setText(Q(Text(TextKey::Anonymous)));
+    certificateChoice->setText(Q(Text(TextKey::Certificate)));
+    certificateLabel->setText(Q(Text(TextKey::Certificate)));
+    keyLabel->setText(Q(Text(TextKey::PrivateKey)));
+    okButton->setText(Q(Text(TextKey::Ok)));
+    cancelButton->setText(Q(Text(TextKey::Cancel)));
+}

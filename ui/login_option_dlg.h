@@ -1,0 +1,107 @@
+#pragma once
+
+#include "engine/opcua_browser.h"
+
+#include <QDialog>
+
+#include <string>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// Non-modal options dialog: keeps how the next connection is made. OK checks the timeout and
+// stores; Cancel, Escape and the close box only hide. Readers get what was stored, not what the
+// controls show.
+class CLoginOptionDlg : public QDialog {
+    Q_OBJECT
+public:
+    // Control ids of the options template.
+    enum ControlId {
+        kPolicyList = 1010,
+        kModeList = 1011,
+        kUserBox = 1014,
+        kPasswordBox = 1015,
+        kCertificateChoice = 1016,
+        kTimeoutBox = 1017,
+        kAnonymousChoice = 1018,
+        kUserPasswordChoice = 1019,
+        kCertificateBox = 1020,
+        kCertificateBrowse = 1021,
+        kKeyBox = 1022,
+        kKeyBrowse = 1023,
+        kUserLabel = 1024,
+        kPasswordLabel = 1025,
+        kPolicyLabel = 1026,
+        kModeLabel = 1027,
+        kSecurityFrame = 1028,
+        kAuthorizeFrame = 1029,
+        kCertificateLabel = 1030,
+        kKeyLabel = 1031,
+        kRevealButton = 1034,
+    };
+
+    explicit CLoginOptionDlg(QWidget* parent);
+
+    // 1 anonymous, 2 user name and password, 3 certificate; set as soon as a choice is clicked.
+    int authKind = 1;
+
+    std::string GetUser() const { return userName; }
+    std::string GetPassword() const { return password; }
+    std::string GetSecurityPolicy() const { return securityPolicy; }
+    std::string GetSecurityMode() const { return securityMode; }
+    std::string GetCertificatePath() const { return certificatePath; }
+    std::string GetPrivateKeyPath() const { return privateKeyPath; }
+    std::string GetTimeout() const { return timeout; }
+
+    // The stored values as the engine takes them, for `url`.
+    ConnectionSettings Settings(const std::string& url) const;
+
+    // Caption and translated captions in the current language.
+    void RefreshTexts();
+
+    void accept() override;
+
+private:
+    void BuildControls();
+    void ChooseAuth(int kind);
+    void OnPolicyActivated(int index);
+    void OnModeActivated(int index);
+    void OnReveal();
+    void Browse(std::string& stored, QLineEdit* box);
+
+    std::string securityPolicy;
+    std::string securityMode;
+    std::string userName;
+    std::string password;
+    std::string certificatePath;
+    std::string privateKeyPath;
+    std::string timeout = "10";
+
+    QGroupBox* securityFrame = nullptr;
+    QGroupBox* authorizeFrame = nullptr;
+    QLabel* modeLabel = nullptr;
+    QLabel* policyLabel = nullptr;
+    QComboBox* modeList = nullptr;
+    QComboBox* policyList = nullptr;
+    QRadioButton* anonymousChoice = nullptr;
+    QRadioButton* userPasswordChoice = nullptr;
+    QRadioButton* certificateChoice = nullptr;
+    QLabel* userLabel = nullptr;
+    QLabel* passwordLabel = nullptr;
+    QLineEdit* userBox = nullptr;
+    QLineEdit* passwordBox = nullptr;
+    QPushButton* revealButton = nullptr;
+    QLabel* certificateLabel = nullptr;
+    QLabel* keyLabel = nullptr;
+    QLineEdit* certificateBox = nullptr;
+    QLineEdit* keyBox = nullptr;
+    QPushButton* certificateBrowse = nullptr;
+    QPushButton* keyBrowse = nullptr;
+    QLineEdit* timeoutBox = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
+};

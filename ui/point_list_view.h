@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QTableView>
+
+// The point list: grid lines, whole-row extended selection, fixed row heights (no per-row size
+// work however many rows arrive), no row header. Delete and Ctrl+C become commands.
+class PointListView : public QTableView {
+    Q_OBJECT
+public:
+    explicit PointListView(QWidget* parent);
+
+    // Row under a screen position, -1 on empty space.
+    int RowAtGlobal(const QPoint& globalPos) const;
+    // Index of the first visible row (0 when there are none) and how many rows fit fully.
+    int FirstVisibleRow() const;
+    int RowsPerPage() const;
+    // Width available to the columns.
+    int ClientWidth() const;
+
+signals:
+    void DeletePressed();
+    void CopyPressed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};

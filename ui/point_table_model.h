@@ -1,0 +1,33 @@
+#pragma once
+
+#include "engine/opcua_item_data.h"
+
+#include <QAbstractTableModel>
+
+#include <cstddef>
+#include <vector>
+
+// The list view's model: it reads the window's rows on demand and keeps no texts of its own.
+// Every change to the rows goes through it, so the view hears of exactly what changed.
+class PointTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    PointTableModel(std::vector<OPCUAItemData*>& rows, QObject* parent);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Appends `batch` (the rows take ownership) with one insertion notice for the new rows.
+    void AppendRows(const std::vector<OPCUAItemData*>& batch);
+    // Releases and removes `count` rows from `first`; later rows move up.
+    void DeleteRows(std::size_t first, std::size_t count);
+    // Releases every record and empties the rows.
+    void DeleteAll();
+
+    OPCUAItemData* Record(int row) const;
+
+private:
+    std::vector<OPCUAItemData*>& rows;
+};

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "engine/opcua_browser.h"
+
+#include <QDialog>
+#include <QPoint>
+#include <QTimer>
+
+#include <boost/thread/thread.hpp>
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CLoginOptionDlg;
+class CWriteValueDlg;
+class PointListView;
+class PointTableModel;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+// Periods of the two timers; tests shorten them.
+struct Timing {
+    int scanMs = 1000;      // scan poll while a walk runs
+    int refreshMs = 5000;   // refresh after a read
+    int retryMs = 10000;    // refresh after a failed reconnect
+    int flowingMs = 5;      // next scan poll while records are flowing
+    std::size_t drainBudget = 32768;  // records one scan poll moves at most
+};
+
+// What the scan poll has cost the user-interface thread.
+struct PollStats {
+    int polls = 0;
+    std::chrono::nanoseconds longest{0};
+    std::chrono::nanoseconds total{0};
+};
+
+// The main window: URL box, Connect/Stop, Option, language, the point list, Export, status line.
+class CQuorvaneDlg : public QDialog {
+    Q_OBJECT
+public:
+    // Control ids of the main window's template.
+    enum ControlId {
+        kUrlBox = 1000,
+        kConnectButton = 1001,
+        kOptionButton = 1002,
+        kPointList = 1004,
+        kExportButton = 1006,
+        kServerLabel = 1008,
+        kStatusLine = 1009,
+        kLanguageButton = 1023,
+    };
+    // Context-menu command ids, Chinese and English sets.
+    enum MenuId {
+        kDeleteZh = 32776,
+        kWriteZh = 32778,
+        kCopyZh = 32785,
+        kDeleteEn = 32782,
+        kWriteEn = 32783,
+        kCopyEn = 32786,
+    };
+
+    explicit CQuorvaneDlg(Timing timing = {}, QWidget* parent = nullptr);
+    ~CQuorvaneDlg() override;
+
+    // The popup for the current language, delete and write grayed without a selection.
+    std::unique_ptr<QMenu> BuildContextMenu() const;
+    // Saves `globalPos` as `menuPoint`, runs the menu there and carries out the chosen command.
+    void OpenContextMenu(const QPoint& globalPos);
+    void OnMenuCommand(int id);
+    // Replaces QMenu::exec, so tests can pick an entry without a blocking popup.
+    std::function<QAction*(QMenu&, const QPoint&)> menuRunner;
+
+    // The write dialog's outcome for the point `nodeId`.
+    void OnWriteResult(const UA_NodeId& nodeId, std::string& text, bool failed);
+
+    const std::vector<OPCUAItemData*>& Rows() const { return rows; }
+    PointTableModel* Model() const { return model; }
+    CLoginOptionDlg* OptionsDialog() const { return optionsDialog.get(); }
+    CWriteValueDlg* WriteDialog() const { return writeDialog.get(); }
+    bool WalkRunning() const { return walkThreads != nullptr; }
+    bool ScanPollPending() const { return scanTimer.isActive(); }
+    bool RefreshPending() const { return refreshTimer.isActive(); }
+    int RefreshInterval() const { return refreshTimer.interval(); }
+    int LastReadResult() const { return lastReadResult; }
+    const PollStats& ScanPollStats() const { return pollStats; }
+    std::chrono::nanoseconds LastRefreshDuration() const { return lastRefreshDuration; }
+
+    // Handlers, public so that tests and the benchmark can drive them without waiting on timers.
+    void OnConnect();
+    void OnOption();
+    void OnLanguage();
+    void OnExport();
+    void OnScanPoll();
+    void OnRefreshPass();
+    void ShowAbout();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void done(int result) override;
+
+private:
+    void BuildControls();
+    void ApplyResizeRules();
+    void SetStatus(const std::string& text);
+    void SetCommandButtonsEnabled(bool enabled);
+    void Connect();
+    void Stop();
+    void FailConnect(const std::string& text);
+    void JoinWalk();
+    void ReleasePendingPoints();
+    void Teardown();
+    void DeleteSelectedRows();
+    void CopyIdentifier(int row);
+    void OpenWriteDialog();
+    void CenterOverThis(QWidget& window) const;
+
+    Timing timing;
+    QLabel* serverLabel = nullptr;
+    QLineEdit* urlBox = nullptr;
+    QPushButton* connectButton = nullptr;
+    QPushButton* optionButton = nullptr;
+    QPushButton* languageButton = nullptr;
+    QPushButton* exportButton = nullptr;
+    QLabel* statusLine = nullptr;
+    PointListView* listView = nullptr;
+    PointTableModel* model = nullptr;
+
+    PointList pointList;
+    std::vector<OPCUAItemData*> rows;
+    OPCUABrowser browser{&pointList};
+    std::shared_ptr<boost::thread_group> walkThreads;
+    QTimer scanTimer;
+    QTimer refreshTimer;
+    std::unique_ptr<CLoginOptionDlg> optionsDialog;
+    std::unique_ptr<CWriteValueDlg> writeDialog;
+    QPoint menuPoint{0, 0};
+    int lastReadResult = -1;
+
+    PollStats pollStats;
+    std::chrono::nanoseconds lastRefreshDuration{0};
+};
