@@ -1,0 +1,26 @@
+#pragma once
+
+#include "engine/opcua_item_data.h"
+
+#include <open62541/types.h>
+
+#include <span>
+#include <string>
+
+// The halves of ReadValues that do not talk to a server.
+
+// Service results that blame the size of a Read rather than the server or the session: a
+// smaller Read can still succeed.
+bool IsReadLimitStatus(UA_StatusCode serviceResult);
+
+// A Read that failed as a whole: every record gets `timeText` and "BAD", nothing else changes.
+void MarkReadFailed(std::span<OPCUAItemData* const> records, const std::string& timeText);
+
+// Stores result i of `response` into record i. When the server answered with a different
+// number of results no record is touched and the answer is false.
+bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResponse& response,
+                      const std::string& timeText);
+
+// MaxNodesPerRead from the answer to a Read of that one property; 0 when the server names no
+// limit or the answer is not a UInt32.
+UA_UInt32 ReadLimitFromResponse(const UA_ReadResponse& response);

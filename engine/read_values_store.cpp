@@ -1,0 +1,49 @@
+#include "engine/read_values.h"
+#include "engine/value_text.h"
+
+bool IsReadLimitStatus(UA_StatusCode serviceResult) {
+    switch (serviceResult) {
+        case UA_STATUSCODE_BADTOOMANYOPERATIONS:
+        case UA_STATUSCODE_BADENCODINGLIMITSEXCEEDED:
+        case UA_STATUSCODE_BADRESPONSETOOLARGE:
+        case UA_STATUSCODE_BADREQUESTTOOLARGE:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void MarkReadFailed(std::span<OPCUAItemData* const> records, const std::string& timeText) {
+    for (OPCUAItemData* record : records) {
+        record->time = timeText;
+        record->quality = "BAD";
+    }
+}
+
+bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResponse& response,
+                      const std::string& timeText) {
+    if (response.resultsSize != records.size()) return false;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        OPCUAItemData& record = *records[i];
+        const UA_DataValue& result = response.results[i];
+        record.time = timeText;
+        record.quality = QualityText(result.hasStatus ? result.status : UA_STATUSCODE_GOOD);
+        if (!result.hasValue || result.value.type == nullptr) continue;
+        const std::uint16_t typeIndex = BuiltinTypeIndex(result.value.type);
+        if (typeIndex == kNoTypeIndex) continue;
+        record.typeIndex = typeIndex;
+        record.dataType = result.value.type->typeName;
+        // Arrays and types without a text form keep the previous value text.
+        VariantToText(result.value, record.value);
+    }
+    return true;
+}
+
+UA_UInt32 ReadLimitFromResponse(const UA_ReadResponse& response) {
+    if (response.responseHeader.serviceResult != UA_STATUSCODE_GOOD || response.resultsSize != 1)
+        return 0;
+    const UA_DataValue& result = response.results[0];
+    if (!result.hasValue || (result.hasStatus && result.status != UA_STATUSCODE_GOOD)) return 0;
+    if (!UA_Variant_hasScalarType(&result.value, &UA_TYPES[UA_TYPES_UINT32])) return 0;
+    return *static_cast<const UA_UInt32*>(result.value.data);
+}

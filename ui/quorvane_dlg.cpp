@@ -1,0 +1,189 @@
+#include "ui/quorvane_dlg.h"
+
+#include "ui/about_dlg.h"
+#include "ui/app_icon.h"
+#include "ui/dialog_layout.h"
+#include "ui/login_option_dlg.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
+#include "ui/prompts.h"
+#include "ui/text_table.h"
+#include "ui/window_title.h"
+#include "ui/write_value_dlg.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+template <class W>
+W* Named(W* widget, const char* name, int id) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setProperty("controlId", id);
+    return widget;
+}
+
+}  // namespace
+
+CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(t) {
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+    scanTimer.setSingleShot(true);
+    refreshTimer.setSingleShot(true);
+    connect(&scanTimer, &QTimer::timeout, this, &CQuorvaneDlg::OnScanPoll);
+    connect(&refreshTimer, &QTimer::timeout, this, &CQuorvaneDlg::OnRefreshPass);
+
+    BuildControls();
+    setWindowIcon(AppIcon());
+    setWindowTitle(Q(MainWindowTitle()));
+    urlBox->setText(QStringLiteral("opc.tcp://127.0.0.1:4840"));
+
+    // Columns from the list's client width at the template size.
+    const auto widths = ColumnWidths(listView->ClientWidth());
+    for (int c = 0; c < static_cast<int>(widths.size()); ++c) listView->setColumnWidth(c, widths[c]);
+
+    optionsDialog = std::make_unique<CLoginOptionDlg>(this);
+    optionsDialog->setWindowFlag(Qt::Window);  // a window of its own, not embedded
+    optionsDialog->hide();
+
+    auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(about, &QShortcut::activated, this, &CQuorvaneDlg::ShowAbout);
+    urlBox->setFocus();
+}
+
+CQuorvaneDlg::~CQuorvaneDlg() {
+    Teardown();
+    ReleasePendingPoints();
+}
+
+void CQuorvaneDlg::BuildControls() {
+    const double scale = logicalDpiX() / 96.0;
+    resize(DluToPixels(635, 357, scale));
+
+    serverLabel = Named(new QLabel(QStringLiteral("OPC UA 服务器："), this), "serverLabel", kServerLabel);
+    serverLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    serverLabel->setGeometry(DluToPixels({9, 12, 87, 8}, scale));
+
+    urlBox = Named(new QLineEdit(this), "urlBox", kUrlBox);
+    urlBox->setGeometry(DluToPixels({99, 9, 301, 13}, scale));
+
+    connectButton = Named(new QPushButton(QStringLiteral("连接"), this), "connectButton", kConnectButton);
+    connectButton->setGeometry(DluToPixels({402, 9, 35, 14}, scale));
+    connectButton->setDefault(true);
+
+    optionButton = Named(new QPushButton(QStringLiteral("选项"), this), "optionButton", kOptionButton);
+    optionButton->setGeometry(DluToPixels({441, 9, 36, 14}, scale));
+
+    languageButton = Named(new QPushButton(QStringLiteral("中文"), this), "languageButton", kLanguageButton);
+    languageButton->setGeometry(DluToPixels({592, 9, 41, 14}, scale));
+
+    listView = Named(new PointListView(this), "pointList", kPointList);
+    listView->setGeometry(DluToPixels({2, 26, 630, 307}, scale));
+    model = new PointTableModel(rows, this);
+    listView->setModel(model);
+
+    exportButton = Named(new QPushButton(QStringLiteral("导出"), this), "exportButton", kExportButton);
+    exportButton->setGeometry(DluToPixels({582, 337, 50, 17}, scale));
+
+    statusLine = Named(new QLabel(this), "statusLine", kStatusLine);
+    statusLine->setGeometry(DluToPixels({3, 341, 573, 13}, scale));
+
+    for (QPushButton* b : {optionButton, languageButton, exportButton}) b->setAutoDefault(false);
+
+    connect(connectButton, &QPushButton::clicked, this, &CQuorvaneDlg::OnConnect);
+    connect(optionButton, &QPushButton::clicked, this, &CQuorvaneDlg::OnOption);
+    connect(languageButton, &QPushButton::clicked, this, &CQuorvaneDlg::OnLanguage);
+    connect(exportButton, &QPushButton::clicked, this, &CQuorvaneDlg::OnExport);
+    connect(listView, &PointListView::DeletePressed, this, &CQuorvaneDlg::DeleteSelectedRows);
+    connect(listView, &PointListView::CopyPressed, this, [this] {
+        if (listView->currentIndex().isValid()) CopyIdentifier(listView->currentIndex().row());
+    });
+}
+
+void CQuorvaneDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    ApplyResizeRules();
+}
+
+void CQuorvaneDlg::ApplyResizeRules() {
+    if (listView == nullptr) return;
+    const MainWindowLayout l = LayoutForClient(size(), listView->pos(), languageButton->size(),
+                                               exportButton->size());
+    listView->setGeometry(l.list);
+    statusLine->setGeometry(l.status);
+    languageButton->setGeometry(l.language);
+    exportButton->setGeometry(l.exportButton);
+    const auto widths = ColumnWidths(listView->ClientWidth());
+    for (int c = 0; c < static_cast<int>(widths.size()); ++c) listView->setColumnWidth(c, widths[c]);
+}
+
+void CQuorvaneDlg::SetStatus(const std::string& text) {
+    statusLine->setText(Q(text));
+    // Connecting blocks this thread; show the text before it does.
+    if (statusLine->isVisible()) statusLine->repaint();
+}
+
+void CQuorvaneDlg::SetCommandButtonsEnabled(bool enabled) {
+    optionButton->setEnabled(enabled);
+    languageButton->setEnabled(enabled);
+    exportButton->setEnabled(enabled);
+}
+
+void CQuorvaneDlg::OnLanguage() {
+    language = language == 0 ? 1 : 0;
+    connectButton->setText(Q(Text(TextKey::Connect)));
+    optionButton->setText(Q(Text(TextKey::Option)));
+    exportButton->setText(Q(Text(TextKey::Export)));
+    languageButton->setText(Q(Text(TextKey::LanguageName)));
+    serverLabel->setText(Q(Text(TextKey::ServerLabel)));
+    setWindowTitle(Q(MainWindowTitle()));
+}
+
+void CQuorvaneDlg::CenterOverThis(QWidget& window) const {
+    const QRect main = frameGeometry();
+    const QRect own = window.frameGeometry();
+    window.move(main.left() + (main.width() - own.width()) / 2,
+                main.top() + (main.height() - own.height()) / 2);
+}
+
+void CQuorvaneDlg::OnOption() {
+    if (!optionsDialog) return;
+    optionsDialog->adjustSize();
+    CenterOverThis(*optionsDialog);
+    optionsDialog->show();
+    optionsDialog->RefreshTexts();
+}
+
+void CQuorvaneDlg::ShowAbout() {
+    CAboutDlg about(this);
+    Prompts::ShowModal(about);
+}
+
+void CQuorvaneDlg::keyPressEvent(QKeyEvent* event) {
+    // Escape would close the whole tool; the window closes only through its close box.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CQuorvaneDlg::done(int result) {
+    Teardown();
+    QDialog::done(result);
+}
+
+void CQuorvaneDlg::Teardown() {
+    scanTimer.stop();
+    refreshTimer.stop();
+    JoinWalk();
+    if (model != nullptr) model->DeleteAll();
+}

@@ -1,0 +1,133 @@
+// Context menu of the point list and its commands: delete, copy identifier, write value.
+#include "ui/quorvane_dlg.h"
+
+#include "ui/cell_text.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
+#include "ui/prompts.h"
+#include "ui/text_table.h"
+#include "ui/write_value_dlg.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMenu>
+
+#include <algorithm>
+
+namespace {
+
+struct MenuEntry {
+    const char* text;
+    int id;
+};
+// Positions 0, 2 and 3; position 1 is the separator.
+constexpr MenuEntry kChineseMenu[] = {{"删除", CQuorvaneDlg::kDeleteZh},
+                                      {"写值", CQuorvaneDlg::kWriteZh},
+                                      {"复制点名", CQuorvaneDlg::kCopyZh}};
+constexpr MenuEntry kEnglishMenu[] = {{"delete", CQuorvaneDlg::kDeleteEn},
+                                      {"write value", CQuorvaneDlg::kWriteEn},
+                                      {"copy name", CQuorvaneDlg::kCopyEn}};
+
+}  // namespace
+
+std::unique_ptr<QMenu> CQuorvaneDlg::BuildContextMenu() const {
+    const MenuEntry* entries = language == 0 ? kChineseMenu : kEnglishMenu;
+    auto menu = std::make_unique<QMenu>();
+    menu->setObjectName(QStringLiteral("pointMenu"));
+    auto add = [&menu](const MenuEntry& e) {
+        QAction* action = menu->addAction(QString::fromUtf8(e.text));
+        action->setData(e.id);
+        return action;
+    };
+    QAction* remove = add(entries[0]);
+    menu->addSeparator();
+    QAction* write = add(entries[1]);
+    add(entries[2]);
+    if (!listView->selectionModel()->hasSelection()) {
+        remove->setEnabled(false);
+        write->setEnabled(false);
+    }
+    return menu;
+}
+
+void CQuorvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
+    OpenContextMenu(event->globalPos());
+    event->accept();
+}
+
+void CQuorvaneDlg::OpenContextMenu(const QPoint& globalPos) {
+    auto menu = BuildContextMenu();
+    menuPoint = globalPos;
+    const QPoint at(globalPos.x() - menu->sizeHint().width() / 2, globalPos.y());
+    QAction* chosen = menuRunner ? menuRunner(*menu, at) : menu->exec(at);
+    if (chosen != nullptr && chosen->isEnabled()) OnMenuCommand(chosen->data().toInt());
+}
+
+void CQuorvaneDlg::OnMenuCommand(int id) {
+    switch (id) {
+    case kDeleteZh:
+    case kDeleteEn: DeleteSelectedRows(); break;
+    case kCopyZh:
+    case kCopyEn: CopyIdentifier(listView->RowAtGlobal(menuPoint)); break;
+    case kWriteZh:
+    case kWriteEn: OpenWriteDialog(); break;
+    default: break;
+    }
+}
+
+void CQuorvaneDlg::DeleteSelectedRows() {
+    std::vector<int> selected;
+    for (const QModelIndex& index : listView->selectionModel()->selectedRows()) {
+        selected.push_back(index.row());
+    }
+    std::sort(selected.begin(), selected.end());
+    selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
+    // Runs of adjacent rows go in one removal, last run first so earlier indices stay valid.
+    auto end = selected.end();
+    while (end != selected.begin()) {
+        auto first = end - 1;
+        while (first != selected.begin() && *(first - 1) == *first - 1) --first;
+        model->DeleteRows(static_cast<std::size_t>(*first), static_cast<std::size_t>(end - first));
+        end = first;
+    }
+}
+
+void CQuorvaneDlg::CopyIdentifier(int row) {
+    const OPCUAItemData* record = model->Record(row);
+    if (record == nullptr) return;
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        clipboard->setText(QString::fromUtf8(CopyText(*record)));
+    }
+}
+
+void CQuorvaneDlg::OpenWriteDialog() {
+    const OPCUAItemData* record = model->Record(listView->RowAtGlobal(menuPoint));
+    if (record == nullptr) return;
+    writeDialog.reset();
+    const std::string url = urlBox->text().toStdString();
+    writeDialog = std::make_unique<CWriteValueDlg>(
+        this, *record, record->typeIndex, optionsDialog.get(), url,
+        [this](const UA_NodeId& nodeId, std::string& text, bool failed) {
+            OnWriteResult(nodeId, text, failed);
+        });
+    writeDialog->adjustSize();
+    CenterOverThis(*writeDialog);
+    writeDialog->show();
+}
+
+void CQuorvaneDlg::OnWriteResult(const UA_NodeId& nodeId, std::string& text, bool failed) {
+    if (failed) {
+        Prompts::Message(this, Text(TextKey::WriteFailed));
+        return;
+    }
+    // The point is found by its NodeId: rows may have moved or gone since the dialog opened.
+    const auto it = std::find_if(rows.begin(), rows.end(), [&nodeId](const OPCUAItemData* r) {
+        return UA_NodeId_equal(&r->nodeId, &nodeId);
+    });
+    if (it == rows.end()) return;
+    if (&(*it)->value != &text) (*it)->value = text;
+    listView->viewport()->update();
+}
