@@ -1,13 +1,21 @@
-#include "engine/opcua_browser.h"
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 
+#include "engine/opcua_browser.h"
+
 namespace {
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
+
+// Directories open fine but report a nonsense length at their "end".
+bool IsRegularFile(std::FILE* file) {
+    struct stat info;
+    return fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+}
 }  // namespace
 
 UaByteString OPCUABrowser::LoadFile(const std::string& path) {
@@ -16,7 +24,7 @@ UaByteString OPCUABrowser::LoadFile(const std::string& path) {
         errno = 0;  // a missing file is an expected outcome here, not an error to keep around
         return {};
     }
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) return {};
+    if (!IsRegularFile(file.get()) || std::fseek(file.get(), 0, SEEK_END) != 0) return {};
     const long length = std::ftell(file.get());
     if (length <= 0) return {};
     UaByteString content;

@@ -3,7 +3,6 @@
 #include <boost/thread/condition_variable.hpp>
 #include <boost/thread/locks.hpp>
 #include <boost/thread/mutex.hpp>
-
 #include <cstddef>
 #include <cstdint>
 #include <list>
@@ -158,7 +157,8 @@ class mth_list : public mth_elem_cntr<std::list<Elem, Alloc>, Elem> {
 public:
     using container_type = std::list<Elem, Alloc>;
 
-    explicit mth_list(std::uint32_t capacity = mth_elem_cntr<container_type, Elem>::kDefaultCapacity)
+    explicit mth_list(
+        std::uint32_t capacity = mth_elem_cntr<container_type, Elem>::kDefaultCapacity)
         : mth_elem_cntr<container_type, Elem>(capacity) {}
     ~mth_list() override { destroy_all(); }
 

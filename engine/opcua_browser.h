@@ -13,6 +13,7 @@
 #include <vector>
 
 using PointList = mth_list<OPCUAItemData*>;
+struct BrowseStats;
 
 // Connection parameters as the options dialog supplies them.
 struct ConnectionSettings {
@@ -50,6 +51,8 @@ public:
     // Walks the address space from Objects and hands every point, then the end marker, to the
     // point list. Returns early, appending nothing more, when the thread is interrupted.
     void BrowseAll();
+    // The same, leaving its request counts and phase timings in `stats` when that is not null.
+    void BrowseAll(BrowseStats* stats);
 
     // 0 read, -1 the read failed as a whole, -2 nothing to read.
     int ReadValues(const std::vector<OPCUAItemData*>& records);

@@ -1,10 +1,11 @@
-#include "engine/opcua_browser.h"
 #include "engine/read_values.h"
-#include "engine/ua_service_messages.h"
-#include "engine/value_text.h"
 
 #include <algorithm>
 #include <utility>
+
+#include "engine/opcua_browser.h"
+#include "engine/ua_service_messages.h"
+#include "engine/value_text.h"
 
 namespace {
 
@@ -33,7 +34,8 @@ UaReadResponse SendRead(UA_Client* client, Records records, std::vector<UA_ReadV
 UaReadResponse ReadMaxNodesPerRead(UA_Client* client) {
     UA_ReadValueId id;
     UA_ReadValueId_init(&id);
-    id.nodeId = UA_NODEID_NUMERIC(0, UA_NS0ID_SERVER_SERVERCAPABILITIES_OPERATIONLIMITS_MAXNODESPERREAD);
+    id.nodeId =
+        UA_NODEID_NUMERIC(0, UA_NS0ID_SERVER_SERVERCAPABILITIES_OPERATIONLIMITS_MAXNODESPERREAD);
     id.attributeId = UA_ATTRIBUTEID_VALUE;
     UA_ReadRequest request;
     UA_ReadRequest_init(&request);
@@ -48,12 +50,45 @@ struct Batch {
     UaReadResponse response;
 };
 
+// Reads `all` in batches of at most `batchSize`, halving it whenever the server refuses one for
+// its size. The records change only once every batch has been answered, so a failure part way
+// leaves them as one failed Read would: values untouched, all "BAD". Every record of the call
+// gets the same time text. `batchSize` ends as the size the server took.
+int ReadInBatches(UA_Client* client, Records all, std::size_t& batchSize) {
+    std::vector<UA_ReadValueId> ids;
+    std::vector<Batch> batches;
+    batches.reserve(all.size() / batchSize + 1);
+    std::string timeText;
+    for (std::size_t offset = 0; offset < all.size();) {
+        const std::size_t count = std::min(batchSize, all.size() - offset);
+        UaReadResponse response = SendRead(client, all.subspan(offset, count), ids);
+        const UA_ResponseHeader& header = response->responseHeader;
+        if (timeText.empty()) timeText = TimeText(header.timestamp);
+        if (header.serviceResult == UA_STATUSCODE_GOOD) {
+            batches.push_back({offset, count, std::move(response)});
+            offset += count;
+        } else if (IsReadLimitStatus(header.serviceResult) && count > 1) {
+            batchSize = count / 2;
+        } else {
+            MarkReadFailed(all, timeText);
+            return -1;
+        }
+    }
+    for (const Batch& batch : batches)
+        StoreReadResults(all.subspan(batch.offset, batch.count), *batch.response, timeText);
+    return 0;
+}
+
 }  // namespace
 
 int OPCUABrowser::ReadValues(const std::vector<OPCUAItemData*>& records) {
     if (records.empty()) return -2;
     const Records all(records);
-    std::vector<UA_ReadValueId> ids;
+    if (!client) {
+        // As a Read that never got an answer: no server time, so the time origin.
+        MarkReadFailed(all, TimeText(0));
+        return -1;
+    }
 
     // One Read of one node can exceed no limit, so only larger reads need to know it.
     std::size_t limit = 0;
@@ -70,8 +105,9 @@ int OPCUABrowser::ReadValues(const std::vector<OPCUAItemData*>& records) {
         limit = *maxNodesPerRead;
     }
 
-    std::size_t batchSize = all.size();
+    std::size_t batchSize = limit;
     if (limit == 0 || all.size() <= limit) {
+        std::vector<UA_ReadValueId> ids;
         UaReadResponse whole = SendRead(client.get(), all, ids);
         const UA_ResponseHeader& header = whole->responseHeader;
         if (header.serviceResult == UA_STATUSCODE_GOOD) {
@@ -83,34 +119,11 @@ int OPCUABrowser::ReadValues(const std::vector<OPCUAItemData*>& records) {
             return -1;
         }
         batchSize = std::min(all.size() / 2, limit == 0 ? kFirstFallbackBatch : limit);
-    } else {
-        batchSize = limit;
     }
 
-    // In batches the records change only once every batch has been answered, so a failure
-    // part way leaves them as one failed Read would: values untouched, all "BAD".
-    std::vector<Batch> batches;
-    batches.reserve(all.size() / batchSize + 1);
-    std::string timeText;
-    for (std::size_t offset = 0; offset < all.size();) {
-        const std::size_t count = std::min(batchSize, all.size() - offset);
-        UaReadResponse response = SendRead(client.get(), all.subspan(offset, count), ids);
-        const UA_ResponseHeader& header = response->responseHeader;
-        if (timeText.empty()) timeText = TimeText(header.timestamp);
-        if (header.serviceResult == UA_STATUSCODE_GOOD) {
-            batches.push_back({offset, count, std::move(response)});
-            offset += count;
-        } else if (IsReadLimitStatus(header.serviceResult) && count > 1) {
-            batchSize = count / 2;
-        } else {
-            MarkReadFailed(all, timeText);
-            return -1;
-        }
-    }
+    const int result = ReadInBatches(client.get(), all, batchSize);
     // Later reads of this session start at a size the server took.
-    if (batchSize < limit || limit == 0) maxNodesPerRead = static_cast<std::uint32_t>(batchSize);
-
-    for (const Batch& batch : batches)
-        StoreReadResults(all.subspan(batch.offset, batch.count), *batch.response, timeText);
-    return 0;
+    if (result == 0 && (limit == 0 || batchSize < limit))
+        maxNodesPerRead = static_cast<std::uint32_t>(batchSize);
+    return result;
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "engine/opcua_item_data.h"
-
 #include <open62541/types.h>
 
 #include <span>
 #include <string>
+
+#include "engine/opcua_item_data.h"
 
 // The halves of ReadValues that do not talk to a server.
 

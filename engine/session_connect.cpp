@@ -1,8 +1,8 @@
-#include "engine/opcua_browser.h"
 #include "engine/session_connect.h"
 
 #include <open62541/client_config_default.h>
 
+#include "engine/opcua_browser.h"
 #include "resources/hex_resources.h"
 
 namespace {
@@ -43,8 +43,8 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
     }
     ApplyTimeout(*config, timeoutSeconds);
-    return FinishConnect(UA_Client_connectUsername(client.get(), url.c_str(), userName.c_str(),
-                                                   password.c_str()));
+    return FinishConnect(
+        UA_Client_connectUsername(client.get(), url.c_str(), userName.c_str(), password.c_str()));
 }
 
 int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePath,
@@ -57,10 +57,10 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
     {
         // Half a pair is no pair: without both paths the built-in certificate and key serve.
         const bool fromFiles = !certificatePath.empty() && !privateKeyPath.empty();
-        const UaByteString certificate = fromFiles ? LoadFile(certificatePath)
-                                                   : LoadHexResource(kClientCertificateResource);
-        const UaByteString privateKey = fromFiles ? LoadFile(privateKeyPath)
-                                                  : LoadHexResource(kClientPrivateKeyResource);
+        const UaByteString certificate =
+            fromFiles ? LoadFile(certificatePath) : LoadHexResource(kClientCertificateResource);
+        const UaByteString privateKey =
+            fromFiles ? LoadFile(privateKeyPath) : LoadHexResource(kClientPrivateKeyResource);
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
     }
     ApplyTimeout(*config, timeoutSeconds);

@@ -1,7 +1,7 @@
-#include "engine/session_connect.h"
-
 #include <algorithm>
 #include <limits>
+
+#include "engine/session_connect.h"
 
 void ApplyTimeout(UA_ClientConfig& config, int timeoutSeconds) {
     // Saturate instead of wrapping for values no dialog would pass.

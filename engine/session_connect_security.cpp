@@ -1,10 +1,8 @@
-#include "engine/session_connect.h"
-
 #include <open62541/client_config_default.h>
 #include <open62541/plugin/pki_default.h>
 #include <open62541/plugin/securitypolicy_default.h>
 
-#include <cstdlib>
+#include "engine/session_connect.h"
 
 namespace {
 
@@ -70,8 +68,7 @@ void ConfigureSecurity(UA_ClientConfig& config, const UA_ByteString& certificate
 
     config.privateKeyPasswordCallback = RefusePrivateKeyPassword;
     // Its result is not needed: whatever it could not build is simply missing at connect time.
-    UA_ClientConfig_setDefaultEncryption(&config, certificate, privateKey, nullptr, 0, nullptr,
-                                         0);
+    UA_ClientConfig_setDefaultEncryption(&config, certificate, privateKey, nullptr, 0, nullptr, 0);
     AddPolicies(config.securityPolicies, config.securityPoliciesSize, certificate, privateKey,
                 config.logging);
     // Anonymous and user tokens are encrypted by these; without them secure sessions are refused.

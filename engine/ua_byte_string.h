@@ -1,11 +1,11 @@
 #pragma once
 
-#include "engine/ua_owned.h"
-
 #include <cstddef>
 #include <cstring>
 #include <new>
 #include <span>
+
+#include "engine/ua_owned.h"
 
 using UaByteString = UaOwned<UA_ByteString, UA_TYPES_BYTESTRING>;
 

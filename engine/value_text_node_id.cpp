@@ -1,7 +1,7 @@
-#include "engine/value_text.h"
-
 #include <cstring>
 #include <string_view>
+
+#include "engine/value_text.h"
 
 namespace {
 
@@ -40,8 +40,8 @@ std::string_view IdentifierBytes(const UA_String& s) {
     if (s.length == 0 || s.data == nullptr) return {};
     const char* begin = reinterpret_cast<const char*>(s.data);
     const void* zero = std::memchr(begin, 0, s.length);
-    return {begin, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - begin)
-                        : s.length};
+    return {begin,
+            zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - begin) : s.length};
 }
 
 }  // namespace

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <open62541/client_config_default.h>
+#include <open62541/plugin/securitypolicy.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <set>
+#include <string>
+
+#include "engine/opcua_browser.h"
+#include "engine/session_connect.h"
+#include "engine/ua_client_ptr.h"
+#include "resources/hex_resources.h"
+#include "tests/support/demo_server_fixture.h"
+
+namespace {
+
+const std::string kPolicyPrefix = "http://opcfoundation.org/UA/SecurityPolicy#";
+
+std::set<std::string> PolicyNames(const UA_SecurityPolicy* policies, size_t count) {
+    std::set<std::string> names;
+    for (size_t i = 0; i < count; ++i) {
+        const UA_String& uri = policies[i].policyUri;
+        names.insert(std::string(reinterpret_cast<const char*>(uri.data), uri.length)
+                         .substr(kPolicyPrefix.size()));
+    }
+    return names;
+}
+
+std::string Text(const UA_String& s) {
+    return std::string(reinterpret_cast<const char*>(s.data), s.length);
+}
+
+// A fresh client configured as a signed-in connect would configure it.
+struct ConfiguredClient {
+    UaClientPtr client{UA_Client_new()};
+    UA_ClientConfig& config = *UA_Client_getConfig(client.get());
+
+    ConfiguredClient(const UA_ByteString& certificate, const UA_ByteString& key,
+                     const std::string& policy = "Basic256Sha256",
+                     const std::string& mode = "Sign & Encrypt") {
+        ConfigureSecurity(config, certificate, key, policy, mode);
+    }
+};
+
+// Accepts connections and never says a word.
+class SilentListener {
+public:
+    SilentListener() {
+        fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            listen(fd_, 4) == 0 &&
+            getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            port_ = ntohs(address.sin_port);
+    }
+    ~SilentListener() { close(fd_); }
+    std::string Url() const { return "opc.tcp://127.0.0.1:" + std::to_string(port_); }
+    bool Listening() const { return port_ != 0; }
+
+private:
+    int fd_ = -1;
+    std::uint16_t port_ = 0;
+};
+
+double SecondsToConnect(const std::string& url, int timeoutSeconds, int* result) {
+    PointList list;
+    OPCUABrowser engine(&list);
+    const auto start = std::chrono::steady_clock::now();
+    *result = engine.ConnectAnonymous(url, timeoutSeconds);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+// --- Names and timeouts -----------------------------------------------------------------------
+
+TEST(SessionConfig, ModeNamesMatchExactly) {
+    EXPECT_EQ(SecurityModeFromName("None"), UA_MESSAGESECURITYMODE_NONE);
+    EXPECT_EQ(SecurityModeFromName("Sign"), UA_MESSAGESECURITYMODE_SIGN);
+    EXPECT_EQ(SecurityModeFromName("Sign & Encrypt"), UA_MESSAGESECURITYMODE_SIGNANDENCRYPT);
+    for (const char* other : {"sign", "SIGN", "Sign ", "Sign&Encrypt", "SignAndEncrypt", ""})
+        EXPECT_EQ(SecurityModeFromName(other), UA_MESSAGESECURITYMODE_INVALID) << other;
+}
+
+TEST(SessionConfig, TimeoutSecondsGoIntoAllThreeFieldsAsMilliseconds) {
+    UaClientPtr client(UA_Client_new());
+    UA_ClientConfig& config = *UA_Client_getConfig(client.get());
+    for (const auto& [seconds, expected] : {std::pair{5, 5000u}, {600, 600000u}, {10, 10000u}}) {
+        ApplyTimeout(config, seconds);
+        EXPECT_EQ(config.timeout, expected);
+        EXPECT_EQ(config.secureChannelLifeTime, expected);
+        EXPECT_EQ(config.requestedSessionTimeout, expected);
+    }
+}
+
+TEST(SessionConfig, TimeoutOutlastsTheLibraryDefaultsOfAConnect) {
+    auto server = StartDemoServer();
+    ASSERT_TRUE(server);
+    PointList list;
+    OPCUABrowser engine(&list);
+    ASSERT_EQ(engine.ConnectCertificate(server->Url(), "", "", 7, "None", "None"), 0);
+    const UA_ClientConfig& config = *UA_Client_getConfig(engine.Client());
+    EXPECT_EQ(config.timeout, 7000u);
+    EXPECT_EQ(config.secureChannelLifeTime, 7000u);
+    EXPECT_EQ(config.requestedSessionTimeout, 7000u);
+}
+
+// --- Security configuration -------------------------------------------------------------------
+
+TEST(SessionSecurity, BuiltInPairGivesEveryPolicyForChannelAndTokens) {
+    const UaByteString certificate = OPCUABrowser::LoadHexResource(kClientCertificateResource);
+    const UaByteString key = OPCUABrowser::LoadHexResource(kClientPrivateKeyResource);
+    ConfiguredClient c(*certificate, *key, "Basic128Rsa15", "Sign");
+    const std::set<std::string> wanted = {"Basic128Rsa15", "Basic256", "Basic256Sha256"};
+    const auto channel = PolicyNames(c.config.securityPolicies, c.config.securityPoliciesSize);
+    const auto tokens =
+        PolicyNames(c.config.authSecurityPolicies, c.config.authSecurityPoliciesSize);
+    for (const std::string& name : wanted) {
+        EXPECT_TRUE(channel.count(name)) << name;
+        EXPECT_TRUE(tokens.count(name)) << name;
+    }
+    EXPECT_TRUE(channel.count("None"));
+    EXPECT_EQ(Text(c.config.securityPolicyUri), kPolicyPrefix + "Basic128Rsa15");
+    EXPECT_EQ(c.config.securityMode, UA_MESSAGESECURITYMODE_SIGN);
+    EXPECT_EQ(Text(c.config.clientDescription.applicationUri), "urn:open62541.client.application");
+}
+
+TEST(SessionSecurity, NonePolicyCarriesTheCertificate) {
+    const UaByteString certificate = OPCUABrowser::LoadHexResource(kClientCertificateResource);
+    const UaByteString key = OPCUABrowser::LoadHexResource(kClientPrivateKeyResource);
+    ConfiguredClient c(*certificate, *key);
+    int nonePolicies = 0;
+    for (size_t i = 0; i < c.config.securityPoliciesSize; ++i) {
+        const UA_SecurityPolicy& policy = c.config.securityPolicies[i];
+        if (Text(policy.policyUri) != kPolicyPrefix + "None") continue;
+        ++nonePolicies;
+        EXPECT_TRUE(UA_ByteString_equal(&policy.localCertificate, certificate.get()));
+    }
+    EXPECT_EQ(nonePolicies, 1);
+}
+
+TEST(SessionSecurity, EveryServerCertificateIsAccepted) {
+    const UaByteString certificate = OPCUABrowser::LoadHexResource(kClientCertificateResource);
+    const UaByteString key = OPCUABrowser::LoadHexResource(kClientPrivateKeyResource);
+    ConfiguredClient c(*certificate, *key);
+    UA_CertificateVerification& verification = c.config.certificateVerification;
+    // An untrusted, self-signed certificate: the built-in one will do.
+    EXPECT_EQ(verification.verifyCertificate(&verification, certificate.get()), UA_STATUSCODE_GOOD);
+}
+
+TEST(SessionSecurity, NoCertificateLeavesOnlyNone) {
+    const UaByteString key = OPCUABrowser::LoadHexResource(kClientPrivateKeyResource);
+    const UaByteString none;
+    const std::set<std::string> onlyNone = {"None"};
+    {
+        ConfiguredClient c(*none, *none);
+        EXPECT_EQ(PolicyNames(c.config.securityPolicies, c.config.securityPoliciesSize), onlyNone);
+        EXPECT_EQ(c.config.authSecurityPoliciesSize, 0u);
+    }
+    {
+        ConfiguredClient c(*none, *key);
+        EXPECT_EQ(PolicyNames(c.config.securityPolicies, c.config.securityPoliciesSize), onlyNone);
+    }
+}
+
+// --- How long a connect may take --------------------------------------------------------------
+
+TEST(ConnectTimeout, ClosedPortFailsWellWithinTheTimeout) {
+    const std::string url = "opc.tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort());
+    int result = 0;
+    const double seconds = SecondsToConnect(url, 10, &result);
+    EXPECT_EQ(result, 1);
+    EXPECT_LT(seconds, 5.0);
+}
+
+TEST(ConnectTimeout, SilentServerFailsAtTheTimeout) {
+    SilentListener listener;
+    ASSERT_TRUE(listener.Listening());
+    int result = 0;
+    const double seconds = SecondsToConnect(listener.Url(), 2, &result);
+    EXPECT_EQ(result, 1);
+    EXPECT_GT(seconds, 1.9);
+    // The library notices the deadline on its next tick: at 2 s, on a busy machine at 3 s.
+    EXPECT_LT(seconds, 3.25);
+}

@@ -1,0 +1,186 @@
+#include "engine/value_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <string>
+
+namespace {
+
+template <class T>
+std::string Render(T value, int typeIndex) {
+    UA_Variant variant;
+    UA_Variant_setScalar(&variant, &value, &UA_TYPES[typeIndex]);
+    std::string text = "previous";
+    if (!VariantToText(variant, text)) return "refused, kept " + text;
+    return text;
+}
+
+UA_DateTime Utc(int year, int month, int day, int hour, int min, int sec, int milli) {
+    UA_DateTimeStruct t{};
+    t.year = static_cast<UA_Int16>(year);
+    t.month = static_cast<UA_UInt16>(month);
+    t.day = static_cast<UA_UInt16>(day);
+    t.hour = static_cast<UA_UInt16>(hour);
+    t.min = static_cast<UA_UInt16>(min);
+    t.sec = static_cast<UA_UInt16>(sec);
+    t.milliSec = static_cast<UA_UInt16>(milli);
+    return UA_DateTime_fromStruct(t);
+}
+
+// Sets the process time zone for one test and puts the old one back.
+class LocalZone {
+public:
+    explicit LocalZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) old_ = old, hadOld_ = true;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~LocalZone() {
+        if (hadOld_)
+            setenv("TZ", old_.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::string old_;
+    bool hadOld_ = false;
+};
+
+}  // namespace
+
+TEST(VariantToText, Numbers) {
+    EXPECT_EQ(Render(UA_Boolean{true}, UA_TYPES_BOOLEAN), "1");
+    EXPECT_EQ(Render(UA_Boolean{false}, UA_TYPES_BOOLEAN), "0");
+    EXPECT_EQ(Render(UA_SByte{-128}, UA_TYPES_SBYTE), "-128");
+    EXPECT_EQ(Render(UA_Byte{255}, UA_TYPES_BYTE), "255");
+    EXPECT_EQ(Render(UA_Int16{-32768}, UA_TYPES_INT16), "-32768");
+    EXPECT_EQ(Render(UA_UInt16{65535}, UA_TYPES_UINT16), "65535");
+    EXPECT_EQ(Render(UA_Int32{-2147483647 - 1}, UA_TYPES_INT32), "-2147483648");
+    EXPECT_EQ(Render(UA_UInt32{4294967295u}, UA_TYPES_UINT32), "4294967295");
+    EXPECT_EQ(Render(UA_Int64{-5}, UA_TYPES_INT64), "-5");
+    EXPECT_EQ(Render(std::numeric_limits<UA_Int64>::min(), UA_TYPES_INT64), "-9223372036854775808");
+    EXPECT_EQ(Render(std::numeric_limits<UA_UInt64>::max(), UA_TYPES_UINT64),
+              "18446744073709551615");
+}
+
+TEST(VariantToText, FloatingPointHasThreeRoundedDecimals) {
+    EXPECT_EQ(Render(UA_Double{3.14159}, UA_TYPES_DOUBLE), "3.142");
+    EXPECT_EQ(Render(UA_Float{0.1f}, UA_TYPES_FLOAT), "0.100");
+    EXPECT_EQ(Render(UA_Double{-2.0}, UA_TYPES_DOUBLE), "-2.000");
+    EXPECT_EQ(Render(UA_Double{0.0005}, UA_TYPES_DOUBLE), "0.001");
+    EXPECT_EQ(Render(UA_Double{1e20}, UA_TYPES_DOUBLE), "100000000000000000000.000");
+    // The widest value there is still fits.
+    const std::string widest = Render(std::numeric_limits<UA_Double>::max(), UA_TYPES_DOUBLE);
+    EXPECT_EQ(widest.size(), 309u + 4u);
+    EXPECT_EQ(widest.substr(0, 6), "179769");
+}
+
+TEST(VariantToText, DateTimeIsUtcDayFirstAndUnpadded) {
+    const UA_DateTime value = Utc(2024, 8, 5, 6, 3, 9, 7);
+    LocalZone zone("UTC-8");  // the local zone does not enter into it
+    EXPECT_EQ(Render(value, UA_TYPES_DATETIME), "5-8-2024 6:3:9.007");
+    EXPECT_EQ(Render(Utc(1999, 12, 31, 23, 59, 58, 999), UA_TYPES_DATETIME),
+              "31-12-1999 23:59:58.999");
+}
+
+TEST(VariantToText, TextsStopAtTheirFirstZeroByte) {
+    UA_LocalizedText pump = UA_LOCALIZEDTEXT(const_cast<char*>("en-US"), const_cast<char*>("Pump"));
+    EXPECT_EQ(Render(pump, UA_TYPES_LOCALIZEDTEXT), "Pump");
+    EXPECT_EQ(Render(UA_STRING(const_cast<char*>("Tank 1")), UA_TYPES_STRING), "Tank 1");
+    EXPECT_EQ(Render(UA_String{0, nullptr}, UA_TYPES_STRING), "");
+
+    UA_Byte bytes[] = {'a', 'b', 0, 'c'};
+    EXPECT_EQ(Render(UA_ByteString{4, bytes}, UA_TYPES_BYTESTRING), "ab");
+    EXPECT_EQ(Render(UA_String{4, bytes}, UA_TYPES_STRING), "ab");
+}
+
+TEST(VariantToText, RefusesOtherTypesArraysAndEmptyValues) {
+    EXPECT_EQ(Render(UA_Guid{}, UA_TYPES_GUID), "refused, kept previous");
+    EXPECT_EQ(Render(UA_NODEID_NUMERIC(0, 85), UA_TYPES_NODEID), "refused, kept previous");
+    EXPECT_EQ(Render(UA_StatusCode{0}, UA_TYPES_STATUSCODE), "refused, kept previous");
+    EXPECT_EQ(Render(UA_QUALIFIEDNAME(0, const_cast<char*>("q")), UA_TYPES_QUALIFIEDNAME),
+              "refused, kept previous");
+
+    UA_Int32 values[] = {1, 2, 3};
+    UA_Variant array;
+    UA_Variant_setArray(&array, values, 3, &UA_TYPES[UA_TYPES_INT32]);
+    std::string text = "old";
+    EXPECT_FALSE(VariantToText(array, text));
+    UA_Variant_setArray(&array, values, 1, &UA_TYPES[UA_TYPES_INT32]);  // one element is no scalar
+    EXPECT_FALSE(VariantToText(array, text));
+    UA_Variant empty;
+    UA_Variant_init(&empty);
+    EXPECT_FALSE(VariantToText(empty, text));
+    EXPECT_EQ(text, "old");
+}
+
+TEST(NodeIdToText, AllFourIdentifierKinds) {
+    EXPECT_EQ(NodeIdToText(UA_NODEID_NUMERIC(0, 2258)), "ns=0;i=2258");
+    EXPECT_EQ(NodeIdToText(UA_NODEID_NUMERIC(65535, 4294967295u)), "ns=65535;i=4294967295");
+    EXPECT_EQ(NodeIdToText(UA_NODEID_STRING(2, const_cast<char*>("Line1.Temp"))),
+              "ns=2;s=Line1.Temp");
+
+    UA_Byte abc[] = {'a', 'b', 'c'};
+    UA_NodeId opaque = UA_NODEID_NUMERIC(1, 0);
+    opaque.identifierType = UA_NODEIDTYPE_BYTESTRING;
+    opaque.identifier.byteString = {3, abc};
+    EXPECT_EQ(NodeIdToText(opaque), "ns=1;b=YWJj");
+    // Padding for one and two trailing bytes, and the two characters beyond letters and digits.
+    UA_Byte tail[] = {0xFB, 0xFF, 0x01, 0x02};
+    opaque.identifier.byteString = {4, tail};
+    EXPECT_EQ(NodeIdToText(opaque), "ns=1;b=+/8BAg==");
+    opaque.identifier.byteString = {2, tail};
+    EXPECT_EQ(NodeIdToText(opaque), "ns=1;b=+/8=");
+    opaque.identifier.byteString = {0, nullptr};
+    EXPECT_EQ(NodeIdToText(opaque), "ns=1;b=");
+
+    UA_Guid guid{1, 2, 3, {0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x00, 0x11}};
+    EXPECT_EQ(NodeIdToText(UA_NODEID_GUID(2, guid)), "ns=2;g=01000000-0200-0300-aabb-ccddeeff0011");
+}
+
+TEST(GuidToText, ShowsTheStoredBytesInOrder) {
+    UA_Guid guid{1, 2, 3, {0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x00, 0x11}};
+    EXPECT_EQ(GuidToText(guid), "01000000-0200-0300-aabb-ccddeeff0011");
+    UA_Guid wide{0x12345678, 0x9ABC, 0xDEF0, {0, 1, 2, 3, 4, 5, 6, 7}};
+    EXPECT_EQ(GuidToText(wide), "78563412-bc9a-f0de-0001-020304050607");
+}
+
+TEST(QualityText, SeverityBitsDecide) {
+    EXPECT_STREQ(QualityText(0x00000000), "GOOD");
+    EXPECT_STREQ(QualityText(0x00960000), "GOOD");  // GoodLocalOverride
+    EXPECT_STREQ(QualityText(0x40920000), "UNCERTAIN");
+    EXPECT_STREQ(QualityText(0x40900000), "UNCERTAIN");
+    EXPECT_STREQ(QualityText(0x80340000), "BAD");
+    EXPECT_STREQ(QualityText(0xC0000000), "BAD");  // the reserved severity counts as bad
+}
+
+TEST(TimeText, IsTheUtcInstantInLocalTimeYearFirst) {
+    const UA_DateTime instant = Utc(2024, 8, 5, 6, 3, 9, 7);
+    {
+        LocalZone zone("UTC-8");  // POSIX spelling of eight hours east of Greenwich
+        EXPECT_EQ(TimeText(instant), "2024-08-05 14:03:09");
+        EXPECT_EQ(TimeText(Utc(2024, 12, 31, 20, 0, 0, 0)), "2025-01-01 04:00:00");
+    }
+    {
+        LocalZone zone("UTC+5");
+        EXPECT_EQ(TimeText(instant), "2024-08-05 01:03:09");
+    }
+}
+
+TEST(TimeText, NoResponseShowsTheOriginMovedByTheOffset) {
+    LocalZone zone("UTC-8");
+    EXPECT_EQ(TimeText(0), "1601-01-01 08:00:00");
+}
+
+TEST(BuiltinTypeIndex, IsThePositionInTheLibraryTable) {
+    EXPECT_EQ(BuiltinTypeIndex(&UA_TYPES[UA_TYPES_BOOLEAN]), 0);
+    EXPECT_EQ(BuiltinTypeIndex(&UA_TYPES[UA_TYPES_INT32]), 5);
+    EXPECT_EQ(BuiltinTypeIndex(&UA_TYPES[UA_TYPES_LOCALIZEDTEXT]), 20);
+    UA_DataType foreign = UA_TYPES[UA_TYPES_INT32];
+    EXPECT_EQ(BuiltinTypeIndex(&foreign), kNoTypeIndex);
+}
