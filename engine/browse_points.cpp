@@ -1,0 +1,75 @@
+#include "engine/browse_points.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "engine/browse_stats.h"
+
+namespace {
+
+// What UA_NodeId_order compares, packed so that most comparisons touch no record: namespace,
+// then identifier kind, then (for numeric identifiers) the number. Records are scattered over
+// the heap, so a sort that has to look into each of them is slow.
+std::uint64_t SortKey(const UA_NodeId& id) {
+    std::uint64_t key = std::uint64_t{id.namespaceIndex} << 40 |
+                        std::uint64_t{static_cast<std::uint8_t>(id.identifierType)} << 32;
+    if (id.identifierType == UA_NODEIDTYPE_NUMERIC) key |= id.identifier.numeric;
+    return key;
+}
+
+struct Keyed {
+    std::uint64_t key;
+    OPCUAItemData* record;
+};
+
+// Equal keys settle it for numeric identifiers; the others need the library's comparison.
+UA_Order OrderOf(const Keyed& a, const Keyed& b) {
+    if (a.key != b.key) return a.key < b.key ? UA_ORDER_LESS : UA_ORDER_MORE;
+    if (a.record->nodeId.identifierType == UA_NODEIDTYPE_NUMERIC) return UA_ORDER_EQ;
+    return UA_NodeId_order(&a.record->nodeId, &b.record->nodeId);
+}
+
+}  // namespace
+
+PointRecords::~PointRecords() {
+    for (OPCUAItemData* record : items_) delete record;
+}
+
+void PointRecords::Add(UA_NodeId& nodeId, std::string displayName) {
+    // The slot first: if the record cannot be made, nothing has been taken from `nodeId`.
+    items_.push_back(nullptr);
+    items_.back() = new OPCUAItemData(UA_NODEID_NULL, {}, {}, std::move(displayName), {}, {});
+    items_.back()->nodeId = nodeId;
+    UA_NodeId_init(&nodeId);
+}
+
+void PointRecords::SortDescendingUnique() {
+    std::vector<Keyed> keyed;
+    keyed.reserve(items_.size());
+    for (OPCUAItemData* record : items_) keyed.push_back({SortKey(record->nodeId), record});
+    std::sort(keyed.begin(), keyed.end(),
+              [](const Keyed& a, const Keyed& b) { return OrderOf(a, b) == UA_ORDER_MORE; });
+    // Every record is in `keyed` once: kept ones go back into `items_`, the others are freed.
+    // Duplicates are compared with the record kept before them, never with a freed one.
+    std::size_t kept = 0;
+    const Keyed* last = nullptr;
+    for (const Keyed& entry : keyed) {
+        if (last && OrderOf(*last, entry) == UA_ORDER_EQ) {
+            delete entry.record;
+        } else {
+            items_[kept++] = entry.record;
+            last = &entry;
+        }
+    }
+    items_.resize(kept);
+}
+
+void PointRecords::HandOver(PointList& list, BrowseStats& stats) {
+    for (OPCUAItemData*& record : items_) {
+        list.put(record, true);
+        record = nullptr;
+        stats.handedOver.fetch_add(1, std::memory_order_relaxed);
+    }
+    items_.clear();
+}

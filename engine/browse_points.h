@@ -1,0 +1,39 @@
+#pragma once
+
+#include <open62541/types.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "engine/opcua_browser.h"
+#include "engine/opcua_item_data.h"
+
+// The records a walk has built and not yet handed to the point list. Whatever is still held
+// when the owner goes is destroyed, so a walk that stops early leaks nothing.
+class PointRecords {
+public:
+    PointRecords() = default;
+    ~PointRecords();
+    PointRecords(const PointRecords&) = delete;
+    PointRecords& operator=(const PointRecords&) = delete;
+
+    // A new record for the variable `nodeId`, which it takes over (leaving it null), so string
+    // identifiers move out of a Browse response instead of being copied.
+    void Add(UA_NodeId& nodeId, std::string displayName);
+
+    // Highest NodeId first by UA_NodeId_order; of equal NodeIds only the first stays.
+    void SortDescendingUnique();
+
+    // Appends every record in order, waiting for room whenever the list is full; each record
+    // leaves this owner once it is in the list. A wait cut short by thread interruption throws
+    // boost::thread_interrupted, and the records not yet appended stay here.
+    void HandOver(PointList& list, BrowseStats& stats);
+
+    const std::vector<OPCUAItemData*>& Items() const { return items_; }
+    std::size_t Size() const { return items_.size(); }
+    bool Empty() const { return items_.empty(); }
+
+private:
+    std::vector<OPCUAItemData*> items_;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+// What one walk leaves behind for benchmarks and tests. The counters are atomic so that another
+// thread may watch a walk in progress; the rest is written by the walk and read after it ends.
+struct BrowseStats {
+    std::atomic<std::uint64_t> browseRequests{0};      // Browse and BrowseNext, releases included
+    std::atomic<std::uint64_t> browseNextRequests{0};  // of those, BrowseNext
+    std::atomic<std::uint64_t> handedOver{0};          // records in the list, end marker apart
+
+    double walkSeconds = 0;      // the Browse phase
+    double sortSeconds = 0;      // sorting and dropping duplicates
+    double readSeconds = 0;      // the value read
+    double handoverSeconds = 0;  // records and end marker into the list
+    std::size_t points = 0;      // distinct points found
+    bool sessionLost = false;    // the walk stopped because the session went
+    bool interrupted = false;    // the walk stopped on thread interruption
+};

@@ -1,0 +1,23 @@
+#include <open62541/client_highlevel.h>
+
+#include <utility>
+
+#include "engine/opcua_browser.h"
+#include "engine/value_from_text.h"
+#include "engine/value_text.h"
+
+int OPCUABrowser::WriteValue(const UA_NodeId& nodeId, std::string text, int typeIndex,
+                             std::string& result) {
+    if (!client) return -1;
+    const UaVariant value = ValueFromText(text, typeIndex);
+    if (UA_Client_writeValueAttribute(client.get(), nodeId, value.get()) != UA_STATUSCODE_GOOD)
+        return -1;
+    // What the server holds now, which need not be what was typed.
+    UaVariant readBack;
+    if (UA_Client_readValueAttribute(client.get(), nodeId, readBack.get()) != UA_STATUSCODE_GOOD)
+        return -1;
+    std::string rendered;
+    if (!VariantToText(*readBack, rendered)) return -1;
+    result = std::move(rendered);
+    return 0;
+}

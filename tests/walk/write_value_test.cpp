@@ -1,0 +1,142 @@
+// WriteValue against the demo server: the value the server holds afterwards comes back as text.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+
+#include "tests/walk/walk_test_support.h"
+
+namespace {
+
+class WriteValueTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server = StartDemoServer().release(); }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(server);
+        browser = ConnectTo(*server, list);
+        ASSERT_TRUE(browser);
+    }
+
+    UA_NodeId Numeric(std::uint32_t id) const {
+        return UA_NODEID_NUMERIC(server->PlantNamespace(), id);
+    }
+    UA_NodeId AllTypes(int typeIndex) const {
+        return Numeric(demo::kAllTypesBase + static_cast<std::uint32_t>(typeIndex));
+    }
+    // Writes `text` to the AllTypes point of `typeIndex`; the read-back text, or "FAILED".
+    std::string Write(int typeIndex, const std::string& text) {
+        std::string result = "FAILED";
+        if (browser->WriteValue(AllTypes(typeIndex), text, typeIndex, result) != 0) {
+            EXPECT_EQ(result, "FAILED") << "result changed by a failed write";
+        }
+        return result;
+    }
+
+    static DemoServer* server;
+    PointList list;  // nothing fills it: the write command has one of its own too
+    std::unique_ptr<OPCUABrowser> browser;
+};
+
+DemoServer* WriteValueTest::server = nullptr;
+
+TEST_F(WriteValueTest, IntegerTextsReachTheServerAsTheCLibraryReadsThem) {
+    EXPECT_EQ(Write(UA_TYPES_BOOLEAN, "true"), "0");
+    EXPECT_EQ(Write(UA_TYPES_BOOLEAN, "2"), "1");
+    EXPECT_EQ(Write(UA_TYPES_BOOLEAN, "1"), "1");
+    EXPECT_EQ(Write(UA_TYPES_BOOLEAN, ""), "0");
+    EXPECT_EQ(Write(UA_TYPES_INT32, "0x1F"), "31");
+    EXPECT_EQ(Write(UA_TYPES_INT32, "010"), "8");
+    EXPECT_EQ(Write(UA_TYPES_INT32, "12abc"), "12");
+    EXPECT_EQ(Write(UA_TYPES_INT32, "99999999999"), "2147483647");
+    EXPECT_EQ(Write(UA_TYPES_INT32, ""), "0");
+    EXPECT_EQ(Write(UA_TYPES_BYTE, "300"), "44");
+    EXPECT_EQ(Write(UA_TYPES_BYTE, "-1"), "255");
+    EXPECT_EQ(Write(UA_TYPES_SBYTE, "200"), "-56");
+    EXPECT_EQ(Write(UA_TYPES_UINT32, "-1"), "4294967295");
+    EXPECT_EQ(Write(UA_TYPES_UINT64, "-1"), "18446744073709551615");
+    EXPECT_EQ(Write(UA_TYPES_INT64, "-5"), "-5");
+}
+
+TEST_F(WriteValueTest, OtherTableTypesReadBackInTheirListForm) {
+    EXPECT_EQ(Write(UA_TYPES_FLOAT, "0.1"), "0.100");
+    EXPECT_EQ(Write(UA_TYPES_DOUBLE, "2.5e1"), "25.000");
+    EXPECT_EQ(Write(UA_TYPES_DATETIME, "0"), "1-1-1601 0:0:0.000");
+    EXPECT_EQ(Write(UA_TYPES_STRING, "Tank 2"), "Tank 2");
+    EXPECT_EQ(Write(UA_TYPES_STRING, ""), "");
+    EXPECT_EQ(Write(UA_TYPES_BYTESTRING, "raw"), "raw");
+    EXPECT_EQ(Write(UA_TYPES_LOCALIZEDTEXT, "Pump 2"), "Pump 2");
+}
+
+TEST_F(WriteValueTest, WritableDoubleReadsBackWithThreeDecimals) {
+    std::string result;
+    ASSERT_EQ(browser->WriteValue(Numeric(demo::kWritableDouble), "1.5", UA_TYPES_DOUBLE, result),
+              0);
+    EXPECT_EQ(result, "1.500");
+}
+
+TEST_F(WriteValueTest, RefusedOrUnreadableWritesFailAndLeaveTheResult) {
+    const std::string before = "previous";
+    std::string result = before;
+    EXPECT_EQ(browser->WriteValue(Numeric(demo::kReadOnly), "7", UA_TYPES_INT32, result), -1);
+    EXPECT_EQ(result, before);
+    // A String where the server wants an Int32.
+    EXPECT_EQ(browser->WriteValue(AllTypes(UA_TYPES_INT32), "7", UA_TYPES_STRING, result), -1);
+    EXPECT_EQ(result, before);
+    const UA_NodeId missing = Numeric(424242);
+    EXPECT_EQ(browser->WriteValue(missing, "7", UA_TYPES_INT32, result), -1);
+    EXPECT_EQ(result, before);
+    // Guid is outside the table: the write carries no value, and nothing renders either way.
+    EXPECT_EQ(browser->WriteValue(AllTypes(UA_TYPES_GUID), "7", UA_TYPES_GUID, result), -1);
+    EXPECT_EQ(result, before);
+}
+
+// A variable that takes any write and always reads as an Int32 array {1, 2, 3}. (The demo's
+// own array variable accepts a scalar, so it reads back as that scalar.)
+UA_StatusCode ReadArray(UA_Server*, const UA_NodeId*, void*, const UA_NodeId*, void*, UA_Boolean,
+                        const UA_NumericRange*, UA_DataValue* value) {
+    UA_Int32 items[] = {1, 2, 3};
+    value->hasValue = true;
+    return UA_Variant_setArrayCopy(&value->value, items, 3, &UA_TYPES[UA_TYPES_INT32]);
+}
+std::atomic<int> arrayWrites{0};
+UA_StatusCode AcceptWrite(UA_Server*, const UA_NodeId*, void*, const UA_NodeId*, void*,
+                          const UA_NumericRange*, const UA_DataValue*) {
+    ++arrayWrites;
+    return UA_STATUSCODE_GOOD;
+}
+
+TEST_F(WriteValueTest, ArrayReadBackFailsAndLeavesTheResult) {
+    const UA_NodeId id = Numeric(777001);
+    UA_VariableAttributes attr = UA_VariableAttributes_default;
+    attr.displayName = UA_LOCALIZEDTEXT(const_cast<char*>(""), const_cast<char*>("ArrayOnRead"));
+    attr.dataType = UA_TYPES[UA_TYPES_INT32].typeId;
+    attr.valueRank = UA_VALUERANK_ANY;
+    attr.accessLevel = UA_ACCESSLEVELMASK_READ | UA_ACCESSLEVELMASK_WRITE;
+    UA_DataSource source{&ReadArray, &AcceptWrite};
+    ASSERT_EQ(
+        UA_Server_addDataSourceVariableNode(
+            server->Server(), id, UA_NODEID_NUMERIC(0, UA_NS0ID_OBJECTSFOLDER),
+            UA_NODEID_NUMERIC(0, UA_NS0ID_ORGANIZES),
+            UA_QUALIFIEDNAME(id.namespaceIndex, const_cast<char*>("ArrayOnRead")),
+            UA_NODEID_NUMERIC(0, UA_NS0ID_BASEDATAVARIABLETYPE), attr, source, nullptr, nullptr),
+        UA_STATUSCODE_GOOD);
+
+    std::string result = "previous";
+    EXPECT_EQ(browser->WriteValue(id, "7", UA_TYPES_INT32, result), -1);
+    EXPECT_EQ(result, "previous");
+    EXPECT_EQ(arrayWrites.load(), 1) << "the write itself should have gone through";
+    UA_Server_deleteNode(server->Server(), id, true);
+}
+
+TEST_F(WriteValueTest, WithoutSessionNothingIsWritten) {
+    OPCUABrowser idle(&list);
+    std::string result = "previous";
+    EXPECT_EQ(idle.WriteValue(AllTypes(UA_TYPES_INT32), "7", UA_TYPES_INT32, result), -1);
+    EXPECT_EQ(result, "previous");
+}
+
+}  // namespace
