@@ -93,6 +93,9 @@ void CLoginOptionDlg::BuildControls() {
     keyLabel = Named(new QLabel(QStringLiteral("私钥"), authorizeFrame), "keyLabel", kKeyLabel);
     keyBox = Named(new QLineEdit(authorizeFrame), "keyBox", kKeyBox);
     keyBrowse = Named(new QPushButton(QStringLiteral("..."), authorizeFrame), "keyBrowse", kKeyBrowse);
+    // Paths of certificate files are long; give the boxes room for a typical one.
+    const int boxWidth = userBox->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 36;
+    for (QLineEdit* box : {userBox, passwordBox, certificateBox, keyBox}) box->setMinimumWidth(boxWidth);
     for (QPushButton* small : {revealButton, certificateBrowse, keyBrowse}) {
         small->setFixedWidth(small->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);
         small->setAutoDefault(false);
@@ -199,9 +202,9 @@ void CLoginOptionDlg::OnReveal() {
 void CLoginOptionDlg::Browse(std::string& stored, QLineEdit* box) {
     const auto path = Prompts::OpenFile(this, QStringLiteral("der Files(*.der);;All File(*.*)"),
                                         QStringLiteral("*.der"));
-    if (!path) return;
-    stored = path->toStdString();
-    box->setText(*path);
+    if (path.isEmpty()) return;
+    stored = path.toStdString();
+    box->setText(path);
 }
 
 void CLoginOptionDlg::accept() {

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QStyle>
 
 PointListView::PointListView(QWidget* parent) : QTableView(parent) {
     setShowGrid(true);
@@ -34,9 +35,10 @@ int PointListView::RowsPerPage() const {
 }
 
 int PointListView::ClientWidth() const {
-    int w = width() - 2 * frameWidth();
-    if (verticalScrollBar()->isVisible()) w -= verticalScrollBar()->width();
-    return std::max(0, w);
+    // Room for the vertical scroll bar is always kept, so that its arrival with the first screen
+    // of points does not push the columns past the edge and bring a horizontal one.
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return std::max(0, width() - 2 * frameWidth() - scrollBar);
 }
 
 void PointListView::keyPressEvent(QKeyEvent* event) {

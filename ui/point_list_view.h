@@ -14,7 +14,7 @@ public:
     // Index of the first visible row (0 when there are none) and how many rows fit fully.
     int FirstVisibleRow() const;
     int RowsPerPage() const;
-    // Width available to the columns.
+    // Width available to the columns: inside the frame, less a vertical scroll bar.
     int ClientWidth() const;
 
 signals:

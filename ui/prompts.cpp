@@ -7,10 +7,10 @@
 namespace {
 Prompts::Script* script = nullptr;
 
-std::optional<QString> NextFileAnswer(bool save, const QString& filter, const QString& name) {
+QString NextFileAnswer(bool save, const QString& filter, const QString& name) {
     script->fileRequests.push_back({save, filter, name});
-    if (script->fileAnswers.empty()) return std::nullopt;
-    auto answer = script->fileAnswers.front();
+    if (script->fileAnswers.empty()) return {};
+    QString answer = script->fileAnswers.front();
     script->fileAnswers.pop_front();
     return answer;
 }
@@ -28,26 +28,24 @@ void Prompts::Message(QWidget* parent, const std::string& text) {
     box.exec();
 }
 
-std::optional<QString> Prompts::OpenFile(QWidget* parent, const QString& filter,
-                                         const QString& initialName) {
+QString Prompts::OpenFile(QWidget* parent, const QString& filter, const QString& initialName) {
     if (script != nullptr) return NextFileAnswer(false, filter, initialName);
     QFileDialog dialog(parent, QString(), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("der"));
     dialog.selectFile(initialName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
 }
 
-std::optional<QString> Prompts::SaveFile(QWidget* parent, const QString& filter,
-                                         const QString& initialName) {
+QString Prompts::SaveFile(QWidget* parent, const QString& filter, const QString& initialName) {
     if (script != nullptr) return NextFileAnswer(true, filter, initialName);
     QFileDialog dialog(parent, QString(), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);  // asks before replacing a file
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.selectFile(initialName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
 }
 

@@ -3,7 +3,6 @@
 #include <QString>
 
 #include <deque>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,11 +15,9 @@ class Prompts {
 public:
     // A message box with the text, one OK button and the caption "Quorvane".
     static void Message(QWidget* parent, const std::string& text);
-    // Open and save dialogs; nothing when the user cancels. Filters in Qt's ";;" form.
-    static std::optional<QString> OpenFile(QWidget* parent, const QString& filter,
-                                           const QString& initialName);
-    static std::optional<QString> SaveFile(QWidget* parent, const QString& filter,
-                                           const QString& initialName);
+    // Open and save dialogs; an empty path when the user cancels. Filters in Qt's ";;" form.
+    static QString OpenFile(QWidget* parent, const QString& filter, const QString& initialName);
+    static QString SaveFile(QWidget* parent, const QString& filter, const QString& initialName);
     // Runs `dialog` modally.
     static void ShowModal(QDialog& dialog);
 
@@ -33,7 +30,7 @@ public:
     struct Script {
         std::vector<std::string> messages;
         std::vector<FileRequest> fileRequests;
-        std::deque<std::optional<QString>> fileAnswers;  // none left: the user cancels
+        std::deque<QString> fileAnswers;  // empty or none left: the user cancels
         std::vector<QString> modalDialogs;               // window titles
     };
     // While a script is set, prompts are recorded and answered from it; null restores them.

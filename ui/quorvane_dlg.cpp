@@ -51,7 +51,6 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
     for (int c = 0; c < static_cast<int>(widths.size()); ++c) listView->setColumnWidth(c, widths[c]);
 
     optionsDialog = std::make_unique<CLoginOptionDlg>(this);
-    optionsDialog->setWindowFlag(Qt::Window);  // a window of its own, not embedded
     optionsDialog->hide();
 
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);

@@ -25,7 +25,6 @@ CWriteValueDlg::CWriteValueDlg(QWidget* parent, const OPCUAItemData& record,
     if (UA_NodeId_copy(&record.nodeId, &nodeId) != UA_STATUSCODE_GOOD) throw std::bad_alloc();
 
     setObjectName(QStringLiteral("writeDialog"));
-    setWindowFlag(Qt::Window);
     setWindowTitle(Q(WriteDialogCaption(nodeId)));  // formed once, in today's language
 
     label = new QLabel(Q(Text(TextKey::NewValue)), this);

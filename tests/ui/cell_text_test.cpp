@@ -1,0 +1,109 @@
+#include "tests/ui/point_ids.h"
+#include "ui/cell_text.h"
+#include "ui/text_table.h"
+#include "ui/write_caption.h"
+
+#include <QString>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+OPCUAItemData Record(const UA_NodeId& id) {
+    return OPCUAItemData(id, "3.142", "Double", "Level", "2024-08-05 14:03:09", "GOOD");
+}
+
+bool ValidUtf8(const std::string& s) {
+    const QString decoded = QString::fromUtf8(s);
+    return decoded.toUtf8() == QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+TEST(CutUtf8, ShortTextsStayWhole) {
+    EXPECT_EQ(CutUtf8("abc", 3), "abc");
+    EXPECT_EQ(CutUtf8("", 0), "");
+    EXPECT_EQ(CutUtf8("abcd", 3), "abc");
+}
+
+TEST(CutUtf8, NeverSplitsASequence) {
+    const std::string han = "点名点名";  // 3 bytes each
+    EXPECT_EQ(CutUtf8(han, 3), "点");
+    EXPECT_EQ(CutUtf8(han, 4), "点");
+    EXPECT_EQ(CutUtf8(han, 5), "点");
+    EXPECT_EQ(CutUtf8(han, 6), "点名");
+    EXPECT_EQ(CutUtf8(han, 2), "");
+    const std::string emoji = "a\xF0\x9F\x98\x80";  // 4-byte sequence
+    EXPECT_EQ(CutUtf8(emoji, 4), "a");
+    EXPECT_EQ(CutUtf8(emoji, 5), emoji);
+}
+
+TEST(CellTexts, ColumnsShowTheRecord) {
+    const OPCUAItemData r = Record(StringId(2, "Line1.Temp"));
+    EXPECT_EQ(CellText(r, 0, 0), "1");
+    EXPECT_EQ(CellText(r, 41, 0), "42");
+    EXPECT_EQ(CellText(r, 0, 1), "ns=2;s=Line1.Temp");
+    EXPECT_EQ(CellText(r, 0, 2), "Level");
+    EXPECT_EQ(CellText(r, 0, 3), "3.142");
+    EXPECT_EQ(CellText(r, 0, 4), "GOOD");
+    EXPECT_EQ(CellText(r, 0, 5), "2024-08-05 14:03:09");
+    EXPECT_EQ(CellText(r, 0, 6), "Double");
+    EXPECT_EQ(CellText(r, 0, 7), "");
+    EXPECT_EQ(CellText(r, 0, -1), "");
+}
+
+TEST(CellTexts, EveryIdentifierKind) {
+    EXPECT_EQ(CellText(Record(NumericId(0, 2258)), 0, 1), "ns=0;i=2258");
+    EXPECT_EQ(CellText(Record(GuidId(2)), 0, 1), "ns=2;g=01000000-0200-0300-aabb-ccddeeff0011");
+    EXPECT_EQ(CellText(Record(ByteStringId(2, "\x01\x02\x03")), 0, 1), "ns=2;b=AQID");
+    EXPECT_EQ(CellText(Record(ByteStringId(1, "")), 0, 1), "ns=1;b=");
+}
+
+TEST(CellTexts, LongTextsAreCutOnACharacterBoundary) {
+    std::string name;
+    for (int i = 0; i < 300; ++i) name += "名";  // 900 bytes
+    OPCUAItemData r(NumericId(2, 1), "", "", name, "", "");
+    const std::string shown = CellText(r, 0, 2);
+    EXPECT_LE(shown.size(), kCellTextMax);
+    EXPECT_GE(shown.size(), kCellTextMax - 2);
+    EXPECT_TRUE(ValidUtf8(shown));
+
+    const std::string longId(600, 'x');
+    const std::string copied = CopyText(Record(StringId(2, longId)));
+    EXPECT_EQ(copied.size(), 255u);
+    EXPECT_EQ(copied.substr(0, 7), "ns=2;s=");
+}
+
+TEST(CellTexts, CopyTextKeepsUtf8Bytes) {
+    EXPECT_EQ(CopyText(Record(StringId(3, "泵.速度"))), "ns=3;s=泵.速度");
+}
+
+class WriteCaption : public ::testing::Test {
+protected:
+    void TearDown() override { language = 0; }
+};
+
+TEST_F(WriteCaption, PrefixInTheCurrentLanguage) {
+    language = 1;
+    EXPECT_EQ(WriteDialogCaption(StringId(2, "Tank.Level")), "NodeId[ns=2;s=Tank.Level]");
+    EXPECT_EQ(WriteDialogCaption(NumericId(0, 2253)), "NodeId[ns=0;i=2253]");
+    language = 0;
+    EXPECT_EQ(WriteDialogCaption(NumericId(0, 2253)), "点名[ns=0;i=2253]");
+    EXPECT_EQ(WriteDialogCaption(GuidId(2)), "点名[ns=2;g=01000000-0200-0300-aabb-ccddeeff0011]");
+    EXPECT_EQ(WriteDialogCaption(ByteStringId(2, "\x01\x02\x03")), "点名[ns=2;b=AQID]");
+}
+
+TEST_F(WriteCaption, LongIdentifiersAreShortenedSafely) {
+    language = 1;
+    const std::string fits(511 - std::string("[ns=2;s=]").size(), 'a');
+    EXPECT_EQ(WriteDialogCaption(StringId(2, fits)), "NodeId[ns=2;s=" + fits + "]");
+
+    std::string wide;
+    for (int i = 0; i < 400; ++i) wide += "罐";
+    const std::string caption = WriteDialogCaption(StringId(2, wide));
+    const std::string bracketed = caption.substr(std::string("NodeId").size());
+    EXPECT_LE(bracketed.size(), 511u);
+    EXPECT_EQ(bracketed.substr(bracketed.size() - 4), "...]");
+    EXPECT_EQ(bracketed.substr(0, 8), "[ns=2;s=");
+    EXPECT_TRUE(ValidUtf8(caption));
+}
+
+}  // namespace

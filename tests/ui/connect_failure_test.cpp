@@ -1,0 +1,106 @@
+#include "tests/ui/options_helpers.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs each failure once in Chinese and once in English.
+class ConnectFailure : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override {
+        if (GetParam() == 1) Click(window, "languageButton");
+    }
+
+    // Presses Connect and checks the Failed state with `expected` as status and message.
+    void ExpectFailure(TextKey expected) {
+        Click(window, "connectButton");
+        const std::string text = Text(expected, GetParam());
+        EXPECT_EQ(TextOf(window, "statusLine"), text);
+        ASSERT_EQ(prompts.script.messages.size(), 1u);
+        EXPECT_EQ(prompts.script.messages[0], text);
+        EXPECT_EQ(TextOf(window, "connectButton"), Text(TextKey::Connect, GetParam()));
+        for (const char* b : {"connectButton", "optionButton", "exportButton", "languageButton"}) {
+            EXPECT_TRUE(Find<QPushButton>(window, b)->isEnabled()) << b;
+        }
+        EXPECT_FALSE(window.ScanPollPending());
+        EXPECT_FALSE(window.WalkRunning());
+    }
+
+    PromptScript prompts;
+    CQuorvaneDlg window{FastTiming()};
+};
+
+TEST_P(ConnectFailure, AnonymousToNothingListening) {
+    SetUrl(window, "opc.tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort()));
+    ExpectFailure(TextKey::ConnectFailed);
+}
+
+TEST_P(ConnectFailure, MalformedUrl) {
+    SetUrl(window, "");
+    ExpectFailure(TextKey::ConnectFailed);
+}
+
+TEST_P(ConnectFailure, EmptyPassword) {
+    OptionsInput in;
+    in.authKind = 2;
+    in.user = "operator";
+    ConfirmOptions(*window.OptionsDialog(), in);
+    ExpectFailure(TextKey::UserPasswordEmpty);
+}
+
+TEST_P(ConnectFailure, WrongPassword) {
+    DemoServerOptions o;
+    o.users = {{"operator", "secret"}};
+    auto server = StartDemoServer(o);
+    ASSERT_NE(server, nullptr);
+    SetUrl(window, server->Url());
+    OptionsInput in;
+    in.authKind = 2;
+    in.user = "operator";
+    in.password = "wrong";
+    ConfirmOptions(*window.OptionsDialog(), in);
+    ExpectFailure(TextKey::UserPasswordWrong);
+}
+
+TEST_P(ConnectFailure, CertificateChosenButNeverConfirmed) {
+    ChooseSignIn(*window.OptionsDialog(), 3);
+    window.OptionsDialog()->reject();
+    ExpectFailure(TextKey::CertKeyEmpty);
+}
+
+TEST_P(ConnectFailure, CertificateRejected) {
+    auto server = StartDemoServer();  // offers no encrypting policy
+    ASSERT_NE(server, nullptr);
+    SetUrl(window, server->Url());
+    OptionsInput in;
+    in.authKind = 3;
+    in.certificate = "/nonexistent/client.der";
+    in.key = "/nonexistent/client.key.der";
+    in.policy = 3;
+    in.mode = 2;
+    ConfirmOptions(*window.OptionsDialog(), in);
+    ExpectFailure(TextKey::CertKeyWrong);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, ConnectFailure, ::testing::Values(0, 1),
+                         [](const auto& info) { return info.param == 0 ? "Chinese" : "English"; });
+
+TEST(ConnectSuccess, UserPasswordSignsIn) {
+    PromptScript prompts;
+    DemoServerOptions o;
+    o.users = {{"operator", "secret"}};
+    auto server = StartDemoServer(o);
+    ASSERT_NE(server, nullptr);
+    CQuorvaneDlg window(FastTiming());
+    SetUrl(window, server->Url());
+    OptionsInput in;
+    in.authKind = 2;
+    in.user = "operator";
+    in.password = "secret";
+    ConfirmOptions(*window.OptionsDialog(), in);
+    ASSERT_TRUE(ScanToEnd(window));
+    EXPECT_TRUE(prompts.script.messages.empty());
+    EXPECT_EQ(window.Rows().size(), server->Points().size());
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+#include "tests/ui/ui_test_support.h"
+#include "ui/login_option_dlg.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
+#include "ui/window_title.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    PromptScript prompts;
+    CQuorvaneDlg window{FastTiming()};
+};
+
+TEST_F(MainWindow, FreshStart) {
+    window.show();
+    EXPECT_EQ(window.windowTitle().toStdString(),
+              "Quorvane[Brelmont][www.quorvane.example][ Build: " + BuildDate() + "(MBCS)]");
+    EXPECT_EQ(TextOf(window, "urlBox"), "opc.tcp://127.0.0.1:4840");
+    EXPECT_EQ(TextOf(window, "serverLabel"), "OPC UA 服务器：");  // the template's full-width colon
+    EXPECT_EQ(TextOf(window, "connectButton"), "连接");
+    EXPECT_EQ(TextOf(window, "optionButton"), "选项");
+    EXPECT_EQ(TextOf(window, "exportButton"), "导出");
+    EXPECT_EQ(TextOf(window, "languageButton"), "中文");
+    EXPECT_EQ(TextOf(window, "statusLine"), "");
+    for (const char* b : {"connectButton", "optionButton", "exportButton", "languageButton"}) {
+        EXPECT_TRUE(Find<QPushButton>(window, b)->isEnabled()) << b;
+    }
+    EXPECT_TRUE(Find<QPushButton>(window, "connectButton")->isDefault());
+    EXPECT_EQ(window.Model()->rowCount(), 0);
+    EXPECT_EQ(window.LastReadResult(), -1);
+    EXPECT_FALSE(window.ScanPollPending());
+    EXPECT_FALSE(window.RefreshPending());
+    EXPECT_FALSE(window.OptionsDialog()->isVisible());
+    EXPECT_EQ(window.WriteDialog(), nullptr);
+}
+
+TEST_F(MainWindow, SevenCentredColumnsFillTheList) {
+    window.show();
+    auto* view = Find<PointListView>(window, "pointList");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->model()->columnCount(), 7);
+    const char* headers[] = {"ID", "Address", "Name", "Value", "Quality", "Time", "DataType"};
+    int sum = 0;
+    for (int c = 0; c < 7; ++c) {
+        EXPECT_EQ(view->model()->headerData(c, Qt::Horizontal).toString(), QString::fromLatin1(headers[c]));
+        sum += view->columnWidth(c);
+    }
+    EXPECT_EQ(view->columnWidth(1), 2 * view->columnWidth(0) + (view->columnWidth(1) % 2));
+    EXPECT_LE(sum, view->ClientWidth());
+    EXPECT_GE(sum, view->ClientWidth() - 13);
+    EXPECT_TRUE(view->showGrid());
+    EXPECT_EQ(view->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(view->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_FALSE(view->verticalHeader()->isVisible());
+}
+
+TEST_F(MainWindow, AFullListNeedsNoHorizontalScrollBar) {
+    window.show();
+    std::vector<OPCUAItemData*> batch;
+    for (UA_UInt32 i = 0; i < 500; ++i) {
+        batch.push_back(new OPCUAItemData(UA_NODEID_NUMERIC(2, i), "", "", "p", "", ""));
+    }
+    window.Model()->AppendRows(batch);
+    auto* view = Find<PointListView>(window, "pointList");
+    PumpFor(std::chrono::milliseconds(50));
+    EXPECT_TRUE(view->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+}
+
+TEST_F(MainWindow, ResizingFollowsTheRules) {
+    window.show();
+    window.resize(1100, 700);
+    auto* view = Find<PointListView>(window, "pointList");
+    EXPECT_EQ(view->width(), 1100);
+    EXPECT_EQ(view->geometry().bottom() + 1, 700 - 50);
+    auto* language = Find<QPushButton>(window, "languageButton");
+    EXPECT_EQ(language->geometry().right() + 1, 1100);
+    EXPECT_EQ(language->y(), 17);
+    auto* exportButton = Find<QPushButton>(window, "exportButton");
+    EXPECT_EQ(exportButton->geometry().right() + 1, 1100);
+    EXPECT_EQ(exportButton->y(), 650 + 8);
+    EXPECT_EQ(Find<QLabel>(window, "statusLine")->geometry(), QRect(0, 650 + 15, 1000, 24));
+    EXPECT_NEAR(view->columnWidth(0) * 13, view->ClientWidth(), 13);
+
+    window.resize(500, 40);  // lower than the list's top plus 50
+    EXPECT_EQ(view->height(), 0);
+}
+
+TEST_F(MainWindow, OneLanguageToggle) {
+    Click(window, "languageButton");
+    EXPECT_EQ(language, 1);
+    EXPECT_EQ(TextOf(window, "connectButton"), "Connect");
+    EXPECT_EQ(TextOf(window, "optionButton"), "Option");
+    EXPECT_EQ(TextOf(window, "exportButton"), "Export");
+    EXPECT_EQ(TextOf(window, "languageButton"), "English");
+    EXPECT_EQ(TextOf(window, "serverLabel"), "OPC UA Server:");
+    EXPECT_EQ(window.windowTitle().toStdString(), MainWindowTitle());
+    EXPECT_EQ(window.Model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("ID"));
+}
+
+TEST_F(MainWindow, TwoTogglesComeBackWithTheTableColon) {
+    Click(window, "languageButton");
+    Click(window, "languageButton");
+    EXPECT_EQ(language, 0);
+    EXPECT_EQ(TextOf(window, "connectButton"), "连接");
+    EXPECT_EQ(TextOf(window, "optionButton"), "选项");
+    EXPECT_EQ(TextOf(window, "exportButton"), "导出");
+    EXPECT_EQ(TextOf(window, "languageButton"), "中文");
+    EXPECT_EQ(TextOf(window, "serverLabel"), "OPC UA 服务器:");
+    EXPECT_EQ(window.Model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("DataType"));
+}
+
+TEST_F(MainWindow, StatusTextKeepsItsLanguageAcrossAToggle) {
+    SetUrl(window, "opc.tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort()));
+    Click(window, "connectButton");
+    ASSERT_EQ(TextOf(window, "statusLine"), "连接服务器失败");
+    Click(window, "languageButton");
+    EXPECT_EQ(TextOf(window, "statusLine"), "连接服务器失败");
+}
+
+TEST_F(MainWindow, F1OpensTheAboutBox) {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F1);
+    ASSERT_EQ(prompts.script.modalDialogs.size(), 1u);
+    EXPECT_EQ(prompts.script.modalDialogs[0], QStringLiteral("关于 Quorvane"));
+}
+
+TEST_F(MainWindow, EscapeDoesNotCloseTheWindow) {
+    window.show();
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(MainWindow, OptionShowsTheDialogCentredWithItsTexts) {
+    window.show();
+    Click(window, "languageButton");
+    Click(window, "optionButton");
+    CLoginOptionDlg* options = window.OptionsDialog();
+    ASSERT_TRUE(options->isVisible());
+    EXPECT_EQ(options->windowTitle(), QStringLiteral("Option"));
+    EXPECT_EQ(TextOf(*options, "okButton"), "OK");
+    EXPECT_EQ(TextOf(*options, "cancelButton"), "Cancel");
+    const QPoint mainCentre = window.frameGeometry().center();
+    EXPECT_NEAR(options->frameGeometry().center().x(), mainCentre.x(), 2);
+    EXPECT_NEAR(options->frameGeometry().center().y(), mainCentre.y(), 2);
+}
+
+}  // namespace

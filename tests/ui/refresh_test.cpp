@@ -1,0 +1,161 @@
+#include "tests/ui/ui_test_support.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
+
+#include <QScrollBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class Refresh : public ::testing::Test {
+protected:
+    void ScanServer(DemoServerOptions o = {}) {
+        server = StartDemoServer(o);
+        ASSERT_NE(server, nullptr);
+        SetUrl(window, server->Url());
+        window.show();
+        ASSERT_TRUE(ScanToEnd(window));
+        ASSERT_EQ(window.Rows().size(), server->Points().size());
+    }
+
+    PointListView& View() { return *Find<PointListView>(window, "pointList"); }
+
+    int RowOfNumeric(UA_UInt32 id) const {
+        for (std::size_t i = 0; i < window.Rows().size(); ++i) {
+            const UA_NodeId& n = window.Rows()[i]->nodeId;
+            if (n.identifierType == UA_NODEIDTYPE_NUMERIC && n.identifier.numeric == id &&
+                n.namespaceIndex == server->PlantNamespace()) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+
+    void ScrollToTop(int row) {
+        PumpFor(20ms);  // let the view lay out the rows that arrived
+        View().scrollTo(window.Model()->index(row, 0), QAbstractItemView::PositionAtTop);
+        PumpFor(20ms);
+    }
+
+    // Marks every row so that a pass shows which rows it touched.
+    void MarkAllRows() {
+        for (OPCUAItemData* r : window.Rows()) r->time = "untouched";
+    }
+
+    std::vector<int> TouchedRows() const {
+        std::vector<int> touched;
+        for (std::size_t i = 0; i < window.Rows().size(); ++i) {
+            if (window.Rows()[i]->time != "untouched") touched.push_back(static_cast<int>(i));
+        }
+        return touched;
+    }
+
+    PromptScript prompts;
+    std::unique_ptr<DemoServer> server;
+    CQuorvaneDlg window{FastTiming()};
+};
+
+TEST_F(Refresh, ChangingValuesAppearAfterAPass) {
+    ScanServer();
+    const int counter = RowOfNumeric(demo::kPumpCounter);
+    ASSERT_GE(counter, 0);
+    ScrollToTop(counter);
+    const std::string before = window.Rows()[static_cast<std::size_t>(counter)]->value;
+    EXPECT_TRUE(PumpUntil([&] { return window.Rows()[static_cast<std::size_t>(counter)]->value != before; }, 5s));
+    EXPECT_EQ(CellShown(window, counter, 4), "GOOD");
+    EXPECT_EQ(window.LastReadResult(), 0);
+    EXPECT_EQ(window.RefreshInterval(), FastTiming().refreshMs);
+    EXPECT_TRUE(prompts.script.messages.empty());
+}
+
+TEST_F(Refresh, OnlyVisibleRowsAreRead) {
+    DemoServerOptions o;
+    o.points = 10000;
+    ScanServer(o);
+    const int perPage = View().RowsPerPage();
+    ASSERT_GT(perPage, 5);
+    ASSERT_LT(perPage, 100);
+    for (int pass = 0; pass < 3; ++pass) {
+        server->ResetValueReads();
+        window.OnRefreshPass();
+        EXPECT_GT(server->ValueReads(), 0u);
+        EXPECT_LE(server->ValueReads(), static_cast<std::uint64_t>(perPage));
+    }
+}
+
+TEST_F(Refresh, ScrollingChangesWhatIsRead) {
+    DemoServerOptions o;
+    o.points = 10000;
+    ScanServer(o);
+    ScrollToTop(5000);
+    MarkAllRows();
+    window.OnRefreshPass();
+    const std::vector<int> touched = TouchedRows();
+    ASSERT_FALSE(touched.empty());
+    EXPECT_EQ(touched.front(), View().FirstVisibleRow());
+    EXPECT_EQ(touched.front(), 5000);
+    EXPECT_LE(touched.back(), 5000 + View().RowsPerPage() - 1);
+    EXPECT_EQ(touched.size(), static_cast<std::size_t>(View().RowsPerPage()));
+}
+
+TEST_F(Refresh, AShortListIsReadToTheLastRow) {
+    ScanServer();
+    auto& rows = window.Rows();
+    // Leave fewer rows than fit on screen.
+    window.Model()->DeleteRows(5, rows.size() - 5);
+    MarkAllRows();
+    window.OnRefreshPass();
+    EXPECT_EQ(TouchedRows(), (std::vector<int>{0, 1, 2, 3, 4}));
+}
+
+TEST_F(Refresh, RowsWithoutADataTypeAreNeverRead) {
+    ScanServer();
+    ScrollToTop(0);
+    for (OPCUAItemData* r : window.Rows()) r->dataType.clear();
+    server->ResetValueReads();
+    window.OnRefreshPass();
+    EXPECT_EQ(server->ValueReads(), 0u);
+    EXPECT_EQ(window.LastReadResult(), -2);
+    EXPECT_EQ(window.RefreshInterval(), FastTiming().refreshMs);
+}
+
+TEST_F(Refresh, LostServerGivesUncertainAndComesBack) {
+    ScanServer();
+    ScrollToTop(0);
+    const auto visible = static_cast<std::size_t>(View().RowsPerPage());
+    server->Stop();
+    // A failed read, then a failed reconnect that marks the rows on screen.
+    ASSERT_TRUE(PumpUntil([&] { return window.Rows()[0]->quality == "UNCERTAIN"; }, 20s));
+    EXPECT_EQ(window.LastReadResult(), -1);
+    EXPECT_EQ(window.RefreshInterval(), FastTiming().retryMs);
+    for (std::size_t i = 0; i < std::min(visible, window.Rows().size()); ++i) {
+        if (!window.Rows()[i]->dataType.empty()) {
+            EXPECT_EQ(window.Rows()[i]->quality, "UNCERTAIN") << i;
+        }
+    }
+    if (window.Rows().size() > visible + 1) {
+        EXPECT_NE(window.Rows().back()->quality, "UNCERTAIN");
+    }
+    EXPECT_TRUE(prompts.script.messages.empty());
+    EXPECT_EQ(TextOf(window, "statusLine").rfind("搜索完成", 0), 0u);
+
+    std::string error;
+    ASSERT_TRUE(server->Start(&error)) << error;
+    EXPECT_TRUE(PumpUntil([&] { return window.Rows()[0]->quality == "GOOD"; }, 20s));
+    EXPECT_EQ(window.LastReadResult(), 0);
+    EXPECT_EQ(window.RefreshInterval(), FastTiming().refreshMs);
+}
+
+TEST_F(Refresh, StopEndsTheCycle) {
+    ScanServer();
+    Click(window, "connectButton");
+    EXPECT_FALSE(window.RefreshPending());
+    server->ResetValueReads();
+    PumpFor(400ms);
+    EXPECT_EQ(server->ValueReads(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+#include "ui/dialog_layout.h"
+#include "ui/visible_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace {
+
+TEST(VisibleRowsRange, PageInsideTheList) {
+    const RowRange r = VisibleRows(100, 30, 10000, 10000);
+    EXPECT_EQ(r.first, 100u);
+    EXPECT_EQ(r.count, 30u);
+}
+
+TEST(VisibleRowsRange, FewerRowsThanFitReadsToTheLast) {
+    const RowRange r = VisibleRows(0, 30, 12, 12);
+    EXPECT_EQ(r.first, 0u);
+    EXPECT_EQ(r.count, 12u);
+}
+
+TEST(VisibleRowsRange, LastPageIsCutToExistingRows) {
+    // Scrolled so that the page runs past the end.
+    const RowRange r = VisibleRows(9990, 30, 10000, 10000);
+    EXPECT_EQ(r.first, 9990u);
+    EXPECT_EQ(r.count, 10u);
+}
+
+TEST(VisibleRowsRange, EmptyListOrEmptyViewReadsNothing) {
+    EXPECT_EQ(VisibleRows(0, 30, 0, 0).count, 0u);
+    EXPECT_EQ(VisibleRows(-1, 30, 0, 0).count, 0u);
+    EXPECT_EQ(VisibleRows(0, 0, 100, 100).count, 0u);
+}
+
+TEST(VisibleRowsRange, ExactlyOnePage) {
+    const RowRange r = VisibleRows(0, 30, 30, 30);
+    EXPECT_EQ(r.first, 0u);
+    EXPECT_EQ(r.count, 30u);
+}
+
+TEST(DialogUnits, EightPointFontAtNinetySixDpi) {
+    EXPECT_EQ(DluToPixels(635, 357, 1.0), QSize(953, 580));
+    EXPECT_EQ(DluToPixels({2, 26, 630, 307}, 1.0), QRect(3, 42, 945, 499));
+    EXPECT_EQ(DluToPixels(100, 100, 2.0), QSize(300, 325));
+}
+
+TEST(ResizeRules, ControlsFollowTheClientArea) {
+    const MainWindowLayout l = LayoutForClient(QSize(1000, 600), QPoint(3, 42), QSize(62, 23),
+                                               QSize(75, 28));
+    EXPECT_EQ(l.list, QRect(3, 42, 1000, 600 - 42 - 50));
+    const int bottom = 42 + 508;
+    EXPECT_EQ(l.status, QRect(0, bottom + 15, 900, 24));
+    EXPECT_EQ(l.language, QRect(1000 - 62, 17, 62, 23));
+    EXPECT_EQ(l.exportButton, QRect(1000 - 75, bottom + 8, 75, 28));
+}
+
+TEST(ResizeRules, TooLowAWindowGivesTheListNoHeight) {
+    const MainWindowLayout l = LayoutForClient(QSize(400, 60), QPoint(3, 42), QSize(62, 23),
+                                               QSize(75, 28));
+    EXPECT_EQ(l.list.height(), 0);
+    EXPECT_EQ(l.exportButton.top(), 42 + 8);
+}
+
+TEST(ColumnWidthRule, OneThirteenthAndTwoThirteenths) {
+    const auto w = ColumnWidths(1300);
+    EXPECT_EQ(w[0], 100);
+    for (int c = 1; c < 7; ++c) EXPECT_EQ(w[static_cast<std::size_t>(c)], 200);
+    // Integer division loses at most a few pixels of the width.
+    for (int width : {945, 1000, 1279, 13, 0}) {
+        const auto ws = ColumnWidths(width);
+        const int sum = std::accumulate(ws.begin(), ws.end(), 0);
+        EXPECT_LE(sum, width);
+        EXPECT_GE(sum, width - 13);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,262 @@
+#include "tests/ui/options_helpers.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
+#include "ui/write_value_dlg.h"
+
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class WriteValue : public ::testing::Test {
+protected:
+    void ScanServer(DemoServerOptions o = {}) {
+        server = StartDemoServer(o);
+        ASSERT_NE(server, nullptr);
+        SetUrl(window, server->Url());
+        window.show();
+        ASSERT_TRUE(ScanToEnd(window));
+        Click(window, "connectButton");  // Stop: no refresh pass rewrites values under the test
+    }
+
+    PointListView& View() { return *Find<PointListView>(window, "pointList"); }
+
+    int RowOfNumeric(UA_UInt32 id) const {
+        for (std::size_t i = 0; i < window.Rows().size(); ++i) {
+            const UA_NodeId& n = window.Rows()[i]->nodeId;
+            if (n.identifierType == UA_NODEIDTYPE_NUMERIC && n.identifier.numeric == id &&
+                n.namespaceIndex == server->PlantNamespace()) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+
+    QPoint RowCentre(int row) {
+        View().scrollTo(window.Model()->index(row, 1));
+        return View().viewport()->mapToGlobal(View().visualRect(window.Model()->index(row, 1)).center());
+    }
+
+    // Right-clicks `row` (selected, as a user's right-click after a click would have it) and picks
+    // the entry at `position`.
+    void MenuOnRow(int row, int position) {
+        View().selectRow(row);
+        window.menuRunner = [position](QMenu& menu, const QPoint&) -> QAction* {
+            return position < 0 ? nullptr : menu.actions().at(position);
+        };
+        window.OpenContextMenu(RowCentre(row));
+    }
+
+    CWriteValueDlg& OpenWriteOn(int row) {
+        MenuOnRow(row, 2);
+        EXPECT_NE(window.WriteDialog(), nullptr);
+        return *window.WriteDialog();
+    }
+
+    void Type(CWriteValueDlg& dialog, const char* text) {
+        Find<QLineEdit>(dialog, "valueBox")->setText(QString::fromUtf8(text));
+    }
+
+    const std::string& ValueOf(int row) const { return window.Rows()[static_cast<std::size_t>(row)]->value; }
+
+    PromptScript prompts;
+    std::unique_ptr<DemoServer> server;
+    CQuorvaneDlg window{FastTiming()};
+};
+
+TEST_F(WriteValue, DoubleShowsTheValueReadBack) {
+    ScanServer();
+    const int row = RowOfNumeric(demo::kWritableDouble);
+    ASSERT_GE(row, 0);
+    CWriteValueDlg& dialog = OpenWriteOn(row);
+    EXPECT_TRUE(dialog.isVisible());
+    Type(dialog, "1.5");
+    Click(dialog, "okButton");
+    EXPECT_EQ(ValueOf(row), "1.500");
+    EXPECT_EQ(CellShown(window, row, 3), "1.500");
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(prompts.script.messages.empty());
+}
+
+TEST_F(WriteValue, DialogTextsAndFocus) {
+    ScanServer();
+    const int row = RowOfNumeric(demo::kWritableDouble);
+    CWriteValueDlg& dialog = OpenWriteOn(row);
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "点名[ns=2;i=1102]");
+    EXPECT_EQ(TextOf(dialog, "newValueLabel"), "新值");
+    EXPECT_EQ(TextOf(dialog, "okButton"), "确定");
+    EXPECT_EQ(TextOf(dialog, "valueBox"), "");
+    EXPECT_EQ(dialog.focusWidget(), Find<QLineEdit>(dialog, "valueBox"));
+
+    language = 1;
+    CWriteValueDlg& english = OpenWriteOn(row);
+    EXPECT_EQ(english.windowTitle().toStdString(), "NodeId[ns=2;i=1102]");
+    EXPECT_EQ(TextOf(english, "newValueLabel"), "New Value");
+    EXPECT_EQ(TextOf(english, "okButton"), "OK");
+    Click(window, "languageButton");  // an open dialog keeps its caption
+    EXPECT_EQ(english.windowTitle().toStdString(), "NodeId[ns=2;i=1102]");
+}
+
+TEST_F(WriteValue, ReadOnlyPointFailsAndKeepsItsValue) {
+    ScanServer();
+    const int row = RowOfNumeric(demo::kReadOnly);
+    ASSERT_GE(row, 0);
+    const std::string before = ValueOf(row);
+    CWriteValueDlg& dialog = OpenWriteOn(row);
+    Type(dialog, "7");
+    Click(dialog, "okButton");
+    ASSERT_EQ(prompts.script.messages.size(), 1u);
+    EXPECT_EQ(prompts.script.messages[0], "写值失败!");
+    EXPECT_EQ(ValueOf(row), before);
+    EXPECT_FALSE(dialog.isVisible());
+
+    language = 1;
+    CWriteValueDlg& again = OpenWriteOn(row);
+    Type(again, "7");
+    Click(again, "okButton");
+    ASSERT_EQ(prompts.script.messages.size(), 2u);
+    EXPECT_EQ(prompts.script.messages[1], "write value failure!");
+}
+
+TEST_F(WriteValue, EmptyPasswordIsReportedBeforeAnyConnection) {
+    ScanServer();
+    const int row = RowOfNumeric(demo::kWritableDouble);
+    CWriteValueDlg& dialog = OpenWriteOn(row);
+    OptionsInput in;
+    in.authKind = 2;
+    in.user = "operator";
+    ConfirmOptions(*window.OptionsDialog(), in);
+    Type(dialog, "2");
+    Click(dialog, "okButton");
+    ASSERT_EQ(prompts.script.messages.size(), 1u);
+    EXPECT_EQ(prompts.script.messages[0], "用户名/密码不能为空!");
+    EXPECT_TRUE(dialog.isVisible());  // stays open with the typed text
+    EXPECT_EQ(TextOf(dialog, "valueBox"), "2");
+    EXPECT_EQ(ValueOf(row), "0.000");
+}
+
+TEST_F(WriteValue, CertificateWithoutConfirmedOptionsIsReported) {
+    ScanServer();
+    const int row = RowOfNumeric(demo::kWritableDouble);
+    CWriteValueDlg& dialog = OpenWriteOn(row);
+    CLoginOptionDlg& options = *window.OptionsDialog();
+    ChooseSignIn(options, 3);
+    prompts.script.fileAnswers = {QStringLiteral("/c.der"), QStringLiteral("/k.der")};
+    Click(options, "certificateBrowse");
+    Click(options, "keyBrowse");
+    options.reject();  // paths stored, policy and mode never confirmed
+    language = 1;
+    Type(dialog, "2");
+    Click(dialog, "okButton");
+    ASSERT_EQ(prompts.script.messages.size(), 1u);
+    EXPECT_EQ(prompts.script.messages[0], "certificate or private key not empty!");
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(WriteValue, UsesTheUrlOfTheMomentItOpened) {
+    ScanServer();
+    const int row = RowOfNumeric(demo::kWritableDouble);
+    CWriteValueDlg& dialog = OpenWriteOn(row);
+    SetUrl(window, "opc.tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort()));
+    EXPECT_EQ(dialog.Url(), server->Url());
+    Type(dialog, "2.25");
+    Click(dialog, "okButton");
+    EXPECT_TRUE(prompts.script.messages.empty());
+    EXPECT_EQ(ValueOf(row), "2.250");
+}
+
+TEST_F(WriteValue, UserPasswordSessionUsesTheChosenSecurity) {
+    DemoServerOptions o;  // offers only the policy None
+    o.users = {{"operator", "secret"}};
+    ScanServer(o);
+    const int row = RowOfNumeric(demo::kWritableDouble);
+    OptionsInput in;
+    in.authKind = 2;
+    in.user = "operator";
+    in.password = "secret";
+    in.policy = 3;
+    in.mode = 2;
+    ConfirmOptions(*window.OptionsDialog(), in);
+    CWriteValueDlg& dialog = OpenWriteOn(row);
+    Type(dialog, "3");
+    Click(dialog, "okButton");
+    // Signed and encrypted as chosen, which this server cannot do: refused like Connect would be.
+    ASSERT_EQ(prompts.script.messages.size(), 1u);
+    EXPECT_EQ(prompts.script.messages[0], "用户名/密码错误!");
+    EXPECT_EQ(ValueOf(row), "0.000");
+
+    in.policy = 0;
+    in.mode = 0;
+    ConfirmOptions(*window.OptionsDialog(), in);
+    Click(dialog, "okButton");  // OK again tries with the options of now
+    EXPECT_EQ(prompts.script.messages.size(), 1u);
+    EXPECT_EQ(ValueOf(row), "3.000");
+}
+
+TEST_F(WriteValue, ResultGoesToThePointWrittenNotTheLastRightClick) {
+    ScanServer();
+    const int target = RowOfNumeric(demo::kWritableDouble);
+    const int other = RowOfNumeric(demo::kReadOnly);
+    ASSERT_GE(target, 0);
+    ASSERT_GE(other, 0);
+    UA_NodeId targetId;
+    UA_NodeId_copy(&window.Rows()[static_cast<std::size_t>(target)]->nodeId, &targetId);
+    CWriteValueDlg& dialog = OpenWriteOn(target);
+    const std::string otherBefore = ValueOf(other);
+    MenuOnRow(other, -1);  // a right-click elsewhere, nothing chosen
+    MenuOnRow(0, 0);       // and a delete of the first row, which moves every row up
+    Type(dialog, "4.5");
+    Click(dialog, "okButton");
+    const auto it = std::find_if(window.Rows().begin(), window.Rows().end(), [&](const OPCUAItemData* r) {
+        return UA_NodeId_equal(&r->nodeId, &targetId);
+    });
+    ASSERT_NE(it, window.Rows().end());
+    EXPECT_EQ((*it)->value, "4.500");
+    EXPECT_EQ(ValueOf(other - 1), otherBefore);
+    UA_NodeId_clear(&targetId);
+}
+
+TEST_F(WriteValue, DeletedPointGetsNothing) {
+    ScanServer();
+    const int target = RowOfNumeric(demo::kWritableDouble);
+    CWriteValueDlg& dialog = OpenWriteOn(target);
+    const auto before = window.Rows().size();
+    window.Model()->DeleteRows(static_cast<std::size_t>(target), 1);
+    Type(dialog, "5");
+    Click(dialog, "okButton");
+    EXPECT_EQ(window.Rows().size(), before - 1);
+    EXPECT_TRUE(prompts.script.messages.empty());
+    for (const auto* r : window.Rows()) EXPECT_NE(r->value, "5.000");
+}
+
+TEST_F(WriteValue, OneDialogAtATimeAndHidingKeepsIt) {
+    ScanServer();
+    QPointer<CWriteValueDlg> first = &OpenWriteOn(RowOfNumeric(demo::kWritableDouble));
+    QTest::keyClick(first.data(), Qt::Key_Escape);
+    EXPECT_FALSE(first->isVisible());
+    first->show();
+    first->close();
+    ASSERT_FALSE(first.isNull());
+    EXPECT_FALSE(first->isVisible());
+    CWriteValueDlg& second = OpenWriteOn(RowOfNumeric(demo::kReadOnly));
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(window.WriteDialog(), &second);
+    EXPECT_EQ(second.windowTitle().toStdString(), "点名[ns=2;i=1101]");
+}
+
+TEST_F(WriteValue, WriteOverEmptySpaceDoesNothing) {
+    ScanServer();
+    window.Model()->DeleteRows(3, window.Rows().size() - 3);
+    View().selectRow(0);
+    const QRect last = View().visualRect(window.Model()->index(2, 1));
+    window.menuRunner = [](QMenu& menu, const QPoint&) { return menu.actions().at(2); };
+    window.OpenContextMenu(View().viewport()->mapToGlobal(QPoint(last.center().x(), last.bottom() + 40)));
+    EXPECT_EQ(window.WriteDialog(), nullptr);
+}
+
+}  // namespace
