@@ -59,8 +59,7 @@ std::vector<std::uint32_t> BuildDifatSectors(const SectorPlan& plan) {
 
 std::array<std::uint8_t, kHeaderSize> EncodeHeader(const SectorPlan& plan) {
     std::array<std::uint8_t, kHeaderSize> header{};
-    static constexpr std::uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0,
-                                                   0xA1, 0xB1, 0x1A, 0xE1};
+    static constexpr std::uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     std::uint8_t* out = header.data();
     for (std::size_t i = 0; i < 8; ++i) out[i] = kSignature[i];
     // 8: class id, zero

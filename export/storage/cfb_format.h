@@ -17,7 +17,7 @@ constexpr std::uint32_t kEntriesPerDirectorySector = kSectorSize / kDirectoryEnt
 constexpr std::uint32_t kHeaderDifatEntries = 109;
 constexpr std::uint32_t kDifatEntriesPerSector = kIdsPerSector - 1;  // the last links the next
 
-// Special sector numbers.
+// Reserved sector numbers that mark FAT entries.
 constexpr std::uint32_t kMaxRegularSector = 0xFFFFFFFA;
 constexpr std::uint32_t kDifatSector = 0xFFFFFFFC;
 constexpr std::uint32_t kFatSector = 0xFFFFFFFD;

@@ -7,13 +7,12 @@ namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 
 struct LeadByte {
-    int length;                 // bytes in the sequence, 0 when the byte cannot start one
-    std::uint8_t secondLow;     // the second byte's range is narrower after some leads, which
-    std::uint8_t secondHigh;    // rules out overlong forms, surrogates and code points > 10FFFF
+    int length;               // bytes in the sequence, 0 when the byte cannot start one
+    std::uint8_t secondLow;   // the second byte's range is narrower after some leads, which
+    std::uint8_t secondHigh;  // rules out overlong forms, surrogates and code points > 10FFFF
 };
 
 LeadByte ClassifyLead(std::uint8_t byte) {
-    if (byte < 0x80) return {1, 0, 0};
     if (byte >= 0xC2 && byte <= 0xDF) return {2, 0x80, 0xBF};
     if (byte == 0xE0) return {3, 0xA0, 0xBF};
     if (byte == 0xED) return {3, 0x80, 0x9F};
@@ -24,14 +23,15 @@ LeadByte ClassifyLead(std::uint8_t byte) {
     return {0, 0, 0};
 }
 
-void AppendUtf16(std::u16string& out, char32_t code) {
+char16_t* PutUtf16(char16_t* out, char32_t code) {
     if (code < 0x10000) {
-        out.push_back(static_cast<char16_t>(code));
-        return;
+        *out++ = static_cast<char16_t>(code);
+        return out;
     }
     code -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    *out++ = static_cast<char16_t>(0xD800 + (code >> 10));
+    *out++ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+    return out;
 }
 
 void AppendUtf8(std::string& out, char32_t code) {
@@ -58,19 +58,20 @@ bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());
+    // Never more code units than bytes: four bytes make at most two units.
+    std::u16string result(utf8.size(), u'\0');
+    char16_t* out = result.data();
     std::size_t pos = 0;
     while (pos < utf8.size()) {
         const auto lead = static_cast<std::uint8_t>(utf8[pos]);
-        const LeadByte kind = ClassifyLead(lead);
-        if (kind.length == 1) {
-            out.push_back(lead);
+        if (lead < 0x80) {
+            *out++ = lead;
             ++pos;
             continue;
         }
+        const LeadByte kind = ClassifyLead(lead);
         if (kind.length == 0) {
-            out.push_back(kReplacement);
+            *out++ = kReplacement;
             ++pos;
             continue;
         }
@@ -84,13 +85,14 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
             code = (code << 6) | (next & 0x3F);
         }
         if (taken < kind.length) {
-            out.push_back(kReplacement);  // the valid prefix is consumed with it
+            *out++ = kReplacement;  // the valid prefix is consumed with it
         } else {
-            AppendUtf16(out, code);
+            out = PutUtf16(out, code);
         }
         pos += static_cast<std::size_t>(taken);
     }
-    return out;
+    result.resize(static_cast<std::size_t>(out - result.data()));
+    return result;
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
@@ -99,8 +101,8 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     for (std::size_t pos = 0; pos < utf16.size(); ++pos) {
         const char16_t unit = utf16[pos];
         if (IsHighSurrogate(unit) && pos + 1 < utf16.size() && IsLowSurrogate(utf16[pos + 1])) {
-            const char32_t code =
-                0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (utf16[pos + 1] - 0xDC00);
+            const char32_t code = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+                                  (utf16[pos + 1] - 0xDC00);
             AppendUtf8(out, code);
             ++pos;
         } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {

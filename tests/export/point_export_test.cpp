@@ -1,0 +1,160 @@
+#include "export/point_export.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "biff_records.h"
+#include "compound_file_reader.h"
+#include "export/point_row.h"
+#include "export/xls/xls_sheet.h"
+#include "sample_points.h"
+#include "temp_dir.h"
+
+namespace {
+
+TEST(DefaultExportFileNameTest, HostPartOfTheUrl) {
+    EXPECT_EQ(DefaultExportFileName("opc.tcp://127.0.0.1:4840"), "UA_127.0.0.1.xls");
+    EXPECT_EQ(DefaultExportFileName("opc.tcp://plc01:4840/UA/Server"), "UA_plc01.xls");
+    EXPECT_EQ(DefaultExportFileName("opc.tcp://"), "UA_.xls");
+    EXPECT_EQ(DefaultExportFileName("plc01:4840"), "UA_plc01.xls");
+    EXPECT_EQ(DefaultExportFileName("opc.tcp://plc01/UA:x"), "UA_plc01.xls") << "'/' first";
+    EXPECT_EQ(DefaultExportFileName("proxy/opc.tcp://h2:1"), "UA_h2.xls") << "first scheme";
+}
+
+TEST(PointRowTest, TextsByIdentifierKind) {
+    const auto points = SamplePoints::Handful();
+    const auto& all = points.Pointers();
+    struct Expected {
+        std::string id;
+        std::u16string name;
+        std::string regType;
+        std::u16string regAddress;
+        std::string dataType;
+    };
+    const Expected expected[] = {
+        {"1", u"1001", "ItemID", u"ns=2;i=1001", "Long"},
+        {"2", u"Tank.Level", "ItemID", u"ns=3;s=Tank.Level", "Double"},
+        {"3", u"01000000-0200-0300-aabb-ccddeeff0011", "ItemID",
+         u"ns=4;g=01000000-0200-0300-aabb-ccddeeff0011", "Word"},
+        {"4", u"", "", u"", "String"},  // opaque: only ID and DataType
+        {"5", u"1002", "ItemID", u"ns=2;i=1002", "UInt64"},
+    };
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(i);
+        const PointRow row = MakePointRow(*all[i], i + 1);
+        EXPECT_EQ(row.id, expected[i].id);
+        EXPECT_EQ(row.name, expected[i].name);
+        EXPECT_EQ(row.regType, expected[i].regType);
+        EXPECT_EQ(row.regAddress, expected[i].regAddress);
+        EXPECT_EQ(row.dataType, expected[i].dataType);
+    }
+    const PointRow utf8 = MakePointRow(*all[6], 7);
+    EXPECT_EQ(utf8.name, u"泵.压力");
+    EXPECT_EQ(utf8.regAddress, u"ns=1;s=泵.压力");
+    EXPECT_EQ(utf8.dataType, "DateTime");
+}
+
+TEST(PointRowTest, TextsAreCutToTheirAreas) {
+    SamplePoints points;
+    const PointRow longId = MakePointRow(points.AddString(2, std::string(600, 'L'), 11), 1);
+    EXPECT_EQ(longId.name, std::u16string(511, u'L'));
+    EXPECT_EQ(longId.regAddress, u"ns=2;s=" + std::u16string(511 - 7, u'L'));
+
+    // "ab" and 170 three-byte characters: byte 511 falls inside the 170th.
+    std::string cjk = "ab";
+    for (int i = 0; i < 170; ++i) cjk += "\xE6\xB3\xB5";
+    const PointRow cut = MakePointRow(points.AddString(1, cjk, 11), 2);
+    EXPECT_EQ(cut.name, u"ab" + std::u16string(169, u'泵') + u"\uFFFD");
+    EXPECT_EQ(cut.regAddress, u"ns=1;s=ab" + std::u16string(167, u'泵') + u"\uFFFD");
+
+    const PointRow nul = MakePointRow(points.AddString(1, std::string("Tank\0Level", 10), 11), 3);
+    EXPECT_EQ(nul.name, u"Tank") << "a NUL ends the text, as in the fixed areas";
+
+    const PointRow longType = MakePointRow(points.AddNumeric(1, 1, 7, std::string(80, 'T')), 4);
+    EXPECT_EQ(longType.dataType, std::string(63, 'T'));
+}
+
+TEST(PointRowTest, DataTypeColumnByTypeIndex) {
+    const std::map<std::uint16_t, std::string> named = {
+        {0, "Boolean"}, {1, "Word"},    {2, "Word"}, {3, "Short"},   {4, "Word"},
+        {5, "Long"},    {6, "DWord"},   {7, "own"},  {8, "own"},     {9, "Float"},
+        {10, "Double"}, {11, "String"}, {12, "own"}, {14, "String"}, {20, "String"}};
+    SamplePoints points;
+    for (std::uint16_t index = 0; index < 30; ++index) {
+        const auto it = named.find(index);
+        const std::string expected = it == named.end() ? "" : it->second;
+        EXPECT_EQ(DataTypeColumn(points.AddNumeric(1, 1, index, "own")), expected) << index;
+    }
+    EXPECT_EQ(DataTypeColumn(points.AddNumeric(1, 1, OPCUAItemData::kNoType, "own")), "");
+}
+
+TEST(FillPointSheetTest, HeaderAndSevenColumnsPerPoint) {
+    const auto points = SamplePoints::Handful();
+    XlsSheet sheet(0);
+    EXPECT_EQ(FillPointSheet(sheet, points.Pointers()), points.Pointers().size());
+    EXPECT_EQ(sheet.RowCount(), points.Pointers().size() + 1);
+    EXPECT_EQ(sheet.ColumnCount(), 7u);
+    EXPECT_EQ(sheet.At(0, 3).WText(), u"RegAddress");
+    EXPECT_EQ(sheet.At(0, 6).Kind(), CellKind::Undefined);
+    EXPECT_EQ(sheet.At(1, 0).Kind(), CellKind::String);
+    EXPECT_EQ(sheet.At(1, 1).Kind(), CellKind::WString);
+    EXPECT_EQ(sheet.At(1, 2).Kind(), CellKind::String);
+    EXPECT_EQ(sheet.At(1, 5).Kind(), CellKind::Undefined);
+    EXPECT_EQ(sheet.At(1, 6).Kind(), CellKind::Undefined);
+    for (std::size_t column = 1; column <= 3; ++column) {
+        EXPECT_EQ(sheet.At(4, column).Kind(), CellKind::Undefined)
+            << "opaque row, column " << column;
+    }
+    EXPECT_EQ(sheet.At(4, 4).Text(), "String");
+}
+
+class ExportPointsTest : public ::testing::Test {
+protected:
+    std::vector<std::uint8_t> Stream(const std::string& name) {
+        return CompoundFileReader::FromPath(dir_.File(name)).ReadStream(u"Workbook");
+    }
+    TempDir dir_;
+};
+
+TEST_F(ExportPointsTest, NoPointsGiveTheHeaderOnlyBook) {
+    const ExportResult result = ExportPoints({}, dir_.File16("empty.xls"));
+    EXPECT_TRUE(result.saved);
+    EXPECT_EQ(result.notExported, 0u);
+    EXPECT_EQ(Stream("empty.xls").size(), 962u);
+}
+
+TEST_F(ExportPointsTest, AtMost65535PointsAreExported) {
+    SamplePoints points;
+    for (UA_UInt32 i = 0; i < 70000; ++i) points.AddNumeric(2, i, 5);
+    const ExportResult result = ExportPoints(points.Pointers(), dir_.File16("many.xls"));
+    EXPECT_TRUE(result.saved);
+    EXPECT_EQ(result.notExported, 4465u);
+    const auto stream = Stream("many.xls");
+    const auto records = SplitRecords(stream);
+    std::size_t rows = 0;
+    for (const auto& record : records) {
+        if (record.type == 0x0200) {
+            EXPECT_EQ(record.U32(4), 65536u) << "DIMENSIONS";
+        }
+        if (record.type == 0x0208) ++rows;
+    }
+    EXPECT_EQ(rows, 65536u);
+}
+
+TEST_F(ExportPointsTest, AnyExtensionStillGetsAWorkbook) {
+    const auto points = SamplePoints::Handful();
+    ASSERT_TRUE(ExportPoints(points.Pointers(), dir_.File16("points.txt")).saved);
+    const auto stream = Stream("points.txt");
+    ASSERT_GE(stream.size(), 8u);
+    EXPECT_EQ(le::GetU16(stream.data()), 0x0809) << "a BIFF BOF";
+}
+
+TEST_F(ExportPointsTest, FailedSaveIsReported) {
+    const auto points = SamplePoints::Handful();
+    const ExportResult result = ExportPoints(points.Pointers(), dir_.File16("gone/points.xls"));
+    EXPECT_FALSE(result.saved);
+    EXPECT_EQ(result.notExported, 0u);
+}
+
+}  // namespace
