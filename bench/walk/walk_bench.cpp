@@ -44,15 +44,19 @@ double CpuSeconds() {
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// An anonymous session on `url`; says so on stderr when there is none.
+bool Connect(OPCUABrowser& browser, const std::string& url) {
+    if (browser.ConnectAnonymous(url, 30) == 0) return true;
+    std::fprintf(stderr, "walk_bench: cannot connect to %s\n", url.c_str());
+    return false;
+}
+
 // One walk against `url` with a consumer that drains like the window's scan poll: everything
 // waiting, then a short sleep. Prints one "FIGURES key=value ..." line.
 int Measure(const std::string& url) {
     PointList list;
     OPCUABrowser browser(&list);
-    if (browser.ConnectAnonymous(url, 30) != 0) {
-        std::fprintf(stderr, "walk_bench: cannot connect to %s\n", url.c_str());
-        return 1;
-    }
+    if (!Connect(browser, url)) return 1;
     const std::size_t before = ResidentBytes();
     const bool peakReset = ResetPeakResident();
 
@@ -103,10 +107,7 @@ int Measure(const std::string& url) {
 int MeasureBare(const std::string& url) {
     PointList list;
     OPCUABrowser browser(&list);
-    if (browser.ConnectAnonymous(url, 30) != 0) {
-        std::fprintf(stderr, "walk_bench: cannot connect to %s\n", url.c_str());
-        return 1;
-    }
+    if (!Connect(browser, url)) return 1;
     const std::size_t before = ResidentBytes();
     const bool peakReset = ResetPeakResident();
     const double cpuBefore = CpuSeconds();

@@ -69,18 +69,26 @@ TEST_F(SecureSignIn, AnonymousUsesTheNoneEndpoint) {
     EXPECT_EQ(SessionCount(*server), 1u);
 }
 
-TEST_F(SecureSignIn, UserNameAndPasswordOverEveryPolicyAndMode) {
-    EXPECT_EQ(engine.ConnectUserPassword(server->Url(), "operator", "s3cret", 10, "None", "None"),
-              0);
-    EXPECT_EQ(PolicyOf(engine), "None");
-    for (const char* policy : kEncrypting) {
-        for (const char* mode : kSecureModes) {
-            EXPECT_EQ(
-                engine.ConnectUserPassword(server->Url(), "operator", "s3cret", 10, policy, mode),
-                0)
-                << policy << " / " << mode;
-            if (engine.HasSession()) {
+// Both ways of signing in, over None and every encrypting policy in both secure modes; the
+// channel ends up with the policy and mode asked for.
+TEST_F(SecureSignIn, UserPasswordAndBuiltInCertificateOverEveryPolicyAndMode) {
+    const auto connect = [&](bool certificate, const char* policy, const char* mode) {
+        return certificate ? engine.ConnectCertificate(server->Url(), "", "", 10, policy, mode)
+                           : engine.ConnectUserPassword(server->Url(), "operator", "s3cret", 10,
+                                                        policy, mode);
+    };
+    for (const bool certificate : {false, true}) {
+        SCOPED_TRACE(certificate ? "certificate" : "user and password");
+        EXPECT_EQ(connect(certificate, "None", "None"), 0);
+        EXPECT_EQ(PolicyOf(engine), "None");
+        for (const char* policy : kEncrypting) {
+            for (const char* mode : kSecureModes) {
+                SCOPED_TRACE(std::string(policy) + " / " + mode);
+                ASSERT_EQ(connect(certificate, policy, mode), 0);
                 EXPECT_EQ(PolicyOf(engine), policy);
+                EXPECT_EQ(ModeOf(engine), std::string(mode) == "Sign"
+                                              ? UA_MESSAGESECURITYMODE_SIGN
+                                              : UA_MESSAGESECURITYMODE_SIGNANDENCRYPT);
             }
         }
     }
@@ -93,22 +101,6 @@ TEST_F(SecureSignIn, WrongPasswordOrUnknownUserFails) {
     EXPECT_FALSE(engine.HasSession());
     EXPECT_EQ(engine.ConnectUserPassword(server->Url(), "nobody", "s3cret", 10, "None", "None"), 1);
     EXPECT_FALSE(engine.HasSession());
-}
-
-TEST_F(SecureSignIn, BuiltInCertificateOverEveryPolicyAndMode) {
-    EXPECT_EQ(engine.ConnectCertificate(server->Url(), "", "", 10, "None", "None"), 0);
-    for (const char* policy : kEncrypting) {
-        for (const char* mode : kSecureModes) {
-            EXPECT_EQ(engine.ConnectCertificate(server->Url(), "", "", 10, policy, mode), 0)
-                << policy << " / " << mode;
-            if (engine.HasSession()) {
-                EXPECT_EQ(PolicyOf(engine), policy);
-                EXPECT_EQ(ModeOf(engine), std::string(mode) == "Sign"
-                                              ? UA_MESSAGESECURITYMODE_SIGN
-                                              : UA_MESSAGESECURITYMODE_SIGNANDENCRYPT);
-            }
-        }
-    }
 }
 
 TEST_F(SecureSignIn, CertificateAndKeyFromDerFiles) {
@@ -200,10 +192,16 @@ TEST_F(SecureSignIn, GarbageKeyFailsInsteadOfAskingForAPassword) {
 
 // --- Teardown ---------------------------------------------------------------------------------
 
-TEST(SessionTeardown, ConnectClosesTheOpenSessionFirstEvenWhenItFails) {
-    auto server = StartDemoServer();
-    ASSERT_TRUE(server);
+// A plain demo server and an engine without a session yet.
+class SessionTeardown : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server); }
+
+    std::unique_ptr<DemoServer> server = StartDemoServer();
     PointList list;
+};
+
+TEST_F(SessionTeardown, ConnectClosesTheOpenSessionFirstEvenWhenItFails) {
     OPCUABrowser engine(&list);
     ASSERT_EQ(engine.ConnectAnonymous(server->Url(), 10), 0);
     ASSERT_EQ(engine.ConnectAnonymous(server->Url(), 10), 0);
@@ -216,10 +214,7 @@ TEST(SessionTeardown, ConnectClosesTheOpenSessionFirstEvenWhenItFails) {
     EXPECT_TRUE(WaitFor([&] { return SessionCount(*server) == 0; }));
 }
 
-TEST(SessionTeardown, DisconnectIsHarmlessWithoutSessionAndTwice) {
-    auto server = StartDemoServer();
-    ASSERT_TRUE(server);
-    PointList list;
+TEST_F(SessionTeardown, DisconnectIsHarmlessWithoutSessionAndTwice) {
     OPCUABrowser engine(&list);
     engine.Disconnect();
     ASSERT_EQ(engine.ConnectAnonymous(server->Url(), 10), 0);
@@ -232,10 +227,7 @@ TEST(SessionTeardown, DisconnectIsHarmlessWithoutSessionAndTwice) {
     EXPECT_EQ(engine.ConnectAnonymous(server->Url(), 10), 0);
 }
 
-TEST(SessionTeardown, DestroyingAConnectedEngineClosesItsSession) {
-    auto server = StartDemoServer();
-    ASSERT_TRUE(server);
-    PointList list;
+TEST_F(SessionTeardown, DestroyingAConnectedEngineClosesItsSession) {
     {
         OPCUABrowser engine(&list);
         ASSERT_EQ(engine.ConnectAnonymous(server->Url(), 10), 0);

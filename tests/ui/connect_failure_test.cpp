@@ -19,9 +19,8 @@ protected:
         ASSERT_EQ(prompts.script.messages.size(), 1u);
         EXPECT_EQ(prompts.script.messages[0], text);
         EXPECT_EQ(TextOf(window, "connectButton"), Text(TextKey::Connect, GetParam()));
-        for (const char* b : {"connectButton", "optionButton", "exportButton", "languageButton"}) {
-            EXPECT_TRUE(Find<QPushButton>(window, b)->isEnabled()) << b;
-        }
+        ExpectButtonsEnabled(window, {"connectButton", "optionButton", "exportButton", "languageButton"},
+                             true);
         EXPECT_FALSE(window.ScanPollPending());
         EXPECT_FALSE(window.WalkRunning());
     }
@@ -31,7 +30,7 @@ protected:
 };
 
 TEST_P(ConnectFailure, AnonymousToNothingListening) {
-    SetUrl(window, "opc.tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort()));
+    SetUrl(window, ClosedPortUrl());
     ExpectFailure(TextKey::ConnectFailed);
 }
 
@@ -41,10 +40,7 @@ TEST_P(ConnectFailure, MalformedUrl) {
 }
 
 TEST_P(ConnectFailure, EmptyPassword) {
-    OptionsInput in;
-    in.authKind = 2;
-    in.user = "operator";
-    ConfirmOptions(*window.OptionsDialog(), in);
+    ConfirmOptions(*window.OptionsDialog(), UserPassword("operator", ""));
     ExpectFailure(TextKey::UserPasswordEmpty);
 }
 
@@ -54,11 +50,7 @@ TEST_P(ConnectFailure, WrongPassword) {
     auto server = StartDemoServer(o);
     ASSERT_NE(server, nullptr);
     SetUrl(window, server->Url());
-    OptionsInput in;
-    in.authKind = 2;
-    in.user = "operator";
-    in.password = "wrong";
-    ConfirmOptions(*window.OptionsDialog(), in);
+    ConfirmOptions(*window.OptionsDialog(), UserPassword("operator", "wrong"));
     ExpectFailure(TextKey::UserPasswordWrong);
 }
 
@@ -93,11 +85,7 @@ TEST(ConnectSuccess, UserPasswordSignsIn) {
     ASSERT_NE(server, nullptr);
     CQuorvaneDlg window(FastTiming());
     SetUrl(window, server->Url());
-    OptionsInput in;
-    in.authKind = 2;
-    in.user = "operator";
-    in.password = "secret";
-    ConfirmOptions(*window.OptionsDialog(), in);
+    ConfirmOptions(*window.OptionsDialog(), UserPassword("operator", "secret"));
     ASSERT_TRUE(ScanToEnd(window));
     EXPECT_TRUE(prompts.script.messages.empty());
     EXPECT_EQ(window.Rows().size(), server->Points().size());

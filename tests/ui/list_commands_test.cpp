@@ -27,13 +27,9 @@ protected:
         QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
     }
 
-    PointListView& View() { return *Find<PointListView>(window, "pointList"); }
+    PointListView& View() { return ListView(window); }
 
-    QPoint RowCentre(int row) {
-        View().scrollTo(window.Model()->index(row, 1));
-        const QRect cell = View().visualRect(window.Model()->index(row, 1));
-        return View().viewport()->mapToGlobal(cell.center());
-    }
+    QPoint RowCentre(int row) { return ::RowCentre(window, row); }
 
     void Select(std::initializer_list<int> rowsToSelect) {
         View().clearSelection();
@@ -43,13 +39,7 @@ protected:
         }
     }
 
-    // Opens the menu at `at` and picks the entry at `position` (or nothing).
-    void Choose(const QPoint& at, int position) {
-        window.menuRunner = [position](QMenu& menu, const QPoint&) -> QAction* {
-            return position < 0 ? nullptr : menu.actions().at(position);
-        };
-        window.OpenContextMenu(at);
-    }
+    void Choose(const QPoint& at, int position) { ChooseFromMenu(window, at, position); }
 
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
@@ -62,37 +52,39 @@ protected:
     CQuorvaneDlg window{FastTiming()};
 };
 
-TEST_F(ListCommands, MenuInChineseWithoutSelection) {
-    View().clearSelection();
-    auto menu = window.BuildContextMenu();
-    const auto actions = menu->actions();
-    ASSERT_EQ(actions.size(), 4);
-    EXPECT_EQ(actions[0]->text(), QStringLiteral("删除"));
-    EXPECT_TRUE(actions[1]->isSeparator());
-    EXPECT_EQ(actions[2]->text(), QStringLiteral("写值"));
-    EXPECT_EQ(actions[3]->text(), QStringLiteral("复制点名"));
-    EXPECT_EQ(actions[0]->data().toInt(), 32776);
-    EXPECT_EQ(actions[2]->data().toInt(), 32778);
-    EXPECT_EQ(actions[3]->data().toInt(), 32785);
-    EXPECT_FALSE(actions[0]->isEnabled());
-    EXPECT_FALSE(actions[2]->isEnabled());
-    EXPECT_TRUE(actions[3]->isEnabled());
-}
-
-TEST_F(ListCommands, MenuInEnglishWithSelection) {
-    language = 1;
-    Select({2});
-    auto menu = window.BuildContextMenu();
-    const auto actions = menu->actions();
-    ASSERT_EQ(actions.size(), 4);
-    EXPECT_EQ(actions[0]->text(), QStringLiteral("delete"));
-    EXPECT_EQ(actions[2]->text(), QStringLiteral("write value"));
-    EXPECT_EQ(actions[3]->text(), QStringLiteral("copy name"));
-    EXPECT_EQ(actions[0]->data().toInt(), 32782);
-    EXPECT_EQ(actions[2]->data().toInt(), 32783);
-    EXPECT_EQ(actions[3]->data().toInt(), 32786);
-    EXPECT_TRUE(actions[0]->isEnabled());
-    EXPECT_TRUE(actions[2]->isEnabled());
+// Delete, separator, Write value, Copy name; each language has its own command ids, and
+// Delete and Write value need a selection while Copy name does not.
+TEST_F(ListCommands, MenuEntriesByLanguageAndSelection) {
+    struct Case {
+        int language;
+        bool selection;
+        const char* texts[3];
+        int ids[3];
+    };
+    const Case cases[] = {
+        {0, false, {"删除", "写值", "复制点名"}, {32776, 32778, 32785}},
+        {1, true, {"delete", "write value", "copy name"}, {32782, 32783, 32786}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language == 0 ? "Chinese, nothing selected" : "English, a row selected");
+        language = c.language;
+        if (c.selection)
+            Select({2});
+        else
+            View().clearSelection();
+        auto menu = window.BuildContextMenu();
+        const auto actions = menu->actions();
+        ASSERT_EQ(actions.size(), 4);
+        EXPECT_TRUE(actions[1]->isSeparator());
+        for (int i = 0; i < 3; ++i) {
+            QAction* action = actions[i == 0 ? 0 : i + 1];
+            EXPECT_EQ(action->text(), QString::fromUtf8(c.texts[i])) << i;
+            EXPECT_EQ(action->data().toInt(), c.ids[i]) << i;
+        }
+        EXPECT_EQ(actions[0]->isEnabled(), c.selection);
+        EXPECT_EQ(actions[2]->isEnabled(), c.selection);
+        EXPECT_TRUE(actions[3]->isEnabled());
+    }
 }
 
 TEST_F(ListCommands, DeleteRemovesExactlyTheSelectedRows) {
@@ -147,8 +139,7 @@ TEST_F(ListCommands, CtrlCCopiesTheCurrentRow) {
 
 TEST_F(ListCommands, GrayedEntriesDoNothing) {
     View().clearSelection();
-    window.menuRunner = [](QMenu& menu, const QPoint&) { return menu.actions().at(0); };
-    window.OpenContextMenu(RowCentre(0));
+    Choose(RowCentre(0), 0);
     EXPECT_EQ(window.Rows().size(), count + 2);
 }
 

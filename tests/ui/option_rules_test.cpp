@@ -59,13 +59,7 @@ TEST(SecurityCoupling, NoneOnlyEverAppearsTogether) {
     }
 }
 
-TEST(SignInSectionsTable, EachKindEnablesItsOwnSection) {
-    EXPECT_FALSE(SectionsFor(1).userPassword);
-    EXPECT_FALSE(SectionsFor(1).certificate);
-    EXPECT_TRUE(SectionsFor(2).userPassword);
-    EXPECT_FALSE(SectionsFor(2).certificate);
-    EXPECT_FALSE(SectionsFor(3).userPassword);
-    EXPECT_TRUE(SectionsFor(3).certificate);
-}
+// Which section each sign-in kind enables is checked through the dialog itself
+// (OptionsDialog.SignInChoiceEnablesItsSectionAtOnce).
 
 }  // namespace

@@ -138,10 +138,7 @@ TEST_F(OptionsDialog, TimeoutBoxTakesDigitsOnly) {
 }
 
 TEST_F(OptionsDialog, OkStoresTheValuesOfTheChosenKind) {
-    OptionsInput in;
-    in.authKind = 2;
-    in.user = "operator";
-    in.password = "secret";
+    OptionsInput in = UserPassword("operator", "secret");
     in.certificate = "/tmp/c.der";
     in.policy = 3;
     in.mode = 2;
@@ -232,17 +229,16 @@ TEST_F(OptionsDialog, RefreshTextsInBothLanguages) {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Option"));
     EXPECT_EQ(Find<QGroupBox>(dialog, "securityFrame")->title(), QStringLiteral("security option"));
     EXPECT_EQ(Find<QGroupBox>(dialog, "authorizeFrame")->title(), QStringLiteral("authorize"));
-    EXPECT_EQ(TextOf(dialog, "userLabel"), "user name");
-    EXPECT_EQ(TextOf(dialog, "passwordLabel"), "password");
-    EXPECT_EQ(TextOf(dialog, "policyLabel"), "security policy");
-    EXPECT_EQ(TextOf(dialog, "modeLabel"), "security mode");
     EXPECT_EQ(Find<QRadioButton>(dialog, "anonymousChoice")->text(), QStringLiteral("anonymous"));
     EXPECT_EQ(Find<QRadioButton>(dialog, "certificateChoice")->text(), QStringLiteral("certificate"));
-    EXPECT_EQ(TextOf(dialog, "certificateLabel"), "certificate");
-    EXPECT_EQ(TextOf(dialog, "keyLabel"), "private key");
-    EXPECT_EQ(TextOf(dialog, "okButton"), "OK");
-    EXPECT_EQ(TextOf(dialog, "cancelButton"), "Cancel");
-    EXPECT_EQ(TextOf(dialog, "timeoutLabel"), "超时时间");  // not translated
+    const std::pair<const char*, const char*> english[] = {
+        {"userLabel", "user name"},         {"passwordLabel", "password"},
+        {"policyLabel", "security policy"}, {"modeLabel", "security mode"},
+        {"certificateLabel", "certificate"}, {"keyLabel", "private key"},
+        {"okButton", "OK"},                 {"cancelButton", "Cancel"},
+        {"timeoutLabel", "超时时间"},  // not translated
+    };
+    for (const auto& [control, text] : english) EXPECT_EQ(TextOf(dialog, control), text) << control;
     language = 0;
     dialog.RefreshTexts();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("选项"));

@@ -7,6 +7,9 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include <string>
+#include <utility>
+
 // Fills the options dialog the way a user would and confirms it with OK.
 struct OptionsInput {
     int authKind = 1;
@@ -14,6 +17,15 @@ struct OptionsInput {
     int policy = 0, mode = 0;
     std::string timeout = "10";
 };
+
+// User name and password sign-in with the policy and mode left at None.
+inline OptionsInput UserPassword(std::string user, std::string password) {
+    OptionsInput in;
+    in.authKind = 2;
+    in.user = std::move(user);
+    in.password = std::move(password);
+    return in;
+}
 
 inline void ChooseSignIn(CLoginOptionDlg& dialog, int kind) {
     const char* names[] = {"anonymousChoice", "userPasswordChoice", "certificateChoice"};

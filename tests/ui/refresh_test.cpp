@@ -10,30 +10,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class Refresh : public ::testing::Test {
+class Refresh : public ScannedWindowTest {
 protected:
-    void ScanServer(DemoServerOptions o = {}) {
-        server = StartDemoServer(o);
-        ASSERT_NE(server, nullptr);
-        SetUrl(window, server->Url());
-        window.show();
-        ASSERT_TRUE(ScanToEnd(window));
-        ASSERT_EQ(window.Rows().size(), server->Points().size());
-    }
-
-    PointListView& View() { return *Find<PointListView>(window, "pointList"); }
-
-    int RowOfNumeric(UA_UInt32 id) const {
-        for (std::size_t i = 0; i < window.Rows().size(); ++i) {
-            const UA_NodeId& n = window.Rows()[i]->nodeId;
-            if (n.identifierType == UA_NODEIDTYPE_NUMERIC && n.identifier.numeric == id &&
-                n.namespaceIndex == server->PlantNamespace()) {
-                return static_cast<int>(i);
-            }
-        }
-        return -1;
-    }
-
     void ScrollToTop(int row) {
         PumpFor(20ms);  // let the view lay out the rows that arrived
         View().scrollTo(window.Model()->index(row, 0), QAbstractItemView::PositionAtTop);
@@ -52,10 +30,6 @@ protected:
         }
         return touched;
     }
-
-    PromptScript prompts;
-    std::unique_ptr<DemoServer> server;
-    CQuorvaneDlg window{FastTiming()};
 };
 
 TEST_F(Refresh, ChangingValuesAppearAfterAPass) {

@@ -5,12 +5,17 @@
 #include "ui/quorvane_dlg.h"
 #include "ui/text_table.h"
 
+class PointListView;
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -92,3 +97,46 @@ inline bool ScanToEnd(CQuorvaneDlg& window,
 
 // The text the view shows in a cell.
 std::string CellShown(const CQuorvaneDlg& window, int row, int column);
+
+// A URL where nothing listens.
+inline std::string ClosedPortUrl() {
+    return "opc.tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort());
+}
+
+// Fails the test unless each named button of `parent` is enabled as `enabled` says.
+inline void ExpectButtonsEnabled(const QObject& parent, std::initializer_list<const char*> names,
+                                 bool enabled) {
+    for (const char* b : names) EXPECT_EQ(Find<QPushButton>(parent, b)->isEnabled(), enabled) << b;
+}
+
+// The row of the plant point with numeric identifier `id`, or -1.
+int RowOfNumeric(const CQuorvaneDlg& window, UA_UInt16 plantNamespace, UA_UInt32 id);
+
+// The window's point list, and the centre of a row's Address cell in global coordinates
+// (scrolled into view first).
+PointListView& ListView(CQuorvaneDlg& window);
+QPoint RowCentre(CQuorvaneDlg& window, int row);
+
+// Opens the list's context menu at `at` and picks the entry at `position` (or none when < 0).
+void ChooseFromMenu(CQuorvaneDlg& window, const QPoint& at, int position);
+
+// A shown window that has scanned a demo server of its own.
+class ScannedWindowTest : public ::testing::Test {
+protected:
+    void ScanServer(DemoServerOptions o = {}) {
+        server = StartDemoServer(o);
+        ASSERT_NE(server, nullptr);
+        SetUrl(window, server->Url());
+        window.show();
+        ASSERT_TRUE(ScanToEnd(window));
+        ASSERT_EQ(window.Rows().size(), server->Points().size());
+    }
+    int RowOfNumeric(UA_UInt32 id) const {
+        return ::RowOfNumeric(window, server->PlantNamespace(), id);
+    }
+    PointListView& View() { return ListView(window); }
+
+    PromptScript prompts;
+    std::unique_ptr<DemoServer> server;
+    CQuorvaneDlg window{FastTiming()};
+};

@@ -7,35 +7,30 @@
 
 namespace {
 
-TEST(VisibleRowsRange, PageInsideTheList) {
-    const RowRange r = VisibleRows(100, 30, 10000, 10000);
-    EXPECT_EQ(r.first, 100u);
-    EXPECT_EQ(r.count, 30u);
-}
-
-TEST(VisibleRowsRange, FewerRowsThanFitReadsToTheLast) {
-    const RowRange r = VisibleRows(0, 30, 12, 12);
-    EXPECT_EQ(r.first, 0u);
-    EXPECT_EQ(r.count, 12u);
-}
-
-TEST(VisibleRowsRange, LastPageIsCutToExistingRows) {
-    // Scrolled so that the page runs past the end.
-    const RowRange r = VisibleRows(9990, 30, 10000, 10000);
-    EXPECT_EQ(r.first, 9990u);
-    EXPECT_EQ(r.count, 10u);
-}
-
-TEST(VisibleRowsRange, EmptyListOrEmptyViewReadsNothing) {
-    EXPECT_EQ(VisibleRows(0, 30, 0, 0).count, 0u);
-    EXPECT_EQ(VisibleRows(-1, 30, 0, 0).count, 0u);
-    EXPECT_EQ(VisibleRows(0, 0, 100, 100).count, 0u);
-}
-
-TEST(VisibleRowsRange, ExactlyOnePage) {
-    const RowRange r = VisibleRows(0, 30, 30, 30);
-    EXPECT_EQ(r.first, 0u);
-    EXPECT_EQ(r.count, 30u);
+TEST(VisibleRowsRange, ThePageCutToTheRowsThatExist) {
+    struct Case {
+        const char* what;
+        int top, perPage, itemCount;
+        std::size_t rows;
+        std::size_t first, count;
+    };
+    const Case cases[] = {
+        {"page inside the list", 100, 30, 10000, 10000, 100, 30},
+        {"fewer rows than fit", 0, 30, 12, 12, 0, 12},
+        {"page running past the end", 9990, 30, 10000, 10000, 9990, 10},
+        {"exactly one page", 0, 30, 30, 30, 0, 30},
+        {"empty list", 0, 30, 0, 0, 0, 0},
+        {"no top row", -1, 30, 0, 0, 0, 0},
+        {"empty view", 0, 0, 100, 100, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RowRange r = VisibleRows(c.top, c.perPage, c.itemCount, c.rows);
+        EXPECT_EQ(r.count, c.count);
+        if (c.count > 0) {
+            EXPECT_EQ(r.first, c.first);
+        }
+    }
 }
 
 TEST(DialogUnits, EightPointFontAtNinetySixDpi) {

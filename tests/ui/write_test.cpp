@@ -13,43 +13,18 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class WriteValue : public ::testing::Test {
+class WriteValue : public ScannedWindowTest {
 protected:
     void ScanServer(DemoServerOptions o = {}) {
-        server = StartDemoServer(o);
-        ASSERT_NE(server, nullptr);
-        SetUrl(window, server->Url());
-        window.show();
-        ASSERT_TRUE(ScanToEnd(window));
+        ASSERT_NO_FATAL_FAILURE(ScannedWindowTest::ScanServer(o));
         Click(window, "connectButton");  // Stop: no refresh pass rewrites values under the test
-    }
-
-    PointListView& View() { return *Find<PointListView>(window, "pointList"); }
-
-    int RowOfNumeric(UA_UInt32 id) const {
-        for (std::size_t i = 0; i < window.Rows().size(); ++i) {
-            const UA_NodeId& n = window.Rows()[i]->nodeId;
-            if (n.identifierType == UA_NODEIDTYPE_NUMERIC && n.identifier.numeric == id &&
-                n.namespaceIndex == server->PlantNamespace()) {
-                return static_cast<int>(i);
-            }
-        }
-        return -1;
-    }
-
-    QPoint RowCentre(int row) {
-        View().scrollTo(window.Model()->index(row, 1));
-        return View().viewport()->mapToGlobal(View().visualRect(window.Model()->index(row, 1)).center());
     }
 
     // Right-clicks `row` (selected, as a user's right-click after a click would have it) and picks
     // the entry at `position`.
     void MenuOnRow(int row, int position) {
         View().selectRow(row);
-        window.menuRunner = [position](QMenu& menu, const QPoint&) -> QAction* {
-            return position < 0 ? nullptr : menu.actions().at(position);
-        };
-        window.OpenContextMenu(RowCentre(row));
+        ChooseFromMenu(window, RowCentre(window, row), position);
     }
 
     CWriteValueDlg& OpenWriteOn(int row) {
@@ -63,10 +38,6 @@ protected:
     }
 
     const std::string& ValueOf(int row) const { return window.Rows()[static_cast<std::size_t>(row)]->value; }
-
-    PromptScript prompts;
-    std::unique_ptr<DemoServer> server;
-    CQuorvaneDlg window{FastTiming()};
 };
 
 TEST_F(WriteValue, DoubleShowsTheValueReadBack) {
@@ -107,30 +78,25 @@ TEST_F(WriteValue, ReadOnlyPointFailsAndKeepsItsValue) {
     const int row = RowOfNumeric(demo::kReadOnly);
     ASSERT_GE(row, 0);
     const std::string before = ValueOf(row);
-    CWriteValueDlg& dialog = OpenWriteOn(row);
-    Type(dialog, "7");
-    Click(dialog, "okButton");
-    ASSERT_EQ(prompts.script.messages.size(), 1u);
-    EXPECT_EQ(prompts.script.messages[0], "写值失败!");
-    EXPECT_EQ(ValueOf(row), before);
-    EXPECT_FALSE(dialog.isVisible());
-
-    language = 1;
-    CWriteValueDlg& again = OpenWriteOn(row);
-    Type(again, "7");
-    Click(again, "okButton");
-    ASSERT_EQ(prompts.script.messages.size(), 2u);
-    EXPECT_EQ(prompts.script.messages[1], "write value failure!");
+    for (const char* expected : {"写值失败!", "write value failure!"}) {
+        SCOPED_TRACE(expected);
+        prompts.script.messages.clear();
+        CWriteValueDlg& dialog = OpenWriteOn(row);
+        Type(dialog, "7");
+        Click(dialog, "okButton");
+        ASSERT_EQ(prompts.script.messages.size(), 1u);
+        EXPECT_EQ(prompts.script.messages[0], expected);
+        EXPECT_EQ(ValueOf(row), before);
+        EXPECT_FALSE(dialog.isVisible());
+        language = 1;
+    }
 }
 
 TEST_F(WriteValue, EmptyPasswordIsReportedBeforeAnyConnection) {
     ScanServer();
     const int row = RowOfNumeric(demo::kWritableDouble);
     CWriteValueDlg& dialog = OpenWriteOn(row);
-    OptionsInput in;
-    in.authKind = 2;
-    in.user = "operator";
-    ConfirmOptions(*window.OptionsDialog(), in);
+    ConfirmOptions(*window.OptionsDialog(), UserPassword("operator", ""));
     Type(dialog, "2");
     Click(dialog, "okButton");
     ASSERT_EQ(prompts.script.messages.size(), 1u);
@@ -162,7 +128,7 @@ TEST_F(WriteValue, UsesTheUrlOfTheMomentItOpened) {
     ScanServer();
     const int row = RowOfNumeric(demo::kWritableDouble);
     CWriteValueDlg& dialog = OpenWriteOn(row);
-    SetUrl(window, "opc.tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort()));
+    SetUrl(window, ClosedPortUrl());
     EXPECT_EQ(dialog.Url(), server->Url());
     Type(dialog, "2.25");
     Click(dialog, "okButton");
@@ -175,10 +141,7 @@ TEST_F(WriteValue, UserPasswordSessionUsesTheChosenSecurity) {
     o.users = {{"operator", "secret"}};
     ScanServer(o);
     const int row = RowOfNumeric(demo::kWritableDouble);
-    OptionsInput in;
-    in.authKind = 2;
-    in.user = "operator";
-    in.password = "secret";
+    OptionsInput in = UserPassword("operator", "secret");
     in.policy = 3;
     in.mode = 2;
     ConfirmOptions(*window.OptionsDialog(), in);
@@ -254,8 +217,7 @@ TEST_F(WriteValue, WriteOverEmptySpaceDoesNothing) {
     window.Model()->DeleteRows(3, window.Rows().size() - 3);
     View().selectRow(0);
     const QRect last = View().visualRect(window.Model()->index(2, 1));
-    window.menuRunner = [](QMenu& menu, const QPoint&) { return menu.actions().at(2); };
-    window.OpenContextMenu(View().viewport()->mapToGlobal(QPoint(last.center().x(), last.bottom() + 40)));
+    ChooseFromMenu(window, View().viewport()->mapToGlobal(QPoint(last.center().x(), last.bottom() + 40)), 2);
     EXPECT_EQ(window.WriteDialog(), nullptr);
 }
 

@@ -43,40 +43,21 @@ class IntegerConversion : public ::testing::TestWithParam<IntegerCase> {};
 TEST_P(IntegerConversion, ParsesLikeTheCLibraryAndKeepsTheLowBits) {
     const IntegerCase& c = GetParam();
     const UaVariant v = ValueFromText(c.text, c.typeIndex);
+    // Each integer type read at its own width, then widened for the comparison.
+    const auto as = [&]<class T>(T) { return static_cast<long double>(ScalarOf<T>(v, c.typeIndex)); };
     long double got = 0;
     switch (c.typeIndex) {
-        case UA_TYPES_BOOLEAN:
-            got = ScalarOf<UA_Boolean>(v, c.typeIndex);
-            break;
-        case UA_TYPES_SBYTE:
-            got = ScalarOf<UA_SByte>(v, c.typeIndex);
-            break;
-        case UA_TYPES_BYTE:
-            got = ScalarOf<UA_Byte>(v, c.typeIndex);
-            break;
-        case UA_TYPES_INT16:
-            got = ScalarOf<UA_Int16>(v, c.typeIndex);
-            break;
-        case UA_TYPES_UINT16:
-            got = ScalarOf<UA_UInt16>(v, c.typeIndex);
-            break;
-        case UA_TYPES_INT32:
-            got = ScalarOf<UA_Int32>(v, c.typeIndex);
-            break;
-        case UA_TYPES_UINT32:
-            got = ScalarOf<UA_UInt32>(v, c.typeIndex);
-            break;
-        case UA_TYPES_INT64:
-            got = static_cast<long double>(ScalarOf<UA_Int64>(v, c.typeIndex));
-            break;
-        case UA_TYPES_UINT64:
-            got = static_cast<long double>(ScalarOf<UA_UInt64>(v, c.typeIndex));
-            break;
-        case UA_TYPES_DATETIME:
-            got = static_cast<long double>(ScalarOf<UA_DateTime>(v, c.typeIndex));
-            break;
-        default:
-            FAIL() << "not an integer type";
+        case UA_TYPES_BOOLEAN: got = as(UA_Boolean{}); break;
+        case UA_TYPES_SBYTE: got = as(UA_SByte{}); break;
+        case UA_TYPES_BYTE: got = as(UA_Byte{}); break;
+        case UA_TYPES_INT16: got = as(UA_Int16{}); break;
+        case UA_TYPES_UINT16: got = as(UA_UInt16{}); break;
+        case UA_TYPES_INT32: got = as(UA_Int32{}); break;
+        case UA_TYPES_UINT32: got = as(UA_UInt32{}); break;
+        case UA_TYPES_INT64: got = as(UA_Int64{}); break;
+        case UA_TYPES_UINT64: got = as(UA_UInt64{}); break;
+        case UA_TYPES_DATETIME: got = as(UA_DateTime{}); break;
+        default: FAIL() << "not an integer type";
     }
     EXPECT_EQ(got, c.expected) << '"' << c.text << "\" as " << UA_TYPES[c.typeIndex].typeName;
 }
@@ -100,6 +81,7 @@ INSTANTIATE_TEST_SUITE_P(BasesAndTrailingText, IntegerConversion,
                                            IntegerCase{"-0x10", UA_TYPES_INT64, -16},
                                            IntegerCase{"abc", UA_TYPES_INT64, 0},
                                            IntegerCase{"", UA_TYPES_UINT32, 0},
+                                           IntegerCase{"", UA_TYPES_INT32, 0},
                                            IntegerCase{"1 2", UA_TYPES_INT16, 1}));
 
 INSTANTIATE_TEST_SUITE_P(NarrowTypesKeepLowBits, IntegerConversion,
@@ -137,21 +119,24 @@ INSTANTIATE_TEST_SUITE_P(DateTimeIsTheTickCount, IntegerConversion,
                                                        133674301890070000.0L},
                                            IntegerCase{"2024-08-05", UA_TYPES_DATETIME, 2024}));
 
+UA_Double DoubleFrom(const char* text) {
+    return ScalarOf<UA_Double>(ValueFromText(text, UA_TYPES_DOUBLE), UA_TYPES_DOUBLE);
+}
+UA_Float FloatFrom(const char* text) {
+    return ScalarOf<UA_Float>(ValueFromText(text, UA_TYPES_FLOAT), UA_TYPES_FLOAT);
+}
+
 TEST(FloatingConversion, ParsesLikeStrtodAndStrtof) {
-    EXPECT_EQ(ScalarOf<UA_Double>(ValueFromText("1.5", UA_TYPES_DOUBLE), UA_TYPES_DOUBLE), 1.5);
-    EXPECT_EQ(ScalarOf<UA_Double>(ValueFromText(" -2.5e3xyz", UA_TYPES_DOUBLE), UA_TYPES_DOUBLE),
-              -2500.0);
-    EXPECT_EQ(ScalarOf<UA_Double>(ValueFromText("0x1p3", UA_TYPES_DOUBLE), UA_TYPES_DOUBLE), 8.0);
-    EXPECT_EQ(ScalarOf<UA_Double>(ValueFromText("abc", UA_TYPES_DOUBLE), UA_TYPES_DOUBLE), 0.0);
-    EXPECT_EQ(ScalarOf<UA_Double>(ValueFromText("", UA_TYPES_DOUBLE), UA_TYPES_DOUBLE), 0.0);
-    EXPECT_TRUE(
-        std::isinf(ScalarOf<UA_Double>(ValueFromText("-inf", UA_TYPES_DOUBLE), UA_TYPES_DOUBLE)));
-    EXPECT_TRUE(
-        std::isnan(ScalarOf<UA_Double>(ValueFromText("nan", UA_TYPES_DOUBLE), UA_TYPES_DOUBLE)));
-    EXPECT_EQ(ScalarOf<UA_Float>(ValueFromText("0.1", UA_TYPES_FLOAT), UA_TYPES_FLOAT), 0.1f);
+    EXPECT_EQ(DoubleFrom("1.5"), 1.5);
+    EXPECT_EQ(DoubleFrom(" -2.5e3xyz"), -2500.0);
+    EXPECT_EQ(DoubleFrom("0x1p3"), 8.0);
+    EXPECT_EQ(DoubleFrom("abc"), 0.0);
+    EXPECT_EQ(DoubleFrom(""), 0.0);
+    EXPECT_TRUE(std::isinf(DoubleFrom("-inf")));
+    EXPECT_TRUE(std::isnan(DoubleFrom("nan")));
+    EXPECT_EQ(FloatFrom("0.1"), 0.1f);
     // Beyond single precision: strtof gives infinity, not a cut-down double.
-    EXPECT_TRUE(
-        std::isinf(ScalarOf<UA_Float>(ValueFromText("1e39", UA_TYPES_FLOAT), UA_TYPES_FLOAT)));
+    EXPECT_TRUE(std::isinf(FloatFrom("1e39")));
 }
 
 // Switches LC_NUMERIC to a German locale, whose decimal point is a comma; built with localedef
@@ -171,9 +156,8 @@ TEST(FloatingConversion, IgnoresTheProgramsLocale) {
     // A desktop program runs in the user's locale; a decimal comma there must not cut 1.5 to 1.
     if (!UseGermanNumbers()) GTEST_SKIP() << "no German locale to try";
     const double plain = std::strtod("1.5", nullptr);
-    const double value =
-        ScalarOf<UA_Double>(ValueFromText("1.5", UA_TYPES_DOUBLE), UA_TYPES_DOUBLE);
-    const float single = ScalarOf<UA_Float>(ValueFromText("2.25", UA_TYPES_FLOAT), UA_TYPES_FLOAT);
+    const double value = DoubleFrom("1.5");
+    const float single = FloatFrom("2.25");
     std::setlocale(LC_NUMERIC, "C");
     ::unsetenv("LOCPATH");
     ASSERT_EQ(plain, 1.0) << "the locale did not take effect, so this proves nothing";

@@ -14,22 +14,19 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-class WalkLimitsTest : public ::testing::Test {
+class WalkLimitsTest : public WalkFixture {
 protected:
-    void Start(DemoServerOptions options) {
-        server = StartDemoServer(options);
-        ASSERT_TRUE(server);
-        browser = ConnectTo(*server, list);
-        ASSERT_TRUE(browser);
-    }
     // Waits until the walk has sent `requests` Browse or BrowseNext requests.
     static bool WaitForRequests(WalkThread& walk, std::uint64_t requests) {
         return WaitFor([&] { return walk.Stats().browseRequests.load() >= requests; }, 20s);
     }
-
-    PointList list;
-    std::unique_ptr<DemoServer> server;
-    std::unique_ptr<OPCUABrowser> browser;
+    // A server whose walk takes thousands of requests, so a walk is surely under way.
+    void StartLongWalk() {
+        DemoServerOptions options;
+        options.points = 20000;
+        options.maxRefs = 10;
+        Start(options);
+    }
 };
 
 TEST_F(WalkLimitsTest, MorePointsThanTheListHoldsAllArriveBeforeTheEndMarker) {
@@ -49,25 +46,11 @@ TEST_F(WalkLimitsTest, MorePointsThanTheListHoldsAllArriveBeforeTheEndMarker) {
     EXPECT_TRUE(SamePoints(ListedPoints(points), expected));
     EXPECT_EQ(walk.Stats().handedOver.load(), expected.size());
     // Values are read in slices; each generated point holds its own number.
-    std::size_t checked = 0;
-    for (const auto& record : points) {
-        const UA_NodeId& id = record->nodeId;
-        if (id.identifierType != UA_NODEIDTYPE_NUMERIC ||
-            id.identifier.numeric < demo::kGeneratedBase)
-            continue;
-        ASSERT_EQ(record->quality, "GOOD") << NodeIdToText(id);
-        ASSERT_EQ(record->value, std::to_string(id.identifier.numeric - demo::kGeneratedBase))
-            << NodeIdToText(id);
-        ++checked;
-    }
-    EXPECT_EQ(checked, options.points);
+    EXPECT_EQ(CheckGeneratedValues(points), options.points);
 }
 
 TEST_F(WalkLimitsTest, ServerGoneMidWalkEndsTheWalkQuicklyWithThePointsFound) {
-    DemoServerOptions options;
-    options.points = 20000;
-    options.maxRefs = 10;  // thousands of requests, so the walk is surely under way
-    ASSERT_NO_FATAL_FAILURE(Start(options));
+    ASSERT_NO_FATAL_FAILURE(StartLongWalk());
     const std::map<std::string, std::string> expected = ExpectedPoints(*server);
 
     WalkThread walk(*browser);
@@ -93,10 +76,7 @@ TEST_F(WalkLimitsTest, ServerGoneMidWalkEndsTheWalkQuicklyWithThePointsFound) {
 }
 
 TEST_F(WalkLimitsTest, InterruptedWalkAppendsNothing) {
-    DemoServerOptions options;
-    options.points = 20000;
-    options.maxRefs = 10;
-    ASSERT_NO_FATAL_FAILURE(Start(options));
+    ASSERT_NO_FATAL_FAILURE(StartLongWalk());
 
     {
         WalkThread walk(*browser);

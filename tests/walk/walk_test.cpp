@@ -22,21 +22,11 @@ bool HasTextForm(std::uint16_t typeIndex) {
            typeIndex == UA_TYPES_LOCALIZEDTEXT;
 }
 
-class WalkTest : public ::testing::Test {
+class WalkTest : public WalkFixture {
 protected:
-    void Start(DemoServerOptions options = {}) {
-        server = StartDemoServer(options);
-        ASSERT_TRUE(server);
-        browser = ConnectTo(*server, list);
-        ASSERT_TRUE(browser);
-    }
     Records Walk(BrowseStats* stats = nullptr) {
         return WalkAll(*browser, list, std::chrono::seconds(30), stats);
     }
-
-    PointList list;
-    std::unique_ptr<DemoServer> server;
-    std::unique_ptr<OPCUABrowser> browser;
 };
 
 TEST_F(WalkTest, EmptyObjectsFolderGivesOnlyTheEndMarker) {
@@ -44,9 +34,7 @@ TEST_F(WalkTest, EmptyObjectsFolderGivesOnlyTheEndMarker) {
     options.emptyObjects = true;
     ASSERT_NO_FATAL_FAILURE(Start(options));
     browser->BrowseAll();
-    Records drained = Drain(list);
-    ASSERT_EQ(drained.size(), 1u);
-    EXPECT_TRUE(IsEndMarker(*drained[0]));
+    ExpectOnlyEndMarker(list);
 }
 
 // The plant has a variable under two objects and two objects that reference each other; the
@@ -133,25 +121,14 @@ TEST_F(WalkTest, ServerWithSmallReadLimitStillGivesEveryValue) {
     ASSERT_NO_FATAL_FAILURE(Start(options));
     const Records points = Walk();
     EXPECT_EQ(points.size(), server->Points().size());
-    std::size_t generated = 0;
-    for (const auto& record : points) {
-        EXPECT_EQ(record->quality, "GOOD") << NodeIdToText(record->nodeId);
-        if (record->nodeId.identifierType != UA_NODEIDTYPE_NUMERIC ||
-            record->nodeId.identifier.numeric < demo::kGeneratedBase)
-            continue;
-        ++generated;
-        EXPECT_EQ(record->value,
-                  std::to_string(record->nodeId.identifier.numeric - demo::kGeneratedBase));
-    }
-    EXPECT_EQ(generated, 1000u);
+    for (const auto& record : points) EXPECT_EQ(record->quality, "GOOD") << NodeIdToText(record->nodeId);
+    EXPECT_EQ(CheckGeneratedValues(points), 1000u);
 }
 
 TEST_F(WalkTest, WithoutSessionOnlyTheEndMarkerArrives) {
     OPCUABrowser idle(&list);
     idle.BrowseAll();
-    Records drained = Drain(list);
-    ASSERT_EQ(drained.size(), 1u);
-    EXPECT_TRUE(IsEndMarker(*drained[0]));
+    ExpectOnlyEndMarker(list);
 }
 
 }  // namespace

@@ -31,6 +31,27 @@ Records PointsBeforeEndMarker(Records drained) {
     return drained;
 }
 
+void ExpectOnlyEndMarker(PointList& list) {
+    const Records drained = Drain(list);
+    ASSERT_EQ(drained.size(), 1u);
+    EXPECT_TRUE(IsEndMarker(*drained[0]));
+}
+
+std::size_t CheckGeneratedValues(const Records& points) {
+    std::size_t generated = 0;
+    for (const auto& record : points) {
+        const UA_NodeId& id = record->nodeId;
+        if (id.identifierType != UA_NODEIDTYPE_NUMERIC ||
+            id.identifier.numeric < demo::kGeneratedBase)
+            continue;
+        EXPECT_EQ(record->quality, "GOOD") << NodeIdToText(id);
+        EXPECT_EQ(record->value, std::to_string(id.identifier.numeric - demo::kGeneratedBase))
+            << NodeIdToText(id);
+        ++generated;
+    }
+    return generated;
+}
+
 std::map<std::string, std::string> ExpectedPoints(const DemoServer& server) {
     std::map<std::string, std::string> expected;
     for (const DemoPoint& p : server.Points()) expected[NodeIdToText(p.nodeId)] = p.displayName;

@@ -36,6 +36,13 @@ std::map<std::string, std::string> ListedPoints(const Records& points);
 ::testing::AssertionResult SamePoints(const std::map<std::string, std::string>& listed,
                                       const std::map<std::string, std::string>& expected);
 
+// Fails the test unless the list holds exactly one record, the end marker.
+void ExpectOnlyEndMarker(PointList& list);
+
+// Checks that every generated point among `points` came with its value read (each holds its
+// own number); returns how many generated points there were.
+std::size_t CheckGeneratedValues(const Records& points);
+
 // A walk on a boost::thread, as the window runs it.
 class WalkThread {
 public:
@@ -77,4 +84,19 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<bool> sawEnd_{false};
     std::thread thread_;
+};
+
+// A demo server started with the test's options and an anonymous browser on it.
+class WalkFixture : public ::testing::Test {
+protected:
+    void Start(DemoServerOptions options = {}) {
+        server = StartDemoServer(options);
+        ASSERT_TRUE(server);
+        browser = ConnectTo(*server, list);
+        ASSERT_TRUE(browser);
+    }
+
+    PointList list;
+    std::unique_ptr<DemoServer> server;
+    std::unique_ptr<OPCUABrowser> browser;
 };
