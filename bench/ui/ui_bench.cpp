@@ -1,6 +1,7 @@
 // Scan of 200,000 demo points into the window, painting a screen of rows, one refresh pass and
 // the export of 65,535 points. Prints its figures; run offscreen.
-#include "tools/demo-server/demo_server.h"
+#include "bench/common/process_memory.h"
+#include "bench/ui/bench_session.h"
 #include "ui/point_list_view.h"
 #include "ui/prompts.h"
 #include "ui/quorvane_dlg.h"
@@ -11,8 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -27,22 +26,6 @@ using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-template <class Pred>
-bool PumpUntil(Pred done, std::chrono::seconds timeout) {
-    const auto end = Clock::now() + timeout;
-    while (!done()) {
-        if (Clock::now() >= end) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-long PeakRssKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 }  // namespace
 
@@ -51,15 +34,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const std::size_t points = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 200000;
 
-    DemoServerOptions options;
-    options.port = FreeLoopbackPort();
-    options.points = points;
-    DemoServer server(options);
-    std::string error;
-    if (!server.Start(&error)) {
-        std::fprintf(stderr, "demo server: %s\n", error.c_str());
-        return 1;
-    }
+    const std::unique_ptr<DemoServer> started = StartBenchServer(points);
+    if (!started) return 1;
+    DemoServer& server = *started;
 
     Prompts::Script script;
     Prompts::Intercept(&script);
@@ -121,7 +98,7 @@ int main(int argc, char** argv) {
     } else {
         std::printf("  export: no file written\n");
     }
-    std::printf("  peak memory: %.1f MiB\n", PeakRssKiB() / 1024.0);
+    std::printf("  peak memory: %.1f MiB\n", PeakResidentBytes() / (1024.0 * 1024.0));
 
     Prompts::Intercept(nullptr);
     window.close();

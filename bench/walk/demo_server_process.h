@@ -26,8 +26,6 @@ private:
     std::thread drain_;
 };
 
-// A port on 127.0.0.1 that nothing listens on right now.
-unsigned short FreeLoopbackPort();
 
 // Runs `program` with `args` and returns its standard output; empty when it failed.
 std::string RunAndCapture(const std::string& program, const std::vector<std::string>& args);

@@ -23,10 +23,11 @@
 #include <vector>
 
 #include "bench/walk/demo_server_process.h"
-#include "bench/walk/process_memory.h"
+#include "bench/common/process_memory.h"
 #include "bench/walk/raw_walk.h"
 #include "engine/browse_stats.h"
 #include "engine/opcua_browser.h"
+#include "tools/demo-server/demo_server.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "bench/common/process_memory.h"
 #include "bench_grid.h"
 #include "export/util/utf_convert.h"
 #include "export/xls/xls_book.h"
@@ -45,24 +46,6 @@ private:
 
 Times Best(Times a, Times b) { return {std::min(a.wall, b.wall), std::min(a.cpu, b.cpu)}; }
 Times Sum(Times a, Times b) { return {a.wall + b.wall, a.cpu + b.cpu}; }
-
-// A field of /proc/self/status in KiB, or -1.
-long StatusKiB(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
-    }
-    return -1;
-}
-
-// Makes VmHWM start again from the current resident size, so it shows the peak of what follows.
-bool ResetPeak() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.flush();
-    return static_cast<bool>(clear);
-}
 
 void Fill(XlsBook& book) {
     book.New();
@@ -110,19 +93,19 @@ int main(int argc, char** argv) {
     const std::string theirs = dir + "/xls_bench_xlwt.xls";
 
     // First run, in a fresh process: time and memory.
-    const long rssStart = StatusKiB("VmRSS");
+    const long rssStart = static_cast<long>(ResidentBytes() / 1024);
     Stopwatch fillClock;
     auto book = std::make_unique<XlsBook>();
     Fill(*book);
     const Times firstFill = fillClock.Elapsed();
-    const long rssBeforeSave = StatusKiB("VmRSS");
-    const bool peakReset = ResetPeak();
+    const long rssBeforeSave = static_cast<long>(ResidentBytes() / 1024);
+    const bool peakReset = ResetPeakResident();
     Stopwatch saveClock;
     const bool saved = book->SaveAs(Utf8ToUtf16(ours));
     const Times firstSave = saveClock.Elapsed();
-    const long peakDuringSave = StatusKiB("VmHWM");
+    const long peakDuringSave = static_cast<long>(PeakResidentBytes() / 1024);
     book.reset();
-    const long peakOverall = StatusKiB("VmHWM");
+    const long peakOverall = static_cast<long>(PeakResidentBytes() / 1024);
     if (!saved) {
         std::cerr << "SaveAs failed\n";
         return 1;

@@ -1,4 +1,4 @@
-#include "bench/walk/process_memory.h"
+#include "bench/common/process_memory.h"
 
 #include <cstdio>
 #include <cstring>
