@@ -59,8 +59,8 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
 }
 
 CQuorvaneDlg::~CQuorvaneDlg() {
+    // Records still in transit go with pointList, which destroys what it holds.
     Teardown();
-    ReleasePendingPoints();
 }
 
 void CQuorvaneDlg::BuildControls() {

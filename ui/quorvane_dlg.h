@@ -116,7 +116,6 @@ private:
     void Stop();
     void FailConnect(const std::string& text);
     void JoinWalk();
-    void ReleasePendingPoints();
     void Teardown();
     void DeleteSelectedRows();
     void CopyIdentifier(int row);

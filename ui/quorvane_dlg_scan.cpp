@@ -37,7 +37,7 @@ void CQuorvaneDlg::Stop() {
 
 void CQuorvaneDlg::Connect() {
     model->DeleteAll();
-    ReleasePendingPoints();
+    pointList.clear();  // destroys the records of a walk that was stopped
     const std::string url = urlBox->text().toStdString();
     SetCommandButtonsEnabled(false);
     SetStatus(Text(TextKey::Connecting));
@@ -100,8 +100,3 @@ void CQuorvaneDlg::JoinWalk() {
     walkThreads.reset();
 }
 
-void CQuorvaneDlg::ReleasePendingPoints() {
-    // Records still in transit have no other owner.
-    OPCUAItemData* record = nullptr;
-    while (pointList.get(record, false)) delete record;
-}
