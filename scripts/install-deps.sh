@@ -14,7 +14,9 @@ packages=(
   libboost-thread-dev
   libgtest-dev libgmock-dev
   openssl
-  python3-xlrd python3-olefile python3-xlwt
+  python3-xlrd python3-olefile python3-xlwt python3-openpyxl
+  libxlsxwriter-dev
+  qt6-translations-l10n
   fonts-wqy-microhei
   xvfb xauth
 )
