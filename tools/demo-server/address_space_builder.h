@@ -38,5 +38,12 @@ private:
 
 // The simulated plant of the demo server.
 void BuildPlant(AddressSpaceBuilder& b, UA_UInt16 plantNs, UA_UInt16 secondNs);
-// `count` Int32 variables in groups of ten blocks of 1000.
-void BuildGeneratedPoints(AddressSpaceBuilder& b, UA_UInt16 ns, std::size_t count);
+// How the generated variables hang below Objects/Generated: `pointsPerFolder` to an object,
+// those objects `depth` levels down, each level above them ten objects to a parent.
+struct GeneratedShape {
+    std::size_t points = 0;
+    std::size_t pointsPerFolder = 1000;
+    std::size_t depth = 2;
+};
+// `shape.points` Int32 variables whose values are their own numbers.
+void BuildGeneratedPoints(AddressSpaceBuilder& b, UA_UInt16 ns, const GeneratedShape& shape);

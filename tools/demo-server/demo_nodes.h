@@ -43,8 +43,11 @@ inline constexpr char kSharedVariable[] = "Plant.Line1.Shared";
 inline constexpr char kCycleAVariable[] = "Plant.CycleA.Value";
 inline constexpr char kCycleBVariable[] = "Plant.CycleB.Value";
 // Second namespace: Objects/Second with numeric variables 1 and 2 (Int32 values 1 and 2)
-// Generated points (--points N): Objects/Generated/Block000.../Pnnnnnnn, numeric identifiers
-// kGeneratedBase + k in the plant namespace, Int32 value k, 1000 per block.
+// Generated points (--points N): Objects/Generated/Group1_0000/.../Block00000/Pnnnnnnn, numeric
+// identifiers kGeneratedBase + k in the plant namespace, Int32 value k, --points-per-folder
+// (1000) to a block, blocks --depth (2) levels below Generated, ten objects to each level above.
 inline constexpr std::uint32_t kGeneratedBase = 1000000;
+// The objects holding them: numeric identifiers from here on, in the order they are made.
+inline constexpr std::uint32_t kGeneratedObjectBase = 20000000;
 
 }  // namespace demo

@@ -18,9 +18,12 @@ bool ParseNumber(const std::string& text, unsigned long long max, unsigned long 
 }  // namespace
 
 const char* DemoUsage() {
-    return "usage: quorvane-demo-server [--host H] [--port N] [--points N] [--secure]\n"
+    return "usage: quorvane-demo-server [--host H] [--port N] [--points N]\n"
+           "                            [--points-per-folder K] [--depth D] [--secure]\n"
            "                            [--user NAME:PASS]... [--max-refs N]\n"
-           "                            [--max-nodes-per-read N]\n";
+           "                            [--max-nodes-per-read N] [--max-nodes-per-browse N]\n"
+           "                            [--max-continuation-points N]\n"
+           "The log goes to standard error; standard output carries only the READY line.\n";
 }
 
 ParsedOptions ParseDemoOptions(const std::vector<std::string>& args) {
@@ -63,6 +66,12 @@ ParsedOptions ParseDemoOptions(const std::vector<std::string>& args) {
         } else if (a == "--points") {
             if (!number(0, 10'000'000, &n)) return r;
             o.points = static_cast<std::size_t>(n);
+        } else if (a == "--points-per-folder") {
+            if (!number(1, 10'000'000, &n)) return r;
+            o.pointsPerFolder = static_cast<std::size_t>(n);
+        } else if (a == "--depth") {
+            if (!number(1, 8, &n)) return r;
+            o.depth = static_cast<std::size_t>(n);
         } else if (a == "--secure") {
             o.secure = true;
         } else if (a == "--user") {
@@ -79,6 +88,12 @@ ParsedOptions ParseDemoOptions(const std::vector<std::string>& args) {
         } else if (a == "--max-nodes-per-read") {
             if (!number(0, std::numeric_limits<std::uint32_t>::max(), &n)) return r;
             o.maxNodesPerRead = static_cast<std::uint32_t>(n);
+        } else if (a == "--max-nodes-per-browse") {
+            if (!number(0, std::numeric_limits<std::uint32_t>::max(), &n)) return r;
+            o.maxNodesPerBrowse = static_cast<std::uint32_t>(n);
+        } else if (a == "--max-continuation-points") {
+            if (!number(0, std::numeric_limits<std::uint16_t>::max(), &n)) return r;
+            o.maxContinuationPoints = static_cast<std::uint16_t>(n);
         } else {
             r.error = "unknown option '" + a + "'";
             return r;

@@ -4,15 +4,17 @@
 #include "tools/demo-server/demo_nodes.h"
 #include "tools/demo-server/server_security.h"
 #include "tools/demo-server/simulation.h"
+#include "tools/demo-server/stderr_log.h"
 
 #include <open62541/plugin/accesscontrol_default.h>
-#include <open62541/plugin/log_stdout.h>
 #include <open62541/server_config_default.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cstring>
 
 DemoServer::DemoServer(DemoServerOptions options) : options_(std::move(options)) {}
 
@@ -36,29 +38,43 @@ bool DemoServer::Start(std::string* error) {
     if (Running()) return true;
     if (options_.port == 0) options_.port = FreeLoopbackPort();
 
-    server_ = UA_Server_new();
-    UA_ServerConfig* config = UA_Server_getConfig(server_);
-    UA_StatusCode s = options_.secure ? ConfigureSecureServer(config, options_.port, options_.host)
-                                      : UA_ServerConfig_setMinimal(config, options_.port, nullptr);
-    if (s != UA_STATUSCODE_GOOD) return fail("server configuration failed", s);
+    // The config is made before the server so that even the server's first words go to the
+    // log on standard error.
+    static UA_Logger log = StandardErrorLog(UA_LOGLEVEL_INFO);
+    UA_ServerConfig config;
+    std::memset(&config, 0, sizeof config);
+    config.logging = &log;
+    UA_StatusCode s = options_.secure ? ConfigureSecureServer(&config, options_.port, options_.host)
+                                      : UA_ServerConfig_setMinimal(&config, options_.port, nullptr);
+    if (s == UA_STATUSCODE_GOOD) s = ConfigureUsers(&config, options_.users);
+    if (s != UA_STATUSCODE_GOOD) {
+        UA_ServerConfig_clean(&config);
+        return fail("server configuration failed", s);
+    }
 
     // Listen on the chosen host only; the default would be every interface.
-    UA_Array_delete(config->serverUrls, config->serverUrlsSize, &UA_TYPES[UA_TYPES_STRING]);
-    config->serverUrls = UA_String_new();
-    config->serverUrlsSize = 1;
-    *config->serverUrls = UA_STRING_ALLOC(Url().c_str());
+    UA_Array_delete(config.serverUrls, config.serverUrlsSize, &UA_TYPES[UA_TYPES_STRING]);
+    config.serverUrls = UA_String_new();
+    config.serverUrlsSize = 1;
+    *config.serverUrls = UA_STRING_ALLOC(Url().c_str());
 
-    config->maxReferencesPerNode = options_.maxRefs;
-    config->maxNodesPerRead = options_.maxNodesPerRead;
-    s = ConfigureUsers(config, options_.users);
-    if (s != UA_STATUSCODE_GOOD) return fail("user configuration failed", s);
-    defaultAccessLevel_ = config->accessControl.getUserAccessLevel;
-    config->accessControl.getUserAccessLevel = &DemoServer::CountingAccessLevel;
+    config.maxReferencesPerNode = options_.maxRefs;
+    config.maxNodesPerRead = options_.maxNodesPerRead;
+    config.maxNodesPerBrowse = options_.maxNodesPerBrowse;
+    defaultAccessLevel_ = config.accessControl.getUserAccessLevel;
+    config.accessControl.getUserAccessLevel = &DemoServer::CountingAccessLevel;
+    server_ = UA_Server_newWithConfig(&config);  // takes the config over
+    if (!server_) return fail("server configuration failed", UA_STATUSCODE_BADOUTOFMEMORY);
 
     s = Build();
     if (s != UA_STATUSCODE_GOOD) return fail("address space could not be built", s);
     s = UA_Server_run_startup(server_);
     if (s != UA_STATUSCODE_GOOD) return fail("cannot listen on " + Url(), s);
+    s = AdvertiseContinuationPoints();
+    if (s != UA_STATUSCODE_GOOD) {
+        UA_Server_run_shutdown(server_);
+        return fail("continuation point limit not set", s);
+    }
 
     running_ = true;
     thread_ = std::thread([this] { RunLoop(); });
@@ -93,10 +109,21 @@ UA_StatusCode DemoServer::Build() {
     points_.reserve(64 + options_.points);
     AddressSpaceBuilder builder(server_, this, &points_);
     BuildPlant(builder, plantNs_, secondNs_);
-    BuildGeneratedPoints(builder, plantNs_, options_.points);
+    BuildGeneratedPoints(builder, plantNs_,
+                         {options_.points, options_.pointsPerFolder, options_.depth});
     if (!builder.ok()) return builder.status();
     simulation_ = std::make_unique<PlantSimulation>(server_, plantNs_);
     return UA_STATUSCODE_GOOD;
+}
+
+UA_StatusCode DemoServer::AdvertiseContinuationPoints() {
+    if (!options_.maxContinuationPoints) return UA_STATUSCODE_GOOD;
+    UA_UInt16 limit = *options_.maxContinuationPoints;
+    UA_Variant v;
+    UA_Variant_setScalar(&v, &limit, &UA_TYPES[UA_TYPES_UINT16]);
+    return UA_Server_writeValue(
+        server_, UA_NODEID_NUMERIC(0, UA_NS0ID_SERVER_SERVERCAPABILITIES_MAXBROWSECONTINUATIONPOINTS),
+        v);
 }
 
 UA_Byte DemoServer::CountingAccessLevel(UA_Server* server, UA_AccessControl* ac,

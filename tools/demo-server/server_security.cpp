@@ -2,7 +2,6 @@
 
 #include <open62541/plugin/accesscontrol_default.h>
 #include <open62541/plugin/create_certificate.h>
-#include <open62541/plugin/log_stdout.h>
 #include <open62541/plugin/pki_default.h>
 #include <open62541/server_config_default.h>
 
@@ -17,7 +16,7 @@ struct ByteStrings {
     }
 };
 
-UA_StatusCode MakeCertificate(const std::string& host, ByteStrings* out) {
+UA_StatusCode MakeCertificate(const UA_Logger* log, const std::string& host, ByteStrings* out) {
     UA_String subject[2] = {UA_STRING_STATIC("O=Quorvane"),
                             UA_STRING_STATIC("CN=Quorvane demo server")};
     const std::string dns = "DNS:" + host;
@@ -29,7 +28,7 @@ UA_StatusCode MakeCertificate(const std::string& host, ByteStrings* out) {
     param.key = UA_QUALIFIEDNAME(0, const_cast<char*>("key-size-bits"));
     UA_Variant_setScalar(&param.value, &keySize, &UA_TYPES[UA_TYPES_UINT16]);
     UA_KeyValueMap params = {1, &param};
-    return UA_CreateCertificate(UA_Log_Stdout, subject, 2, altNames, 2, UA_CERTIFICATEFORMAT_DER,
+    return UA_CreateCertificate(log, subject, 2, altNames, 2, UA_CERTIFICATEFORMAT_DER,
                                 &params, &out->key, &out->certificate);
 }
 
@@ -43,7 +42,7 @@ void AcceptAll(UA_CertificateVerification* cv) {
 UA_StatusCode ConfigureSecureServer(UA_ServerConfig* config, UA_UInt16 port,
                                     const std::string& host) {
     ByteStrings pair;
-    UA_StatusCode s = MakeCertificate(host, &pair);
+    UA_StatusCode s = MakeCertificate(config->logging, host, &pair);
     if (s != UA_STATUSCODE_GOOD) return s;
     s = UA_ServerConfig_setDefaultWithSecurityPolicies(config, port, &pair.certificate, &pair.key,
                                                        nullptr, 0, nullptr, 0, nullptr, 0);
