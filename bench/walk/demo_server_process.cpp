@@ -1,5 +1,6 @@
 #include "bench/walk/demo_server_process.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,8 +13,10 @@ extern char** environ;
 
 namespace {
 
-// Starts the program with its standard output on a pipe; the read end, or -1.
-int Spawn(const std::string& program, const std::vector<std::string>& args, pid_t* pid) {
+// Starts the program with its standard output on a pipe; the read end, or -1. With `quiet`
+// its standard error goes nowhere.
+int Spawn(const std::string& program, const std::vector<std::string>& args, pid_t* pid,
+          bool quiet) {
     int fds[2];
     if (::pipe(fds) != 0) return -1;
     posix_spawn_file_actions_t actions;
@@ -21,6 +24,7 @@ int Spawn(const std::string& program, const std::vector<std::string>& args, pid_
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     posix_spawn_file_actions_addclose(&actions, fds[1]);
+    if (quiet) posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -39,7 +43,7 @@ int Spawn(const std::string& program, const std::vector<std::string>& args, pid_
 
 DemoServerProcess::DemoServerProcess(const std::string& program,
                                      const std::vector<std::string>& args) {
-    output_ = Spawn(program, args, &pid_);
+    output_ = Spawn(program, args, &pid_, true);  // the server's log is not our figures
     if (output_ < 0) return;
     // Byte by byte up to the READY line: nothing after it may be swallowed by a buffer.
     std::string line;
@@ -74,7 +78,7 @@ DemoServerProcess::~DemoServerProcess() {
 
 std::string RunAndCapture(const std::string& program, const std::vector<std::string>& args) {
     pid_t pid = -1;
-    const int fd = Spawn(program, args, &pid);
+    const int fd = Spawn(program, args, &pid, false);
     if (fd < 0) return {};
     std::string out;
     char buffer[4096];

@@ -6,8 +6,9 @@
 #include <thread>
 #include <vector>
 
-// The demo server executable as a child process. Its output (the stack's log) is read and
-// thrown away on a thread of its own so that it never blocks on a full pipe.
+// The demo server executable as a child process. Its log on standard error goes nowhere; what
+// follows the READY line on standard output is read and thrown away on a thread of its own so
+// that it never blocks on a full pipe.
 class DemoServerProcess {
 public:
     // Starts `program` with `args` and waits for its "READY <url>" line; Url() is empty when

@@ -77,6 +77,89 @@ TEST(DemoAddressSpace, GeneratedPointsAddExactlyTheRequestedCount) {
     UA_Variant_clear(&last);
 }
 
+// Object children (Organizes) of `parent`, in the order the server lists them.
+std::vector<UA_NodeId> ObjectChildren(DemoServer& s, const UA_NodeId& parent, std::size_t* variables) {
+    UA_BrowseDescription d;
+    UA_BrowseDescription_init(&d);
+    d.nodeId = parent;
+    d.browseDirection = UA_BROWSEDIRECTION_FORWARD;
+    d.nodeClassMask = UA_NODECLASS_OBJECT | UA_NODECLASS_VARIABLE;
+    d.resultMask = UA_BROWSERESULTMASK_NODECLASS;
+    UA_BrowseResult r = UA_Server_browse(s.Server(), 0, &d);
+    std::vector<UA_NodeId> objects;
+    *variables = 0;
+    for (std::size_t i = 0; i < r.referencesSize; ++i) {
+        if (r.references[i].nodeClass == UA_NODECLASS_VARIABLE) {
+            ++*variables;
+        } else {
+            UA_NodeId copy;
+            UA_NodeId_copy(&r.references[i].nodeId.nodeId, &copy);
+            objects.push_back(copy);
+        }
+    }
+    UA_BrowseResult_clear(&r);
+    return objects;
+}
+
+struct ShapeCase {
+    std::size_t points, perFolder, depth;
+    std::vector<std::size_t> objectsPerLevel;  // below Generated, top level first
+};
+
+TEST(DemoAddressSpace, GeneratedPointsTakeThePlantShapeAsked) {
+    for (const ShapeCase& c : {ShapeCase{40, 10, 3, {1, 1, 4}}, ShapeCase{2500, 10, 3, {3, 25, 250}},
+                               ShapeCase{2500, 1000, 2, {1, 3}}, ShapeCase{7, 3, 1, {3}}}) {
+        DemoServerOptions o;
+        o.points = c.points;
+        o.pointsPerFolder = c.perFolder;
+        o.depth = c.depth;
+        auto server = StartDemoServer(o);
+        ASSERT_TRUE(server);
+        std::vector<UA_NodeId> level = {
+            UA_NODEID_STRING(server->PlantNamespace(), const_cast<char*>("Generated"))};
+        std::size_t variables = 0;
+        for (std::size_t d = 0; d < c.depth; ++d) {
+            std::vector<UA_NodeId> next;
+            for (const UA_NodeId& id : level) {
+                for (UA_NodeId& child : ObjectChildren(*server, id, &variables)) next.push_back(child);
+                EXPECT_EQ(variables, 0u) << "variables above the bottom level";
+            }
+            EXPECT_EQ(next.size(), c.objectsPerLevel[d]) << c.points << " at level " << d + 1;
+            if (d > 0) for (UA_NodeId& id : level) UA_NodeId_clear(&id);
+            level = std::move(next);
+        }
+        std::size_t points = 0;
+        for (UA_NodeId& id : level) {
+            EXPECT_TRUE(ObjectChildren(*server, id, &variables).empty());
+            EXPECT_LE(variables, c.perFolder);
+            points += variables;
+            UA_NodeId_clear(&id);
+        }
+        EXPECT_EQ(points, c.points);
+    }
+}
+
+UA_UInt32 ReadUnsigned(DemoServer& s, UA_UInt32 numericId) {
+    UA_Variant v = ReadOnServer(s, UA_NODEID_NUMERIC(0, numericId));
+    UA_UInt32 value = 0xFFFFFFFF;
+    if (UA_Variant_hasScalarType(&v, &UA_TYPES[UA_TYPES_UINT32])) value = *static_cast<UA_UInt32*>(v.data);
+    if (UA_Variant_hasScalarType(&v, &UA_TYPES[UA_TYPES_UINT16])) value = *static_cast<UA_UInt16*>(v.data);
+    UA_Variant_clear(&v);
+    return value;
+}
+
+TEST(DemoAddressSpace, AnnouncesTheLimitsItWasGiven) {
+    DemoServerOptions o;
+    o.maxNodesPerBrowse = 7;
+    o.maxNodesPerRead = 10;
+    o.maxContinuationPoints = 1;
+    auto server = StartDemoServer(o);
+    ASSERT_TRUE(server);
+    EXPECT_EQ(ReadUnsigned(*server, UA_NS0ID_SERVER_SERVERCAPABILITIES_OPERATIONLIMITS_MAXNODESPERBROWSE), 7u);
+    EXPECT_EQ(ReadUnsigned(*server, UA_NS0ID_SERVER_SERVERCAPABILITIES_OPERATIONLIMITS_MAXNODESPERREAD), 10u);
+    EXPECT_EQ(ReadUnsigned(*server, UA_NS0ID_SERVER_SERVERCAPABILITIES_MAXBROWSECONTINUATIONPOINTS), 1u);
+}
+
 TEST(DemoAddressSpace, EmptyObjectsHasNoPoints) {
     DemoServerOptions o;
     o.emptyObjects = true;
@@ -143,7 +226,10 @@ TEST(DemoServerSessions, CountsValueReadsOfDemoVariablesAndStopsAndRestartsOnIts
 TEST(DemoOptions, AcceptsEveryOption) {
     ParsedOptions p = ParseDemoOptions({"--host", "0.0.0.0", "--port", "4841", "--points", "200000",
                                         "--secure", "--user", "a:b:c", "--user", "x:",
-                                        "--max-refs", "2", "--max-nodes-per-read", "100"});
+                                        "--max-refs", "2", "--max-nodes-per-read", "100",
+                                        "--points-per-folder", "10", "--depth", "3",
+                                        "--max-nodes-per-browse", "7",
+                                        "--max-continuation-points", "1"});
     ASSERT_EQ(p.error, "");
     EXPECT_EQ(p.options.host, "0.0.0.0");
     EXPECT_EQ(p.options.port, 4841);
@@ -155,6 +241,19 @@ TEST(DemoOptions, AcceptsEveryOption) {
     EXPECT_EQ(p.options.users[1].second, "");
     EXPECT_EQ(p.options.maxRefs, 2u);
     EXPECT_EQ(p.options.maxNodesPerRead, 100u);
+    EXPECT_EQ(p.options.pointsPerFolder, 10u);
+    EXPECT_EQ(p.options.depth, 3u);
+    EXPECT_EQ(p.options.maxNodesPerBrowse, 7u);
+    EXPECT_EQ(p.options.maxContinuationPoints, std::optional<std::uint16_t>(1));
+}
+
+TEST(DemoOptions, DefaultsKeepTheFlatShapeAndTheStacksLimits) {
+    ParsedOptions p = ParseDemoOptions({});
+    ASSERT_EQ(p.error, "");
+    EXPECT_EQ(p.options.pointsPerFolder, 1000u);
+    EXPECT_EQ(p.options.depth, 2u);
+    EXPECT_EQ(p.options.maxNodesPerBrowse, 0u);
+    EXPECT_FALSE(p.options.maxContinuationPoints);
 }
 
 TEST(DemoOptions, RefusesBadValues) {
@@ -168,6 +267,11 @@ TEST(DemoOptions, RefusesBadValues) {
                                                {"--user", "nopassword"},
                                                {"--user", ":pw"},
                                                {"--host", ""},
+                                               {"--points-per-folder", "0"},
+                                               {"--depth", "0"},
+                                               {"--depth", "9"},
+                                               {"--max-nodes-per-browse", "-1"},
+                                               {"--max-continuation-points", "65536"},
                                                {"--frobnicate"}}) {
         EXPECT_NE(ParseDemoOptions(args).error, "") << args[0];
     }
