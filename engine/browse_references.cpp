@@ -1,0 +1,36 @@
+#include "engine/browse_references.h"
+
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "engine/browse_stats.h"
+
+namespace {
+
+bool IsServerName(const UA_String& name) {
+    static constexpr char kServer[] = "Server";
+    return name.length == sizeof kServer - 1 && std::memcmp(name.data, kServer, name.length) == 0;
+}
+
+std::string TextOf(const UA_String& s) {
+    if (s.length == 0) return {};
+    return std::string(reinterpret_cast<const char*>(s.data), s.length);
+}
+
+}  // namespace
+
+void TakeReferences(UA_BrowseResult& result, std::vector<UaNodeId>& children,
+                    PointRecords& points, BrowseStats& stats) {
+    for (std::size_t i = 0; i < result.referencesSize; ++i) {
+        UA_ReferenceDescription& ref = result.references[i];
+        // Only the local part of the target counts; a server index or namespace URI is ignored.
+        UA_NodeId& target = ref.nodeId.nodeId;
+        if (ref.nodeClass == UA_NODECLASS_VARIABLE) {
+            points.Add(target, TextOf(ref.displayName.text));
+            stats.pointsFound.fetch_add(1, std::memory_order_relaxed);
+        } else if (!IsServerName(ref.displayName.text)) {
+            children.push_back(UaNodeId::Adopt(std::move(target)));
+        }
+    }
+}
