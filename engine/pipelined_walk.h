@@ -12,7 +12,7 @@
 #include "engine/browse_points.h"
 #include "engine/request_pipeline.h"
 #include "engine/server_limits.h"
-#include "engine/ua_byte_string.h"
+#include "engine/ua_types.h"
 
 struct BrowseStats;
 

@@ -1,6 +1,6 @@
 #include "engine/server_limits.h"
 
-#include "engine/ua_service_messages.h"
+#include "engine/ua_types.h"
 
 std::uint32_t LimitFromDataValue(const UA_DataValue& value) {
     if (!value.hasValue || (value.hasStatus && value.status != UA_STATUSCODE_GOOD)) return 0;
