@@ -16,7 +16,6 @@ bool IsSessionLost(UA_StatusCode serviceResult) {
         case UA_STATUSCODE_BADDISCONNECT:
         case UA_STATUSCODE_BADCOMMUNICATIONERROR:
         case UA_STATUSCODE_BADNOCOMMUNICATION:
-        case UA_STATUSCODE_BADTIMEOUT:
         case UA_STATUSCODE_BADSHUTDOWN:
         case UA_STATUSCODE_BADSERVERHALTED:
             return true;

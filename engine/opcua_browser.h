@@ -59,8 +59,15 @@ public:
 protected:
     PointList* list;
     UaClientPtr client;
-    // The server's MaxNodesPerRead (0: no limit), asked once per session by ReadValues.
+    // The server's MaxNodesPerRead (0: no limit), asked once per session by ReadValues or the
+    // walk, together with the two below; known when this holds a value.
     std::optional<std::uint32_t> maxNodesPerRead;
+    std::uint32_t maxNodesPerBrowse = 0;            // 0: no limit
+    std::uint16_t maxBrowseContinuationPoints = 0;  // 0: no limit
+
+    // Reads the three limits unless this session knows them; the Read's service result, with
+    // the response's time in `timestamp`.
+    UA_StatusCode LoadServerLimits(UA_DateTime& timestamp);
 
 private:
     int FinishConnect(UA_StatusCode status);

@@ -31,6 +31,8 @@ class PipelinedWalk {
 public:
     PipelinedWalk(UA_Client* client, const ServerLimits& limits, PointRecords& points,
                   BrowseStats& stats);
+    PipelinedWalk(const PipelinedWalk&) = delete;
+    PipelinedWalk& operator=(const PipelinedWalk&) = delete;
     WalkEnd Run();
 
 private:
@@ -47,6 +49,7 @@ private:
         std::vector<const UA_NodeId*> nodes;  // Browse
         std::vector<Held> held;               // BrowseNext
         bool retry = false;                   // a second try: failing again is final
+        bool exclusive = false;               // refused nodes tried again, alone on the wire
     };
 
     void Fill();
@@ -63,10 +66,8 @@ private:
     void Fail(std::size_t nodes);
     void Release(UaByteString point);
     std::size_t PointsInFlight() const;
-    bool Idle() const;
     void GiveBack(std::uint32_t graceMs);
 
-    UA_Client* client_;
     PointRecords& points_;
     BrowseStats& stats_;
     RequestPipeline pipeline_;

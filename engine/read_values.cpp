@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "engine/opcua_browser.h"
+#include "engine/server_limits.h"
 #include "engine/ua_types.h"
 #include "engine/value_text.h"
 
@@ -28,19 +29,6 @@ UaReadResponse SendRead(UA_Client* client, Records records, std::vector<UA_ReadV
     UA_ReadRequest_init(&request);
     request.nodesToRead = ids.data();
     request.nodesToReadSize = ids.size();
-    return UaReadResponse::Adopt(UA_Client_Service_read(client, request));
-}
-
-UaReadResponse ReadMaxNodesPerRead(UA_Client* client) {
-    UA_ReadValueId id;
-    UA_ReadValueId_init(&id);
-    id.nodeId =
-        UA_NODEID_NUMERIC(0, UA_NS0ID_SERVER_SERVERCAPABILITIES_OPERATIONLIMITS_MAXNODESPERREAD);
-    id.attributeId = UA_ATTRIBUTEID_VALUE;
-    UA_ReadRequest request;
-    UA_ReadRequest_init(&request);
-    request.nodesToRead = &id;
-    request.nodesToReadSize = 1;
     return UaReadResponse::Adopt(UA_Client_Service_read(client, request));
 }
 
@@ -81,6 +69,17 @@ int ReadInBatches(UA_Client* client, Records all, std::size_t& batchSize) {
 
 }  // namespace
 
+UA_StatusCode OPCUABrowser::LoadServerLimits(UA_DateTime& timestamp) {
+    if (maxNodesPerRead) return UA_STATUSCODE_GOOD;
+    ServerLimits limits;
+    const UA_StatusCode status = ReadServerLimits(client.get(), limits, timestamp);
+    if (status != UA_STATUSCODE_GOOD) return status;
+    maxNodesPerRead = limits.maxNodesPerRead;
+    maxNodesPerBrowse = limits.maxNodesPerBrowse;
+    maxBrowseContinuationPoints = limits.maxBrowseContinuationPoints;
+    return status;
+}
+
 int OPCUABrowser::ReadValues(const std::vector<OPCUAItemData*>& records) {
     if (records.empty()) return -2;
     const Records all(records);
@@ -93,14 +92,11 @@ int OPCUABrowser::ReadValues(const std::vector<OPCUAItemData*>& records) {
     // One Read of one node can exceed no limit, so only larger reads need to know it.
     std::size_t limit = 0;
     if (all.size() > 1) {
-        if (!maxNodesPerRead) {
-            UaReadResponse answer = ReadMaxNodesPerRead(client.get());
-            if (answer->responseHeader.serviceResult != UA_STATUSCODE_GOOD) {
-                // The session is gone or the server refuses Reads; the values would fare no better.
-                MarkReadFailed(all, TimeText(answer->responseHeader.timestamp));
-                return -1;
-            }
-            maxNodesPerRead = ReadLimitFromResponse(*answer);
+        UA_DateTime timestamp = 0;
+        if (LoadServerLimits(timestamp) != UA_STATUSCODE_GOOD) {
+            // The session is gone or the server refuses Reads; the values would fare no better.
+            MarkReadFailed(all, TimeText(timestamp));
+            return -1;
         }
         limit = *maxNodesPerRead;
     }

@@ -58,13 +58,15 @@ bool DemoServer::Start(std::string* error) {
     config.serverUrlsSize = 1;
     *config.serverUrls = UA_STRING_ALLOC(Url().c_str());
 
-    config.maxReferencesPerNode = options_.maxRefs;
-    config.maxNodesPerRead = options_.maxNodesPerRead;
-    config.maxNodesPerBrowse = options_.maxNodesPerBrowse;
-    defaultAccessLevel_ = config.accessControl.getUserAccessLevel;
-    config.accessControl.getUserAccessLevel = &DemoServer::CountingAccessLevel;
     server_ = UA_Server_newWithConfig(&config);  // takes the config over
     if (!server_) return fail("server configuration failed", UA_STATUSCODE_BADOUTOFMEMORY);
+    // Limits only once the server has its config: it refuses to be made with some of them.
+    UA_ServerConfig* made = UA_Server_getConfig(server_);
+    made->maxReferencesPerNode = options_.maxRefs;
+    made->maxNodesPerRead = options_.maxNodesPerRead;
+    made->maxNodesPerBrowse = options_.maxNodesPerBrowse;
+    defaultAccessLevel_ = made->accessControl.getUserAccessLevel;
+    made->accessControl.getUserAccessLevel = &DemoServer::CountingAccessLevel;
 
     s = Build();
     if (s != UA_STATUSCODE_GOOD) return fail("address space could not be built", s);

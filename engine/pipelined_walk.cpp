@@ -1,0 +1,356 @@
+#include "engine/pipelined_walk.h"
+
+#include <algorithm>
+#include <boost/thread/thread.hpp>
+#include <chrono>
+#include <utility>
+
+#include "engine/browse_references.h"
+#include "engine/browse_session_loss.h"
+#include "engine/browse_stats.h"
+#include "engine/read_results.h"
+
+namespace {
+
+// How long one wait for answers lasts at most: the walk looks for interruption in between.
+constexpr UA_UInt32 kPollMs = 20;
+// After interruption, how long the walk waits for answers on their way, to give back the
+// continuation points they bring; what comes later is thrown away.
+constexpr std::uint32_t kGiveBackMs = 60;
+// A server that keeps handing out continuation points with nothing behind them would hold the
+// walk for ever; this many empty pages in a row end the node.
+constexpr int kMaxEmptyPages = 8;
+
+UA_BrowseDescription Describe(const UA_NodeId& node) {
+    UA_BrowseDescription d;
+    UA_BrowseDescription_init(&d);
+    d.nodeId = node;  // borrowed: the request is encoded before the node could go
+    d.browseDirection = UA_BROWSEDIRECTION_FORWARD;
+    d.referenceTypeId = UA_NODEID_NULL;  // every reference type
+    d.includeSubtypes = false;
+    d.nodeClassMask = UA_NODECLASS_OBJECT | UA_NODECLASS_VARIABLE;
+    d.resultMask = UA_BROWSERESULTMASK_ALL;
+    return d;
+}
+
+}  // namespace
+
+PipelinedWalk::PipelinedWalk(UA_Client* client, const ServerLimits& limits, PointRecords& points,
+                             BrowseStats& stats)
+    : points_(points),
+      stats_(stats),
+      pipeline_(client),
+      nodesPerBrowse_(limits.maxNodesPerBrowse ? limits.maxNodesPerBrowse
+                                               : kDefaultNodesPerBrowse),
+      continuationLimit_(limits.maxBrowseContinuationPoints) {}
+
+WalkEnd PipelinedWalk::Run() {
+    queue_.push_back(met_.Insert(UaNodeId::CopyOf(UA_NODEID_NUMERIC(0, UA_NS0ID_OBJECTSFOLDER))));
+    std::vector<RequestPipeline::Answer> answers;
+    while (!sessionLost_) {
+        if (boost::this_thread::interruption_requested()) {
+            GiveBack(kGiveBackMs);
+            return WalkEnd::kInterrupted;
+        }
+        Fill();
+        if (sessionLost_) break;
+        if (pipeline_.Outstanding() == 0) return WalkEnd::kComplete;  // Fill found nothing to send
+        answers.clear();
+        const UA_StatusCode status = pipeline_.Collect(answers, kPollMs);
+        for (RequestPipeline::Answer& answer : answers) Handle(answer);
+        if (IsSessionLost(status)) sessionLost_ = true;
+    }
+    // Nothing more can be asked; answers still due are thrown away whenever they come.
+    pipeline_.Abandon();
+    return WalkEnd::kSessionLost;
+}
+
+// Sends while there is room, most urgent first: continuation points to give back, then those
+// to follow (both free the server's memory), then second tries, then new nodes.
+void PipelinedWalk::Fill() {
+    while (pipeline_.HasRoom() && !sessionLost_ && !refusedInFlight_) {
+        if (!toRelease_.empty()) {
+            SendRelease();
+        } else if (!held_.empty()) {
+            std::vector<Held> batch;
+            // A second try goes alone, so that it cannot take others down with it.
+            const bool retry = held_.front().retry;
+            const std::size_t size = retry ? 1 : nodesPerBrowse_;
+            while (!held_.empty() && batch.size() < size && held_.front().retry == retry) {
+                batch.push_back(std::move(held_.front()));
+                held_.pop_front();
+            }
+            SendBrowseNext(std::move(batch));
+        } else if (!timedOut_.empty()) {
+            const UA_NodeId* node = timedOut_.front();
+            timedOut_.pop_front();
+            SendBrowse({node}, true);
+        } else if (!queue_.empty() &&
+                   (continuationLimit_ == 0 || PointsInFlight() < continuationLimit_)) {
+            const std::size_t size = std::min(nodesPerBrowse_, queue_.size());
+            std::vector<const UA_NodeId*> nodes(queue_.begin(),
+                                                queue_.begin() + static_cast<long>(size));
+            queue_.erase(queue_.begin(), queue_.begin() + static_cast<long>(size));
+            SendBrowse(std::move(nodes), false);
+        } else if (!refused_.empty() && pipeline_.Outstanding() == 0) {
+            // Nodes refused a continuation point go again once the walk holds none, alone, so
+            // that a refusal now means the server has none to give at all.
+            const std::size_t size = std::min(refusedBatch_, refused_.size());
+            std::vector<const UA_NodeId*> nodes(refused_.begin(),
+                                                refused_.begin() + static_cast<long>(size));
+            refused_.erase(refused_.begin(), refused_.begin() + static_cast<long>(size));
+            refusedInFlight_ = true;
+            SendBrowse(std::move(nodes), true);
+        } else {
+            return;
+        }
+    }
+}
+
+bool PipelinedWalk::SendBrowse(std::vector<const UA_NodeId*> nodes, bool retry) {
+    std::vector<UA_BrowseDescription> descriptions;
+    descriptions.reserve(nodes.size());
+    for (const UA_NodeId* node : nodes) descriptions.push_back(Describe(*node));
+    UA_BrowseRequest request;
+    UA_BrowseRequest_init(&request);
+    request.requestedMaxReferencesPerNode = 0;
+    request.nodesToBrowse = descriptions.data();
+    request.nodesToBrowseSize = descriptions.size();
+    const bool exclusive = refusedInFlight_ && retry;
+    Batch batch{Kind::kBrowse, std::move(nodes), {}, retry, exclusive};
+    return Send(&request, &UA_TYPES[UA_TYPES_BROWSEREQUEST], &UA_TYPES[UA_TYPES_BROWSERESPONSE],
+                std::move(batch));
+}
+
+bool PipelinedWalk::SendBrowseNext(std::vector<Held> held) {
+    std::vector<UA_ByteString> points;
+    points.reserve(held.size());
+    for (const Held& h : held) points.push_back(*h.point);  // borrowed until encoded
+    UA_BrowseNextRequest request;
+    UA_BrowseNextRequest_init(&request);
+    request.releaseContinuationPoints = false;
+    request.continuationPoints = points.data();
+    request.continuationPointsSize = points.size();
+    Batch batch{Kind::kBrowseNext, {}, std::move(held), false, false};
+    return Send(&request, &UA_TYPES[UA_TYPES_BROWSENEXTREQUEST],
+                &UA_TYPES[UA_TYPES_BROWSENEXTRESPONSE], std::move(batch));
+}
+
+// Whether the server still knew them does not matter; the answer is not looked at.
+bool PipelinedWalk::SendRelease() {
+    const std::size_t size = std::min(nodesPerBrowse_, toRelease_.size());
+    std::vector<UaByteString> owned;
+    owned.reserve(size);
+    for (std::size_t i = 0; i < size; ++i) owned.push_back(std::move(toRelease_[i]));
+    toRelease_.erase(toRelease_.begin(), toRelease_.begin() + static_cast<long>(size));
+    std::vector<UA_ByteString> points;
+    for (const UaByteString& p : owned) points.push_back(*p);
+    UA_BrowseNextRequest request;
+    UA_BrowseNextRequest_init(&request);
+    request.releaseContinuationPoints = true;
+    request.continuationPoints = points.data();
+    request.continuationPointsSize = points.size();
+    return Send(&request, &UA_TYPES[UA_TYPES_BROWSENEXTREQUEST],
+                &UA_TYPES[UA_TYPES_BROWSENEXTRESPONSE], Batch{Kind::kRelease, {}, {}, false, false});
+}
+
+bool PipelinedWalk::Send(const void* request, const UA_DataType* requestType,
+                         const UA_DataType* responseType, Batch batch) {
+    const std::size_t size = batch.kind == Kind::kBrowse ? batch.nodes.size() : batch.held.size();
+    stats_.browseRequests.fetch_add(1, std::memory_order_relaxed);
+    if (batch.kind != Kind::kBrowse) stats_.browseNextRequests.fetch_add(1, std::memory_order_relaxed);
+    stats_.peakNodesPerBrowse = std::max(stats_.peakNodesPerBrowse, size);
+    const std::uint64_t tag = nextTag_++;
+    const UA_StatusCode status = pipeline_.Send(request, requestType, responseType, tag);
+    if (status != UA_STATUSCODE_GOOD) {
+        if (batch.exclusive) refusedInFlight_ = false;
+        Failed(batch, status);
+        return false;
+    }
+    inFlight_.emplace(tag, std::move(batch));
+    stats_.peakOutstanding = std::max(stats_.peakOutstanding, pipeline_.Outstanding());
+    return true;
+}
+
+void PipelinedWalk::Handle(RequestPipeline::Answer& answer) {
+    const auto it = inFlight_.find(answer.tag);
+    if (it == inFlight_.end()) return;
+    Batch batch = std::move(it->second);
+    inFlight_.erase(it);
+    if (batch.exclusive) refusedInFlight_ = false;
+    const UA_StatusCode service = answer.response.Header().serviceResult;
+    if (service != UA_STATUSCODE_GOOD) {
+        Failed(batch, service);
+        return;
+    }
+    switch (batch.kind) {
+        case Kind::kBrowse:
+            HandleBrowse(batch, answer.response.As<UA_BrowseResponse>());
+            break;
+        case Kind::kBrowseNext:
+            HandleBrowseNext(batch, answer.response.As<UA_BrowseNextResponse>());
+            break;
+        case Kind::kRelease:
+            break;
+    }
+}
+
+// A request the server did not answer as a whole. Only a lost session ends the walk; a
+// timeout gets one more try in the smallest batches, a request too large is halved.
+void PipelinedWalk::Failed(Batch& batch, UA_StatusCode status) {
+    if (IsSessionLost(status)) {
+        sessionLost_ = true;
+        return;
+    }
+    const bool timedOut = status == UA_STATUSCODE_BADTIMEOUT;
+    if (timedOut) ++stats_.timeouts;
+    switch (batch.kind) {
+        case Kind::kRelease:
+            return;
+        case Kind::kBrowse:
+            if (timedOut && !batch.retry) {
+                timedOut_.insert(timedOut_.end(), batch.nodes.begin(), batch.nodes.end());
+            } else if (IsReadLimitStatus(status) && batch.nodes.size() > 1) {
+                nodesPerBrowse_ = std::max<std::size_t>(1, batch.nodes.size() / 2);
+                queue_.insert(queue_.begin(), batch.nodes.begin(), batch.nodes.end());
+            } else {
+                Fail(batch.nodes.size());
+            }
+            return;
+        case Kind::kBrowseNext:
+            if (IsReadLimitStatus(status) && batch.held.size() > 1)
+                nodesPerBrowse_ = std::max<std::size_t>(1, batch.held.size() / 2);
+            for (Held& h : batch.held) {
+                if ((timedOut && !h.retry) || (IsReadLimitStatus(status) && batch.held.size() > 1)) {
+                    h.retry = timedOut;
+                    held_.push_back(std::move(h));
+                } else {
+                    Release(std::move(h.point));
+                    Fail(1);
+                }
+            }
+            return;
+    }
+}
+
+void PipelinedWalk::HandleBrowse(Batch& batch, UA_BrowseResponse& response) {
+    if (response.resultsSize != batch.nodes.size()) {
+        for (std::size_t i = 0; i < response.resultsSize; ++i)
+            Release(UaByteString::Adopt(std::move(response.results[i].continuationPoint)));
+        Fail(batch.nodes.size());
+        return;
+    }
+    std::size_t granted = 0;
+    std::size_t refused = 0;
+    for (std::size_t i = 0; i < batch.nodes.size(); ++i) {
+        UA_BrowseResult& result = response.results[i];
+        if (result.statusCode == UA_STATUSCODE_BADNOCONTINUATIONPOINTS) {
+            if (batch.exclusive) {
+                Fail(1);
+            } else {
+                refused_.push_back(batch.nodes[i]);
+                ++refused;
+            }
+            continue;
+        }
+        Take(result);
+        UaByteString point = UaByteString::Adopt(std::move(result.continuationPoint));
+        if (result.statusCode != UA_STATUSCODE_GOOD) {
+            Release(std::move(point));
+            Fail(1);
+        } else if (point->length > 0) {
+            ++granted;
+            held_.push_back({batch.nodes[i], std::move(point)});
+        }
+    }
+    if (refused > 0) {
+        // As many at once as the server gave this time, and no more than it says it keeps.
+        refusedBatch_ = std::max<std::size_t>(1, granted);
+        if (continuationLimit_ > 0) refusedBatch_ = std::min(refusedBatch_, continuationLimit_);
+    }
+}
+
+void PipelinedWalk::HandleBrowseNext(Batch& batch, UA_BrowseNextResponse& response) {
+    if (response.resultsSize != batch.held.size()) {
+        for (Held& h : batch.held) Release(std::move(h.point));
+        for (std::size_t i = 0; i < response.resultsSize; ++i)
+            Release(UaByteString::Adopt(std::move(response.results[i].continuationPoint)));
+        Fail(batch.held.size());
+        return;
+    }
+    for (std::size_t i = 0; i < batch.held.size(); ++i) {
+        Held& h = batch.held[i];
+        UA_BrowseResult& page = response.results[i];
+        Take(page);
+        // The server has used up the old point; the new one, if any, is the one to follow.
+        h.point = UaByteString::Adopt(std::move(page.continuationPoint));
+        h.retry = false;
+        if (page.statusCode != UA_STATUSCODE_GOOD) {
+            Release(std::move(h.point));
+            Fail(1);
+            continue;
+        }
+        if (h.point->length == 0) continue;  // the node is complete
+        h.emptyPages = page.referencesSize == 0 ? h.emptyPages + 1 : 0;
+        if (h.emptyPages >= kMaxEmptyPages) {
+            Release(std::move(h.point));
+            Fail(1);
+            continue;
+        }
+        held_.push_back(std::move(h));
+    }
+}
+
+// Nodes are browsed in the order they are first met, so a node several objects reference is
+// browsed once and cycles end.
+void PipelinedWalk::Take(UA_BrowseResult& result) {
+    TakeReferences(result, children_, points_, stats_);
+    for (UaNodeId& child : children_)
+        if (const UA_NodeId* added = met_.Insert(std::move(child))) queue_.push_back(added);
+    children_.clear();
+}
+
+void PipelinedWalk::Fail(std::size_t nodes) { stats_.nodesFailed += nodes; }
+
+void PipelinedWalk::Release(UaByteString point) {
+    if (point->length > 0) toRelease_.push_back(std::move(point));
+}
+
+// Continuation points the walk holds or has asked to follow.
+std::size_t PipelinedWalk::PointsInFlight() const {
+    std::size_t points = held_.size();
+    for (const auto& [tag, batch] : inFlight_) points += batch.held.size();
+    return points;
+}
+
+// Gives back every continuation point held, and those the answers still on their way bring,
+// for as long as `graceMs` allows.
+void PipelinedWalk::GiveBack(std::uint32_t graceMs) {
+    for (Held& h : held_) Release(std::move(h.point));
+    held_.clear();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs);
+    std::vector<RequestPipeline::Answer> answers;
+    while ((pipeline_.Outstanding() > 0 || !toRelease_.empty()) &&
+           std::chrono::steady_clock::now() < end) {
+        while (pipeline_.HasRoom() && !toRelease_.empty() && !sessionLost_) SendRelease();
+        if (sessionLost_) break;
+        answers.clear();
+        if (IsSessionLost(pipeline_.Collect(answers, 10))) break;
+        for (RequestPipeline::Answer& answer : answers) {
+            inFlight_.erase(answer.tag);
+            if (answer.response.Header().serviceResult != UA_STATUSCODE_GOOD) continue;
+            UA_BrowseResult* results = nullptr;
+            std::size_t count = 0;
+            if (answer.response.Type() == &UA_TYPES[UA_TYPES_BROWSERESPONSE]) {
+                results = answer.response.As<UA_BrowseResponse>().results;
+                count = answer.response.As<UA_BrowseResponse>().resultsSize;
+            } else {
+                results = answer.response.As<UA_BrowseNextResponse>().results;
+                count = answer.response.As<UA_BrowseNextResponse>().resultsSize;
+            }
+            for (std::size_t i = 0; i < count; ++i)
+                Release(UaByteString::Adopt(std::move(results[i].continuationPoint)));
+        }
+    }
+    pipeline_.Abandon();
+}
