@@ -45,7 +45,8 @@ PipelinedWalk::PipelinedWalk(UA_Client* client, const ServerLimits& limits, Poin
       continuationLimit_(limits.maxBrowseContinuationPoints) {}
 
 WalkEnd PipelinedWalk::Run() {
-    queue_.push_back(met_.Insert(UaNodeId::CopyOf(UA_NODEID_NUMERIC(0, UA_NS0ID_OBJECTSFOLDER))));
+    queue_.push_back(
+        {met_.Insert(UaNodeId::CopyOf(UA_NODEID_NUMERIC(0, UA_NS0ID_OBJECTSFOLDER))), 0, 0});
     std::vector<RequestPipeline::Answer> answers;
     while (!sessionLost_) {
         if (boost::this_thread::interruption_requested()) {
@@ -82,32 +83,51 @@ void PipelinedWalk::Fill() {
             }
             SendBrowseNext(std::move(batch));
         } else if (!timedOut_.empty()) {
-            const UA_NodeId* node = timedOut_.front();
+            const Queued q = timedOut_.front();
             timedOut_.pop_front();
-            SendBrowse({node}, true);
+            SendBrowse({q.node}, q, true);
         } else if (!queue_.empty() &&
                    (continuationLimit_ == 0 || PointsInFlight() < continuationLimit_)) {
-            const std::size_t size = std::min(nodesPerBrowse_, queue_.size());
-            std::vector<const UA_NodeId*> nodes(queue_.begin(),
-                                                queue_.begin() + static_cast<long>(size));
-            queue_.erase(queue_.begin(), queue_.begin() + static_cast<long>(size));
-            SendBrowse(std::move(nodes), false);
+            const Queued first = queue_.front();
+            const std::size_t size = NextBatchSize();
+            std::vector<const UA_NodeId*> nodes;
+            while (!queue_.empty() && nodes.size() < size && queue_.front().kin == first.kin) {
+                nodes.push_back(queue_.front().node);
+                queue_.pop_front();
+            }
+            SendBrowse(std::move(nodes), first, false);
         } else if (!refused_.empty() && pipeline_.Outstanding() == 0) {
             // Nodes refused a continuation point go again once the walk holds none, alone, so
             // that a refusal now means the server has none to give at all.
-            const std::size_t size = std::min(refusedBatch_, refused_.size());
-            std::vector<const UA_NodeId*> nodes(refused_.begin(),
-                                                refused_.begin() + static_cast<long>(size));
-            refused_.erase(refused_.begin(), refused_.begin() + static_cast<long>(size));
+            const Queued first = refused_.front();
+            std::vector<const UA_NodeId*> nodes;
+            while (!refused_.empty() && nodes.size() < refusedBatch_ &&
+                   refused_.front().kin == first.kin) {
+                nodes.push_back(refused_.front().node);
+                refused_.pop_front();
+            }
             refusedInFlight_ = true;
-            SendBrowse(std::move(nodes), true);
+            SendBrowse(std::move(nodes), first, true);
         } else {
             return;
         }
     }
 }
 
-bool PipelinedWalk::SendBrowse(std::vector<const UA_NodeId*> nodes, bool retry) {
+// Nodes at the front of the queue in one Browse: as many as nodes this deep had references to
+// fit the budget, spread over the free requests, never more than the server takes.
+std::size_t PipelinedWalk::NextBatchSize() const {
+    const auto known = referencesOfKin_.find(queue_.front().kin);
+    const std::size_t seen = known == referencesOfKin_.end() ? 0 : known->second;
+    const std::size_t budget = seen ? std::max<std::size_t>(1, kReferencesPerBrowse / seen)
+                                    : kProbeNodes;
+    const std::size_t free = kMaxOutstandingRequests - pipeline_.Outstanding();
+    const std::size_t spread = (queue_.size() + free - 1) / free;
+    return std::max<std::size_t>(1, std::min({nodesPerBrowse_, budget, spread}));
+}
+
+bool PipelinedWalk::SendBrowse(std::vector<const UA_NodeId*> nodes, const Queued& first,
+                               bool retry) {
     std::vector<UA_BrowseDescription> descriptions;
     descriptions.reserve(nodes.size());
     for (const UA_NodeId* node : nodes) descriptions.push_back(Describe(*node));
@@ -117,7 +137,7 @@ bool PipelinedWalk::SendBrowse(std::vector<const UA_NodeId*> nodes, bool retry) 
     request.nodesToBrowse = descriptions.data();
     request.nodesToBrowseSize = descriptions.size();
     const bool exclusive = refusedInFlight_ && retry;
-    Batch batch{Kind::kBrowse, std::move(nodes), {}, retry, exclusive};
+    Batch batch{Kind::kBrowse, std::move(nodes), first.depth, first.kin, {}, retry, exclusive};
     return Send(&request, &UA_TYPES[UA_TYPES_BROWSEREQUEST], &UA_TYPES[UA_TYPES_BROWSERESPONSE],
                 std::move(batch));
 }
@@ -131,7 +151,7 @@ bool PipelinedWalk::SendBrowseNext(std::vector<Held> held) {
     request.releaseContinuationPoints = false;
     request.continuationPoints = points.data();
     request.continuationPointsSize = points.size();
-    Batch batch{Kind::kBrowseNext, {}, std::move(held), false, false};
+    Batch batch{Kind::kBrowseNext, {}, 0, 0, std::move(held), false, false};
     return Send(&request, &UA_TYPES[UA_TYPES_BROWSENEXTREQUEST],
                 &UA_TYPES[UA_TYPES_BROWSENEXTRESPONSE], std::move(batch));
 }
@@ -151,7 +171,7 @@ bool PipelinedWalk::SendRelease() {
     request.continuationPoints = points.data();
     request.continuationPointsSize = points.size();
     return Send(&request, &UA_TYPES[UA_TYPES_BROWSENEXTREQUEST],
-                &UA_TYPES[UA_TYPES_BROWSENEXTRESPONSE], Batch{Kind::kRelease, {}, {}, false, false});
+                &UA_TYPES[UA_TYPES_BROWSENEXTRESPONSE], Batch{Kind::kRelease, {}, 0, 0, {}, false, false});
 }
 
 bool PipelinedWalk::Send(const void* request, const UA_DataType* requestType,
@@ -209,10 +229,12 @@ void PipelinedWalk::Failed(Batch& batch, UA_StatusCode status) {
             return;
         case Kind::kBrowse:
             if (timedOut && !batch.retry) {
-                timedOut_.insert(timedOut_.end(), batch.nodes.begin(), batch.nodes.end());
+                for (const UA_NodeId* node : batch.nodes)
+                    timedOut_.push_back({node, batch.depth, batch.kin});
             } else if (IsReadLimitStatus(status) && batch.nodes.size() > 1) {
                 nodesPerBrowse_ = std::max<std::size_t>(1, batch.nodes.size() / 2);
-                queue_.insert(queue_.begin(), batch.nodes.begin(), batch.nodes.end());
+                for (auto it = batch.nodes.rbegin(); it != batch.nodes.rend(); ++it)
+                    queue_.push_front({*it, batch.depth, batch.kin});
             } else {
                 Fail(batch.nodes.size());
             }
@@ -248,19 +270,21 @@ void PipelinedWalk::HandleBrowse(Batch& batch, UA_BrowseResponse& response) {
             if (batch.exclusive) {
                 Fail(1);
             } else {
-                refused_.push_back(batch.nodes[i]);
+                refused_.push_back({batch.nodes[i], batch.depth, batch.kin});
                 ++refused;
             }
             continue;
         }
-        Take(result);
+        std::size_t& most = referencesOfKin_[batch.kin];
+        most = std::max({most, result.referencesSize, std::size_t{1}});
+        Take(result, batch.depth);
         UaByteString point = UaByteString::Adopt(std::move(result.continuationPoint));
         if (result.statusCode != UA_STATUSCODE_GOOD) {
             Release(std::move(point));
             Fail(1);
         } else if (point->length > 0) {
             ++granted;
-            held_.push_back({batch.nodes[i], std::move(point)});
+            held_.push_back({batch.nodes[i], batch.depth, batch.kin, std::move(point)});
         }
     }
     if (refused > 0) {
@@ -281,7 +305,7 @@ void PipelinedWalk::HandleBrowseNext(Batch& batch, UA_BrowseNextResponse& respon
     for (std::size_t i = 0; i < batch.held.size(); ++i) {
         Held& h = batch.held[i];
         UA_BrowseResult& page = response.results[i];
-        Take(page);
+        Take(page, h.depth);
         // The server has used up the old point; the new one, if any, is the one to follow.
         h.point = UaByteString::Adopt(std::move(page.continuationPoint));
         h.retry = false;
@@ -303,10 +327,12 @@ void PipelinedWalk::HandleBrowseNext(Batch& batch, UA_BrowseNextResponse& respon
 
 // Nodes are browsed in the order they are first met, so a node several objects reference is
 // browsed once and cycles end.
-void PipelinedWalk::Take(UA_BrowseResult& result) {
+void PipelinedWalk::Take(UA_BrowseResult& result, std::size_t depth) {
     TakeReferences(result, children_, points_, stats_);
+    const std::uint64_t kin = std::uint64_t{depth + 1} << 32 | result.referencesSize;
     for (UaNodeId& child : children_)
-        if (const UA_NodeId* added = met_.Insert(std::move(child))) queue_.push_back(added);
+        if (const UA_NodeId* added = met_.Insert(std::move(child)))
+            queue_.push_back({added, depth + 1, kin});
     children_.clear();
 }
 

@@ -19,6 +19,12 @@ struct BrowseStats;
 // Nodes in one Browse when the server names no limit: a few hundred keep a request and its
 // answer well under the message size limits servers commonly set.
 inline constexpr std::size_t kDefaultNodesPerBrowse = 500;
+// References one Browse answer should carry at most, judged by what the node's kin had (nodes
+// as deep, under parents with as many references): an answer of tens of thousands keeps the
+// client busy with it alone while the server idles.
+inline constexpr std::size_t kReferencesPerBrowse = 5000;
+// Nodes in one Browse while none of their kin has been answered for.
+inline constexpr std::size_t kProbeNodes = 8;
 
 enum class WalkEnd { kComplete, kSessionLost, kInterrupted };
 
@@ -38,8 +44,15 @@ public:
 private:
     enum class Kind { kBrowse, kBrowseNext, kRelease };
     // A node half browsed: the server holds the rest of its references behind `point`.
+    struct Queued {
+        const UA_NodeId* node;
+        std::size_t depth;    // Objects is 0
+        std::uint64_t kin;    // depth and the parent's reference count: alike nodes share it
+    };
     struct Held {
         const UA_NodeId* node;
+        std::size_t depth;
+        std::uint64_t kin;
         UaByteString point;
         int emptyPages = 0;
         bool retry = false;  // its last BrowseNext timed out
@@ -47,13 +60,16 @@ private:
     struct Batch {
         Kind kind;
         std::vector<const UA_NodeId*> nodes;  // Browse
+        std::size_t depth = 0;                // of those nodes
+        std::uint64_t kin = 0;                // of those nodes
         std::vector<Held> held;               // BrowseNext
         bool retry = false;                   // a second try: failing again is final
         bool exclusive = false;               // refused nodes tried again, alone on the wire
     };
 
     void Fill();
-    bool SendBrowse(std::vector<const UA_NodeId*> nodes, bool retry);
+    bool SendBrowse(std::vector<const UA_NodeId*> nodes, const Queued& first, bool retry);
+    std::size_t NextBatchSize() const;
     bool SendBrowseNext(std::vector<Held> held);
     bool SendRelease();
     bool Send(const void* request, const UA_DataType* requestType,
@@ -62,7 +78,7 @@ private:
     void HandleBrowse(Batch& batch, UA_BrowseResponse& response);
     void HandleBrowseNext(Batch& batch, UA_BrowseNextResponse& response);
     void Failed(Batch& batch, UA_StatusCode status);
-    void Take(UA_BrowseResult& result);
+    void Take(UA_BrowseResult& result, std::size_t depth);
     void Fail(std::size_t nodes);
     void Release(UaByteString point);
     std::size_t PointsInFlight() const;
@@ -75,9 +91,10 @@ private:
     std::size_t continuationLimit_;
 
     NodeIdSet met_;
-    std::deque<const UA_NodeId*> queue_;    // met, not yet browsed
-    std::deque<const UA_NodeId*> timedOut_; // to be tried once more, one by one
-    std::deque<const UA_NodeId*> refused_;  // no continuation point was left for them
+    std::deque<Queued> queue_;     // met, not yet browsed
+    std::deque<Queued> timedOut_;  // to be tried once more, one by one
+    std::deque<Queued> refused_;   // no continuation point was left for them
+    std::unordered_map<std::uint64_t, std::size_t> referencesOfKin_;  // most of one node
     std::size_t refusedBatch_ = 1;
     bool refusedInFlight_ = false;          // such a retry goes out alone
     std::deque<Held> held_;

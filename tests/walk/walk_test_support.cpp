@@ -5,9 +5,13 @@
 #include "engine/node_id_text.h"
 
 std::unique_ptr<OPCUABrowser> ConnectTo(const DemoServer& server, PointList& list) {
+    return ConnectToUrl(server.Url(), list);
+}
+
+std::unique_ptr<OPCUABrowser> ConnectToUrl(const std::string& url, PointList& list) {
     auto browser = std::make_unique<OPCUABrowser>(&list);
-    if (browser->ConnectAnonymous(server.Url(), 10) != 0) {
-        ADD_FAILURE() << "no session with " << server.Url();
+    if (browser->ConnectAnonymous(url, 10) != 0) {
+        ADD_FAILURE() << "no session with " << url;
         return nullptr;
     }
     return browser;
@@ -98,6 +102,13 @@ void CopyFigures(const BrowseStats& from, BrowseStats& to) {
     to.browseRequests = from.browseRequests.load();
     to.browseNextRequests = from.browseNextRequests.load();
     to.handedOver = from.handedOver.load();
+    to.readRequests = from.readRequests.load();
+    to.pointsFound = from.pointsFound.load();
+    to.peakOutstanding = from.peakOutstanding;
+    to.peakNodesPerBrowse = from.peakNodesPerBrowse;
+    to.peakNodesPerRead = from.peakNodesPerRead;
+    to.nodesFailed = from.nodesFailed;
+    to.timeouts = from.timeouts;
     to.points = from.points;
     to.sessionLost = from.sessionLost;
     to.interrupted = from.interrupted;

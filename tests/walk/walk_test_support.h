@@ -18,6 +18,8 @@ using Records = std::vector<std::unique_ptr<OPCUAItemData>>;
 
 // A browser with an anonymous session on `server`; null (and the test failed) when it cannot.
 std::unique_ptr<OPCUABrowser> ConnectTo(const DemoServer& server, PointList& list);
+// The same on any URL (a relay's, say).
+std::unique_ptr<OPCUABrowser> ConnectToUrl(const std::string& url, PointList& list);
 
 // Everything in the list right now, in order, end markers included.
 Records Drain(PointList& list);
