@@ -126,6 +126,37 @@ INSTANTIATE_TEST_SUITE_P(
                       SqueezedCase{"AllAtOnce", 7, 1, 2, 10}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A browser that believes the server names no limits, as one that does not tell them.
+class UninformedBrowser : public OPCUABrowser {
+public:
+    using OPCUABrowser::OPCUABrowser;
+    void ForgetLimits() {
+        maxNodesPerRead = 0;
+        maxNodesPerBrowse = 0;
+        maxBrowseContinuationPoints = 0;
+    }
+};
+
+TEST_F(WalkPipelineTest, ReadsAndBrowsesRefusedForTheirSizeAreHalvedUntilTheServerTakesThem) {
+    DemoServerOptions options;
+    options.points = 3000;
+    options.pointsPerFolder = 10;
+    options.maxNodesPerRead = 100;
+    options.maxNodesPerBrowse = 3;
+    ASSERT_NO_FATAL_FAILURE(Start(options));
+    UninformedBrowser uninformed(&list);
+    ASSERT_EQ(uninformed.ConnectAnonymous(server->Url(), 10), 0);
+    uninformed.ForgetLimits();
+    BrowseStats stats;
+    const Records points = WalkAll(uninformed, list, 60s, &stats);
+    EXPECT_TRUE(SamePoints(ListedPoints(points), ExpectedPoints(*server)));
+    EXPECT_EQ(CheckGeneratedValues(points), options.points);
+    EXPECT_EQ(stats.nodesFailed, 0u);
+    // It asked for more than the server takes, was refused, and got there by halving.
+    EXPECT_GT(stats.peakNodesPerRead, options.maxNodesPerRead);
+    EXPECT_GT(stats.peakNodesPerBrowse, options.maxNodesPerBrowse);
+}
+
 // The server never answers the Browse of one object: that object's points are missing, the
 // rest of the walk is whole and the session stays.
 TEST_F(WalkPipelineTest, ABrowseThatTimesOutLeavesTheRestIntact) {
