@@ -114,8 +114,8 @@ void PipelinedWalk::Fill() {
     }
 }
 
-// Nodes at the front of the queue in one Browse: as many as nodes this deep had references to
-// fit the budget, spread over the free requests, never more than the server takes.
+// Nodes at the front of the queue in one Browse: as many as fit the reference budget by what
+// their kin had, spread over the free requests, never more than the server takes.
 std::size_t PipelinedWalk::NextBatchSize() const {
     const auto known = referencesOfKin_.find(queue_.front().kin);
     const std::size_t seen = known == referencesOfKin_.end() ? 0 : known->second;
