@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
+#include <span>
 
+#include "engine/password_token.h"
 #include "engine/session_config.h"
 #include "resources/hex_resources.h"
 
@@ -16,6 +19,29 @@ UaClientPtr NewClient() { return UaClientPtr(UA_Client_new()); }
 
 // A DER certificate or key is a few KiB; anything far larger is not one.
 constexpr off_t kMaxKeyFileBytes = 1 << 20;
+
+// The endpoints a server offers, as GetEndpoints answered.
+struct Endpoints {
+    UA_EndpointDescription* items = nullptr;
+    std::size_t count = 0;
+
+    Endpoints() = default;
+    Endpoints(const Endpoints&) = delete;
+    Endpoints& operator=(const Endpoints&) = delete;
+    ~Endpoints() { UA_Array_delete(items, count, &UA_TYPES[UA_TYPES_ENDPOINTDESCRIPTION]); }
+    std::span<const UA_EndpointDescription> View() const { return {items, count}; }
+};
+
+// Asked over a channel of its own without security, which every server offers for discovery;
+// the signed-in connect then knows beforehand how the password would travel.
+UA_StatusCode FetchEndpoints(const std::string& url, int timeoutSeconds, Endpoints& out) {
+    const UaClientPtr probe = NewClient();
+    if (!probe) return UA_STATUSCODE_BADOUTOFMEMORY;
+    UA_ClientConfig* config = UA_Client_getConfig(probe.get());
+    UA_ClientConfig_setDefault(config);
+    ApplyTimeout(*config, timeoutSeconds);
+    return UA_Client_getEndpoints(probe.get(), url.c_str(), &out.count, &out.items);
+}
 
 struct FileDescriptor {
     int fd;
@@ -74,6 +100,19 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
     }
     ApplyTimeout(*config, timeoutSeconds, timing);
+    plainPasswordRefused = false;
+    // The library would take the first user-name policy of the best endpoint, and send the
+    // password as plain bytes when that policy has no security; choose one that encrypts.
+    Endpoints endpoints;
+    if (FetchEndpoints(url, timeoutSeconds, endpoints) != UA_STATUSCODE_GOOD)
+        return FinishConnect(UA_STATUSCODE_BADCONNECTIONREJECTED);
+    const std::optional<PasswordToken> token = ChoosePasswordToken(endpoints.View(), *config);
+    if (!token) return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
+    if (!token->encrypted && !allowPlainPassword) {
+        plainPasswordRefused = true;  // nothing was sent; the caller may ask and allow it
+        return FinishConnect(UA_STATUSCODE_BADSECURITYMODEINSUFFICIENT);
+    }
+    UsePasswordToken(*config, *token);
     return FinishConnect(
         UA_Client_connectUsername(client.get(), url.c_str(), userName.c_str(), password.c_str()));
 }
@@ -110,10 +149,12 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s) {
                 Disconnect();
                 return ConnectOutcome::MissingUserPassword;
             }
-            return ConnectUserPassword(s.url, s.userName, s.password, s.timeoutSeconds,
-                                       s.securityPolicy, s.securityMode) == 0
-                       ? ConnectOutcome::Connected
-                       : ConnectOutcome::UserPasswordRejected;
+            SetAllowPlainPassword(s.allowPlainPassword);
+            if (ConnectUserPassword(s.url, s.userName, s.password, s.timeoutSeconds,
+                                    s.securityPolicy, s.securityMode) == 0)
+                return ConnectOutcome::Connected;
+            return plainPasswordRefused ? ConnectOutcome::PlainPasswordRefused
+                                        : ConnectOutcome::UserPasswordRejected;
         case 3:
             if (s.certificatePath.empty() || s.privateKeyPath.empty() ||
                 s.securityPolicy.empty() || s.securityMode.empty()) {
