@@ -1,6 +1,5 @@
 #include "engine/node_id_text.h"
 
-
 namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";

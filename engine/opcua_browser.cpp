@@ -45,6 +45,9 @@ UA_StatusCode FetchEndpoints(const std::string& url, int timeoutSeconds, Endpoin
 
 struct FileDescriptor {
     int fd;
+    explicit FileDescriptor(int descriptor) : fd(descriptor) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
     ~FileDescriptor() {
         if (fd >= 0) ::close(fd);
     }

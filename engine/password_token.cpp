@@ -4,7 +4,8 @@
 
 namespace {
 
-const UA_String kNonePolicyUri = UA_STRING_STATIC("http://opcfoundation.org/UA/SecurityPolicy#None");
+const UA_String kNonePolicyUri =
+    UA_STRING_STATIC("http://opcfoundation.org/UA/SecurityPolicy#None");
 
 bool Has(const UA_SecurityPolicy* policies, std::size_t count, const UA_String& uri) {
     for (std::size_t i = 0; i < count; ++i)
@@ -54,7 +55,8 @@ std::optional<PasswordToken> ChoosePasswordToken(std::span<const UA_EndpointDesc
             if (policy.tokenType != UA_USERTOKENTYPE_USERNAME) continue;
             const UA_String& uri = TokenSecurityPolicyUri(endpoint, policy);
             if (!TokenPolicyAvailable(config, uri)) continue;
-            const PasswordToken candidate{&endpoint, &policy, !UA_String_equal(&uri, &kNonePolicyUri)};
+            const PasswordToken candidate{&endpoint, &policy,
+                                          !UA_String_equal(&uri, &kNonePolicyUri)};
             if (better(candidate)) best = candidate;
         }
     }

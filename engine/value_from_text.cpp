@@ -53,7 +53,8 @@ std::optional<std::uint64_t> Magnitude(std::string_view digits, unsigned base) {
     for (char c : digits) {
         const int digit = base == 16 ? HexValue(c) : (IsDigit(c) ? c - '0' : -1);
         if (digit < 0) return std::nullopt;
-        if (value > (std::numeric_limits<std::uint64_t>::max() - static_cast<unsigned>(digit)) / base)
+        if (value >
+            (std::numeric_limits<std::uint64_t>::max() - static_cast<unsigned>(digit)) / base)
             return std::nullopt;
         value = value * base + static_cast<unsigned>(digit);
     }

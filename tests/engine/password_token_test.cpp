@@ -108,9 +108,9 @@ TEST(ChoosePasswordToken, PoliciesTheClientLacksAndOtherTokenTypesAreSkipped) {
     anonymous.tokenType = UA_USERTOKENTYPE_ANONYMOUS;
     s.Endpoint(s.Unknown(), UA_MESSAGESECURITYMODE_SIGNANDENCRYPT, 9,
                {s.UserToken("user-secure", s.Empty())});
-    s.Endpoint(s.None(), UA_MESSAGESECURITYMODE_NONE, 0,
-               {anonymous, s.UserToken("user-secure", s.Unknown()),
-                s.UserToken("user-plain", s.Empty())});
+    s.Endpoint(
+        s.None(), UA_MESSAGESECURITYMODE_NONE, 0,
+        {anonymous, s.UserToken("user-secure", s.Unknown()), s.UserToken("user-plain", s.Empty())});
     Client c(s);
     EXPECT_EQ(PolicyId(ChoosePasswordToken(s.endpoints, c.config)), "user-plain");
     s.endpoints.pop_back();
