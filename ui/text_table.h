@@ -37,6 +37,13 @@ enum class TextKey {
     Cancel,
     NodeIdLabel,
     NewValue,
+    InvalidValue,
+    RangeJoin,
+    BooleanForm,
+    NumberForm,
+    DateTimeForm,
+    TextForm,
+    PlainPasswordPrompt,
     Count
 };
 
