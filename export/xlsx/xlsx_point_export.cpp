@@ -2,6 +2,8 @@
 
 #include <xlsxwriter.h>
 
+#include <cstdio>
+#include <fstream>
 #include <memory>
 
 #include "export/point_row_utf8.h"
@@ -28,6 +30,25 @@ bool WriteRow(lxw_worksheet* sheet, lxw_row_t row, const PointCellsUtf8& cells) 
     return true;
 }
 
+// In constant-memory mode the library keeps the sheet's rows in a temporary file whose write
+// errors it never reports: a full disk would give a complete-looking workbook with rows
+// missing. So the last row is pushed out here and the temporary's state checked.
+bool SheetRowsWritten(lxw_worksheet* sheet) {
+    lxw_worksheet_write_single_row(sheet);
+    FILE* rows = sheet->optimize_tmpfile;
+    return rows != nullptr && std::fflush(rows) == 0 && std::ferror(rows) == 0;
+}
+
+// A zip the library wrote completely ends with its end-of-directory record (22 bytes, no
+// comment).
+bool EndsWithZipDirectory(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char signature[4] = {};
+    in.seekg(-22, std::ios::end);
+    in.read(signature, sizeof signature);
+    return in && std::string_view(signature, 4) == std::string_view("PK\x05\x06", 4);
+}
+
 }  // namespace
 
 bool WritePointsXlsx(const std::vector<OPCUAItemData*>& points, std::size_t count,
@@ -50,7 +71,8 @@ bool WritePointsXlsx(const std::vector<OPCUAItemData*>& points, std::size_t coun
         const PointCellsUtf8 cells = ToUtf8Cells(MakePointRow(*points[i - 1], i));
         if (!WriteRow(sheet, static_cast<lxw_row_t>(i), cells)) return false;
     }
+    if (!SheetRowsWritten(sheet)) return false;
     if (workbook_close(book.release()) != LXW_NO_ERROR) return false;
     // The library wrote through its own handle to the same file; ours makes it durable.
-    return file.Commit();
+    return EndsWithZipDirectory(file.TemporaryPath()) && file.Commit();
 }
