@@ -14,7 +14,7 @@
 #include "engine/browse_points.h"
 #include "engine/browse_stats.h"
 #include "engine/opcua_browser.h"
-#include "engine/read_values.h"
+#include "engine/read_results.h"
 #include "engine/value_text.h"
 
 namespace {
@@ -57,6 +57,7 @@ void WalkFromObjects(UA_Client* client, Walk& walk, BrowseStats* stats) {
             case BrowseOutcome::kNodeFailed:
                 break;
         }
+        if (stats) stats->pointsFound.store(walk.points.Size(), std::memory_order_relaxed);
         for (UaNodeId& child : children) {
             if (const UA_NodeId* added = met.Insert(std::move(child))) queue.push_back(added);
         }

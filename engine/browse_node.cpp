@@ -7,9 +7,7 @@
 
 #include "engine/browse_session_loss.h"
 #include "engine/browse_stats.h"
-#include "engine/ua_browse_messages.h"
-#include "engine/ua_byte_string.h"
-#include "engine/ua_service_messages.h"
+#include "engine/ua_types.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/browse_points.h"
-#include "engine/ua_node_id.h"
+#include "engine/ua_types.h"
 
 struct BrowseStats;
 

@@ -4,7 +4,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "engine/ua_node_id.h"
+#include "engine/ua_types.h"
 
 // NodeIds a walk has met, keyed exactly: namespace, identifier kind and identifier. The set owns
 // them; the address of a stored NodeId stays valid for the set's life, so a queue can point at

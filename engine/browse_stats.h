@@ -9,7 +9,8 @@
 struct BrowseStats {
     std::atomic<std::uint64_t> browseRequests{0};      // Browse and BrowseNext, releases included
     std::atomic<std::uint64_t> browseNextRequests{0};  // of those, BrowseNext
-    std::atomic<std::uint64_t> handedOver{0};          // records in the list, end marker apart
+    std::atomic<std::uint64_t> pointsFound{0};  // variables met so far, duplicates included
+    std::atomic<std::uint64_t> handedOver{0};   // records in the list, end marker apart
 
     double walkSeconds = 0;      // the Browse phase
     double sortSeconds = 0;      // sorting and dropping duplicates

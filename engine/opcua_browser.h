@@ -1,9 +1,9 @@
 #pragma once
 
+#include "engine/connection_settings.h"
 #include "engine/mth_list.h"
 #include "engine/opcua_item_data.h"
-#include "engine/ua_byte_string.h"
-#include "engine/ua_client_ptr.h"
+#include "engine/ua_types.h"
 
 #include <open62541/types.h>
 
@@ -14,19 +14,6 @@
 
 using PointList = mth_list<OPCUAItemData*>;
 struct BrowseStats;
-
-// Connection parameters as the options dialog supplies them.
-struct ConnectionSettings {
-    std::string url;
-    int authKind = 1;  // 1 anonymous, 2 user name and password, 3 certificate
-    std::string userName;
-    std::string password;
-    std::string certificatePath;
-    std::string privateKeyPath;
-    int timeoutSeconds = 10;
-    std::string securityPolicy;  // "None", "Basic128Rsa15", "Basic256", "Basic256Sha256"
-    std::string securityMode;    // "None", "Sign", "Sign & Encrypt"
-};
 
 // Holds at most one OPC UA session. Not thread-safe: one thread uses it at a time.
 class OPCUABrowser {
@@ -45,6 +32,9 @@ public:
     int ConnectCertificate(std::string url, std::string certificatePath,
                            std::string privateKeyPath, int timeoutSeconds,
                            std::string securityPolicy, std::string securityMode);
+    // By `settings.authKind`. Missing credentials are found before any connection is tried; a
+    // failed attempt leaves no session.
+    ConnectOutcome Connect(const ConnectionSettings& settings);
     void Disconnect();
     bool HasSession() const { return client != nullptr; }
 

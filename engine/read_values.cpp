@@ -1,10 +1,10 @@
-#include "engine/read_values.h"
+#include "engine/read_results.h"
 
 #include <algorithm>
 #include <utility>
 
 #include "engine/opcua_browser.h"
-#include "engine/ua_service_messages.h"
+#include "engine/ua_types.h"
 #include "engine/value_text.h"
 
 namespace {

@@ -61,8 +61,6 @@ UaVariant Scalar(T value, int typeIndex) {
     return variant;
 }
 
-using UaString = UaOwned<UA_String, UA_TYPES_STRING>;
-
 // All of the text's bytes; an empty text gives a string of length 0 that is not null.
 UaString StringOf(const std::string& text) {
     UaString s;

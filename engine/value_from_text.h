@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/ua_variant.h"
+#include "engine/ua_types.h"
 
 // The value a typed text stands for as a point of built-in type `typeIndex` (the UA_TYPES
 // index: 0 Boolean ... 12 DateTime, 14 ByteString, 20 LocalizedText) takes it:

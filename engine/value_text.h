@@ -11,12 +11,6 @@
 // variants and every other type.
 bool VariantToText(const UA_Variant& value, std::string& text);
 
-// "ns=2;i=5", "ns=2;s=Name", "ns=2;g=<GuidToText>", "ns=2;b=<Base64>".
-std::string NodeIdToText(const UA_NodeId& nodeId);
-
-// The 16 stored bytes in lower-case hexadecimal, grouped 8-4-4-4-12.
-std::string GuidToText(const UA_Guid& guid);
-
 // A UTC instant shown in the client's local time, year first: "2024-08-05 14:03:09".
 std::string TimeText(UA_DateTime utc);
 

@@ -1,6 +1,6 @@
 #include "ui/cell_text.h"
 
-#include "engine/value_text.h"
+#include "engine/node_id_text.h"
 
 std::string CutUtf8(std::string_view text, std::size_t maxBytes) {
     if (text.size() <= maxBytes) return std::string(text);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/opcua_browser.h"
+#include "engine/connection_settings.h"
 
 #include <QDialog>
 

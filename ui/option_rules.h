@@ -2,11 +2,6 @@
 
 #include <string_view>
 
-// The security lists of the options dialog, in their order (no sorting).
-inline constexpr const char* kSecurityPolicies[] = {"None", "Basic128Rsa15", "Basic256",
-                                                    "Basic256Sha256"};
-inline constexpr const char* kSecurityModes[] = {"None", "Sign", "Sign & Encrypt"};
-
 inline constexpr int kMinTimeoutSeconds = 5;
 inline constexpr int kMaxTimeoutSeconds = 600;
 

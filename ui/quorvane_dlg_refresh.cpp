@@ -4,7 +4,6 @@
 #include "ui/login_option_dlg.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
-#include "ui/sign_in.h"
 #include "ui/visible_rows.h"
 
 #include <QLineEdit>
@@ -25,7 +24,7 @@ void CQuorvaneDlg::OnRefreshPass() {
     if (lastReadResult == -1) {
         browser.Disconnect();
         const auto settings = optionsDialog->Settings(urlBox->text().toStdString());
-        if (SignIn(browser, settings) != SignInOutcome::Connected) {
+        if (browser.Connect(settings) != ConnectOutcome::Connected) {
             for (OPCUAItemData* record : visible) record->quality = "UNCERTAIN";
             listView->viewport()->update();
             refreshTimer.start(timing.retryMs);

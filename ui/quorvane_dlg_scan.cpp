@@ -6,7 +6,7 @@
 #include "ui/point_table_model.h"
 #include "ui/prompts.h"
 #include "ui/scan_drain.h"
-#include "ui/sign_in.h"
+#include "ui/connect_failure.h"
 #include "ui/text_table.h"
 
 #include <QLabel>
@@ -43,7 +43,7 @@ void CQuorvaneDlg::Connect() {
     SetStatus(Text(TextKey::Connecting));
     connectButton->setText(Q(Text(TextKey::Stop)));
 
-    const SignInOutcome outcome = SignIn(browser, optionsDialog->Settings(url));
+    const ConnectOutcome outcome = browser.Connect(optionsDialog->Settings(url));
     if (const auto failure = FailureText(outcome)) {
         FailConnect(Text(*failure));
         return;

@@ -1,6 +1,6 @@
 #include "ui/write_caption.h"
 
-#include "engine/value_text.h"
+#include "engine/node_id_text.h"
 #include "ui/cell_text.h"
 #include "ui/text_table.h"
 

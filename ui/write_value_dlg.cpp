@@ -3,7 +3,7 @@
 #include "engine/opcua_browser.h"
 #include "ui/login_option_dlg.h"
 #include "ui/prompts.h"
-#include "ui/sign_in.h"
+#include "ui/connect_failure.h"
 #include "ui/text_table.h"
 #include "ui/write_caption.h"
 
@@ -53,7 +53,7 @@ void CWriteValueDlg::accept() {
     // A session of our own for this one write; the window's session belongs to its refresh.
     PointList unused;
     OPCUABrowser engine(&unused);
-    const SignInOutcome outcome = SignIn(engine, options->Settings(url));
+    const ConnectOutcome outcome = engine.Connect(options->Settings(url));
     if (const auto failure = FailureText(outcome)) {
         Prompts::Message(this, Text(*failure));
         engine.Disconnect();

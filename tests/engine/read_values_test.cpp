@@ -1,4 +1,4 @@
-#include "engine/read_values.h"
+#include "engine/read_results.h"
 
 #include <gtest/gtest.h>
 

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "engine/opcua_browser.h"
-#include "engine/session_connect.h"
-#include "engine/ua_client_ptr.h"
+#include "engine/session_config.h"
+#include "engine/ua_types.h"
 #include "resources/hex_resources.h"
 #include "tests/support/demo_server_fixture.h"
 

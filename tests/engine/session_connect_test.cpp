@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "engine/opcua_browser.h"
-#include "engine/ua_variant.h"
+#include "engine/ua_types.h"
 #include "resources/hex_resources.h"
 #include "tests/engine/engine_test_support.h"
 

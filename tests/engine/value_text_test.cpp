@@ -1,3 +1,4 @@
+#include "engine/node_id_text.h"
 #include "engine/value_text.h"
 
 #include <gtest/gtest.h>

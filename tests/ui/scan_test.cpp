@@ -1,4 +1,4 @@
-#include "engine/value_text.h"
+#include "engine/node_id_text.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/point_table_model.h"
 

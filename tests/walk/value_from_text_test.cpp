@@ -24,7 +24,7 @@ T ScalarOf(const UaVariant& v, int typeIndex) {
     return value;
 }
 
-std::string BytesOf(const UA_String& s) {
+std::string TextBytes(const UA_String& s) {
     return std::string(reinterpret_cast<const char*>(s.data), s.length);
 }
 
@@ -168,11 +168,11 @@ TEST(FloatingConversion, IgnoresTheProgramsLocale) {
 TEST(TextConversion, CarriesTheBytesAndAnEmptyTextIsNotNull) {
     const UaVariant s = ValueFromText("Hello 世界", UA_TYPES_STRING);
     ASSERT_TRUE(UA_Variant_hasScalarType(s.get(), &UA_TYPES[UA_TYPES_STRING]));
-    EXPECT_EQ(BytesOf(*static_cast<const UA_String*>(s->data)), "Hello 世界");
+    EXPECT_EQ(TextBytes(*static_cast<const UA_String*>(s->data)), "Hello 世界");
 
     const UaVariant b = ValueFromText("0x1F", UA_TYPES_BYTESTRING);
     ASSERT_TRUE(UA_Variant_hasScalarType(b.get(), &UA_TYPES[UA_TYPES_BYTESTRING]));
-    EXPECT_EQ(BytesOf(*static_cast<const UA_ByteString*>(b->data)), "0x1F");  // not decoded
+    EXPECT_EQ(TextBytes(*static_cast<const UA_ByteString*>(b->data)), "0x1F");  // not decoded
 
     for (int type : {UA_TYPES_STRING, UA_TYPES_BYTESTRING}) {
         const UaVariant empty = ValueFromText("", type);
@@ -185,8 +185,8 @@ TEST(TextConversion, CarriesTheBytesAndAnEmptyTextIsNotNull) {
     const UaVariant l = ValueFromText("Pump", UA_TYPES_LOCALIZEDTEXT);
     ASSERT_TRUE(UA_Variant_hasScalarType(l.get(), &UA_TYPES[UA_TYPES_LOCALIZEDTEXT]));
     const auto* localized = static_cast<const UA_LocalizedText*>(l->data);
-    EXPECT_EQ(BytesOf(localized->locale), "en-US");
-    EXPECT_EQ(BytesOf(localized->text), "Pump");
+    EXPECT_EQ(TextBytes(localized->locale), "en-US");
+    EXPECT_EQ(TextBytes(localized->text), "Pump");
 }
 
 TEST(OtherTypes, GiveAnEmptyVariant) {

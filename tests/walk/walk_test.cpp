@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/value_text.h"
+#include "engine/node_id_text.h"
 #include "tests/walk/walk_test_support.h"
 
 namespace {

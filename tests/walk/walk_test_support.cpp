@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "engine/value_text.h"
+#include "engine/node_id_text.h"
 
 std::unique_ptr<OPCUABrowser> ConnectTo(const DemoServer& server, PointList& list) {
     auto browser = std::make_unique<OPCUABrowser>(&list);

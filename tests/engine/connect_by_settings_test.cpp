@@ -1,11 +1,11 @@
 #include "tests/support/demo_server_fixture.h"
-#include "ui/sign_in.h"
+#include "engine/opcua_browser.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class SignInTest : public ::testing::Test {
+class ConnectBySettings : public ::testing::Test {
 protected:
     void SetUp() override {
         DemoServerOptions o;
@@ -29,10 +29,10 @@ protected:
     OPCUABrowser engine{&list};
 };
 
-TEST_F(SignInTest, MissingCredentialsCloseTheOpenSession) {
+TEST_F(ConnectBySettings, MissingCredentialsCloseTheOpenSession) {
     ConnectionSettings user = Kind(2);
     user.userName = "operator";
-    EXPECT_EQ(SignIn(engine, user), SignInOutcome::MissingUserPassword);
+    EXPECT_EQ(engine.Connect(user), ConnectOutcome::MissingUserPassword);
     EXPECT_FALSE(engine.HasSession());
 
     ASSERT_EQ(engine.ConnectAnonymous(server->Url(), 10), 0);
@@ -40,35 +40,35 @@ TEST_F(SignInTest, MissingCredentialsCloseTheOpenSession) {
     cert.certificatePath = "/c.der";
     cert.privateKeyPath = "/k.der";
     cert.securityMode.clear();  // never confirmed
-    EXPECT_EQ(SignIn(engine, cert), SignInOutcome::MissingCertKey);
+    EXPECT_EQ(engine.Connect(cert), ConnectOutcome::MissingCertKey);
     EXPECT_FALSE(engine.HasSession());
 }
 
-TEST_F(SignInTest, EachKindSignsIn) {
-    EXPECT_EQ(SignIn(engine, Kind(1)), SignInOutcome::Connected);
+TEST_F(ConnectBySettings, EachKindSignsIn) {
+    EXPECT_EQ(engine.Connect(Kind(1)), ConnectOutcome::Connected);
     EXPECT_TRUE(engine.HasSession());
     ConnectionSettings user = Kind(2);
     user.userName = "operator";
     user.password = "secret";
-    EXPECT_EQ(SignIn(engine, user), SignInOutcome::Connected);
+    EXPECT_EQ(engine.Connect(user), ConnectOutcome::Connected);
     EXPECT_TRUE(engine.HasSession());
 }
 
-TEST_F(SignInTest, RejectionsLeaveNoSession) {
+TEST_F(ConnectBySettings, RejectionsLeaveNoSession) {
     ConnectionSettings user = Kind(2);
     user.userName = "operator";
     user.password = "wrong";
-    EXPECT_EQ(SignIn(engine, user), SignInOutcome::UserPasswordRejected);
+    EXPECT_EQ(engine.Connect(user), ConnectOutcome::UserPasswordRejected);
     EXPECT_FALSE(engine.HasSession());
 
     ConnectionSettings anonymous = Kind(1);
     anonymous.url = "opc.tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort());
-    EXPECT_EQ(SignIn(engine, anonymous), SignInOutcome::AnonymousRejected);
+    EXPECT_EQ(engine.Connect(anonymous), ConnectOutcome::AnonymousRejected);
     EXPECT_FALSE(engine.HasSession());
 }
 
-TEST_F(SignInTest, UnknownKindTriesNothing) {
-    EXPECT_EQ(SignIn(engine, Kind(4)), SignInOutcome::UnknownKind);
+TEST_F(ConnectBySettings, UnknownKindTriesNothing) {
+    EXPECT_EQ(engine.Connect(Kind(4)), ConnectOutcome::UnknownKind);
     EXPECT_TRUE(engine.HasSession());  // untouched
 }
 

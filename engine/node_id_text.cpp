@@ -1,7 +1,7 @@
+#include "engine/node_id_text.h"
+
 #include <cstring>
 #include <string_view>
-
-#include "engine/value_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/read_values.h"
+#include "engine/read_results.h"
 #include "engine/value_text.h"
 
 bool IsReadLimitStatus(UA_StatusCode serviceResult) {

@@ -7,7 +7,8 @@
 
 #include "engine/opcua_item_data.h"
 
-// The halves of ReadValues that do not talk to a server.
+// What a Read answered, stored into the point records: the halves of ReadValues that do not
+// talk to a server.
 
 // Service results that blame the size of a Read rather than the server or the session: a
 // smaller Read can still succeed.

@@ -1,8 +1,32 @@
+#include "engine/session_config.h"
+
 #include <open62541/client_config_default.h>
 #include <open62541/plugin/pki_default.h>
 #include <open62541/plugin/securitypolicy_default.h>
 
-#include "engine/session_connect.h"
+#include <algorithm>
+#include <limits>
+
+void ApplyTimeout(UA_ClientConfig& config, int timeoutSeconds) {
+    // Saturate instead of wrapping for values no dialog would pass.
+    constexpr long long kMaxSeconds = std::numeric_limits<UA_UInt32>::max() / 1000;
+    const auto milliseconds =
+        static_cast<UA_UInt32>(std::clamp<long long>(timeoutSeconds, 0, kMaxSeconds) * 1000);
+    config.timeout = milliseconds;
+    config.secureChannelLifeTime = milliseconds;
+    config.requestedSessionTimeout = milliseconds;
+}
+
+std::string SecurityPolicyUri(const std::string& policyName) {
+    return "http://opcfoundation.org/UA/SecurityPolicy#" + policyName;
+}
+
+UA_MessageSecurityMode SecurityModeFromName(const std::string& modeName) {
+    if (modeName == "None") return UA_MESSAGESECURITYMODE_NONE;
+    if (modeName == "Sign") return UA_MESSAGESECURITYMODE_SIGN;
+    if (modeName == "Sign & Encrypt") return UA_MESSAGESECURITYMODE_SIGNANDENCRYPT;
+    return UA_MESSAGESECURITYMODE_INVALID;
+}
 
 namespace {
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+// What connecting takes, and how an attempt ended.
+
+// The security choices the options offer, in their order (no sorting).
+inline constexpr const char* kSecurityPolicies[] = {"None", "Basic128Rsa15", "Basic256",
+                                                    "Basic256Sha256"};
+inline constexpr const char* kSecurityModes[] = {"None", "Sign", "Sign & Encrypt"};
+
+// Connection parameters as the options dialog supplies them.
+struct ConnectionSettings {
+    std::string url;
+    int authKind = 1;  // 1 anonymous, 2 user name and password, 3 certificate
+    std::string userName;
+    std::string password;
+    std::string certificatePath;
+    std::string privateKeyPath;
+    int timeoutSeconds = 10;
+    std::string securityPolicy;  // one of kSecurityPolicies, empty until chosen
+    std::string securityMode;    // one of kSecurityModes, empty until chosen
+    // A password may travel unencrypted only when the caller said so for this connect.
+    bool allowPlainPassword = false;
+};
+
+// How one attempt to open a session ended.
+enum class ConnectOutcome {
+    Connected,
+    AnonymousRejected,
+    MissingUserPassword,
+    UserPasswordRejected,
+    MissingCertKey,
+    CertKeyRejected,
+    UnknownKind,
+};

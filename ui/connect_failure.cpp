@@ -1,0 +1,14 @@
+#include "ui/connect_failure.h"
+
+std::optional<TextKey> FailureText(ConnectOutcome outcome) {
+    switch (outcome) {
+    case ConnectOutcome::Connected: return std::nullopt;
+    case ConnectOutcome::AnonymousRejected: return TextKey::ConnectFailed;
+    case ConnectOutcome::MissingUserPassword: return TextKey::UserPasswordEmpty;
+    case ConnectOutcome::UserPasswordRejected: return TextKey::UserPasswordWrong;
+    case ConnectOutcome::MissingCertKey: return TextKey::CertKeyEmpty;
+    case ConnectOutcome::CertKeyRejected: return TextKey::CertKeyWrong;
+    case ConnectOutcome::UnknownKind: return TextKey::ConnectFailed;
+    }
+    return TextKey::ConnectFailed;
+}

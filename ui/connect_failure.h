@@ -1,0 +1,10 @@
+#pragma once
+
+#include "engine/connection_settings.h"
+#include "ui/text_table.h"
+
+#include <optional>
+
+// The text a failed connect is reported with, in the status line and a message box; none for
+// Connected.
+std::optional<TextKey> FailureText(ConnectOutcome outcome);
