@@ -37,6 +37,22 @@ enum class TextKey {
     Cancel,
     NodeIdLabel,
     NewValue,
+    FilterXls,
+    FilterXlsx,
+    FilterCsv,
+    FilterText,
+    FilterAll,
+    ExportCappedXlsx,
+    CliExported,
+    CliUsage,
+    CliUnknownOption,
+    CliMissingValue,
+    CliBadValue,
+    CliNeedsExport,
+    CliConflict,
+    CliPasswordOnCommandLine,
+    CliPasswordEnvUnset,
+    CliPasswordPrompt,
     Count
 };
 

@@ -1,0 +1,140 @@
+#include "cli/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "tests/support/demo_server_fixture.h"
+#include "ui/text_table.h"
+
+namespace {
+
+// Runs the command line in this process against the demo server, with its own streams.
+class CommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DemoServerOptions options;
+        options.users = {{"operator", "secret"}};
+        server = StartDemoServer(options);
+        ASSERT_NE(server, nullptr);
+        dir = std::filesystem::temp_directory_path() /
+              ("quorvane-cli-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+        language = 0;
+    }
+
+    int Run(std::vector<std::string> args, const std::string& input = {}) {
+        std::istringstream in(input);
+        out.str({});
+        err.str({});
+        CliStreams io{in, out, err,
+                      [this](const std::string& name) -> std::optional<std::string> {
+                          const auto found = environment.find(name);
+                          if (found == environment.end()) return std::nullopt;
+                          return found->second;
+                      },
+                      false};
+        return RunCommandLine(args, io);
+    }
+    std::string File(const std::string& name) const { return (dir / name).string(); }
+
+    std::unique_ptr<DemoServer> server;
+    std::filesystem::path dir;
+    std::map<std::string, std::string> environment;
+    std::ostringstream out, err;
+};
+
+TEST_F(CommandLine, ExportsEveryPointInTheFormatOfTheExtension) {
+    for (const char* name : {"scan.xls", "scan.xlsx", "scan.csv", "scan.txt"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(Run({"--export", File(name), "--url", server->Url()}), kCliDone) << err.str();
+        const std::string expected =
+            std::to_string(server->Points().size()) + " 个点 → " + File(name) + "\n";
+        EXPECT_EQ(out.str(), expected);
+        EXPECT_EQ(err.str(), "");
+        std::ifstream file(File(name), std::ios::binary);
+        char magic[4] = {};
+        file.read(magic, 4);
+        const std::string head(magic, 4);
+        if (std::string(name).ends_with(".xlsx")) {
+            EXPECT_EQ(head, "PK\x03\x04");
+        } else if (std::string(name).ends_with(".csv")) {
+            EXPECT_EQ(head.substr(0, 3), "\xEF\xBB\xBF");
+        } else {
+            EXPECT_EQ(head, "\xD0\xCF\x11\xE0") << "a compound file, also for .txt";
+        }
+    }
+    ASSERT_EQ(Run({"--export", File("en.csv"), "--url", server->Url(), "--lang", "en"}), kCliDone);
+    EXPECT_EQ(out.str(),
+              std::to_string(server->Points().size()) + " points → " + File("en.csv") + "\n");
+}
+
+TEST_F(CommandLine, UserSignInTakesThePasswordFromEnvironmentOrInput) {
+    const std::vector<std::string> base = {"--export",
+                                           File("u.csv"),
+                                           "--url",
+                                           server->Url(),
+                                           "--user",
+                                           "operator",
+                                           "--policy",
+                                           "None",
+                                           "--mode",
+                                           "None",
+                                           "--allow-plain-password"};
+    environment["QV_PW"] = "secret";
+    auto withEnv = base;
+    withEnv.insert(withEnv.end(), {"--password-env", "QV_PW"});
+    EXPECT_EQ(Run(withEnv), kCliDone) << err.str();
+    EXPECT_EQ(Run(base, "secret\r\n"), kCliDone) << err.str();
+
+    environment["QV_PW"] = "wrong";
+    EXPECT_EQ(Run(withEnv), kCliConnectFailed);
+    EXPECT_EQ(err.str(), "用户名/密码错误!\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(Run(base, ""), kCliConnectFailed) << "no input: an empty password";
+    EXPECT_EQ(err.str(), "用户名/密码不能为空!\n");
+
+    environment.erase("QV_PW");
+    EXPECT_EQ(Run(withEnv), kCliBadArguments);
+    EXPECT_EQ(err.str().rfind("quorvane: 环境变量未设置: QV_PW\n", 0), 0u) << err.str();
+}
+
+TEST_F(CommandLine, ClosedPortFailsToConnect) {
+    const std::string url = server->Url();
+    server->Stop();
+    ASSERT_EQ(Run({"--export", File("x.xls"), "--url", url, "--timeout", "5", "--lang", "en"}),
+              kCliConnectFailed);
+    EXPECT_EQ(err.str(), "conn server failed ...\n");
+    EXPECT_FALSE(std::filesystem::exists(File("x.xls")));
+}
+
+TEST_F(CommandLine, UnwritableFileFailsToExport) {
+    ASSERT_EQ(Run({"--export", File("missing/x.xlsx"), "--url", server->Url()}), kCliExportFailed);
+    EXPECT_EQ(err.str(), "导出数据失败!\n");
+}
+
+TEST_F(CommandLine, BadArgumentsAndHelp) {
+    EXPECT_EQ(Run({"--export", File("x.xls"), "--password", "secret"}), kCliBadArguments);
+    EXPECT_EQ(err.str().rfind("quorvane: 密码不能写在命令行上", 0), 0u) << err.str();
+    EXPECT_EQ(Run({"--export", File("x.xls"), "--timeout", "3", "--lang", "en"}), kCliBadArguments);
+    EXPECT_EQ(err.str().rfind("quorvane: invalid value: --timeout 3\n\nusage: quorvane", 0), 0u)
+        << err.str();
+    EXPECT_FALSE(std::filesystem::exists(File("x.xls")));
+
+    EXPECT_EQ(Run({"--help", "--lang", "en"}), kCliDone);
+    EXPECT_EQ(out.str().rfind("usage: quorvane --export FILE", 0), 0u);
+    EXPECT_NE(out.str().find("exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export"),
+              std::string::npos);
+    EXPECT_EQ(Run({"--help"}), kCliDone);
+    EXPECT_EQ(out.str().rfind("用法: quorvane --export 文件", 0), 0u);
+}
+
+}  // namespace
