@@ -1,10 +1,13 @@
 #include "cli/command_line.h"
 
 #include <gtest/gtest.h>
+#include <open62541/server.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 
 #include "tests/support/demo_server_fixture.h"
@@ -75,6 +78,61 @@ TEST_F(CommandLine, ExportsEveryPointInTheFormatOfTheExtension) {
     ASSERT_EQ(Run({"--export", File("en.csv"), "--url", server->Url(), "--lang", "en"}), kCliDone);
     EXPECT_EQ(out.str(),
               std::to_string(server->Points().size()) + " points → " + File("en.csv") + "\n");
+}
+
+// The rows of `path` as Debian's readers see them, as JSON.
+std::string ReadRows(const std::string& path) {
+    const std::string command = "/usr/bin/python3 " READ_ROWS_SCRIPT " '" + path + "'";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe) return {};
+    std::string text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) {
+        text.append(buffer, n);
+    }
+    return text;
+}
+
+// A CJK string identifier, and one a CSV file must quote, besides the demo server's GUID and
+// opaque identifiers: all three files read back the same.
+TEST_F(CommandLine, SameRowsInAllThreeFormats) {
+    const UA_UInt16 ns = server->PlantNamespace();
+    for (const char* id : {"泵站.出口压力", "Tank \"A\", level"}) {
+        UA_VariableAttributes attributes = UA_VariableAttributes_default;
+        UA_Double value = 1.5;
+        UA_Variant_setScalar(&attributes.value, &value, &UA_TYPES[UA_TYPES_DOUBLE]);
+        attributes.displayName = UA_LOCALIZEDTEXT(const_cast<char*>(""), const_cast<char*>(id));
+        ASSERT_EQ(
+            UA_Server_addVariableNode(server->Server(), UA_NODEID_STRING(ns, const_cast<char*>(id)),
+                                      UA_NODEID_NUMERIC(0, UA_NS0ID_OBJECTSFOLDER),
+                                      UA_NODEID_NUMERIC(0, UA_NS0ID_ORGANIZES),
+                                      UA_QUALIFIEDNAME(ns, const_cast<char*>(id)),
+                                      UA_NODEID_NUMERIC(0, UA_NS0ID_BASEDATAVARIABLETYPE),
+                                      attributes, nullptr, nullptr),
+            UA_STATUSCODE_GOOD);
+    }
+    std::map<std::string, std::string> read;
+    for (const char* name : {"all.xls", "all.xlsx", "all.csv"}) {
+        ASSERT_EQ(Run({"--export", File(name), "--url", server->Url()}), kCliDone) << err.str();
+        read[name] = ReadRows(File(name));
+    }
+    const std::string& xls = read["all.xls"];
+    ASSERT_FALSE(xls.empty());
+    EXPECT_TRUE(read["all.xlsx"] == xls) << read["all.xlsx"].substr(0, 400);
+    EXPECT_TRUE(read["all.csv"] == xls) << read["all.csv"].substr(0, 400);
+    const std::string nsText = "ns=" + std::to_string(ns);
+    for (const std::string& row :
+         {"\"泵站.出口压力\", \"ItemID\", \"" + nsText + ";s=泵站.出口压力\", \"Double\"",
+          "\"Tank \\\"A\\\", level\", \"ItemID\", \"" + nsText + ";s=Tank \\\"A\\\", level\"",
+          std::string("\"01000000-0200-0300-aabb-ccddeeff0011\", \"ItemID\", \"ns=") +
+              std::to_string(ns) + ";g=01000000-0200-0300-aabb-ccddeeff0011\", \"Word\"",
+          std::string("\"\", \"\", \"\", \"Word\"")}) {  // the opaque point, a Byte
+        EXPECT_NE(xls.find(row), std::string::npos) << row;
+    }
+    EXPECT_EQ(xls.rfind("[[\"ID\", \"Name\", \"RegType\", \"RegAddress\", \"DataType\", "
+                        "\"Description\"], [\"1\", ",
+                        0),
+              0u);
 }
 
 TEST_F(CommandLine, UserSignInTakesThePasswordFromEnvironmentOrInput) {
