@@ -1,8 +1,13 @@
 #include "export/point_row_utf8.h"
 
+#include <algorithm>
+
 #include "export/util/utf_convert.h"
 
 std::string Latin1ToUtf8(std::string_view bytes) {
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) return std::string(bytes);
     std::string utf8;
     utf8.reserve(bytes.size());
     for (const char c : bytes) {

@@ -4,8 +4,12 @@
 
 namespace {
 
+// One pass over the text; most fields need no quotes.
 bool NeedsQuotes(std::string_view text) {
-    return text.find_first_of(",\"\r\n") != std::string_view::npos;
+    for (const char c : text) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
+    }
+    return false;
 }
 
 void AppendField(std::string& out, std::string_view text) {

@@ -12,6 +12,7 @@
 #include "biff_records.h"
 #include "compound_file_reader.h"
 #include "export/point_row.h"
+#include "export/point_row_utf8.h"
 #include "export/xls/xls_sheet.h"
 #include "sample_points.h"
 #include "temp_dir.h"
@@ -58,6 +59,27 @@ TEST(PointRowTest, TextsByIdentifierKind) {
     EXPECT_EQ(utf8.name, u"泵.压力");
     EXPECT_EQ(utf8.regAddress, u"ns=1;s=泵.压力");
     EXPECT_EQ(utf8.dataType, "DateTime");
+}
+
+// The text formats show what the .xls shows: narrow cells byte for character, wide cells
+// converted back to UTF-8 with the same replacement of a character cut at its area's end.
+TEST(PointRowUtf8Test, SameTextsAsTheWorkbook) {
+    const struct {
+        std::string bytes;
+        std::string utf8;
+    } narrow[] = {{"", ""}, {"Long", "Long"}, {"\xB5s", "\xC2\xB5s"}, {"\xFF", "\xC3\xBF"}};
+    for (const auto& c : narrow) EXPECT_EQ(Latin1ToUtf8(c.bytes), c.utf8) << c.bytes;
+
+    SamplePoints points;
+    const std::string cut = std::string(509, 'L') + "泵";  // the area ends inside the character
+    const PointCellsUtf8 cells = ToUtf8Cells(MakePointRow(points.AddString(1, cut, 5), 9));
+    EXPECT_EQ(cells[0], "9");
+    EXPECT_EQ(cells[1], std::string(509, 'L') + "\xEF\xBF\xBD");  // U+FFFD
+    EXPECT_EQ(cells[2], "ItemID");
+    EXPECT_EQ(cells[3].substr(0, 8), "ns=1;s=L");
+    EXPECT_EQ(cells[4], "Long");
+    EXPECT_EQ(cells[5], "");
+    EXPECT_EQ(kPointHeaderUtf8[3], "RegAddress");
 }
 
 TEST(PointRowTest, TextsAreCutToTheirAreas) {
