@@ -54,18 +54,4 @@ TEST(CsvWriterTest, RecordsWithBomAndCrlf) {
     EXPECT_EQ(ReadAll(dir.File("out.csv")), "\xEF\xBB\xBFID,\"a,b\"\r\n,\r\nx\r\n");
 }
 
-TEST(CsvWriterTest, LargeOutputIsWrittenInPieces) {
-    TempDir dir;
-    ReplacingFile file = ReplacingFile::Begin(dir.File("big.csv"));
-    CsvWriter csv(file);
-    const std::string cell(1000, 'c');
-    for (int i = 0; i < 3000; ++i) {  // about 3 MB: several flushes on the way
-        csv.Field(cell);
-        ASSERT_TRUE(csv.EndRecord());
-    }
-    ASSERT_TRUE(csv.Flush());
-    ASSERT_TRUE(file.Commit());
-    EXPECT_EQ(ReadAll(dir.File("big.csv")).size(), 3000u * 1002);
-}
-
 }  // namespace
