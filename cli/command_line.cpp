@@ -46,6 +46,10 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     const ScanExportResult result = ScanAndExport(options.settings, options.exportPath);
     if (const auto failure = FailureText(result.outcome)) {
         io.err << Text(*failure) << "\n";
+        // The window asks at this point; here the flag is the answer.
+        if (result.outcome == ConnectOutcome::PlainPasswordRefused) {
+            io.err << Text(TextKey::CliPlainPasswordHint) << "\n";
+        }
         return kCliConnectFailed;
     }
     if (!result.exported.saved) {

@@ -33,4 +33,7 @@ enum class ConnectOutcome {
     MissingCertKey,
     CertKeyRejected,
     UnknownKind,
+    // Only a policy that sends the password unencrypted was offered, and the settings did not
+    // allow that: nothing was sent.
+    PlainPasswordRefused,
 };

@@ -1,12 +1,15 @@
 #include "engine/opcua_browser.h"
 
 #include <open62541/client_config_default.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <memory>
+#include <optional>
+#include <span>
 
+#include "engine/password_token.h"
 #include "engine/session_config.h"
 #include "resources/hex_resources.h"
 
@@ -14,15 +17,38 @@ namespace {
 
 UaClientPtr NewClient() { return UaClientPtr(UA_Client_new()); }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+// A DER certificate or key is a few KiB; anything far larger is not one.
+constexpr off_t kMaxKeyFileBytes = 1 << 20;
+
+// The endpoints a server offers, as GetEndpoints answered.
+struct Endpoints {
+    UA_EndpointDescription* items = nullptr;
+    std::size_t count = 0;
+
+    Endpoints() = default;
+    Endpoints(const Endpoints&) = delete;
+    Endpoints& operator=(const Endpoints&) = delete;
+    ~Endpoints() { UA_Array_delete(items, count, &UA_TYPES[UA_TYPES_ENDPOINTDESCRIPTION]); }
+    std::span<const UA_EndpointDescription> View() const { return {items, count}; }
 };
 
-// Directories open fine but report a nonsense length at their "end".
-bool IsRegularFile(std::FILE* file) {
-    struct stat info;
-    return fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+// Asked over a channel of its own without security, which every server offers for discovery;
+// the signed-in connect then knows beforehand how the password would travel.
+UA_StatusCode FetchEndpoints(const std::string& url, int timeoutSeconds, Endpoints& out) {
+    const UaClientPtr probe = NewClient();
+    if (!probe) return UA_STATUSCODE_BADOUTOFMEMORY;
+    UA_ClientConfig* config = UA_Client_getConfig(probe.get());
+    UA_ClientConfig_setDefault(config);
+    ApplyTimeout(*config, timeoutSeconds);
+    return UA_Client_getEndpoints(probe.get(), url.c_str(), &out.count, &out.items);
 }
+
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
 }  // namespace
 
 OPCUABrowser::OPCUABrowser(PointList* list) : list(list) {}
@@ -36,6 +62,10 @@ void OPCUABrowser::Disconnect() {
     }
     // A later session may be with another server, or the same one reconfigured.
     maxNodesPerRead.reset();
+}
+
+void OPCUABrowser::KeepAlive() {
+    if (client) UA_Client_run_iterate(client.get(), 0);
 }
 
 // A failed connect leaves no client behind, so the engine is without session.
@@ -53,7 +83,7 @@ int OPCUABrowser::ConnectAnonymous(std::string url, int timeoutSeconds) {
     if (!client) return 1;
     UA_ClientConfig* config = UA_Client_getConfig(client.get());
     UA_ClientConfig_setDefault(config);
-    ApplyTimeout(*config, timeoutSeconds);
+    ApplyTimeout(*config, timeoutSeconds, timing);
     return FinishConnect(UA_Client_connect(client.get(), url.c_str()));
 }
 
@@ -69,7 +99,20 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
         const UaByteString privateKey = LoadHexResource(kClientPrivateKeyResource);
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
     }
-    ApplyTimeout(*config, timeoutSeconds);
+    ApplyTimeout(*config, timeoutSeconds, timing);
+    plainPasswordRefused = false;
+    // The library would take the first user-name policy of the best endpoint, and send the
+    // password as plain bytes when that policy has no security; choose one that encrypts.
+    Endpoints endpoints;
+    if (FetchEndpoints(url, timeoutSeconds, endpoints) != UA_STATUSCODE_GOOD)
+        return FinishConnect(UA_STATUSCODE_BADCONNECTIONREJECTED);
+    const std::optional<PasswordToken> token = ChoosePasswordToken(endpoints.View(), *config);
+    if (!token) return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
+    if (!token->encrypted && !allowPlainPassword) {
+        plainPasswordRefused = true;  // nothing was sent; the caller may ask and allow it
+        return FinishConnect(UA_STATUSCODE_BADSECURITYMODEINSUFFICIENT);
+    }
+    UsePasswordToken(*config, *token);
     return FinishConnect(
         UA_Client_connectUsername(client.get(), url.c_str(), userName.c_str(), password.c_str()));
 }
@@ -90,7 +133,7 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
             fromFiles ? LoadFile(privateKeyPath) : LoadHexResource(kClientPrivateKeyResource);
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
     }
-    ApplyTimeout(*config, timeoutSeconds);
+    ApplyTimeout(*config, timeoutSeconds, timing);
     // The certificate secures the channel; the session itself is anonymous.
     return FinishConnect(UA_Client_connect(client.get(), url.c_str()));
 }
@@ -106,10 +149,12 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s) {
                 Disconnect();
                 return ConnectOutcome::MissingUserPassword;
             }
-            return ConnectUserPassword(s.url, s.userName, s.password, s.timeoutSeconds,
-                                       s.securityPolicy, s.securityMode) == 0
-                       ? ConnectOutcome::Connected
-                       : ConnectOutcome::UserPasswordRejected;
+            SetAllowPlainPassword(s.allowPlainPassword);
+            if (ConnectUserPassword(s.url, s.userName, s.password, s.timeoutSeconds,
+                                    s.securityPolicy, s.securityMode) == 0)
+                return ConnectOutcome::Connected;
+            return plainPasswordRefused ? ConnectOutcome::PlainPasswordRefused
+                                        : ConnectOutcome::UserPasswordRejected;
         case 3:
             if (s.certificatePath.empty() || s.privateKeyPath.empty() ||
                 s.securityPolicy.empty() || s.securityMode.empty()) {
@@ -126,20 +171,28 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s) {
 }
 
 UaByteString OPCUABrowser::LoadFile(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        errno = 0;  // a missing file is an expected outcome here, not an error to keep around
+    // Non-blocking open: a FIFO or a device would otherwise wait here for a writer forever.
+    const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    struct stat info;
+    if (file.fd < 0 || fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
+        info.st_size > kMaxKeyFileBytes) {
+        errno = 0;  // an unusable file is an expected outcome here, not an error to keep around
         return {};
     }
-    if (!IsRegularFile(file.get()) || std::fseek(file.get(), 0, SEEK_END) != 0) return {};
-    const long length = std::ftell(file.get());
-    if (length <= 0) return {};
     UaByteString content;
-    if (UA_ByteString_allocBuffer(content.get(), static_cast<std::size_t>(length)) !=
+    if (UA_ByteString_allocBuffer(content.get(), static_cast<std::size_t>(info.st_size)) !=
         UA_STATUSCODE_GOOD)
         return {};
-    std::rewind(file.get());
-    if (std::fread(content->data, 1, content->length, file.get()) != content->length) return {};
+    std::size_t done = 0;
+    while (done < content->length) {
+        const ssize_t n = ::read(file.fd, content->data + done, content->length - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {  // shrunk while being read, or unreadable
+            errno = 0;
+            return {};
+        }
+        done += static_cast<std::size_t>(n);
+    }
     return content;
 }
 

@@ -85,6 +85,15 @@ constexpr TextPair kPairs[] = {
     {TextKey::Cancel, "取消", "Cancel"},
     {TextKey::NodeIdLabel, "点名", "NodeId"},
     {TextKey::NewValue, "新值", "New Value"},
+    {TextKey::InvalidValue, "值无效，应为 ", "invalid value, expected "},
+    {TextKey::RangeJoin, " ~ ", " to "},
+    {TextKey::BooleanForm, "true、false、1 或 0", "true, false, 1 or 0"},
+    {TextKey::NumberForm, "十进制数，如 1.5 或 -2.5e3", "a decimal number such as 1.5 or -2.5e3"},
+    {TextKey::DateTimeForm, "日-月-年 时:分:秒.毫秒 (UTC)，如 5-8-2024 6:3:9.007",
+     "D-M-YYYY H:M:S.mmm (UTC) such as 5-8-2024 6:3:9.007"},
+    {TextKey::TextForm, "任意文本", "any text"},
+    {TextKey::PlainPasswordPrompt, "服务器要求以明文发送密码，仍要连接吗?",
+     "the server wants the password sent unencrypted; connect anyway?"},
     {TextKey::FilterXls, "Excel 97-2003 工作簿(*.xls)", "Excel 97-2003 Workbook(*.xls)"},
     {TextKey::FilterXlsx, "Excel 工作簿(*.xlsx)", "Excel Workbook(*.xlsx)"},
     {TextKey::FilterCsv, "CSV UTF-8(*.csv)", "CSV UTF-8(*.csv)"},
@@ -104,6 +113,8 @@ constexpr TextPair kPairs[] = {
      "the password never goes on the command line: use --password-env VAR or standard input"},
     {TextKey::CliPasswordEnvUnset, "环境变量未设置: ", "environment variable not set: "},
     {TextKey::CliPasswordPrompt, "密码: ", "password: "},
+    {TextKey::CliPlainPasswordHint, "加上 --allow-plain-password 才会以明文发送密码",
+     "add --allow-plain-password to send it unencrypted"},
 };
 
 #undef QV_TITLE_PREFIX

@@ -37,6 +37,13 @@ enum class TextKey {
     Cancel,
     NodeIdLabel,
     NewValue,
+    InvalidValue,
+    RangeJoin,
+    BooleanForm,
+    NumberForm,
+    DateTimeForm,
+    TextForm,
+    PlainPasswordPrompt,
     FilterXls,
     FilterXlsx,
     FilterCsv,
@@ -53,6 +60,7 @@ enum class TextKey {
     CliPasswordOnCommandLine,
     CliPasswordEnvUnset,
     CliPasswordPrompt,
+    CliPlainPasswordHint,
     Count
 };
 

@@ -4,6 +4,7 @@
 #include <open62541/server.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -150,6 +151,14 @@ TEST_F(CommandLine, UserSignInTakesThePasswordFromEnvironmentOrInput) {
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(Run(base, ""), kCliConnectFailed) << "no input: an empty password";
     EXPECT_EQ(err.str(), "用户名/密码不能为空!\n");
+
+    // Without the flag a password that would travel in clear is not sent.
+    environment["QV_PW"] = "secret";
+    auto withoutFlag = withEnv;
+    withoutFlag.erase(std::find(withoutFlag.begin(), withoutFlag.end(), "--allow-plain-password"));
+    EXPECT_EQ(Run(withoutFlag), kCliConnectFailed);
+    EXPECT_EQ(err.str(),
+              "服务器要求以明文发送密码，仍要连接吗?\n加上 --allow-plain-password 才会以明文发送密码\n");
 
     environment.erase("QV_PW");
     EXPECT_EQ(Run(withEnv), kCliBadArguments);
