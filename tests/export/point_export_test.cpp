@@ -96,7 +96,8 @@ TEST(PointRowTest, TextsAreCutToTheirAreas) {
     EXPECT_EQ(cut.regAddress, u"ns=1;s=ab" + std::u16string(167, u'泵') + u"\uFFFD");
 
     const PointRow nul = MakePointRow(points.AddString(1, std::string("Tank\0Level", 10), 11), 3);
-    EXPECT_EQ(nul.name, u"Tank") << "a NUL ends the text, as in the fixed areas";
+    EXPECT_EQ(nul.name, u"Tank\\x00Level") << "control characters shown escaped, as in the list";
+    EXPECT_EQ(nul.regAddress, u"ns=1;s=Tank\\x00Level");
 
     const PointRow longType = MakePointRow(points.AddNumeric(1, 1, 7, std::string(80, 'T')), 4);
     EXPECT_EQ(longType.dataType, std::string(63, 'T'));
