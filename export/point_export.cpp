@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include "export/csv/csv_point_export.h"
 #include "export/point_row.h"
+#include "export/util/utf_convert.h"
 #include "export/xls/xls_book.h"
+#include "export/xlsx/xlsx_point_export.h"
 
 namespace {
 
@@ -42,9 +45,22 @@ std::size_t FillPointSheet(XlsSheet& sheet, const std::vector<OPCUAItemData*>& p
     return count;
 }
 
-ExportResult ExportPoints(const std::vector<OPCUAItemData*>& points, const std::u16string& path) {
+ExportResult ExportPoints(const std::vector<OPCUAItemData*>& points, const std::u16string& path,
+                          ExportFormat format) {
+    const std::size_t count = std::min(points.size(), MaxExportedPoints(format));
+    const ExportResult capped{false, points.size() - count};
+    switch (format) {
+        case ExportFormat::Xlsx:
+            if (path.find(u'\0') != std::u16string::npos) return capped;
+            return {WritePointsXlsx(points, count, Utf16ToUtf8(path)), capped.notExported};
+        case ExportFormat::Csv:
+            if (path.find(u'\0') != std::u16string::npos) return capped;
+            return {WritePointsCsv(points, Utf16ToUtf8(path)), capped.notExported};
+        case ExportFormat::Xls:
+            break;
+    }
     XlsBook book;
     book.New();
-    const std::size_t written = FillPointSheet(*book.GetSheet(0), points);
-    return {book.SaveAs(path), points.size() - written};
+    FillPointSheet(*book.GetSheet(0), points);
+    return {book.SaveAs(path), capped.notExported};
 }

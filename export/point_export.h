@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "export/export_format.h"
+
 struct OPCUAItemData;
 class XlsSheet;
 
@@ -18,13 +20,15 @@ struct ExportResult {
     std::size_t notExported = 0;  // points beyond the sheet's last row
 };
 
-// A worksheet holds rows 0 to 65535; row 0 is the header.
+// An .xls worksheet holds rows 0 to 65535; row 0 is the header.
 constexpr std::size_t kMaxExportedPoints = 65535;
 
 // Writes the header row and one row per point, in order, to `sheet` (a new book's sheet 0), at
 // most kMaxExportedPoints of them; returns how many were written. Every pointer must be valid.
 std::size_t FillPointSheet(XlsSheet& sheet, const std::vector<OPCUAItemData*>& points);
 
-// Saves `points` as an .xls workbook at `path`, whatever its extension, replacing any file
-// there. The points beyond kMaxExportedPoints are left out and counted.
-ExportResult ExportPoints(const std::vector<OPCUAItemData*>& points, const std::u16string& path);
+// Saves `points` in `format` at `path`, whatever its extension. The file replaces any file there
+// only once it is complete on the disk; a failed export leaves the old file as it was. The
+// points beyond MaxExportedPoints(format) are left out and counted.
+ExportResult ExportPoints(const std::vector<OPCUAItemData*>& points, const std::u16string& path,
+                          ExportFormat format = ExportFormat::Xls);

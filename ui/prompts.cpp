@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <algorithm>
+
 namespace {
 Prompts::Script* script = nullptr;
 
@@ -40,12 +42,26 @@ QString Prompts::OpenFile(QWidget* parent, const QString& filter, const QString&
 }
 
 QString Prompts::SaveFile(QWidget* parent, const QString& filter, const QString& initialName) {
-    if (script != nullptr) return NextFileAnswer(true, filter, initialName);
+    int ignored = 0;
+    return SaveFile(parent, filter, initialName, &ignored);
+}
+
+QString Prompts::SaveFile(QWidget* parent, const QString& filter, const QString& initialName,
+                          int* chosenFilter) {
+    *chosenFilter = 0;
+    if (script != nullptr) {
+        if (!script->filterAnswers.empty()) {
+            *chosenFilter = script->filterAnswers.front();
+            script->filterAnswers.pop_front();
+        }
+        return NextFileAnswer(true, filter, initialName);
+    }
     QFileDialog dialog(parent, QString(), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);  // asks before replacing a file
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.selectFile(initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    *chosenFilter = std::max<int>(0, dialog.nameFilters().indexOf(dialog.selectedNameFilter()));
     return dialog.selectedFiles().front();
 }
 

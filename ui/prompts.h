@@ -18,6 +18,9 @@ public:
     // Open and save dialogs; an empty path when the user cancels. Filters in Qt's ";;" form.
     static QString OpenFile(QWidget* parent, const QString& filter, const QString& initialName);
     static QString SaveFile(QWidget* parent, const QString& filter, const QString& initialName);
+    // The same, also telling which of the ";;"-separated filters was chosen, counted from 0.
+    static QString SaveFile(QWidget* parent, const QString& filter, const QString& initialName,
+                            int* chosenFilter);
     // Runs `dialog` modally.
     static void ShowModal(QDialog& dialog);
 
@@ -31,6 +34,7 @@ public:
         std::vector<std::string> messages;
         std::vector<FileRequest> fileRequests;
         std::deque<QString> fileAnswers;  // empty or none left: the user cancels
+        std::deque<int> filterAnswers;    // the filter chosen with a save; none left: the first
         std::vector<QString> modalDialogs;               // window titles
     };
     // While a script is set, prompts are recorded and answered from it; null restores them.

@@ -1,25 +1,33 @@
-// The Export command: every row into an xls workbook, whatever name the user picks.
-#include "ui/quorvane_dlg.h"
-
-#include "export/point_export.h"
-#include "ui/prompts.h"
-#include "ui/text_table.h"
-
+// The Export command: every row into an .xls, .xlsx or .csv file, by the chosen file type or the
+// typed extension.
 #include <QLineEdit>
+#include <QStringList>
+#include <algorithm>
+
+#include "export/export_format.h"
+#include "export/point_export.h"
+#include "ui/export_texts.h"
+#include "ui/prompts.h"
+#include "ui/quorvane_dlg.h"
+#include "ui/text_table.h"
 
 void CQuorvaneDlg::OnExport() {
     const std::string url = urlBox->text().toStdString();
     if (url.empty()) return;
-    const QString path = Prompts::SaveFile(
-        this, QStringLiteral("Excel CSV File(*.csv);;Text File(*.txt);;All File(*.*)"),
-        QString::fromStdString(DefaultExportFileName(url)));
+    QStringList filters;
+    for (const std::string& text : ExportFilterTexts()) filters << QString::fromStdString(text);
+    int chosen = 0;
+    const QString path =
+        Prompts::SaveFile(this, filters.join(QStringLiteral(";;")),
+                          QString::fromStdString(DefaultExportFileName(url)), &chosen);
     if (path.isEmpty()) return;
-    const ExportResult result = ExportPoints(rows, path.toStdU16String());
+    const ExportFormat format =
+        ChooseExportFormat(static_cast<SaveFilter>(std::clamp(chosen, 0, 4)), path.toStdString());
+    const ExportResult result = ExportPoints(rows, path.toStdU16String(), format);
     if (!result.saved) {
         Prompts::Message(this, Text(TextKey::ExportFailed));
     } else if (result.notExported > 0) {
-        // The sheet holds 65,535 points below its header; say how many did not fit.
-        Prompts::Message(this, FormatText(TextKey::ExportCapped,
-                                          static_cast<long long>(result.notExported)));
+        // The sheet was full; say how many points did not fit.
+        Prompts::Message(this, CappedExportText(format, result.notExported));
     }
 }

@@ -15,6 +15,40 @@ struct TextPair {
 
 #define QV_TITLE_PREFIX "Quorvane[Brelmont][www.quorvane.example]["
 
+#define QV_CLI_USAGE_ZH                                                                         \
+    "用法: quorvane --export 文件 [--url URL] [--policy 策略 --mode 模式]\n"                    \
+    "                [--user 用户名 [--password-env 变量名] | --cert 证书 --key 私钥]\n"        \
+    "                [--timeout 秒] [--lang zh|en] [--allow-plain-password]\n"                \
+    "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                             \
+    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿\n"     \
+    "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                        \
+    "  --policy 策略        None, Basic128Rsa15, Basic256 或 Basic256Sha256 (与 --mode 同用)\n" \
+    "  --mode 模式          None, Sign 或 \"Sign & Encrypt\" (也可写 SignAndEncrypt)\n"          \
+    "  --user 用户名        用户名/密码登录; 密码取自 --password-env 给出的环境变量，\n"         \
+    "                       没有时从标准输入读一行。密码从不写在命令行上\n"                    \
+    "  --cert 证书 --key 私钥  证书登录 (DER 文件)，需要 --policy 和 --mode\n"                  \
+    "  --timeout 秒         5 到 600，默认 10\n"                                                \
+    "  --lang zh|en         输出文字的语言，默认 zh\n"                                          \
+    "  --allow-plain-password  允许密码不加密地发送\n"                                          \
+    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败\n"
+#define QV_CLI_USAGE_EN                                                                        \
+    "usage: quorvane --export FILE [--url URL] [--policy P --mode M]\n"                        \
+    "                [--user NAME [--password-env VAR] | --cert FILE --key FILE]\n"           \
+    "                [--timeout S] [--lang zh|en] [--allow-plain-password]\n"                 \
+    "Without a window: connects, finds every point and exports them to FILE, then exits.\n"   \
+    "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls\n"  \
+    "  --url URL            the server, opc.tcp://127.0.0.1:4840 by default\n"                \
+    "  --policy P           None, Basic128Rsa15, Basic256 or Basic256Sha256 (with --mode)\n"  \
+    "  --mode M             None, Sign or \"Sign & Encrypt\" (or SignAndEncrypt)\n"           \
+    "  --user NAME          user name sign-in; the password comes from the environment\n"     \
+    "                       variable --password-env names, or else one line of standard\n"  \
+    "                       input. It never goes on the command line\n"                     \
+    "  --cert FILE --key FILE  certificate sign-in (DER files); needs --policy and --mode\n"   \
+    "  --timeout S          5 to 600 seconds, 10 by default\n"                                \
+    "  --lang zh|en         language of the texts printed, zh by default\n"                  \
+    "  --allow-plain-password  let the password travel unencrypted\n"                         \
+    "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed\n"
+
 // Listed in key order; the static_assert below and a test keep it that way.
 constexpr TextPair kPairs[] = {
     {TextKey::Connect, "连接", "Connect"},
@@ -60,9 +94,32 @@ constexpr TextPair kPairs[] = {
     {TextKey::TextForm, "任意文本", "any text"},
     {TextKey::PlainPasswordPrompt, "服务器要求以明文发送密码，仍要连接吗?",
      "the server wants the password sent unencrypted; connect anyway?"},
+    {TextKey::FilterXls, "Excel 97-2003 工作簿(*.xls)", "Excel 97-2003 Workbook(*.xls)"},
+    {TextKey::FilterXlsx, "Excel 工作簿(*.xlsx)", "Excel Workbook(*.xlsx)"},
+    {TextKey::FilterCsv, "CSV UTF-8(*.csv)", "CSV UTF-8(*.csv)"},
+    {TextKey::FilterText, "Text File(*.txt)", "Text File(*.txt)"},
+    {TextKey::FilterAll, "All File(*.*)", "All File(*.*)"},
+    {TextKey::ExportCappedXlsx, "已导出前 1048575 个点，%d 个点未导出",
+     "exported the first 1048575 points, %d points not exported"},
+    {TextKey::CliExported, "%d 个点 → ", "%d points → "},
+    {TextKey::CliUsage, QV_CLI_USAGE_ZH, QV_CLI_USAGE_EN},
+    {TextKey::CliUnknownOption, "未知参数: ", "unknown option: "},
+    {TextKey::CliMissingValue, "参数缺少值: ", "option needs a value: "},
+    {TextKey::CliBadValue, "参数值无效: ", "invalid value: "},
+    {TextKey::CliNeedsExport, "缺少 --export 文件", "--export FILE is required"},
+    {TextKey::CliConflict, "参数不能同时使用或缺少搭配: ", "options conflict or lack their partner: "},
+    {TextKey::CliPasswordOnCommandLine,
+     "密码不能写在命令行上，请用 --password-env 变量名 或从标准输入给出",
+     "the password never goes on the command line: use --password-env VAR or standard input"},
+    {TextKey::CliPasswordEnvUnset, "环境变量未设置: ", "environment variable not set: "},
+    {TextKey::CliPasswordPrompt, "密码: ", "password: "},
+    {TextKey::CliPlainPasswordHint, "加上 --allow-plain-password 才会以明文发送密码",
+     "add --allow-plain-password to send it unencrypted"},
 };
 
 #undef QV_TITLE_PREFIX
+#undef QV_CLI_USAGE_ZH
+#undef QV_CLI_USAGE_EN
 
 constexpr bool InKeyOrder() {
     for (std::size_t i = 0; i < std::size(kPairs); ++i) {

@@ -44,6 +44,23 @@ enum class TextKey {
     DateTimeForm,
     TextForm,
     PlainPasswordPrompt,
+    FilterXls,
+    FilterXlsx,
+    FilterCsv,
+    FilterText,
+    FilterAll,
+    ExportCappedXlsx,
+    CliExported,
+    CliUsage,
+    CliUnknownOption,
+    CliMissingValue,
+    CliBadValue,
+    CliNeedsExport,
+    CliConflict,
+    CliPasswordOnCommandLine,
+    CliPasswordEnvUnset,
+    CliPasswordPrompt,
+    CliPlainPasswordHint,
     Count
 };
 

@@ -23,12 +23,20 @@ bool Stream::Write(std::span<const std::uint8_t> bytes) {
 
 std::unique_ptr<CompoundFile> CompoundFile::Create(const std::u16string& path) {
     if (path.find(u'\0') != std::u16string::npos) return nullptr;
-    FileHandle file = FileHandle::CreateExclusive(Utf16ToUtf8(path));
+    ReplacingFile file = ReplacingFile::Begin(Utf16ToUtf8(path));
     if (!file.IsOpen()) return nullptr;
     std::unique_ptr<CompoundFile> compound(new CompoundFile(std::move(file)));
     if (!compound->Commit()) return nullptr;
     return compound;
 }
+
+CompoundFile::~CompoundFile() {
+    if (file_.IsOpen()) Finish();
+}
+
+bool CompoundFile::Finish() { return file_.Commit(); }
+
+void CompoundFile::Discard() { file_ = ReplacingFile(); }
 
 bool CompoundFile::CreateStream(std::u16string_view name) {
     if (!IsValidStreamName(name)) return false;

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "export/replacing_file.h"
 #include "export/storage/allocation_tables.h"
-#include "export/storage/file_handle.h"
 
 namespace cfb {
 
@@ -30,15 +30,16 @@ private:
     std::size_t index_;
 };
 
-// A compound file (MS-CFB version 3, 512-byte sectors) whose root storage holds streams. Like a
-// storage opened in direct mode, every change is in the file when the call returns, so the file
-// is always valid; destroying the object releases the root storage and closes the file.
+// A compound file (MS-CFB version 3, 512-byte sectors) whose root storage holds streams. It is
+// built in a temporary file beside its path, where every change is complete when the call
+// returns, and replaces the file at its path only when finished: a failure on the way leaves
+// whatever was there before. Destroying an unfinished object finishes it.
 class CompoundFile {
 public:
-    // Creates the file, replacing an existing one. Null when it cannot be created.
+    // Starts the file that will replace `path`. Null when it cannot be created there.
     static std::unique_ptr<CompoundFile> Create(const std::u16string& path);
 
-    ~CompoundFile() = default;
+    ~CompoundFile();
     CompoundFile(const CompoundFile&) = delete;
     CompoundFile& operator=(const CompoundFile&) = delete;
 
@@ -46,6 +47,12 @@ public:
     bool CreateStream(std::u16string_view name);
     // Empty when the root holds no stream of that name.
     std::optional<Stream> OpenStream(std::u16string_view name);
+
+    // Puts the file at its path once all of it is on the disk; false, with the old file kept,
+    // when that or any earlier write failed. Nothing can be changed afterwards.
+    bool Finish();
+    // Drops the file, leaving the path as it was.
+    void Discard();
 
 private:
     friend class Stream;
@@ -58,13 +65,13 @@ private:
         SectorRun run;                        // from the cutoff on: its sectors in the file
     };
 
-    explicit CompoundFile(FileHandle file) : file_(std::move(file)) {}
+    explicit CompoundFile(ReplacingFile file) : file_(std::move(file)) {}
 
     bool WriteStream(std::size_t index, std::span<const std::uint8_t> bytes);
     void ReleaseSectors(StreamState& stream);
     bool Commit();
 
-    FileHandle file_;
+    ReplacingFile file_;
     std::vector<StreamState> streams_;
     std::uint32_t dataSectors_ = 0;  // sectors [0, dataSectors_) hold the large streams
 };

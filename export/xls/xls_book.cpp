@@ -21,21 +21,28 @@ XlsSheet* XlsBook::GetSheet(std::size_t index) {
 
 bool XlsBook::SaveAs(const std::u16string& path) {
     Close();
-    storage_ = cfb::CompoundFile::Create(path);
-    if (!storage_) return false;
-    if (!storage_->CreateStream(kStreamName)) return false;
-    return Save();
+    path_ = path;
+    if (Save()) return true;
+    Close();
+    return false;
 }
 
 bool XlsBook::Save() {
-    if (!storage_) return false;
+    if (!path_) return false;
     const auto bytes = BuildStream();
     if (!bytes) return false;
-    auto stream = storage_->OpenStream(kStreamName);
-    return stream && stream->Write(bytes->bytes());
+    auto file = cfb::CompoundFile::Create(*path_);
+    if (!file) return false;
+    std::optional<cfb::Stream> stream;
+    if (file->CreateStream(kStreamName)) stream = file->OpenStream(kStreamName);
+    if (!stream || !stream->Write(bytes->bytes())) {
+        file->Discard();
+        return false;
+    }
+    return file->Finish();
 }
 
-void XlsBook::Close() { storage_.reset(); }
+void XlsBook::Close() { path_.reset(); }
 
 bool XlsBook::Rebuild() {
     workbook_.Sst().Clear();

@@ -17,7 +17,7 @@
 class XlsBook {
 public:
     XlsBook() = default;
-    ~XlsBook() = default;  // releases the storage, which closes the file
+    ~XlsBook() = default;
     XlsBook(const XlsBook&) = delete;
     XlsBook& operator=(const XlsBook&) = delete;
 
@@ -26,13 +26,14 @@ public:
     // The grid of sheet `index`, or null. Borrowed from the book.
     XlsSheet* GetSheet(std::size_t index);
 
-    // Closes any open file, creates `path` (replacing an existing file) with an empty stream
-    // "Workbook" and saves into it.
+    // Saves the book as `path`, which it keeps as its file. A failed save leaves any file at
+    // `path` as it was and the book without a file.
     bool SaveAs(const std::u16string& path);
-    // Writes the whole book into the open file's "Workbook" stream; false without an open file,
-    // when the stream cannot be written or a cell text is longer than 65535 characters.
+    // Replaces the book's file with a compound file whose "Workbook" stream holds the whole
+    // book; false without a file, when the file cannot be written or a cell text is longer than
+    // 65535 characters. The old file stays whole until the new one is complete on the disk.
     bool Save();
-    // Releases the open file, if any.
+    // Forgets the book's file, if any.
     void Close();
 
     // The bytes of the "Workbook" stream as Save writes them: the records are rebuilt from the
@@ -43,7 +44,7 @@ public:
 private:
     bool Rebuild();
 
-    std::unique_ptr<cfb::CompoundFile> storage_;
+    std::optional<std::u16string> path_;
     xls::Workbook workbook_;
     std::vector<xls::Worksheet> worksheets_;
     std::vector<std::unique_ptr<XlsSheet>> sheets_;

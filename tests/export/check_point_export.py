@@ -1,11 +1,15 @@
 #!/usr/bin/python3
-"""Point list exports read back row by row with python3-xlrd.
+"""Point list exports read back row by row: .xls with python3-xlrd, .xlsx with python3-openpyxl,
+.csv with Python's csv module.
 
 usage: check_point_export.py <point_export_sample> <work dir>"""
 import os
 import sys
 
+import csv
+
 import olefile
+import openpyxl
 import xlrd
 
 from interop import Failures, run, work_dir
@@ -47,6 +51,47 @@ def check_rows(failures, path, expected_rows):
         failures.expect(kinds == want, f'{path}: row {index} cell types {kinds}')
 
 
+def xlsx_rows(failures, path):
+    """Every row of the only sheet "Sheet1", empty cells as ''."""
+    book = openpyxl.load_workbook(path, read_only=True)
+    failures.expect(book.sheetnames == ['Sheet1'], f'{path}: sheets {book.sheetnames}')
+    rows = [['' if value is None else value for value in row]
+            for row in book['Sheet1'].iter_rows(values_only=True)]
+    book.close()
+    return rows
+
+
+def csv_rows(failures, path):
+    with open(path, 'rb') as raw:
+        data = raw.read()
+    failures.expect(data.startswith(b'\xef\xbb\xbf'), f'{path}: no UTF-8 byte-order mark')
+    lines = data.split(b'\n')
+    failures.expect(all(line.endswith(b'\r') for line in lines[:-1]) and lines[-1] == b'',
+                    f'{path}: records not ended by CRLF')
+    with open(path, newline='', encoding='utf-8-sig') as text:
+        return list(csv.reader(text))
+
+
+def check_text_rows(failures, path, rows, expected_rows):
+    """Six columns per row, as the .xls shows them without its empty seventh."""
+    want = [row[:6] for row in expected_rows]
+    failures.expect(len(rows) == len(want), f'{path}: {len(rows)} rows, want {len(want)}')
+    for index, (got, expected) in enumerate(zip(rows, want)):
+        got = list(got) + [''] * (6 - len(got))
+        failures.expect(got == expected, f'{path}: row {index} reads {got!r:.200}')
+
+
+def check_many(failures, path, rows):
+    """70,000 points: every one of them, none cut at the .xls limit."""
+    failures.expect(len(rows) == 70001, f'{path}: {len(rows)} rows, want 70001')
+    for row in (1, 2, 65535, 65536, 70000):
+        if row < len(rows):
+            number = 100000 + row - 1
+            want = [str(row), str(number), 'ItemID', f'ns=2;i={number}', 'DWord', '']
+            got = list(rows[row]) + [''] * (6 - len(rows[row]))
+            failures.expect(got == want, f'{path}: row {row} reads {got}')
+
+
 def main():
     tool, directory = sys.argv[1], work_dir()
     failures = Failures()
@@ -65,6 +110,13 @@ def main():
             number = 100000 + row - 1
             want = [str(row), str(number), 'ItemID', f'ns=2;i={number}', 'DWord', '', '']
             failures.expect(got == want, f'many.xls: row {row} reads {got}')
+
+    for name, read in (('xlsx', xlsx_rows), ('csv', csv_rows)):
+        for case, expected in (('handful', [HEADER] + HANDFUL), ('empty', header_only)):
+            path = os.path.join(directory, f'{case}.{name}')
+            check_text_rows(failures, path, read(failures, path), expected)
+        path = os.path.join(directory, f'many.{name}')
+        check_many(failures, path, read(failures, path))
     failures.exit()
 
 

@@ -13,9 +13,10 @@ from interop import Failures, check_streams, run, work_dir
 HEADER = ['ID', 'Name', 'RegType', 'RegAddress', 'DataType', 'Description']
 
 # Code point ranges for UTF-16 texts: ASCII, Latin and Greek, CJK ideographs, Hangul, the
-# replacement character. Surrogate pairs are left out: xlrd decodes every piece of a split
-# entry on its own and would choke on a pair cut in two, which BIFF8 allows.
-WIDE_RANGES = ((0x20, 0x7E), (0xA0, 0x3FF), (0x4E00, 0x9FFF), (0xAC00, 0xD7A3), (0xFFFD, 0xFFFD))
+# replacement character, emoji and rare CJK beyond the BMP (surrogate pairs). xlrd decodes every
+# piece of a split entry on its own, so it rejects a file whose pieces cut a pair in two.
+WIDE_RANGES = ((0x20, 0x7E), (0xA0, 0x3FF), (0x4E00, 0x9FFF), (0xAC00, 0xD7A3), (0xFFFD, 0xFFFD),
+               (0x1F300, 0x1F64F), (0x20000, 0x2A6DF))
 
 
 def write_book(tool, directory, case, cells):
@@ -46,7 +47,7 @@ def check_book(failures, case, xls, dump, rows, columns, texts):
     try:
         book = xlrd.open_workbook(xls, formatting_info=True)
     except Exception as error:  # xlrd raises struct and index errors on broken records
-        failures.expect(False, f'{case}: xlrd cannot read the book: {error!r}')
+        failures.expect(False, f'{case}: xlrd cannot read the book: {error!r:.300}')
         return built
     failures.expect(book.sheet_names() == ['Sheet1'], f'{case}: sheets {book.sheet_names()}')
     sheet = book.sheet_by_index(0)
@@ -91,6 +92,27 @@ def full_height(tool, directory, failures):
     check_book(failures, 'rows65535', xls, dump, 65535, 3, texts)
     os.remove(xls)
     os.remove(dump)
+
+
+def pair_at_boundaries(tool, directory, failures):
+    """Surrogate pairs placed where the SST record and a CONTINUE record end."""
+    # 4000 narrow bytes leave room for 2105 code units of the next entry in the SST record; a
+    # CONTINUE holds 4111 units. Each entry is tried with its pair one unit before, on and
+    # after the boundary.
+    cells, texts = {}, {}
+    for row, pair_at in enumerate((2103, 2104, 2105)):
+        narrow = bytes([0x61 + row]) * 4000
+        wide = '点' * pair_at + '😀' + '泵' * (3000 - pair_at - 2)
+        cells[(row, 0)] = ('n', narrow)
+        cells[(row, 1)] = ('w', wide)
+        texts[(row, 0)] = narrow.decode('latin-1')
+        texts[(row, 1)] = wide
+    long_wide = '\U00020BB7' * 9000 + 'x' * 3  # every CONTINUE boundary falls inside a pair
+    cells[(3, 0)] = ('w', long_wide)
+    cells[(3, 1)] = ('u', None)
+    texts[(3, 0)] = long_wide
+    xls, dump = write_book(tool, directory, 'pairs', cells)
+    check_book(failures, 'pairs', xls, dump, 4, 2, texts)
 
 
 def random_text(rng, wide):
@@ -139,6 +161,7 @@ def main():
     failures = Failures()
     header_only(tool, directory, failures)
     full_height(tool, directory, failures)
+    pair_at_boundaries(tool, directory, failures)
     for seed in range(1, 9):
         random_grid(tool, directory, failures, seed)
     failures.exit()

@@ -39,6 +39,7 @@ protected:
 TEST_F(CompoundFileTest, NewFileIsHeaderFatAndDirectoryOnly) {
     auto file = cfb::CompoundFile::Create(dir_.File16("empty.cfb"));
     ASSERT_TRUE(file);
+    ASSERT_TRUE(file->Finish());
     const auto reader = CompoundFileReader::FromPath(dir_.File("empty.cfb"));
     EXPECT_EQ(reader.FileSize(), 3u * 512);
     EXPECT_EQ(reader.HeaderU32(0), 0xE011CFD0u);
@@ -73,16 +74,46 @@ TEST_F(CompoundFileTest, CreateFailsWhereNoFileCanBeMade) {
     EXPECT_FALSE(cfb::CompoundFile::Create(dir_.File16("a") + u'\0' + u"b"));
 }
 
-TEST_F(CompoundFileTest, CreateFailsWhileAnotherWriterHoldsTheFile) {
+// Each writer builds its own temporary, so two writers on one path never mix: the file is
+// whole from the one that finished last.
+TEST_F(CompoundFileTest, TwoWritersOnOnePathNeverMix) {
     auto first = cfb::CompoundFile::Create(dir_.File16("held.xls"));
-    ASSERT_TRUE(first);
+    auto second = cfb::CompoundFile::Create(dir_.File16("held.xls"));
+    ASSERT_TRUE(first && second);
     ASSERT_TRUE(first->CreateStream(u"Workbook"));
-    EXPECT_FALSE(cfb::CompoundFile::Create(dir_.File16("held.xls")));
-    first.reset();
-    // The failed attempt left the holder's file alone.
+    ASSERT_TRUE(second->CreateStream(u"Workbook"));
+    ASSERT_TRUE(first->OpenStream(u"Workbook")->Write(RandomBytes(9000, 1)));
+    ASSERT_TRUE(second->OpenStream(u"Workbook")->Write(RandomBytes(5000, 2)));
+    ASSERT_TRUE(second->Finish());
+    ASSERT_TRUE(first->Finish());
     const auto reader = CompoundFileReader::FromPath(dir_.File("held.xls"));
-    EXPECT_EQ(reader.ReadStream(u"Workbook").size(), 0u);
-    EXPECT_TRUE(cfb::CompoundFile::Create(dir_.File16("held.xls")));
+    EXPECT_EQ(reader.ReadStream(u"Workbook"), RandomBytes(9000, 1));
+    EXPECT_EQ(dir_.Names(), std::vector<std::string>{"held.xls"});
+}
+
+// The old file stays as it was until the new one is finished; a discarded or failed one never
+// replaces it, and no temporary stays behind.
+TEST_F(CompoundFileTest, OldFileStaysUntilFinished) {
+    ASSERT_TRUE(WriteWorkbookFile(dir_.File16("book.xls"), {1, 2, 3}));
+    auto readBack = [&] {
+        return CompoundFileReader::FromPath(dir_.File("book.xls")).ReadStream(u"Workbook");
+    };
+    auto file = cfb::CompoundFile::Create(dir_.File16("book.xls"));
+    ASSERT_TRUE(file && file->CreateStream(u"Workbook"));
+    ASSERT_TRUE(file->OpenStream(u"Workbook")->Write(RandomBytes(6000, 3)));
+    EXPECT_EQ(readBack(), (std::vector<std::uint8_t>{1, 2, 3}));
+    file->Discard();
+    EXPECT_FALSE(file->Finish()) << "nothing left to finish";
+    EXPECT_FALSE(file->CreateStream(u"Other"));
+    EXPECT_EQ(readBack(), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(dir_.Names(), std::vector<std::string>{"book.xls"});
+
+    file = cfb::CompoundFile::Create(dir_.File16("book.xls"));
+    ASSERT_TRUE(file && file->CreateStream(u"Workbook"));
+    ASSERT_TRUE(file->OpenStream(u"Workbook")->Write(RandomBytes(6000, 3)));
+    ASSERT_TRUE(file->Finish());
+    EXPECT_EQ(readBack(), RandomBytes(6000, 3));
+    EXPECT_EQ(dir_.Names(), std::vector<std::string>{"book.xls"});
 }
 
 TEST_F(CompoundFileTest, PathsAreConvertedToUtf8) {
@@ -194,20 +225,28 @@ INSTANTIATE_TEST_SUITE_P(Edges, FatEdgeTest,
                          });
 
 TEST_F(CompoundFileTest, RewritingAStreamKeepsOnlyTheLastBytes) {
-    auto file = cfb::CompoundFile::Create(dir_.File16("rewrite.cfb"));
-    ASSERT_TRUE(file && file->CreateStream(u"Workbook"));
     const auto large = RandomBytes(20000, 1);
     const auto small = RandomBytes(300, 2);
-    ASSERT_TRUE(file->OpenStream(u"Workbook")->Write(large));
-    ASSERT_TRUE(file->OpenStream(u"Workbook")->Write(large));
-    auto reader = CompoundFileReader::FromPath(dir_.File("rewrite.cfb"));
+    // Runs the first `writes` of: large, large, small, then empties the stream when asked.
+    auto rewrite = [&](int writes, bool empty) {
+        auto file = cfb::CompoundFile::Create(dir_.File16("rewrite.cfb"));
+        EXPECT_TRUE(file && file->CreateStream(u"Workbook"));
+        const std::vector<std::uint8_t>* sequence[] = {&large, &large, &small};
+        for (int i = 0; i < writes; ++i) {
+            EXPECT_TRUE(file->OpenStream(u"Workbook")->Write(*sequence[i]));
+        }
+        if (empty) {
+            EXPECT_TRUE(file->CreateStream(u"Workbook"));
+        }
+        EXPECT_TRUE(file->Finish());
+        return CompoundFileReader::FromPath(dir_.File("rewrite.cfb"));
+    };
+    auto reader = rewrite(2, false);
     EXPECT_EQ(reader.FileSize(), (1u + 40 + 1 + 1) * 512) << "the second write reuses the sectors";
-    ASSERT_TRUE(file->OpenStream(u"Workbook")->Write(small));
-    reader = CompoundFileReader::FromPath(dir_.File("rewrite.cfb"));
+    reader = rewrite(3, false);
     EXPECT_EQ(reader.ReadStream(u"Workbook"), small);
     EXPECT_EQ(reader.FileSize(), 5u * 512);
-    ASSERT_TRUE(file->CreateStream(u"Workbook"));  // empties it again
-    reader = CompoundFileReader::FromPath(dir_.File("rewrite.cfb"));
+    reader = rewrite(3, true);
     EXPECT_EQ(reader.ReadStream(u"Workbook").size(), 0u);
 }
 
@@ -225,6 +264,7 @@ TEST_F(CompoundFileTest, SeveralStreamsSideBySide) {
     // A large stream that shrinks leaves a hole before the later streams' data.
     contents[0] = RandomBytes(100, 99);
     ASSERT_TRUE(file->OpenStream(u"Sx")->Write(contents[0]));
+    ASSERT_TRUE(file->Finish());
     const auto reader = CompoundFileReader::FromPath(dir_.File("many.cfb"));
     for (std::size_t i = 0; i < std::size(sizes); ++i) {
         EXPECT_EQ(reader.ReadStream(u"S" + std::u16string(i + 1, u'x')), contents[i]) << i;

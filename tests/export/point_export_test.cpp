@@ -1,12 +1,18 @@
 #include "export/point_export.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 #include "biff_records.h"
 #include "compound_file_reader.h"
 #include "export/point_row.h"
+#include "export/point_row_utf8.h"
 #include "export/xls/xls_sheet.h"
 #include "sample_points.h"
 #include "temp_dir.h"
@@ -53,6 +59,27 @@ TEST(PointRowTest, TextsByIdentifierKind) {
     EXPECT_EQ(utf8.name, u"泵.压力");
     EXPECT_EQ(utf8.regAddress, u"ns=1;s=泵.压力");
     EXPECT_EQ(utf8.dataType, "DateTime");
+}
+
+// The text formats show what the .xls shows: narrow cells byte for character, wide cells
+// converted back to UTF-8 with the same replacement of a character cut at its area's end.
+TEST(PointRowUtf8Test, SameTextsAsTheWorkbook) {
+    const struct {
+        std::string bytes;
+        std::string utf8;
+    } narrow[] = {{"", ""}, {"Long", "Long"}, {"\xB5s", "\xC2\xB5s"}, {"\xFF", "\xC3\xBF"}};
+    for (const auto& c : narrow) EXPECT_EQ(Latin1ToUtf8(c.bytes), c.utf8) << c.bytes;
+
+    SamplePoints points;
+    const std::string cut = std::string(509, 'L') + "泵";  // the area ends inside the character
+    const PointCellsUtf8 cells = ToUtf8Cells(MakePointRow(points.AddString(1, cut, 5), 9));
+    EXPECT_EQ(cells[0], "9");
+    EXPECT_EQ(cells[1], std::string(509, 'L') + "\xEF\xBF\xBD");  // U+FFFD
+    EXPECT_EQ(cells[2], "ItemID");
+    EXPECT_EQ(cells[3].substr(0, 8), "ns=1;s=L");
+    EXPECT_EQ(cells[4], "Long");
+    EXPECT_EQ(cells[5], "");
+    EXPECT_EQ(kPointHeaderUtf8[3], "RegAddress");
 }
 
 TEST(PointRowTest, TextsAreCutToTheirAreas) {
@@ -110,6 +137,18 @@ TEST(FillPointSheetTest, HeaderAndSevenColumnsPerPoint) {
     EXPECT_EQ(sheet.At(4, 4).Text(), "String");
 }
 
+std::string FormatName(ExportFormat format) {
+    switch (format) {
+        case ExportFormat::Xls:
+            return "Xls";
+        case ExportFormat::Xlsx:
+            return "Xlsx";
+        case ExportFormat::Csv:
+            return "Csv";
+    }
+    return "?";
+}
+
 class ExportPointsTest : public ::testing::Test {
 protected:
     std::vector<std::uint8_t> Stream(const std::string& name) {
@@ -153,9 +192,56 @@ TEST_F(ExportPointsTest, AnyExtensionStillGetsAWorkbook) {
 
 TEST_F(ExportPointsTest, FailedSaveIsReported) {
     const auto points = SamplePoints::Handful();
-    const ExportResult result = ExportPoints(points.Pointers(), dir_.File16("gone/points.xls"));
-    EXPECT_FALSE(result.saved);
-    EXPECT_EQ(result.notExported, 0u);
+    for (const ExportFormat format : {ExportFormat::Xls, ExportFormat::Xlsx, ExportFormat::Csv}) {
+        const ExportResult result =
+            ExportPoints(points.Pointers(), dir_.File16("gone/points.xls"), format);
+        EXPECT_FALSE(result.saved) << FormatName(format);
+        EXPECT_EQ(result.notExported, 0u);
+        EXPECT_FALSE(
+            ExportPoints(points.Pointers(), dir_.File16("a") + u'\0' + u"b", format).saved);
+    }
+    EXPECT_TRUE(dir_.Names().empty());
 }
+
+// Every format replaces the old file only when the new one is complete: with the file size
+// limited (a full disk, as `ulimit -f` makes it) the export fails, the old file keeps its bytes
+// and no temporary stays behind. The limit applies in a child process only.
+class FullDiskTest : public ExportPointsTest, public ::testing::WithParamInterface<ExportFormat> {};
+
+TEST_P(FullDiskTest, OldFileSurvivesAFailedExport) {
+    // Forked, not run again: the child must write into this test's directory.
+    GTEST_FLAG_SET(death_test_style, "fast");
+    const std::string old = "the previous export, which must survive\n";
+    {
+        std::ofstream out(dir_.File("points.out"), std::ios::binary);
+        out << old;
+    }
+    SamplePoints points;
+    for (UA_UInt32 i = 0; i < 20000; ++i) points.AddString(2, "Line" + std::to_string(i), 10);
+    const std::u16string path = dir_.File16("points.out");
+    const ExportFormat format = GetParam();
+    auto exportWithLimit = [&] {
+        ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
+        const rlimit limit{16 * 1024, 16 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::_Exit(ExportPoints(points.Pointers(), path, format).saved ? 0 : 3);
+    };
+    EXPECT_EXIT(exportWithLimit(), ::testing::ExitedWithCode(3), "");
+    std::ifstream in(dir_.File("points.out"), std::ios::binary);
+    const std::string after(std::istreambuf_iterator<char>(in), {});
+    EXPECT_TRUE(after == old) << "the old file now holds " << after.size() << " other bytes";
+    EXPECT_EQ(dir_.Names(), std::vector<std::string>{"points.out"});
+
+    // Without the limit the same export goes through and replaces the file.
+    EXPECT_TRUE(ExportPoints(points.Pointers(), path, format).saved);
+    EXPECT_EQ(dir_.Names(), std::vector<std::string>{"points.out"});
+    std::ifstream again(dir_.File("points.out"), std::ios::binary);
+    EXPECT_GT(std::string(std::istreambuf_iterator<char>(again), {}).size(), 16u * 1024);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, FullDiskTest,
+                         ::testing::Values(ExportFormat::Xls, ExportFormat::Xlsx,
+                                           ExportFormat::Csv),
+                         [](const auto& info) { return FormatName(info.param); });
 
 }  // namespace

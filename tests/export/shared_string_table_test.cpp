@@ -56,8 +56,9 @@ protected:
         narrow_.push_back(std::string(length, fill));
         expected_.push_back({0, {narrow_.back().begin(), narrow_.back().end()}});
     }
-    void AddWide(std::size_t length, char16_t fill) {
-        wide_.push_back(std::u16string(length, fill));
+    void AddWide(std::size_t length, char16_t fill) { AddWideText(std::u16string(length, fill)); }
+    void AddWideText(std::u16string text) {
+        wide_.push_back(std::move(text));
         Decoded entry{1, {}};
         for (char16_t unit : wide_.back()) {
             entry.charBytes.push_back(static_cast<std::uint8_t>(unit));
@@ -184,6 +185,47 @@ TEST_F(SstTest, ManySmallEntriesNeverSplitAHeader) {
     for (std::size_t size : sizes) EXPECT_LE(size, 8224u);
     EXPECT_EQ(records_[0].U32(4), 3000u);
 }
+
+// A record never ends between the two halves of a surrogate pair: readers that decode each
+// piece on its own reject half a pair. The piece ends one code unit earlier instead.
+struct PairCase {
+    const char* name;
+    std::size_t narrowBefore;  // an 8-bit entry of this length first (0: none)
+    std::size_t units;         // then one wide entry of this many code units
+    std::size_t pairAt;        // with a surrogate pair at this unit
+    Sizes sizes;
+};
+
+void PrintTo(const PairCase& c, std::ostream* out) { *out << c.name; }
+
+class SstPairTest : public SstTest, public ::testing::WithParamInterface<PairCase> {};
+
+TEST_P(SstPairTest, PairStaysWhole) {
+    const PairCase& c = GetParam();
+    if (c.narrowBefore > 0) AddNarrow(c.narrowBefore, 'a');
+    std::u16string text(c.units, u'\u6CF5');
+    text[c.pairAt] = 0xD83D;  // U+1F600
+    text[c.pairAt + 1] = 0xDE00;
+    AddWideText(text);
+    EXPECT_EQ(Write(), c.sizes);
+    for (std::size_t r = 0; r + 1 < records_.size(); ++r) {
+        const auto& payload = records_[r].payload;
+        const unsigned last = payload[payload.size() - 2] | payload[payload.size() - 1] << 8;
+        EXPECT_FALSE(last >= 0xD800 && last <= 0xDBFF) << "record " << r << " ends in a pair";
+    }
+}
+
+// 4000 narrow bytes leave room for 2105 units of the wide entry in the SST record; a
+// CONTINUE holds 4111 units after its flag byte.
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, SstPairTest,
+    ::testing::Values(
+        PairCase{"PairAcrossTheSstEnd", 4000, 3000, 2104, {8222, 1 + 2 * (3000 - 2104)}},
+        PairCase{"PairEndingTheSst", 4000, 3000, 2103, {8224, 1 + 2 * (3000 - 2105)}},
+        PairCase{"PairAfterTheSstEnd", 4000, 3000, 2105, {8224, 1 + 2 * (3000 - 2105)}},
+        PairCase{"PairAcrossAContinueEnd", 0, 20000, 8216, {8223, 8221, 8223, 8223, 7125}},
+        PairCase{"PairEndingAContinue", 0, 20000, 8215, {8223, 8223, 8223, 8223, 7123}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SstTest, ClearStartsOver) {
     AddNarrow(9000, 'x');

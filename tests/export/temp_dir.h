@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "export/util/utf_convert.h"
 
@@ -22,6 +24,15 @@ public:
 
     std::string File(const std::string& name) const { return (path_ / name).string(); }
     std::u16string File16(const std::string& name) const { return Utf8ToUtf16(File(name)); }
+    // The names in the directory, hidden ones included, sorted.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
 private:
     std::filesystem::path path_;

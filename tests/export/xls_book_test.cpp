@@ -69,12 +69,19 @@ TEST_F(XlsBookTest, UncreatablePathFails) {
     }
 }
 
-TEST_F(XlsBookTest, FailedSaveKeepsTheCreatedFile) {
+TEST_F(XlsBookTest, FailedSaveKeepsTheOldFile) {
     const std::u16string tooLong(70000, u'x');
     book_.GetSheet(0)->Cell(2, 0)->SetWString(tooLong.c_str());
     EXPECT_FALSE(book_.SaveAs(dir_.File16("partial.xls")));
-    // The compound file and its empty stream were made before the save failed.
-    EXPECT_EQ(StreamInFile("partial.xls").size(), 0u);
+    EXPECT_TRUE(dir_.Names().empty()) << "no file, not even a temporary";
+
+    XlsBook other;
+    other.New();
+    ASSERT_TRUE(other.SaveAs(dir_.File16("partial.xls")));
+    const auto before = StreamInFile("partial.xls");
+    EXPECT_FALSE(book_.SaveAs(dir_.File16("partial.xls")));
+    EXPECT_EQ(StreamInFile("partial.xls"), before);
+    EXPECT_FALSE(book_.Save()) << "a failed SaveAs leaves the book without a file";
 }
 
 TEST_F(XlsBookTest, NewStartsOverWithOneEmptySheet) {
@@ -87,7 +94,7 @@ TEST_F(XlsBookTest, NewStartsOverWithOneEmptySheet) {
     XlsBook fresh;
     fresh.New();
     EXPECT_EQ(Built(book_), Built(fresh));
-    EXPECT_TRUE(book_.Save()) << "the open file stays open";
+    EXPECT_TRUE(book_.Save()) << "the book keeps its file";
 }
 
 }  // namespace

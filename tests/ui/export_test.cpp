@@ -107,9 +107,46 @@ TEST_F(Export, DefaultNameAndFilters) {
     ASSERT_EQ(prompts.script.fileRequests.size(), 1u);
     EXPECT_TRUE(prompts.script.fileRequests[0].save);
     EXPECT_EQ(prompts.script.fileRequests[0].initialName, QStringLiteral("UA_plc01.xls"));
+    // The workbook comes first, as the default name says.
     EXPECT_EQ(prompts.script.fileRequests[0].filter,
-              QStringLiteral("Excel CSV File(*.csv);;Text File(*.txt);;All File(*.*)"));
+              QStringLiteral("Excel 97-2003 工作簿(*.xls);;Excel 工作簿(*.xlsx);;CSV UTF-8(*.csv);;"
+                             "Text File(*.txt);;All File(*.*)"));
+    language = 1;
+    window.OnExport();
+    ASSERT_EQ(prompts.script.fileRequests.size(), 2u);
+    EXPECT_EQ(prompts.script.fileRequests[1].filter,
+              QStringLiteral("Excel 97-2003 Workbook(*.xls);;Excel Workbook(*.xlsx);;"
+                             "CSV UTF-8(*.csv);;Text File(*.txt);;All File(*.*)"));
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+// The content follows the chosen file type, or a typed .xls, .xlsx or .csv extension.
+TEST_F(Export, ContentFollowsTheChosenTypeOrTheExtension) {
+    window.Model()->AppendRows({new OPCUAItemData(NumericId(2, 1001), "5", "Int32", "P", "", "")});
+    window.Rows()[0]->typeIndex = 5;
+    const struct {
+        int filter;
+        const char* name;
+        QByteArray magic;
+    } cases[] = {
+        {1, "chosen", QByteArray("PK\x03\x04", 4)},                // .xlsx chosen, no extension
+        {2, "chosen.txt", QByteArray("\xEF\xBB\xBFID,Name")},      // .csv chosen
+        {0, "typed.csv", QByteArray("\xEF\xBB\xBFID,Name")},       // typed over the filter
+        {2, "typed.xlsx", QByteArray("PK\x03\x04", 4)},
+        {4, "other.dat", QByteArray::fromHex("d0cf11e0a1b11ae1")},  // anything else: .xls
+    };
+    for (const auto& c : cases) {
+        prompts.script.filterAnswers.push_back(c.filter);
+        ExportTo(PathFor(c.name));
+        QFile file(PathFor(c.name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.name;
+        EXPECT_EQ(file.read(c.magic.size()), c.magic) << c.name;
+    }
+    QFile csv(PathFor("typed.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readAll(), QByteArray("\xEF\xBB\xBFID,Name,RegType,RegAddress,DataType,Description\r\n"
+                                        "1,1001,ItemID,ns=2;i=1001,Long,\r\n"));
+    EXPECT_TRUE(prompts.script.messages.empty());
 }
 
 TEST_F(Export, EmptyUrlDoesNothing) {

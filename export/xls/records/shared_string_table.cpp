@@ -17,13 +17,13 @@ void SharedStringTable::Clear() {
 }
 
 std::uint32_t SharedStringTable::Add(std::string_view bytes) {
-    layout_.Place(bytes.size(), false);
+    layout_.PlaceNarrow(bytes.size());
     entries_.PushBack({bytes.data(), static_cast<std::uint32_t>(bytes.size()), kCompressed});
     return UniqueCount() - 1;
 }
 
 std::uint32_t SharedStringTable::Add(std::u16string_view units) {
-    layout_.Place(2 * units.size(), true);
+    layout_.PlaceWide(units);
     entries_.PushBack({units.data(), static_cast<std::uint32_t>(units.size()), kUtf16});
     return UniqueCount() - 1;
 }

@@ -1,0 +1,66 @@
+#include "cli/command_line.h"
+
+#include <istream>
+#include <ostream>
+
+#include "cli/cli_options.h"
+#include "cli/password_input.h"
+#include "cli/scan_export.h"
+#include "ui/connect_failure.h"
+#include "ui/export_texts.h"
+#include "ui/text_table.h"
+
+namespace {
+
+int BadArguments(CliStreams& io, const CliError& error) {
+    io.err << "quorvane: " << Text(error.key) << error.detail << "\n\n" << Text(TextKey::CliUsage);
+    return kCliBadArguments;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
+    language = LanguageOf(args);
+    const CliParse parsed = ParseCommandLine(args);
+    if (!parsed.options) return BadArguments(io, parsed.error);
+    CliOptions options = *parsed.options;
+    language = options.language;
+    if (options.help) {
+        io.out << Text(TextKey::CliUsage);
+        return kCliDone;
+    }
+
+    if (options.settings.authKind == 2) {
+        if (!options.passwordEnv.empty()) {
+            const auto password = io.environment(options.passwordEnv);
+            if (!password)
+                return BadArguments(io, {TextKey::CliPasswordEnvUnset, options.passwordEnv});
+            options.settings.password = *password;
+        } else {
+            if (io.terminal) io.err << Text(TextKey::CliPasswordPrompt) << std::flush;
+            options.settings.password = ReadPasswordLine(io.in, io.terminal);
+            if (io.terminal) io.err << "\n";
+        }
+    }
+
+    const ScanExportResult result = ScanAndExport(options.settings, options.exportPath);
+    if (const auto failure = FailureText(result.outcome)) {
+        io.err << Text(*failure) << "\n";
+        // The window asks at this point; here the flag is the answer.
+        if (result.outcome == ConnectOutcome::PlainPasswordRefused) {
+            io.err << Text(TextKey::CliPlainPasswordHint) << "\n";
+        }
+        return kCliConnectFailed;
+    }
+    if (!result.exported.saved) {
+        io.err << Text(TextKey::ExportFailed) << "\n";
+        return kCliExportFailed;
+    }
+    if (result.exported.notExported > 0) {
+        io.out << CappedExportText(result.format, result.exported.notExported) << "\n";
+    } else {
+        io.out << FormatText(TextKey::CliExported, static_cast<long long>(result.points))
+               << options.exportPath << "\n";
+    }
+    return kCliDone;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The exit codes of the command line.
+enum CliExitCode : int {
+    kCliDone = 0,
+    kCliBadArguments = 2,
+    kCliConnectFailed = 3,
+    kCliExportFailed = 4,
+};
+
+// Where the command line reads and writes; the program passes the process's own.
+struct CliStreams {
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+    // The value of an environment variable, or none.
+    std::function<std::optional<std::string>(const std::string&)> environment;
+    // Standard input is a terminal: ask for the password there and do not echo it.
+    bool terminal = false;
+};
+
+// Runs `quorvane --export ...` (args without the program name) and returns its exit code:
+// prints "N points → FILE" or the capped message on success, and on failure the window's text
+// for it on the error stream. Never creates a window.
+int RunCommandLine(const std::vector<std::string>& args, CliStreams& io);

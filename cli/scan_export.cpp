@@ -1,0 +1,59 @@
+#include "cli/scan_export.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "engine/opcua_browser.h"
+#include "export/util/utf_convert.h"
+#include "ui/scan_drain.h"
+
+namespace {
+
+// The records taken out of the point list belong here until the end.
+struct OwnedRecords {
+    std::vector<OPCUAItemData*> rows;
+    ~OwnedRecords() {
+        for (OPCUAItemData* record : rows) delete record;
+    }
+};
+
+// Takes records while the walk runs: the list holds a limited number, so the walk waits for
+// room. Ends at the end marker, or when the walk has stopped and nothing is left.
+void TakeAll(PointList& list, const std::atomic<bool>& walkDone, OwnedRecords& records) {
+    constexpr std::size_t kBatch = 1 << 16;
+    while (true) {
+        const bool doneBefore = walkDone.load();
+        const DrainResult drained = DrainPoints(list, records.rows, kBatch);
+        if (drained.endSeen) return;
+        if (drained.taken > 0 || drained.budgetHit) continue;
+        if (doneBefore) return;  // the walk ended and the list was empty after it
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+}  // namespace
+
+ScanExportResult ScanAndExport(const ConnectionSettings& settings, const std::string& path) {
+    ScanExportResult result;
+    result.format = ChooseExportFormat(SaveFilter::All, path);
+    PointList list;
+    OwnedRecords records;
+    {
+        OPCUABrowser engine(&list);
+        result.outcome = engine.Connect(settings);
+        if (result.outcome != ConnectOutcome::Connected) return result;
+        std::atomic<bool> walkDone{false};
+        std::thread walk([&] {
+            engine.BrowseAll();
+            walkDone = true;
+        });
+        TakeAll(list, walkDone, records);
+        walk.join();
+    }
+    list.clear();  // anything left behind an early end
+    result.points = records.rows.size();
+    result.exported = ExportPoints(records.rows, Utf8ToUtf16(path), result.format);
+    return result;
+}

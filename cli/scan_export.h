@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "engine/connection_settings.h"
+#include "export/point_export.h"
+
+// One scan of a server, exported to a file, without any window: connect, walk the whole address
+// space into the point list, take every point out, export them.
+struct ScanExportResult {
+    ConnectOutcome outcome = ConnectOutcome::UnknownKind;
+    std::size_t points = 0;  // points the walk found
+    ExportFormat format = ExportFormat::Xls;
+    ExportResult exported;
+};
+
+// The format follows the extension of `path` (.xls, .xlsx, .csv); anything else is .xls, as in
+// the window. Nothing is exported when the connect fails.
+ScanExportResult ScanAndExport(const ConnectionSettings& settings, const std::string& path);

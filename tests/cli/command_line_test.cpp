@@ -1,0 +1,198 @@
+#include "cli/command_line.h"
+
+#include <gtest/gtest.h>
+#include <open62541/server.h>
+
+#include <cstdio>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "tests/support/demo_server_fixture.h"
+#include "ui/text_table.h"
+
+namespace {
+
+// Runs the command line in this process against the demo server, with its own streams.
+class CommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DemoServerOptions options;
+        options.users = {{"operator", "secret"}};
+        server = StartDemoServer(options);
+        ASSERT_NE(server, nullptr);
+        dir = std::filesystem::temp_directory_path() /
+              ("quorvane-cli-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+        language = 0;
+    }
+
+    int Run(std::vector<std::string> args, const std::string& input = {}) {
+        std::istringstream in(input);
+        out.str({});
+        err.str({});
+        CliStreams io{in, out, err,
+                      [this](const std::string& name) -> std::optional<std::string> {
+                          const auto found = environment.find(name);
+                          if (found == environment.end()) return std::nullopt;
+                          return found->second;
+                      },
+                      false};
+        return RunCommandLine(args, io);
+    }
+    std::string File(const std::string& name) const { return (dir / name).string(); }
+
+    std::unique_ptr<DemoServer> server;
+    std::filesystem::path dir;
+    std::map<std::string, std::string> environment;
+    std::ostringstream out, err;
+};
+
+// Standard output says how many points went where; a name that is not .xls, .xlsx or .csv
+// still gets the workbook, as in the window.
+TEST_F(CommandLine, ReportsThePointsAndTheFile) {
+    ASSERT_EQ(Run({"--export", File("scan.txt"), "--url", server->Url()}), kCliDone) << err.str();
+    EXPECT_EQ(out.str(),
+              std::to_string(server->Points().size()) + " 个点 → " + File("scan.txt") + "\n");
+    EXPECT_EQ(err.str(), "");
+    std::ifstream file(File("scan.txt"), std::ios::binary);
+    char magic[4] = {};
+    file.read(magic, 4);
+    EXPECT_EQ(std::string(magic, 4), "\xD0\xCF\x11\xE0") << "a compound file";
+    ASSERT_EQ(Run({"--export", File("en.csv"), "--url", server->Url(), "--lang", "en"}), kCliDone);
+    EXPECT_EQ(out.str(),
+              std::to_string(server->Points().size()) + " points → " + File("en.csv") + "\n");
+}
+
+// The rows of `path` as Debian's readers see them, as JSON.
+std::string ReadRows(const std::string& path) {
+    const std::string command = "/usr/bin/python3 " READ_ROWS_SCRIPT " '" + path + "'";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe) return {};
+    std::string text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) {
+        text.append(buffer, n);
+    }
+    return text;
+}
+
+// A CJK string identifier, and one a CSV file must quote, besides the demo server's GUID and
+// opaque identifiers: all three files read back the same.
+TEST_F(CommandLine, SameRowsInAllThreeFormats) {
+    const UA_UInt16 ns = server->PlantNamespace();
+    for (const char* id : {"泵站.出口压力", "Tank \"A\", level"}) {
+        UA_VariableAttributes attributes = UA_VariableAttributes_default;
+        UA_Double value = 1.5;
+        UA_Variant_setScalar(&attributes.value, &value, &UA_TYPES[UA_TYPES_DOUBLE]);
+        attributes.displayName = UA_LOCALIZEDTEXT(const_cast<char*>(""), const_cast<char*>(id));
+        ASSERT_EQ(
+            UA_Server_addVariableNode(server->Server(), UA_NODEID_STRING(ns, const_cast<char*>(id)),
+                                      UA_NODEID_NUMERIC(0, UA_NS0ID_OBJECTSFOLDER),
+                                      UA_NODEID_NUMERIC(0, UA_NS0ID_ORGANIZES),
+                                      UA_QUALIFIEDNAME(ns, const_cast<char*>(id)),
+                                      UA_NODEID_NUMERIC(0, UA_NS0ID_BASEDATAVARIABLETYPE),
+                                      attributes, nullptr, nullptr),
+            UA_STATUSCODE_GOOD);
+    }
+    std::map<std::string, std::string> read;
+    for (const char* name : {"all.xls", "all.xlsx", "all.csv"}) {
+        ASSERT_EQ(Run({"--export", File(name), "--url", server->Url()}), kCliDone) << err.str();
+        read[name] = ReadRows(File(name));
+    }
+    const std::string& xls = read["all.xls"];
+    ASSERT_FALSE(xls.empty());
+    EXPECT_TRUE(read["all.xlsx"] == xls) << read["all.xlsx"].substr(0, 400);
+    EXPECT_TRUE(read["all.csv"] == xls) << read["all.csv"].substr(0, 400);
+    const std::string nsText = "ns=" + std::to_string(ns);
+    for (const std::string& row :
+         {"\"泵站.出口压力\", \"ItemID\", \"" + nsText + ";s=泵站.出口压力\", \"Double\"",
+          "\"Tank \\\"A\\\", level\", \"ItemID\", \"" + nsText + ";s=Tank \\\"A\\\", level\"",
+          std::string("\"01000000-0200-0300-aabb-ccddeeff0011\", \"ItemID\", \"ns=") +
+              std::to_string(ns) + ";g=01000000-0200-0300-aabb-ccddeeff0011\", \"Word\"",
+          std::string("\"\", \"\", \"\", \"Word\"")}) {  // the opaque point, a Byte
+        EXPECT_NE(xls.find(row), std::string::npos) << row;
+    }
+    EXPECT_EQ(xls.rfind("[[\"ID\", \"Name\", \"RegType\", \"RegAddress\", \"DataType\", "
+                        "\"Description\"], [\"1\", ",
+                        0),
+              0u);
+}
+
+TEST_F(CommandLine, UserSignInTakesThePasswordFromEnvironmentOrInput) {
+    const std::vector<std::string> base = {"--export",
+                                           File("u.csv"),
+                                           "--url",
+                                           server->Url(),
+                                           "--user",
+                                           "operator",
+                                           "--policy",
+                                           "None",
+                                           "--mode",
+                                           "None",
+                                           "--allow-plain-password"};
+    environment["QV_PW"] = "secret";
+    auto withEnv = base;
+    withEnv.insert(withEnv.end(), {"--password-env", "QV_PW"});
+    EXPECT_EQ(Run(withEnv), kCliDone) << err.str();
+    EXPECT_EQ(Run(base, "secret\r\n"), kCliDone) << err.str();
+
+    environment["QV_PW"] = "wrong";
+    EXPECT_EQ(Run(withEnv), kCliConnectFailed);
+    EXPECT_EQ(err.str(), "用户名/密码错误!\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(Run(base, ""), kCliConnectFailed) << "no input: an empty password";
+    EXPECT_EQ(err.str(), "用户名/密码不能为空!\n");
+
+    // Without the flag a password that would travel in clear is not sent.
+    environment["QV_PW"] = "secret";
+    auto withoutFlag = withEnv;
+    withoutFlag.erase(std::find(withoutFlag.begin(), withoutFlag.end(), "--allow-plain-password"));
+    EXPECT_EQ(Run(withoutFlag), kCliConnectFailed);
+    EXPECT_EQ(err.str(),
+              "服务器要求以明文发送密码，仍要连接吗?\n加上 --allow-plain-password 才会以明文发送密码\n");
+
+    environment.erase("QV_PW");
+    EXPECT_EQ(Run(withEnv), kCliBadArguments);
+    EXPECT_EQ(err.str().rfind("quorvane: 环境变量未设置: QV_PW\n", 0), 0u) << err.str();
+}
+
+TEST_F(CommandLine, ClosedPortFailsToConnect) {
+    const std::string url = server->Url();
+    server->Stop();
+    ASSERT_EQ(Run({"--export", File("x.xls"), "--url", url, "--timeout", "5", "--lang", "en"}),
+              kCliConnectFailed);
+    EXPECT_EQ(err.str(), "conn server failed ...\n");
+    EXPECT_FALSE(std::filesystem::exists(File("x.xls")));
+}
+
+TEST_F(CommandLine, UnwritableFileFailsToExport) {
+    ASSERT_EQ(Run({"--export", File("missing/x.xlsx"), "--url", server->Url()}), kCliExportFailed);
+    EXPECT_EQ(err.str(), "导出数据失败!\n");
+}
+
+TEST_F(CommandLine, BadArgumentsAndHelp) {
+    EXPECT_EQ(Run({"--export", File("x.xls"), "--password", "secret"}), kCliBadArguments);
+    EXPECT_EQ(err.str().rfind("quorvane: 密码不能写在命令行上", 0), 0u) << err.str();
+    EXPECT_EQ(Run({"--export", File("x.xls"), "--timeout", "3", "--lang", "en"}), kCliBadArguments);
+    EXPECT_EQ(err.str().rfind("quorvane: invalid value: --timeout 3\n\nusage: quorvane", 0), 0u)
+        << err.str();
+    EXPECT_FALSE(std::filesystem::exists(File("x.xls")));
+
+    EXPECT_EQ(Run({"--help", "--lang", "en"}), kCliDone);
+    EXPECT_EQ(out.str().rfind("usage: quorvane --export FILE", 0), 0u);
+    EXPECT_NE(out.str().find("exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export"),
+              std::string::npos);
+    EXPECT_EQ(Run({"--help"}), kCliDone);
+    EXPECT_EQ(out.str().rfind("用法: quorvane --export 文件", 0), 0u);
+}
+
+}  // namespace
