@@ -51,6 +51,9 @@ constexpr TextPair kPairs[] = {
     {TextKey::Cancel, "取消", "Cancel"},
     {TextKey::NodeIdLabel, "点名", "NodeId"},
     {TextKey::NewValue, "新值", "New Value"},
+    {TextKey::FilterPlaceholder, "过滤", "filter"},
+    // The shown rows, then all rows.
+    {TextKey::FilterCount, "显示 %d 个点，共 %d 个点", "showing %d of %d points"},
 };
 
 #undef QV_TITLE_PREFIX

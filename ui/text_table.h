@@ -37,6 +37,8 @@ enum class TextKey {
     Cancel,
     NodeIdLabel,
     NewValue,
+    FilterPlaceholder,
+    FilterCount,
     Count
 };
 
