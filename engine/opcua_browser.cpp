@@ -54,6 +54,7 @@ int OPCUABrowser::ConnectAnonymous(std::string url, int timeoutSeconds) {
     UA_ClientConfig* config = UA_Client_getConfig(client.get());
     UA_ClientConfig_setDefault(config);
     ApplyTimeout(*config, timeoutSeconds);
+    ApplySessionLocales(*config, sessionLocales);
     return FinishConnect(UA_Client_connect(client.get(), url.c_str()));
 }
 
@@ -70,6 +71,7 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
     }
     ApplyTimeout(*config, timeoutSeconds);
+    ApplySessionLocales(*config, sessionLocales);
     return FinishConnect(
         UA_Client_connectUsername(client.get(), url.c_str(), userName.c_str(), password.c_str()));
 }
@@ -91,11 +93,13 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
     }
     ApplyTimeout(*config, timeoutSeconds);
+    ApplySessionLocales(*config, sessionLocales);
     // The certificate secures the channel; the session itself is anonymous.
     return FinishConnect(UA_Client_connect(client.get(), url.c_str()));
 }
 
 ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s) {
+    sessionLocales = s.localeIds;
     switch (s.authKind) {
         case 1:
             return ConnectAnonymous(s.url, s.timeoutSeconds) == 0

@@ -61,6 +61,8 @@ protected:
     UaClientPtr client;
     // The server's MaxNodesPerRead (0: no limit), asked once per session by ReadValues.
     std::optional<std::uint32_t> maxNodesPerRead;
+    // Set by Connect from the settings; every connect asks the server for these.
+    std::vector<std::string> sessionLocales;
 
 private:
     int FinishConnect(UA_StatusCode status);

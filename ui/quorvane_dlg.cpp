@@ -3,6 +3,7 @@
 #include "ui/about_dlg.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_layout.h"
+#include "ui/filter_box.h"
 #include "ui/login_option_dlg.h"
 #include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
@@ -113,7 +114,7 @@ void CQuorvaneDlg::BuildControls() {
                                        {CaptionWidth(*languageButton, {TextKey::LanguageName})}));
     languageButton->setGeometry(languageRect);
 
-    filterBox = Named(new QLineEdit(this), "filterBox", kFilterBox);
+    filterBox = Named(new FilterBox(this), "filterBox", kFilterBox);
     filterBox->setPlaceholderText(Q(Text(TextKey::FilterPlaceholder)));
     filterBox->setClearButtonEnabled(true);
     filterBox->setGeometry(FilterBoxRect(width(), optionRect, urlBox->geometry(),
@@ -235,10 +236,8 @@ void CQuorvaneDlg::ShowAbout() {
 }
 
 void CQuorvaneDlg::keyPressEvent(QKeyEvent* event) {
-    // Escape would close the whole tool; the window closes only through its close box. In the
-    // filter box it empties the box.
+    // Escape would close the whole tool; the window closes only through its close box.
     if (event->key() == Qt::Key_Escape) {
-        if (filterBox->hasFocus()) filterBox->clear();
         event->accept();
         return;
     }

@@ -150,6 +150,7 @@ void BuildPlant(AddressSpaceBuilder& b, UA_UInt16 plantNs, UA_UInt16 secondNs) {
     AddIdentifierKinds(b, plant, plantNs);
     AddServerLookalikes(b, plant, plantNs);
     AddCycle(b, plant, plantNs);
+    BuildRenderingPoints(b, plant, plantNs);
 
     UA_NodeId second = b.Object(objects, Str(secondNs, "Second"), "Second");
     for (UA_Int32 i = 1; i <= 2; ++i) {
