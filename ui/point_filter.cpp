@@ -29,7 +29,10 @@ void AppendFolded(std::string_view text, std::string& out) {
 bool IsNumericType(std::uint16_t typeIndex) { return typeIndex <= 10; }  // Boolean ... Double
 constexpr std::uint16_t kDateTimeType = 12;
 
-int CompareText(std::string_view a, std::string_view b) { return a.compare(b); }
+int CompareText(std::string_view a, std::string_view b) {
+    const int c = a.compare(b);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
 
 int CompareBytes(const UA_ByteString& a, const UA_ByteString& b) {
     const std::size_t n = std::min(a.length, b.length);
@@ -108,8 +111,14 @@ bool MatchesFilter(const std::vector<std::string>& words, std::string_view fixed
 }
 
 std::optional<double> NumberOf(std::string_view text) {
-    double number = 0;
     const char* end = text.data() + text.size();
+    // Whole numbers first: the library's floating-point reading is many times slower.
+    long long whole = 0;
+    const auto integer = std::from_chars(text.data(), end, whole);
+    if (integer.ec == std::errc() && integer.ptr == end && !text.empty()) {
+        return static_cast<double>(whole);
+    }
+    double number = 0;
     const auto result = std::from_chars(text.data(), end, number);
     if (result.ec != std::errc() || result.ptr != end || text.empty()) return std::nullopt;
     return number;
@@ -156,4 +165,68 @@ int CompareInColumn(const OPCUAItemData& a, const SortKey& ka, const OPCUAItemDa
     if (ka.number != kb.number) return ka.number < kb.number ? -1 : 1;
     if (column == 1) return CompareNodeIds(a.nodeId, b.nodeId);
     return CompareText(TextInColumn(a, column), TextInColumn(b, column));
+}
+
+void RowTexts::Clear() {
+    bytes.clear();
+    starts.clear();
+}
+
+void RowTexts::Append(std::initializer_list<std::string_view> parts) {
+    starts.push_back(bytes.size());
+    for (std::string_view part : parts) {
+        AppendFolded(part, bytes);
+        bytes += '\n';
+    }
+}
+
+void RowTexts::MarkRowsContaining(std::string_view word, std::vector<char>& hit) const {
+    const std::string_view all(bytes);
+    std::size_t row = 0;
+    for (std::size_t at = all.find(word); at != std::string_view::npos;) {
+        while (row + 1 < starts.size() && starts[row + 1] <= at) ++row;
+        hit[row] = 1;
+        // One hit per row is enough: go on from the next row.
+        if (row + 1 >= starts.size()) break;
+        at = all.find(word, starts[row + 1]);
+    }
+}
+
+CellSortEntry MakeCellSortEntry(const OPCUAItemData& record, const SortKey& key, int column,
+                                int row) {
+    const std::string& text = TextInColumn(record, column);
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        prefix = prefix << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+    }
+    return {prefix, key.number, text.data(), static_cast<std::uint32_t>(text.size()), row, key.rank};
+}
+
+void SortCellEntries(std::vector<CellSortEntry>& entries, bool descending) {
+    // The same order as CompareInColumn, with the text's first bytes compared without leaving
+    // the entry.
+    const auto compare = [](const CellSortEntry& a, const CellSortEntry& b) {
+        if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
+        if (a.number != b.number) return a.number < b.number ? -1 : 1;
+        if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+        return CompareText({a.text, a.length}, {b.text, b.length});
+    };
+    std::sort(entries.begin(), entries.end(), [&](const CellSortEntry& a, const CellSortEntry& b) {
+        const int c = compare(a, b);
+        if (c != 0) return descending ? c > 0 : c < 0;
+        return a.row < b.row;
+    });
+}
+
+bool ContainsFolded(std::string_view text, std::string_view word) {
+    if (word.empty()) return true;
+    if (!IsAscii(text)) return FoldCase(text).find(word) != std::string::npos;
+    if (text.size() < word.size()) return false;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    for (std::size_t i = 0; i + word.size() <= text.size(); ++i) {
+        std::size_t k = 0;
+        while (k < word.size() && lower(text[i + k]) == word[k]) ++k;
+        if (k == word.size()) return true;
+    }
+    return false;
 }

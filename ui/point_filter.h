@@ -2,6 +2,8 @@
 
 #include "engine/opcua_item_data.h"
 
+#include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,3 +48,50 @@ SortKey SortKeyOf(const OPCUAItemData& record, int column);
 // NodeIds compare by namespace, identifier kind, then number or bytes.
 int CompareInColumn(const OPCUAItemData& a, const SortKey& ka, const OPCUAItemData& b,
                     const SortKey& kb, int column);
+
+// Folded texts of many rows in one buffer, so that a word is looked for in one pass over
+// contiguous memory instead of row by row.
+class RowTexts {
+public:
+    void Clear();
+    // Appends the next row: `parts` folded, each followed by a line break (no word holds one, so
+    // no match spans two parts).
+    void Append(std::initializer_list<std::string_view> parts);
+    std::size_t Rows() const { return starts.size(); }
+    // Sets hit[i] for each row i whose texts contain `word`; `hit` has Rows() elements.
+    void MarkRowsContaining(std::string_view word, std::vector<char>& hit) const;
+
+private:
+    std::string bytes;
+    std::vector<std::size_t> starts;
+};
+
+// Sorts `rows` by the cells of `column` (2 to 6) as CompareInColumn orders them, equal cells in
+// ascending row order both ways. `record` gives a row's record, `key` its SortKeyOf.
+template <class RecordOf, class KeyOf>
+void SortByCells(std::vector<int>& rows, int column, bool descending, RecordOf record, KeyOf key);
+
+// Whether `text` contains `word` (already folded), ignoring case.
+bool ContainsFolded(std::string_view text, std::string_view word);
+
+// ---- implementation of the template
+struct CellSortEntry {
+    std::uint64_t prefix;  // the text's first 8 bytes, big-endian, zero-padded
+    double number;
+    const char* text;
+    std::uint32_t length;
+    std::int32_t row;
+    std::int32_t rank;
+};
+CellSortEntry MakeCellSortEntry(const OPCUAItemData& record, const SortKey& key, int column,
+                                int row);
+void SortCellEntries(std::vector<CellSortEntry>& entries, bool descending);
+
+template <class RecordOf, class KeyOf>
+void SortByCells(std::vector<int>& rows, int column, bool descending, RecordOf record, KeyOf key) {
+    std::vector<CellSortEntry> entries;
+    entries.reserve(rows.size());
+    for (int row : rows) entries.push_back(MakeCellSortEntry(record(row), key(row), column, row));
+    SortCellEntries(entries, descending);
+    for (std::size_t i = 0; i < entries.size(); ++i) rows[i] = entries[i].row;
+}

@@ -1,5 +1,6 @@
 #include "ui/point_filter_model.h"
 
+#include "engine/node_id_text.h"
 #include "ui/cell_text.h"
 #include "ui/point_table_model.h"
 
@@ -67,8 +68,24 @@ void PointFilterModel::SetFilterText(const std::string& text) {
     words = std::move(next);
     beginResetModel();
     shown.clear();
-    for (int s : all) {
-        if (Accepts(s)) shown.push_back(s);
+    if (words.empty()) {
+        shown = all;
+    } else {
+        std::vector<char> matches(static_cast<std::size_t>(total), 1);
+        std::vector<char> hit;
+        for (const std::string& word : words) {
+            hit.assign(static_cast<std::size_t>(total), 0);
+            fixedTexts.MarkRowsContaining(word, hit);
+            for (std::size_t i = 0; i < hit.size(); ++i) {
+                if (!matches[i] || hit[i]) continue;
+                // Values and types change with every refresh, so they are looked at as they are.
+                const OPCUAItemData& r = *source->Record(static_cast<int>(i));
+                matches[i] = ContainsFolded(r.value, word) || ContainsFolded(r.dataType, word);
+            }
+        }
+        for (int s : all) {
+            if (matches[static_cast<std::size_t>(s)]) shown.push_back(s);
+        }
     }
     Reposition();
     endResetModel();
@@ -90,8 +107,8 @@ void PointFilterModel::SetSort(int column, Order o) {
 }
 
 bool PointFilterModel::Accepts(int sourceRow) {
-    return MatchesFilter(words, fixedKeys[static_cast<std::size_t>(sourceRow)],
-                         *source->Record(sourceRow), scratch);
+    const OPCUAItemData& record = *source->Record(sourceRow);
+    return words.empty() || MatchesFilter(words, FixedFilterKey(record), record, scratch);
 }
 
 bool PointFilterModel::Before(int a, int b) const {
@@ -109,15 +126,30 @@ bool PointFilterModel::Before(int a, int b) const {
 void PointFilterModel::MakeKeys() {
     keys.clear();
     if (order == Order::Scan) return;
-    keys.reserve(fixedKeys.size());
-    for (int s = 0; s < static_cast<int>(fixedKeys.size()); ++s) {
+    keys.reserve(static_cast<std::size_t>(total));
+    for (int s = 0; s < total; ++s) {
         keys.push_back(SortKeyOf(*source->Record(s), sortColumn));
+    }
+}
+
+void PointFilterModel::RebuildFixedTexts() {
+    fixedTexts.Clear();
+    for (int s = 0; s < total; ++s) {
+        const OPCUAItemData& r = *source->Record(s);
+        fixedTexts.Append({NodeIdToText(r.nodeId), r.displayName});
     }
 }
 
 void PointFilterModel::SortRows(std::vector<int>& rows) const {
     if (order == Order::Scan) {
         std::sort(rows.begin(), rows.end());
+        return;
+    }
+    if (sortColumn >= 2) {  // cells with a number or a text: sorted without leaving the entries
+        SortByCells(
+            rows, sortColumn, order == Order::Descending,
+            [this](int s) -> const OPCUAItemData& { return *source->Record(s); },
+            [this](int s) -> const SortKey& { return keys[static_cast<std::size_t>(s)]; });
         return;
     }
     std::sort(rows.begin(), rows.end(), [this](int a, int b) { return Before(a, b); });
@@ -142,14 +174,14 @@ void PointFilterModel::Reorder(std::vector<int> next) {
 }
 
 void PointFilterModel::Reposition() {
-    position.assign(fixedKeys.size(), -1);
+    position.assign(static_cast<std::size_t>(total), -1);
     for (std::size_t i = 0; i < shown.size(); ++i) {
         position[static_cast<std::size_t>(shown[i])] = static_cast<int>(i);
     }
 }
 
 void PointFilterModel::OnRowsInserted(const QModelIndex&, int first, int last) {
-    if (first != static_cast<int>(fixedKeys.size())) {
+    if (first != total) {
         // The table only ever appends; anything else is taken from scratch.
         OnModelAboutToBeReset();
         OnModelReset();
@@ -158,8 +190,10 @@ void PointFilterModel::OnRowsInserted(const QModelIndex&, int first, int last) {
     std::vector<int> added(static_cast<std::size_t>(last - first + 1));
     std::iota(added.begin(), added.end(), first);
     for (int s : added) {
-        fixedKeys.push_back(FixedFilterKey(*source->Record(s)));
+        const OPCUAItemData& r = *source->Record(s);
+        fixedTexts.Append({NodeIdToText(r.nodeId), r.displayName});
         position.push_back(-1);
+        ++total;
         if (order != Order::Scan) keys.push_back(SortKeyOf(*source->Record(s), sortColumn));
     }
     SortRows(added);
@@ -216,7 +250,9 @@ void PointFilterModel::OnRowsRemoved(const QModelIndex&, int first, int last) {
     };
     renumber(all);
     renumber(shown);
-    fixedKeys.erase(fixedKeys.begin() + first, fixedKeys.begin() + last + 1);
+    renumber(changedRows);
+    total -= count;
+    RebuildFixedTexts();
     if (!keys.empty()) keys.erase(keys.begin() + first, keys.begin() + last + 1);
     Reposition();
     emit CountsChanged();
@@ -225,7 +261,9 @@ void PointFilterModel::OnRowsRemoved(const QModelIndex&, int first, int last) {
 void PointFilterModel::OnModelAboutToBeReset() { beginResetModel(); }
 
 void PointFilterModel::OnModelReset() {
-    fixedKeys.clear();
+    total = 0;
+    fixedTexts.Clear();
+    changedRows.clear();
     all.clear();
     shown.clear();
     position.clear();
@@ -249,29 +287,39 @@ void PointFilterModel::OnDataChanged(const QModelIndex& topLeft, const QModelInd
     }
     if (high >= 0) emit dataChanged(index(low, topLeft.column()), index(high, bottomRight.column()), roles);
     const bool movesRows = order != Order::Scan && (sortColumn == 3 || sortColumn == 5);
-    if (movesRows && first <= last && (roles.isEmpty() || roles.contains(Qt::DisplayRole)))
-        PlaceChanged(first, last);
+    if (!movesRows || first > last || !(roles.isEmpty() || roles.contains(Qt::DisplayRole))) return;
+    // A refresh pass may tell of its rows one by one: they are placed together, once.
+    const bool scheduled = !changedRows.empty();
+    for (int s = first; s <= last; ++s) changedRows.push_back(s);
+    if (!scheduled) QMetaObject::invokeMethod(this, &PointFilterModel::PlaceChanged, Qt::QueuedConnection);
 }
 
-void PointFilterModel::PlaceChanged(int first, int last) {
-    for (int s = first; s <= last; ++s) {
+void PointFilterModel::PlaceChanged() {
+    std::vector<int> moved = std::move(changedRows);
+    changedRows.clear();
+    std::sort(moved.begin(), moved.end());
+    moved.erase(std::unique(moved.begin(), moved.end()), moved.end());
+    std::erase_if(moved, [this](int s) { return s >= total; });  // gone since
+    if (moved.empty() || order == Order::Scan || (sortColumn != 3 && sortColumn != 5)) return;
+    std::vector<char> changed(static_cast<std::size_t>(total), 0);
+    for (int s : moved) {
+        changed[static_cast<std::size_t>(s)] = 1;
         keys[static_cast<std::size_t>(s)] = SortKeyOf(*source->Record(s), sortColumn);
     }
     const auto before = [this](int a, int b) { return Before(a, b); };
-    const auto changed = [first, last](int s) { return s >= first && s <= last; };
-    std::vector<int> moved(static_cast<std::size_t>(last - first + 1));
-    std::iota(moved.begin(), moved.end(), first);
     SortRows(moved);
     // Take the changed rows out and merge them back in at their new places.
     std::vector<int> rest;
     rest.reserve(all.size());
-    std::copy_if(all.begin(), all.end(), std::back_inserter(rest), [&](int s) { return !changed(s); });
+    std::copy_if(all.begin(), all.end(), std::back_inserter(rest),
+                 [&](int s) { return !changed[static_cast<std::size_t>(s)]; });
     all.clear();
     std::merge(rest.begin(), rest.end(), moved.begin(), moved.end(), std::back_inserter(all), before);
 
     std::erase_if(moved, [this](int s) { return ShownRow(s) < 0; });
     rest.clear();
-    std::copy_if(shown.begin(), shown.end(), std::back_inserter(rest), [&](int s) { return !changed(s); });
+    std::copy_if(shown.begin(), shown.end(), std::back_inserter(rest),
+                 [&](int s) { return !changed[static_cast<std::size_t>(s)]; });
     std::vector<int> next;
     next.reserve(shown.size());
     std::merge(rest.begin(), rest.end(), moved.begin(), moved.end(), std::back_inserter(next), before);

@@ -15,8 +15,8 @@ class PointTableModel;
 // running number in the whole list.
 //
 // Built for 200,000 rows: the unchanging part of each row's filter text is folded once when the
-// row arrives, the order of all rows is kept for the current sort, so a keystroke is one pass
-// over the rows and no sort.
+// row arrives into one buffer, the order of all rows is kept for the current sort, so a
+// keystroke is a few passes over contiguous memory and no sort.
 class PointFilterModel : public QAbstractProxyModel {
     Q_OBJECT
 public:
@@ -43,7 +43,7 @@ public:
     int SourceRow(int row) const;
     int ShownRow(int sourceRow) const;
     OPCUAItemData* Record(int row) const;
-    int TotalCount() const { return static_cast<int>(fixedKeys.size()); }
+    int TotalCount() const { return total; }
 
 signals:
     // The number of shown rows or of all rows changed.
@@ -66,10 +66,14 @@ private:
     // selections and the current row follow their points.
     void Reorder(std::vector<int> next);
     void Reposition();
-    void PlaceChanged(int first, int last);
+    // Moves the rows whose Value or Time changed to their places in the sort.
+    void PlaceChanged();
 
     PointTableModel* source;
-    std::vector<std::string> fixedKeys;  // per source row
+    void RebuildFixedTexts();
+
+    int total = 0;          // source rows
+    RowTexts fixedTexts;    // NodeId text and display name of every source row, folded
     std::vector<std::string> words;
     std::vector<int> all;       // every source row, in the current order
     std::vector<int> shown;     // the matching ones, in the same order
@@ -78,4 +82,5 @@ private:
     int sortColumn = 0;
     Order order = Order::Scan;
     std::string scratch;
+    std::vector<int> changedRows;  // waiting for PlaceChanged
 };

@@ -188,6 +188,7 @@ TEST_F(FindPoints, SortedByValueTheSelectionFollowsItsPoint) {
                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     window.Rows()[3]->value = "-100";  // as a refresh pass writes it, then says so
     emit window.Model()->dataChanged(window.Model()->index(0, 3), window.Model()->index(5, 3));
+    QApplication::processEvents();  // rows told of one by one are placed together, afterwards
     EXPECT_EQ(ShownNames().front(), "Valve");
     EXPECT_EQ(View().currentIndex().row(), 0);
     ASSERT_EQ(View().selectionModel()->selectedRows().size(), 1);
