@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What connecting takes, and how an attempt ended.
 
@@ -22,6 +23,8 @@ struct ConnectionSettings {
     std::string securityMode;    // one of kSecurityModes, empty until chosen
     // A password may travel unencrypted only when the caller said so for this connect.
     bool allowPlainPassword = false;
+    // Locales the session asks for, most wanted first ("zh-CN", "en"); empty: the server's own.
+    std::vector<std::string> localeIds;
 };
 
 // How one attempt to open a session ended.

@@ -87,6 +87,7 @@ int OPCUABrowser::ConnectAnonymous(std::string url, int timeoutSeconds) {
     UA_ClientConfig* config = UA_Client_getConfig(client.get());
     UA_ClientConfig_setDefault(config);
     ApplyTimeout(*config, timeoutSeconds, timing);
+    ApplySessionLocales(*config, sessionLocales);
     return FinishConnect(UA_Client_connect(client.get(), url.c_str()));
 }
 
@@ -103,6 +104,7 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
     }
     ApplyTimeout(*config, timeoutSeconds, timing);
+    ApplySessionLocales(*config, sessionLocales);
     plainPasswordRefused = false;
     // The library would take the first user-name policy of the best endpoint, and send the
     // password as plain bytes when that policy has no security; choose one that encrypts.
@@ -137,11 +139,13 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
     }
     ApplyTimeout(*config, timeoutSeconds, timing);
+    ApplySessionLocales(*config, sessionLocales);
     // The certificate secures the channel; the session itself is anonymous.
     return FinishConnect(UA_Client_connect(client.get(), url.c_str()));
 }
 
 ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s) {
+    sessionLocales = s.localeIds;
     switch (s.authKind) {
         case 1:
             return ConnectAnonymous(s.url, s.timeoutSeconds) == 0

@@ -82,6 +82,8 @@ protected:
     // Reads the three limits unless this session knows them; the Read's service result, with
     // the response's time in `timestamp`.
     UA_StatusCode LoadServerLimits(UA_DateTime& timestamp);
+    // Set by Connect from the settings; every connect asks the server for these.
+    std::vector<std::string> sessionLocales;
 
 private:
     int FinishConnect(UA_StatusCode status);

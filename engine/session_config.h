@@ -3,6 +3,7 @@
 #include <open62541/client.h>
 
 #include <string>
+#include <vector>
 
 // The steps that turn connection settings into a client configuration, apart from the connect
 // itself so that each can be checked without a server.
@@ -20,6 +21,10 @@ struct SessionTiming {
 // The timeout in seconds, as milliseconds, into the response timeout; `timing` into the secure
 // channel lifetime and the requested session timeout. Applied after the library defaults.
 void ApplyTimeout(UA_ClientConfig& config, int timeoutSeconds, const SessionTiming& timing = {});
+
+// The session's locales, most wanted first, so localised names come in the user's language.
+// Replaces what the configuration held.
+void ApplySessionLocales(UA_ClientConfig& config, const std::vector<std::string>& localeIds);
 
 // "http://opcfoundation.org/UA/SecurityPolicy#" + name; the name is not checked.
 std::string SecurityPolicyUri(const std::string& policyName);

@@ -7,9 +7,12 @@
 
 // Texts the point list shows for what a read delivered. Pure functions, safe on any thread.
 
-// Text of a scalar of a supported type; false (and `text` untouched) for arrays, empty
-// variants and every other type. A DateTime outside the years 1601 to 9999 shows
-// kTimeOutOfRange.
+// Text of a value: numbers, texts and DateTime as they always were; Guid "%08x-%04x-...",
+// StatusCode "BadOutOfRange (0x803C0000)", QualifiedName "ns:name", NodeId and ExpandedNodeId
+// as their text, structures as "<encoding NodeId> (<bytes> B)", arrays "[1, -2, 3]" with at most
+// 64 elements and then "… (N)", a null value empty. False (and `text` untouched) only for the
+// few types that have no text (DiagnosticInfo, Decimal, bit fields). A DateTime outside
+// the years 1601 to 9999 shows kTimeOutOfRange.
 bool VariantToText(const UA_Variant& value, std::string& text);
 
 // What a time or DateTime value outside the years 1601 to 9999 (UTC) shows.

@@ -33,3 +33,20 @@ std::array<int, 7> ColumnWidths(int listClientWidth) {
     const int w = std::max(0, listClientWidth);
     return {w / 13, 2 * w / 13, 2 * w / 13, 2 * w / 13, 2 * w / 13, 2 * w / 13, 2 * w / 13};
 }
+
+int FittingWidth(int templateWidth, std::initializer_list<int> captionWidths) {
+    return std::max(templateWidth, std::max(captionWidths));
+}
+
+QRect FilterBoxRect(int clientWidth, const QRect& option, const QRect& urlBox, int languageWidth,
+                    int gap) {
+    const int left = option.x() + option.width() + gap;
+    const int right = clientWidth - languageWidth - gap;  // exclusive
+    return QRect(left, urlBox.y(), std::max(0, right - left), urlBox.height());
+}
+
+QSize MinimumClientSize(const QRect& option, int languageWidth, int filterMinWidth, int gap,
+                        int listTop, int listMinHeight) {
+    const int width = option.x() + option.width() + gap + filterMinWidth + gap + languageWidth;
+    return {width, listTop + listMinHeight + 50};
+}

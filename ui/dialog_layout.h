@@ -4,6 +4,7 @@
 #include <QSize>
 
 #include <array>
+#include <initializer_list>
 
 // A rectangle of a dialog template in dialog units.
 struct DluRect {
@@ -30,3 +31,18 @@ MainWindowLayout LayoutForClient(const QSize& client, const QPoint& listTopLeft,
 
 // Column 0 gets L/13 of the list's client width L, the six others 2*L/13 each.
 std::array<int, 7> ColumnWidths(int listClientWidth);
+
+// The narrowest a button may be: its template width, or wider when one of its captions (given
+// as the widths its size hint asks for) would not fit.
+int FittingWidth(int templateWidth, std::initializer_list<int> captionWidths);
+
+// The filter box sits in the top row between the Option button and the language button, `gap`
+// pixels from each, as high as the URL box; it grows and shrinks with the window.
+QRect FilterBoxRect(int clientWidth, const QRect& option, const QRect& urlBox, int languageWidth,
+                    int gap);
+
+// The smallest client area at which nothing overlaps or is cut: the top row with a filter box
+// of `filterMinWidth`, and a list that shows its header and `listMinHeight` pixels of rows
+// above the 50 pixels of the status line and the Export button.
+QSize MinimumClientSize(const QRect& option, int languageWidth, int filterMinWidth, int gap,
+                        int listTop, int listMinHeight);

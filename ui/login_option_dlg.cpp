@@ -171,6 +171,9 @@ ConnectionSettings CLoginOptionDlg::Settings(const std::string& url) const {
     s.timeoutSeconds = TimeoutFromText(timeout);
     s.securityPolicy = securityPolicy;
     s.securityMode = securityMode;
+    // Localised names in the program's language, the other one next.
+    s.localeIds = language == 0 ? std::vector<std::string>{"zh-CN", "en"}
+                                : std::vector<std::string>{"en", "zh-CN"};
     return s;
 }
 

@@ -1,9 +1,14 @@
 #include "ui/point_list_view.h"
 
+#include "ui/point_filter_model.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QStyle>
+
+#include <algorithm>
+#include <vector>
 
 PointListView::PointListView(QWidget* parent) : QTableView(parent) {
     setShowGrid(true);
@@ -19,6 +24,69 @@ PointListView::PointListView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    horizontalHeader()->setSectionsClickable(true);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &PointListView::OnHeaderClicked);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+        if (!settingWidths) userSizedColumns = true;
+    });
+}
+
+void PointListView::SetColumnWidths(const std::array<int, 7>& widths) {
+    settingWidths = true;
+    for (int c = 0; c < static_cast<int>(widths.size()); ++c) setColumnWidth(c, widths[c]);
+    settingWidths = false;
+}
+
+void PointListView::OnHeaderClicked(int section) {
+    auto* shown = qobject_cast<PointFilterModel*>(model());
+    if (shown == nullptr) return;
+    using Order = PointFilterModel::Order;
+    Order next = Order::Ascending;
+    if (shown->SortColumn() == section) {
+        next = shown->SortOrder() == Order::Ascending ? Order::Descending : Order::Scan;
+    }
+    shown->SetSort(section, next);
+    horizontalHeader()->setSortIndicatorShown(next != Order::Scan);
+    horizontalHeader()->setSortIndicator(
+        section, next == Order::Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    if (currentIndex().isValid()) scrollTo(currentIndex());
+}
+
+void PointListView::KeepSelectionAcross(const std::function<void()>& change) {
+    auto* shown = qobject_cast<PointFilterModel*>(model());
+    if (shown == nullptr) {
+        change();
+        return;
+    }
+    std::vector<int> selected;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int r = range.top(); r <= range.bottom(); ++r) selected.push_back(shown->SourceRow(r));
+    }
+    const int current = shown->SourceRow(currentIndex().row());
+    const int currentColumn = std::max(0, currentIndex().column());
+    change();
+
+    std::vector<int> rows;
+    rows.reserve(selected.size());
+    for (int s : selected) {
+        if (shown->ShownRow(s) >= 0) rows.push_back(shown->ShownRow(s));
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QItemSelection selection;
+    const int lastColumn = shown->columnCount() - 1;
+    for (std::size_t i = 0; i < rows.size();) {
+        std::size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1) ++j;
+        selection.select(shown->index(rows[i], 0), shown->index(rows[j], lastColumn));
+        i = j + 1;
+    }
+    if (!selection.isEmpty()) selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    const QModelIndex now = shown->index(shown->ShownRow(current), currentColumn);
+    if (now.isValid()) {
+        selectionModel()->setCurrentIndex(now, QItemSelectionModel::NoUpdate);
+        scrollTo(now);
+    }
 }
 
 int PointListView::RowAtGlobal(const QPoint& globalPos) const {

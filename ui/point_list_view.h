@@ -2,6 +2,9 @@
 
 #include <QTableView>
 
+#include <array>
+#include <functional>
+
 // The point list: grid lines, whole-row extended selection, fixed row heights (no per-row size
 // work however many rows arrive), no row header. Delete and Ctrl+C become commands.
 class PointListView : public QTableView {
@@ -17,10 +20,24 @@ public:
     // Width available to the columns: inside the frame, less a vertical scroll bar.
     int ClientWidth() const;
 
+    // Column widths set by the window's rule; once the user drags a column, the rule stops.
+    void SetColumnWidths(const std::array<int, 7>& widths);
+    bool UserSizedColumns() const { return userSizedColumns; }
+
+    // Runs `change`, which resets the model, and keeps the selected rows and the current row on
+    // their points where they are still shown.
+    void KeepSelectionAcross(const std::function<void()>& change);
+
 signals:
     void DeletePressed();
     void CopyPressed();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void OnHeaderClicked(int section);
+
+    bool settingWidths = false;
+    bool userSizedColumns = false;
 };

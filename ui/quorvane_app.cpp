@@ -2,11 +2,14 @@
 
 #include "ui/app_icon.h"
 #include "ui/quorvane_dlg.h"
+#include "ui/qt_translations.h"
+#include "ui/text_table.h"
 
 CQuorvaneApp::CQuorvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quorvane"));
     setApplicationDisplayName(QStringLiteral("Quorvane"));
     setWindowIcon(AppIcon());
+    UseQtTranslations(language);
 }
 
 int CQuorvaneApp::Run() {

@@ -3,10 +3,13 @@
 #include "ui/about_dlg.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_layout.h"
+#include "ui/filter_box.h"
 #include "ui/login_option_dlg.h"
+#include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
 #include "ui/prompts.h"
+#include "ui/qt_translations.h"
 #include "ui/text_table.h"
 #include "ui/window_title.h"
 #include "ui/write_value_dlg.h"
@@ -21,6 +24,23 @@
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// The width `button` asks for with the widest of the captions of `keys` in either language.
+int CaptionWidth(QPushButton& button, std::initializer_list<TextKey> keys) {
+    const QString shown = button.text();
+    int widest = 0;
+    for (TextKey key : keys) {
+        for (int lang : {0, 1}) {
+            button.setText(Q(Text(key, lang)));
+            widest = std::max(widest, button.sizeHint().width());
+        }
+    }
+    button.setText(shown);
+    return widest;
+}
+
+// Room between the controls of the top row: the template's 4 dialog units.
+int Gap(double scale) { return DluToPixels(4, 0, scale).width(); }
 
 template <class W>
 W* Named(W* widget, const char* name, int id) {
@@ -47,8 +67,7 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
     urlBox->setText(QStringLiteral("opc.tcp://127.0.0.1:4840"));
 
     // Columns from the list's client width at the template size.
-    const auto widths = ColumnWidths(listView->ClientWidth());
-    for (int c = 0; c < static_cast<int>(widths.size()); ++c) listView->setColumnWidth(c, widths[c]);
+    listView->SetColumnWidths(ColumnWidths(listView->ClientWidth()));
 
     optionsDialog = std::make_unique<CLoginOptionDlg>(this);
     optionsDialog->hide();
@@ -74,28 +93,61 @@ void CQuorvaneDlg::BuildControls() {
     urlBox = Named(new QLineEdit(this), "urlBox", kUrlBox);
     urlBox->setGeometry(DluToPixels({99, 9, 301, 13}, scale));
 
+    // Buttons keep their template places and widths unless a caption, in either language and at
+    // the desktop's font, needs more; then the buttons to their right move along.
     connectButton = Named(new QPushButton(QStringLiteral("连接"), this), "connectButton", kConnectButton);
-    connectButton->setGeometry(DluToPixels({402, 9, 35, 14}, scale));
+    QRect connectRect = DluToPixels({402, 9, 35, 14}, scale);
+    connectRect.setWidth(FittingWidth(connectRect.width(),
+                                      {CaptionWidth(*connectButton, {TextKey::Connect, TextKey::Stop})}));
+    connectButton->setGeometry(connectRect);
     connectButton->setDefault(true);
 
     optionButton = Named(new QPushButton(QStringLiteral("选项"), this), "optionButton", kOptionButton);
-    optionButton->setGeometry(DluToPixels({441, 9, 36, 14}, scale));
+    QRect optionRect = DluToPixels({441, 9, 36, 14}, scale);
+    optionRect.moveLeft(std::max(optionRect.x(), connectRect.x() + connectRect.width() + Gap(scale)));
+    optionRect.setWidth(FittingWidth(optionRect.width(), {CaptionWidth(*optionButton, {TextKey::Option})}));
+    optionButton->setGeometry(optionRect);
 
     languageButton = Named(new QPushButton(QStringLiteral("中文"), this), "languageButton", kLanguageButton);
-    languageButton->setGeometry(DluToPixels({592, 9, 41, 14}, scale));
+    QRect languageRect = DluToPixels({592, 9, 41, 14}, scale);
+    languageRect.setWidth(FittingWidth(languageRect.width(),
+                                       {CaptionWidth(*languageButton, {TextKey::LanguageName})}));
+    languageButton->setGeometry(languageRect);
+
+    filterBox = Named(new FilterBox(this), "filterBox", kFilterBox);
+    filterBox->setPlaceholderText(Q(Text(TextKey::FilterPlaceholder)));
+    filterBox->setClearButtonEnabled(true);
+    filterBox->setGeometry(FilterBoxRect(width(), optionRect, urlBox->geometry(),
+                                         languageRect.width(), Gap(scale)));
 
     listView = Named(new PointListView(this), "pointList", kPointList);
     listView->setGeometry(DluToPixels({2, 26, 630, 307}, scale));
     model = new PointTableModel(rows, this);
-    listView->setModel(model);
+    filterModel = new PointFilterModel(model, this);
+    listView->setModel(filterModel);
 
     exportButton = Named(new QPushButton(QStringLiteral("导出"), this), "exportButton", kExportButton);
-    exportButton->setGeometry(DluToPixels({582, 337, 50, 17}, scale));
+    QRect exportRect = DluToPixels({582, 337, 50, 17}, scale);
+    exportRect.setWidth(FittingWidth(exportRect.width(), {CaptionWidth(*exportButton, {TextKey::Export})}));
+    exportButton->setGeometry(exportRect);
 
     statusLine = Named(new QLabel(this), "statusLine", kStatusLine);
     statusLine->setGeometry(DluToPixels({3, 341, 573, 13}, scale));
 
     for (QPushButton* b : {optionButton, languageButton, exportButton}) b->setAutoDefault(false);
+
+    // The list keeps its header and three rows; the top row keeps a filter box of 12 characters.
+    const int listMinHeight = listView->horizontalHeader()->sizeHint().height() +
+                              3 * listView->verticalHeader()->defaultSectionSize() +
+                              2 * listView->frameWidth();
+    setMinimumSize(MinimumClientSize(optionRect, languageRect.width(),
+                                     filterBox->fontMetrics().averageCharWidth() * 12 + 30,
+                                     Gap(scale), listView->y(), listMinHeight));
+
+    connect(filterBox, &QLineEdit::textChanged, this, &CQuorvaneDlg::OnFilterTextChanged);
+    connect(filterModel, &PointFilterModel::CountsChanged, this, [this] {
+        if (!filterBox->text().trimmed().isEmpty() && !WalkRunning()) ShowFilterCount();
+    });
 
     connect(connectButton, &QPushButton::clicked, this, &CQuorvaneDlg::OnConnect);
     connect(optionButton, &QPushButton::clicked, this, &CQuorvaneDlg::OnOption);
@@ -120,8 +172,23 @@ void CQuorvaneDlg::ApplyResizeRules() {
     statusLine->setGeometry(l.status);
     languageButton->setGeometry(l.language);
     exportButton->setGeometry(l.exportButton);
-    const auto widths = ColumnWidths(listView->ClientWidth());
-    for (int c = 0; c < static_cast<int>(widths.size()); ++c) listView->setColumnWidth(c, widths[c]);
+    const double scale = logicalDpiX() / 96.0;
+    filterBox->setGeometry(FilterBoxRect(width(), optionButton->geometry(), urlBox->geometry(),
+                                         languageButton->width(), Gap(scale)));
+    // Widths the user dragged stay as they are.
+    if (!listView->UserSizedColumns()) listView->SetColumnWidths(ColumnWidths(listView->ClientWidth()));
+}
+
+void CQuorvaneDlg::OnFilterTextChanged(const QString& text) {
+    listView->KeepSelectionAcross([this, &text] { filterModel->SetFilterText(text.toStdString()); });
+    if (!text.trimmed().isEmpty()) ShowFilterCount();
+}
+
+void CQuorvaneDlg::ShowFilterCount() {
+    std::string count = FormatText(TextKey::FilterCount, filterModel->rowCount());
+    const auto at = count.find("%d");
+    if (at != std::string::npos) count.replace(at, 2, std::to_string(filterModel->TotalCount()));
+    SetStatus(count);
 }
 
 void CQuorvaneDlg::SetStatus(const std::string& text) {
@@ -144,6 +211,8 @@ void CQuorvaneDlg::OnLanguage() {
     languageButton->setText(Q(Text(TextKey::LanguageName)));
     serverLabel->setText(Q(Text(TextKey::ServerLabel)));
     setWindowTitle(Q(MainWindowTitle()));
+    filterBox->setPlaceholderText(Q(Text(TextKey::FilterPlaceholder)));
+    UseQtTranslations(language);
 }
 
 void CQuorvaneDlg::CenterOverThis(QWidget& window) const {

@@ -17,6 +17,7 @@
 
 class CLoginOptionDlg;
 class CWriteValueDlg;
+class PointFilterModel;
 class PointListView;
 class PointTableModel;
 class QAction;
@@ -55,6 +56,7 @@ public:
         kServerLabel = 1008,
         kStatusLine = 1009,
         kLanguageButton = 1023,
+        kFilterBox = 1024,
     };
     // Context-menu command ids, Chinese and English sets.
     enum MenuId {
@@ -82,6 +84,10 @@ public:
 
     const std::vector<OPCUAItemData*>& Rows() const { return rows; }
     PointTableModel* Model() const { return model; }
+    // What the list shows of Model(): the filtered and sorted rows.
+    PointFilterModel* Shown() const { return filterModel; }
+    // The records of the rows on screen that a refresh pass reads.
+    std::vector<OPCUAItemData*> VisibleRecords() const;
     CLoginOptionDlg* OptionsDialog() const { return optionsDialog.get(); }
     CWriteValueDlg* WriteDialog() const { return writeDialog.get(); }
     bool WalkRunning() const { return walkThreads != nullptr; }
@@ -121,6 +127,8 @@ private:
     void CopyIdentifier(int row);
     void OpenWriteDialog();
     void CenterOverThis(QWidget& window) const;
+    void OnFilterTextChanged(const QString& text);
+    void ShowFilterCount();
 
     Timing timing;
     QLabel* serverLabel = nullptr;
@@ -130,8 +138,10 @@ private:
     QPushButton* languageButton = nullptr;
     QPushButton* exportButton = nullptr;
     QLabel* statusLine = nullptr;
+    QLineEdit* filterBox = nullptr;
     PointListView* listView = nullptr;
     PointTableModel* model = nullptr;
+    PointFilterModel* filterModel = nullptr;
 
     PointList pointList;
     std::vector<OPCUAItemData*> rows;

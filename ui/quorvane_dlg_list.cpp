@@ -2,6 +2,7 @@
 #include "ui/quorvane_dlg.h"
 
 #include "ui/cell_text.h"
+#include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
 #include "ui/prompts.h"
@@ -79,9 +80,11 @@ void CQuorvaneDlg::OnMenuCommand(int id) {
 }
 
 void CQuorvaneDlg::DeleteSelectedRows() {
+    // The selection is of shown rows; the table removes by its own rows.
     std::vector<int> selected;
     for (const QModelIndex& index : listView->selectionModel()->selectedRows()) {
-        selected.push_back(index.row());
+        const int source = filterModel->SourceRow(index.row());
+        if (source >= 0) selected.push_back(source);
     }
     std::sort(selected.begin(), selected.end());
     selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
@@ -96,7 +99,7 @@ void CQuorvaneDlg::DeleteSelectedRows() {
 }
 
 void CQuorvaneDlg::CopyIdentifier(int row) {
-    const OPCUAItemData* record = model->Record(row);
+    const OPCUAItemData* record = filterModel->Record(row);
     if (record == nullptr) return;
     if (QClipboard* clipboard = QGuiApplication::clipboard()) {
         clipboard->setText(QString::fromUtf8(CopyText(*record)));
@@ -104,7 +107,7 @@ void CQuorvaneDlg::CopyIdentifier(int row) {
 }
 
 void CQuorvaneDlg::OpenWriteDialog() {
-    const OPCUAItemData* record = model->Record(listView->RowAtGlobal(menuPoint));
+    const OPCUAItemData* record = filterModel->Record(listView->RowAtGlobal(menuPoint));
     if (record == nullptr) return;
     writeDialog.reset();
     const std::string url = urlBox->text().toStdString();

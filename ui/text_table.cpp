@@ -115,6 +115,9 @@ constexpr TextPair kPairs[] = {
     {TextKey::CliPasswordPrompt, "密码: ", "password: "},
     {TextKey::CliPlainPasswordHint, "加上 --allow-plain-password 才会以明文发送密码",
      "add --allow-plain-password to send it unencrypted"},
+    {TextKey::FilterPlaceholder, "过滤", "filter"},
+    // The shown rows, then all rows.
+    {TextKey::FilterCount, "显示 %d 个点，共 %d 个点", "showing %d of %d points"},
 };
 
 #undef QV_TITLE_PREFIX

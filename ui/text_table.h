@@ -61,6 +61,8 @@ enum class TextKey {
     CliPasswordEnvUnset,
     CliPasswordPrompt,
     CliPlainPasswordHint,
+    FilterPlaceholder,
+    FilterCount,
     Count
 };
 

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -100,24 +101,88 @@ TEST(VariantToText, TextsStopAtTheirFirstZeroByte) {
     EXPECT_EQ(Render(UA_String{4, bytes}, UA_TYPES_STRING), "ab");
 }
 
-TEST(VariantToText, RefusesOtherTypesArraysAndEmptyValues) {
-    EXPECT_EQ(Render(UA_Guid{}, UA_TYPES_GUID), "refused, kept previous");
-    EXPECT_EQ(Render(UA_NODEID_NUMERIC(0, 85), UA_TYPES_NODEID), "refused, kept previous");
-    EXPECT_EQ(Render(UA_StatusCode{0}, UA_TYPES_STATUSCODE), "refused, kept previous");
-    EXPECT_EQ(Render(UA_QUALIFIEDNAME(0, const_cast<char*>("q")), UA_TYPES_QUALIFIEDNAME),
-              "refused, kept previous");
+TEST(VariantToText, TypesWithoutANumberOrTextForm) {
+    UA_Guid guid{0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 0xFF}};
+    UA_ExpandedNodeId plain = UA_EXPANDEDNODEID_NUMERIC(0, 85);
+    UA_ExpandedNodeId withUri = UA_EXPANDEDNODEID_STRING(0, const_cast<char*>("Tank"));
+    withUri.namespaceUri = UA_STRING(const_cast<char*>("urn:plant"));
+    UA_ExpandedNodeId remote = UA_EXPANDEDNODEID_NUMERIC(3, 7);
+    remote.serverIndex = 2;
+    UA_Byte body[] = {1, 2, 3, 4, 5};
+    UA_ExtensionObject encoded{};
+    encoded.encoding = UA_EXTENSIONOBJECT_ENCODED_BYTESTRING;
+    encoded.content.encoded.typeId = UA_NODEID_NUMERIC(0, 887);
+    encoded.content.encoded.body = {5, body};
+    UA_Range range{1.0, 2.0};
+    UA_ExtensionObject decoded{};
+    decoded.encoding = UA_EXTENSIONOBJECT_DECODED_NODELETE;
+    decoded.content.decoded.type = &UA_TYPES[UA_TYPES_RANGE];
+    decoded.content.decoded.data = &range;
+    UA_XmlElement xml = UA_STRING(const_cast<char*>("<a/>"));
 
-    UA_Int32 values[] = {1, 2, 3};
-    UA_Variant array;
-    UA_Variant_setArray(&array, values, 3, &UA_TYPES[UA_TYPES_INT32]);
-    std::string text = "old";
-    EXPECT_FALSE(VariantToText(array, text));
-    UA_Variant_setArray(&array, values, 1, &UA_TYPES[UA_TYPES_INT32]);  // one element is no scalar
-    EXPECT_FALSE(VariantToText(array, text));
+    struct Case {
+        const char* what;
+        std::string text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Guid, fields as numbers", Render(guid, UA_TYPES_GUID), "12345678-9abc-def0-0102-0304050607ff"},
+        {"StatusCode", Render(UA_StatusCode{0x803C0000}, UA_TYPES_STATUSCODE),
+         "BadOutOfRange (0x803C0000)"},
+        {"StatusCode Good", Render(UA_StatusCode{0}, UA_TYPES_STATUSCODE), "Good (0x00000000)"},
+        {"QualifiedName", Render(UA_QUALIFIEDNAME(1, const_cast<char*>("Name")), UA_TYPES_QUALIFIEDNAME),
+         "1:Name"},
+        {"NodeId", Render(UA_NODEID_STRING(2, const_cast<char*>("Line1.Temp")), UA_TYPES_NODEID),
+         "ns=2;s=Line1.Temp"},
+        {"ExpandedNodeId", Render(plain, UA_TYPES_EXPANDEDNODEID), "ns=0;i=85"},
+        {"ExpandedNodeId with URI", Render(withUri, UA_TYPES_EXPANDEDNODEID), "nsu=urn:plant;s=Tank"},
+        {"ExpandedNodeId elsewhere", Render(remote, UA_TYPES_EXPANDEDNODEID), "svr=2;ns=3;i=7"},
+        {"XmlElement", Render(xml, UA_TYPES_XMLELEMENT), "<a/>"},
+        {"ExtensionObject still encoded", Render(encoded, UA_TYPES_EXTENSIONOBJECT), "ns=0;i=887 (5 B)"},
+        {"ExtensionObject decoded", Render(decoded, UA_TYPES_EXTENSIONOBJECT), "ns=0;i=886 (16 B)"},
+        {"structure the library decoded", Render(range, UA_TYPES_RANGE), "ns=0;i=886 (16 B)"},
+        {"enumeration", Render(UA_NodeClass{UA_NODECLASS_VARIABLE}, UA_TYPES_NODECLASS), "2"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.text, c.expected) << c.what;
+}
+
+TEST(VariantToText, ArraysShowEachElementAsItsScalar) {
+    auto render = [](void* data, std::size_t length, int typeIndex) {
+        UA_Variant variant;
+        UA_Variant_setArray(&variant, data, length, &UA_TYPES[typeIndex]);
+        std::string text = "previous";
+        EXPECT_TRUE(VariantToText(variant, text));
+        return text;
+    };
+    UA_Int32 ints[] = {1, -2, 3};
+    EXPECT_EQ(render(ints, 3, UA_TYPES_INT32), "[1, -2, 3]");
+    EXPECT_EQ(render(ints, 1, UA_TYPES_INT32), "[1]");  // one element is still an array
+    EXPECT_EQ(render(UA_EMPTY_ARRAY_SENTINEL, 0, UA_TYPES_INT32), "[]");
+    UA_Double doubles[] = {0.1, 3.14159};
+    EXPECT_EQ(render(doubles, 2, UA_TYPES_DOUBLE), "[0.100, 3.142]");
+    UA_String strings[] = {UA_STRING(const_cast<char*>("a b")), UA_STRING(const_cast<char*>("世界"))};
+    EXPECT_EQ(render(strings, 2, UA_TYPES_STRING), "[a b, 世界]");
+    UA_StatusCode codes[] = {0x803C0000, 0};
+    EXPECT_EQ(render(codes, 2, UA_TYPES_STATUSCODE), "[BadOutOfRange (0x803C0000), Good (0x00000000)]");
+
+    // 64 elements are shown, then how many there are.
+    std::vector<UA_Byte> many(100);
+    for (std::size_t i = 0; i < many.size(); ++i) many[i] = static_cast<UA_Byte>(i);
+    const std::string text = render(many.data(), many.size(), UA_TYPES_BYTE);
+    EXPECT_EQ(text.substr(0, 10), "[0, 1, 2, ");
+    EXPECT_NE(text.find(", 63, … (100)]"), std::string::npos) << text;
+    EXPECT_EQ(text.find("64"), std::string::npos) << text;
+    many.resize(64);
+    EXPECT_EQ(render(many.data(), many.size(), UA_TYPES_BYTE).find("…"), std::string::npos);
+}
+
+TEST(VariantToText, NullIsEmptyAndTypesWithoutTextAreRefused) {
     UA_Variant empty;
     UA_Variant_init(&empty);
-    EXPECT_FALSE(VariantToText(empty, text));
-    EXPECT_EQ(text, "old");
+    std::string text = "old";
+    EXPECT_TRUE(VariantToText(empty, text));
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(Render(UA_DiagnosticInfo{}, UA_TYPES_DIAGNOSTICINFO), "refused, kept previous");
 }
 
 TEST(NodeIdToText, AllFourIdentifierKinds) {

@@ -34,7 +34,7 @@ protected:
     void Select(std::initializer_list<int> rowsToSelect) {
         View().clearSelection();
         for (int r : rowsToSelect) {
-            View().selectionModel()->select(window.Model()->index(r, 0),
+            View().selectionModel()->select(View().model()->index(r, 0),
                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
     }
@@ -120,7 +120,7 @@ TEST_F(ListCommands, CopyTakesTheRowUnderTheMenuNotTheSelection) {
 }
 
 TEST_F(ListCommands, CopyOnEmptySpaceCopiesNothing) {
-    const QRect last = View().visualRect(window.Model()->index(count + 1, 1));
+    const QRect last = View().visualRect(View().model()->index(count + 1, 1));
     ASSERT_LT(last.bottom() + 30, View().viewport()->height());
     const QPoint below = View().viewport()->mapToGlobal(QPoint(last.center().x(), last.bottom() + 20));
     Choose(below, 3);
@@ -131,7 +131,7 @@ TEST_F(ListCommands, CopyOnEmptySpaceCopiesNothing) {
 }
 
 TEST_F(ListCommands, CtrlCCopiesTheCurrentRow) {
-    View().setCurrentIndex(window.Model()->index(4, 2));
+    View().setCurrentIndex(View().model()->index(4, 2));
     View().setFocus();
     QTest::keyClick(&View(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("ns=2;i=5"));

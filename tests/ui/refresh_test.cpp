@@ -14,7 +14,7 @@ class Refresh : public ScannedWindowTest {
 protected:
     void ScrollToTop(int row) {
         PumpFor(20ms);  // let the view lay out the rows that arrived
-        View().scrollTo(window.Model()->index(row, 0), QAbstractItemView::PositionAtTop);
+        View().scrollTo(View().model()->index(row, 0), QAbstractItemView::PositionAtTop);
         PumpFor(20ms);
     }
 

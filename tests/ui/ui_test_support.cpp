@@ -24,7 +24,7 @@ PointListView& ListView(CQuorvaneDlg& window) { return *Find<PointListView>(wind
 
 QPoint RowCentre(CQuorvaneDlg& window, int row) {
     PointListView& view = ListView(window);
-    const QModelIndex cell = window.Model()->index(row, 1);
+    const QModelIndex cell = view.model()->index(row, 1);
     view.scrollTo(cell);
     return view.viewport()->mapToGlobal(view.visualRect(cell).center());
 }

@@ -216,7 +216,7 @@ TEST_F(WriteValue, WriteOverEmptySpaceDoesNothing) {
     ScanServer();
     window.Model()->DeleteRows(3, window.Rows().size() - 3);
     View().selectRow(0);
-    const QRect last = View().visualRect(window.Model()->index(2, 1));
+    const QRect last = View().visualRect(View().model()->index(2, 1));
     ChooseFromMenu(window, View().viewport()->mapToGlobal(QPoint(last.center().x(), last.bottom() + 40)), 2);
     EXPECT_EQ(window.WriteDialog(), nullptr);
 }

@@ -41,3 +41,34 @@ void AddressSpaceBuilder::Reference(const UA_NodeId& from, const UA_NodeId& to) 
     Note(UA_Server_addReference(server_, from, UA_NODEID_NUMERIC(0, UA_NS0ID_ORGANIZES), target,
                                 true));
 }
+
+void AddressSpaceBuilder::LocalizedVariable(
+    const UA_NodeId& parent, const UA_NodeId& id,
+    const std::vector<std::pair<std::string, std::string>>& names, const UA_Variant& value) {
+    if (names.empty()) return;
+    UA_VariableAttributes attr = UA_VariableAttributes_default;
+    attr.displayName = UA_LOCALIZEDTEXT(const_cast<char*>(names[0].first.c_str()),
+                                        const_cast<char*>(names[0].second.c_str()));
+    attr.value = value;
+    attr.dataType = value.type->typeId;
+    attr.valueRank = UA_VALUERANK_SCALAR;
+    attr.accessLevel = UA_ACCESSLEVELMASK_READ | UA_ACCESSLEVELMASK_WRITE;
+    attr.userAccessLevel = attr.accessLevel;
+    UA_QualifiedName browseName =
+        UA_QUALIFIEDNAME(id.namespaceIndex, const_cast<char*>(names[0].second.c_str()));
+    UA_StatusCode s = UA_Server_addVariableNode(
+        server_, id, parent, UA_NODEID_NUMERIC(0, UA_NS0ID_HASCOMPONENT), browseName,
+        UA_NODEID_NUMERIC(0, UA_NS0ID_BASEDATAVARIABLETYPE), attr, context_, nullptr);
+    Note(s);
+    if (s != UA_STATUSCODE_GOOD) return;
+    for (std::size_t i = 1; i < names.size(); ++i) {
+        Note(UA_Server_writeDisplayName(
+            server_, id,
+            UA_LOCALIZEDTEXT(const_cast<char*>(names[i].first.c_str()),
+                             const_cast<char*>(names[i].second.c_str()))));
+    }
+    DemoPoint p;
+    UA_NodeId_copy(&id, &p.nodeId);
+    p.displayName = names[0].second;
+    points_->push_back(p);
+}

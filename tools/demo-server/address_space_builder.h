@@ -5,6 +5,7 @@
 #include <open62541/server.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // Adds objects and variables under a parent and records the variables a walk will meet.
@@ -19,6 +20,11 @@ public:
     // Objects reaches it (false below an object named exactly "Server").
     void Variable(const UA_NodeId& parent, const UA_NodeId& id, const std::string& name,
                   const UA_Variant& value, bool writable, bool listed = true);
+    // A writable variable named in several locales, (locale, text) pairs: the first is given at
+    // creation (the library adds locales only to a name that has one), the others are added.
+    void LocalizedVariable(const UA_NodeId& parent, const UA_NodeId& id,
+                           const std::vector<std::pair<std::string, std::string>>& names,
+                           const UA_Variant& value);
     // An extra forward Organizes reference, for shared variables and cycles.
     void Reference(const UA_NodeId& from, const UA_NodeId& to);
 
@@ -47,3 +53,5 @@ struct GeneratedShape {
 };
 // `shape.points` Int32 variables whose values are their own numbers.
 void BuildGeneratedPoints(AddressSpaceBuilder& b, UA_UInt16 ns, const GeneratedShape& shape);
+// Values of the types without a plain number or text form, and a name in two locales.
+void BuildRenderingPoints(AddressSpaceBuilder& b, const UA_NodeId& plant, UA_UInt16 ns);

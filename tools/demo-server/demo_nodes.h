@@ -50,6 +50,15 @@ inline constexpr char kCycleBVariable[] = "Plant.CycleB.Value";
 inline constexpr std::uint32_t kGeneratedBase = 1000000;
 // The objects holding them: numeric identifiers from here on, in the order they are made.
 inline constexpr std::uint32_t kGeneratedObjectBase = 20000000;
+// Objects/Plant/Rendering: values the list shows however they are typed, and a name in two
+// languages.
+inline constexpr std::uint32_t kStringArray = 1200;     // String array {"alpha", "β", "Gamma"}
+inline constexpr std::uint32_t kOutOfRangeStatus = 1201;  // StatusCode BadOutOfRange
+inline constexpr std::uint32_t kQualifiedName = 1202;   // QualifiedName 2:Setpoint
+inline constexpr std::uint32_t kLongArray = 1203;       // Int32 array 0, -1, ..., -99 (100 elements)
+inline constexpr std::uint32_t kTwoLocaleName = 1204;   // Double 12.5, named in two locales:
+inline constexpr char kTwoLocaleNameEn[] = "Pump speed";  // "en"
+inline constexpr char kTwoLocaleNameZh[] = "泵速";        // "zh-CN"
 
 }  // namespace demo
 

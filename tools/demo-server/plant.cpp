@@ -152,6 +152,7 @@ void BuildPlant(AddressSpaceBuilder& b, UA_UInt16 plantNs, UA_UInt16 secondNs) {
     AddServerLookalikes(b, plant, plantNs);
     AddCycle(b, plant, plantNs);
     BuildEdgePoints(b, plant, plantNs);
+    BuildRenderingPoints(b, plant, plantNs);
 
     UA_NodeId second = b.Object(objects, Str(secondNs, "Second"), "Second");
     for (UA_Int32 i = 1; i <= 2; ++i) {
