@@ -27,10 +27,13 @@ struct ConnectionSettings {
 // How one attempt to open a session ended.
 enum class ConnectOutcome {
     Connected,
-    AnonymousRejected,
+    AnonymousRejected,     // the server answered and refused, for no reason told apart below
     MissingUserPassword,
-    UserPasswordRejected,
+    UserPasswordRejected,  // the server refused the user name or password
     MissingCertKey,
-    CertKeyRejected,
+    CertKeyRejected,       // certificate or key unusable here or refused by the server
     UnknownKind,
+    Unreachable,           // nothing answered in time, or the connection went before a session
+    PolicyNotOffered,      // the server offers no endpoint with the chosen policy and mode
+    Cancelled,             // the caller gave up on the attempt
 };

@@ -37,6 +37,11 @@ enum class TextKey {
     Cancel,
     NodeIdLabel,
     NewValue,
+    SearchProgress,
+    SearchLost,
+    RefreshLost,
+    RefreshBack,
+    PolicyNotOffered,
     Count
 };
 

@@ -2,8 +2,10 @@
 
 #include "engine/opcua_browser.h"
 #include "ui/login_option_dlg.h"
-#include "ui/prompts.h"
 #include "ui/connect_failure.h"
+#include "ui/prompts.h"
+#include "ui/qt_text.h"
+#include "ui/session_worker.h"
 #include "ui/text_table.h"
 #include "ui/write_caption.h"
 
@@ -12,9 +14,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-}  // namespace
+struct CWriteValueDlg::Outcome {
+    ConnectOutcome connect = ConnectOutcome::Connected;
+    int written = -1;
+    std::string result;
+};
 
 CWriteValueDlg::CWriteValueDlg(QWidget* parent, const OPCUAItemData& record,
                                std::uint16_t type, const CLoginOptionDlg* opts, std::string u,
@@ -47,21 +51,45 @@ CWriteValueDlg::CWriteValueDlg(QWidget* parent, const OPCUAItemData& record,
     valueBox->setFocus();
 }
 
-CWriteValueDlg::~CWriteValueDlg() { UA_NodeId_clear(&nodeId); }
+CWriteValueDlg::~CWriteValueDlg() {
+    // A connect still waiting gives up; a write under way is let finish.
+    if (cancelConnect) *cancelConnect = true;
+    worker.reset();
+    UA_NodeId_clear(&nodeId);
+}
 
 void CWriteValueDlg::accept() {
+    if (writing) return;
+    writing = true;
+    okButton->setEnabled(false);
+    cancelConnect = std::make_shared<std::atomic<bool>>(false);
+    if (!worker) worker = std::make_unique<SessionWorker>(this);
     // A session of our own for this one write; the window's session belongs to its refresh.
-    PointList unused;
-    OPCUABrowser engine(&unused);
-    const ConnectOutcome outcome = engine.Connect(options->Settings(url));
-    if (const auto failure = FailureText(outcome)) {
+    worker->Post(
+        [this, settings = options->Settings(url), text = valueBox->text().toStdString(),
+         cancel = cancelConnect] {
+            Outcome outcome;
+            PointList unused;
+            OPCUABrowser engine(&unused);
+            outcome.connect = engine.Connect(settings, cancel.get());
+            if (outcome.connect == ConnectOutcome::Connected) {
+                outcome.written = engine.WriteValue(nodeId, text, typeIndex, outcome.result);
+            }
+            engine.Disconnect();
+            return outcome;
+        },
+        [this](Outcome& outcome) { OnWriteDone(outcome); });
+}
+
+void CWriteValueDlg::OnWriteDone(const Outcome& outcome) {
+    writing = false;
+    okButton->setEnabled(true);
+    if (outcome.connect == ConnectOutcome::Cancelled) return;
+    if (const auto failure = FailureText(outcome.connect)) {
         Prompts::Message(this, Text(*failure));
-        engine.Disconnect();
         return;
     }
-    std::string result;
-    const int written = engine.WriteValue(nodeId, valueBox->text().toStdString(), typeIndex, result);
-    if (onResult) onResult(nodeId, result, written != 0);
+    std::string result = outcome.result;
+    if (onResult) onResult(nodeId, result, outcome.written != 0);
     hide();
-    engine.Disconnect();
 }

@@ -13,7 +13,7 @@ protected:
 
     // Presses Connect and checks the Failed state with `expected` as status and message.
     void ExpectFailure(TextKey expected) {
-        Click(window, "connectButton");
+        ASSERT_TRUE(PressConnect(window));
         const std::string text = Text(expected, GetParam());
         EXPECT_EQ(TextOf(window, "statusLine"), text);
         ASSERT_EQ(prompts.script.messages.size(), 1u);
