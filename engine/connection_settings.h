@@ -33,6 +33,9 @@ enum class ConnectOutcome {
     MissingCertKey,
     CertKeyRejected,       // certificate or key unusable here or refused by the server
     UnknownKind,
+    // Only a policy that sends the password unencrypted was offered, and the settings did not
+    // allow that: nothing was sent.
+    PlainPasswordRefused,
     Unreachable,           // nothing answered in time, or the connection went before a session
     PolicyNotOffered,      // the server offers no endpoint with the chosen policy and mode
     Cancelled,             // the caller gave up on the attempt

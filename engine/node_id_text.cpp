@@ -1,7 +1,5 @@
 #include "engine/node_id_text.h"
 
-#include <cstring>
-#include <string_view>
 
 namespace {
 
@@ -35,16 +33,23 @@ void AppendBase64(std::string& text, const unsigned char* bytes, std::size_t cou
     text.push_back('=');
 }
 
-// "%.*s" of an identifier: its bytes up to the first zero byte.
-std::string_view IdentifierBytes(const UA_String& s) {
-    if (s.length == 0 || s.data == nullptr) return {};
-    const char* begin = reinterpret_cast<const char*>(s.data);
-    const void* zero = std::memchr(begin, 0, s.length);
-    return {begin,
-            zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - begin) : s.length};
-}
-
 }  // namespace
+
+std::string IdentifierText(const UA_String& identifier) {
+    std::string text;
+    if (identifier.length == 0 || identifier.data == nullptr) return text;
+    text.reserve(identifier.length);
+    for (std::size_t i = 0; i < identifier.length; ++i) {
+        const unsigned char byte = identifier.data[i];
+        if (byte < 0x20 || byte == 0x7F) {
+            text += "\\x";
+            AppendHex(text, &byte, 1);
+        } else {
+            text.push_back(static_cast<char>(byte));
+        }
+    }
+    return text;
+}
 
 std::string GuidToText(const UA_Guid& guid) {
     // The fields in their stored (little-endian) byte order, not as numbers.
@@ -78,7 +83,7 @@ std::string NodeIdToText(const UA_NodeId& nodeId) {
             break;
         case UA_NODEIDTYPE_STRING:
             text += ";s=";
-            text += IdentifierBytes(nodeId.identifier.string);
+            text += IdentifierText(nodeId.identifier.string);
             break;
         case UA_NODEIDTYPE_GUID:
             text += ";g=";

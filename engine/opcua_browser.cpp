@@ -1,15 +1,20 @@
 #include "engine/opcua_browser.h"
 
 #include <open62541/client_config_default.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <span>
 
 #include "engine/connect_cause.h"
+#include "engine/password_token.h"
 #include "engine/session_config.h"
 #include "resources/hex_resources.h"
 
@@ -17,17 +22,80 @@ namespace {
 
 UaClientPtr NewClient() { return UaClientPtr(UA_Client_new()); }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+// A DER certificate or key is a few KiB; anything far larger is not one.
+constexpr off_t kMaxKeyFileBytes = 1 << 20;
+
+// The endpoints a server offers, as GetEndpoints answered.
+struct Endpoints {
+    UA_EndpointDescription* items = nullptr;
+    std::size_t count = 0;
+
+    Endpoints() = default;
+    Endpoints(const Endpoints&) = delete;
+    Endpoints& operator=(const Endpoints&) = delete;
+    ~Endpoints() { UA_Array_delete(items, count, &UA_TYPES[UA_TYPES_ENDPOINTDESCRIPTION]); }
+    std::span<const UA_EndpointDescription> View() const { return {items, count}; }
 };
 
-// Directories open fine but report a nonsense length at their "end".
-bool IsRegularFile(std::FILE* file) {
-    struct stat info;
-    return fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
-}
 // How often a waiting connect looks at its cancel flag.
 constexpr std::chrono::milliseconds kCancelCheck{20};
+
+// Runs the client until `ready(channel, session)` holds, the connect fails, the configured
+// timeout passes or `cancel` is set (then `cancelled` too). The library's own connect waits the
+// whole timeout without a way out; this is the same wait in small steps.
+template <class Ready>
+UA_StatusCode RunUntil(UA_Client* c, const std::atomic<bool>* cancel, bool& cancelled,
+                       Ready ready) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(UA_Client_getConfig(c)->timeout);
+    for (;;) {
+        UA_SecureChannelState channel = UA_SECURECHANNELSTATE_CLOSED;
+        UA_SessionState session = UA_SESSIONSTATE_CLOSED;
+        UA_StatusCode connectStatus = UA_STATUSCODE_GOOD;
+        UA_Client_getState(c, &channel, &session, &connectStatus);
+        if (connectStatus != UA_STATUSCODE_GOOD) return connectStatus;
+        if (ready(channel, session)) return UA_STATUSCODE_GOOD;
+        if (cancel != nullptr && cancel->load()) {
+            cancelled = true;
+            return UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT;
+        }
+        const auto now = Clock::now();
+        if (now >= deadline) return UA_STATUSCODE_BADTIMEOUT;
+        const auto wait = std::min<Clock::duration>(kCancelCheck, deadline - now);
+        const UA_StatusCode iterated = UA_Client_run_iterate(
+            c, static_cast<UA_UInt32>(
+                   std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()));
+        if (iterated != UA_STATUSCODE_GOOD) return iterated;
+    }
+}
+
+// Asked over a channel of its own without security, which every server offers for discovery;
+// the signed-in connect then knows beforehand how the password would travel. The channel is
+// opened first with a wait that can be cancelled, so a silent server holds nobody up.
+UA_StatusCode FetchEndpoints(const std::string& url, int timeoutSeconds, Endpoints& out,
+                             const std::atomic<bool>* cancel, bool& cancelled) {
+    const UaClientPtr probe = NewClient();
+    if (!probe) return UA_STATUSCODE_BADOUTOFMEMORY;
+    UA_ClientConfig* config = UA_Client_getConfig(probe.get());
+    UA_ClientConfig_setDefault(config);
+    ApplyTimeout(*config, timeoutSeconds);
+    UA_StatusCode status = UA_Client_connectSecureChannelAsync(probe.get(), url.c_str());
+    if (status == UA_STATUSCODE_GOOD) {
+        status = RunUntil(probe.get(), cancel, cancelled, [](UA_SecureChannelState channel, UA_SessionState) {
+            return channel == UA_SECURECHANNELSTATE_OPEN;
+        });
+    }
+    if (status != UA_STATUSCODE_GOOD) return status;
+    return UA_Client_getEndpoints(probe.get(), url.c_str(), &out.count, &out.items);
+}
+
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
 
 bool IsKnownPolicy(const std::string& name) {
     return std::find_if(std::begin(kSecurityPolicies), std::end(kSecurityPolicies),
@@ -59,27 +127,20 @@ void NoteSessionState(UA_Client* client, UA_SecureChannelState, UA_SessionState 
 // be asked.
 std::optional<bool> ServerOffers(const ConnectionSettings& s) {
     if (!IsKnownPolicy(s.securityPolicy)) return std::nullopt;
-    UaClientPtr probe(UA_Client_new());
-    if (!probe) return std::nullopt;
-    UA_ClientConfig* config = UA_Client_getConfig(probe.get());
-    UA_ClientConfig_setDefault(config);
-    ApplyTimeout(*config, s.timeoutSeconds);
-    size_t count = 0;
-    UA_EndpointDescription* endpoints = nullptr;
-    if (UA_Client_getEndpoints(probe.get(), s.url.c_str(), &count, &endpoints) !=
-        UA_STATUSCODE_GOOD)
+    Endpoints endpoints;
+    bool cancelled = false;
+    if (FetchEndpoints(s.url, s.timeoutSeconds, endpoints, nullptr, cancelled) != UA_STATUSCODE_GOOD)
         return std::nullopt;
     const std::string uri = SecurityPolicyUri(s.securityPolicy);
     const UA_MessageSecurityMode mode = SecurityModeFromName(s.securityMode);
-    bool offered = false;
-    for (size_t i = 0; i < count && !offered; ++i) {
-        const UA_String& policy = endpoints[i].securityPolicyUri;
-        offered = policy.length == uri.size() &&
-                  std::equal(uri.begin(), uri.end(), reinterpret_cast<const char*>(policy.data)) &&
-                  (mode == UA_MESSAGESECURITYMODE_INVALID || endpoints[i].securityMode == mode);
+    for (const UA_EndpointDescription& endpoint : endpoints.View()) {
+        const UA_String& policy = endpoint.securityPolicyUri;
+        if (policy.length == uri.size() &&
+            std::equal(uri.begin(), uri.end(), reinterpret_cast<const char*>(policy.data)) &&
+            (mode == UA_MESSAGESECURITYMODE_INVALID || endpoint.securityMode == mode))
+            return true;
     }
-    UA_Array_delete(endpoints, count, &UA_TYPES[UA_TYPES_ENDPOINTDESCRIPTION]);
-    return offered;
+    return false;
 }
 
 }  // namespace
@@ -97,8 +158,10 @@ void OPCUABrowser::Disconnect() {
     maxNodesPerRead.reset();
 }
 
-// The library's own connect waits the whole timeout without a way out; this loop is the same
-// wait in small steps, so that a user who gives up is not kept waiting.
+void OPCUABrowser::KeepAlive() {
+    if (client) UA_Client_run_iterate(client.get(), 0);
+}
+
 UA_StatusCode OPCUABrowser::AwaitConnect(const std::string& url) {
     UA_Client* c = client.get();
     UA_ClientConfig* config = UA_Client_getConfig(c);
@@ -112,29 +175,11 @@ UA_StatusCode OPCUABrowser::AwaitConnect(const std::string& url) {
 }
 
 UA_StatusCode OPCUABrowser::WaitForSession(const std::string& url) {
-    using Clock = std::chrono::steady_clock;
-    UA_Client* c = client.get();
-    const auto deadline =
-        Clock::now() + std::chrono::milliseconds(UA_Client_getConfig(c)->timeout);
-    UA_StatusCode status = UA_Client_connectAsync(c, url.c_str());
-    while (status == UA_STATUSCODE_GOOD) {
-        UA_SessionState session = UA_SESSIONSTATE_CLOSED;
-        UA_StatusCode connectStatus = UA_STATUSCODE_GOOD;
-        UA_Client_getState(c, nullptr, &session, &connectStatus);
-        if (connectStatus != UA_STATUSCODE_GOOD) return connectStatus;
-        if (session == UA_SESSIONSTATE_ACTIVATED) return UA_STATUSCODE_GOOD;
-        if (cancel != nullptr && cancel->load()) {
-            cancelled = true;
-            return UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT;
-        }
-        const auto now = Clock::now();
-        if (now >= deadline) return UA_STATUSCODE_BADTIMEOUT;
-        const auto wait = std::min<Clock::duration>(kCancelCheck, deadline - now);
-        status = UA_Client_run_iterate(
-            c, static_cast<UA_UInt32>(
-                   std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()));
-    }
-    return status;
+    const UA_StatusCode status = UA_Client_connectAsync(client.get(), url.c_str());
+    if (status != UA_STATUSCODE_GOOD) return status;
+    return RunUntil(client.get(), cancel, cancelled, [](UA_SecureChannelState, UA_SessionState session) {
+        return session == UA_SESSIONSTATE_ACTIVATED;
+    });
 }
 
 // A failed connect leaves no client behind, so the engine is without session.
@@ -153,7 +198,7 @@ int OPCUABrowser::ConnectAnonymous(std::string url, int timeoutSeconds) {
     if (!client) return 1;
     UA_ClientConfig* config = UA_Client_getConfig(client.get());
     UA_ClientConfig_setDefault(config);
-    ApplyTimeout(*config, timeoutSeconds);
+    ApplyTimeout(*config, timeoutSeconds, timing);
     return FinishConnect(AwaitConnect(url));
 }
 
@@ -170,7 +215,20 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
     }
     policyUsable = PolicyBuilt(*config, securityPolicy);
-    ApplyTimeout(*config, timeoutSeconds);
+    ApplyTimeout(*config, timeoutSeconds, timing);
+    plainPasswordRefused = false;
+    // The library would take the first user-name policy of the best endpoint, and send the
+    // password as plain bytes when that policy has no security; choose one that encrypts.
+    Endpoints endpoints;
+    const UA_StatusCode asked = FetchEndpoints(url, timeoutSeconds, endpoints, cancel, cancelled);
+    if (asked != UA_STATUSCODE_GOOD) return FinishConnect(asked);
+    const std::optional<PasswordToken> token = ChoosePasswordToken(endpoints.View(), *config);
+    if (!token) return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
+    if (!token->encrypted && !allowPlainPassword) {
+        plainPasswordRefused = true;  // nothing was sent; the caller may ask and allow it
+        return FinishConnect(UA_STATUSCODE_BADSECURITYMODEINSUFFICIENT);
+    }
+    UsePasswordToken(*config, *token);
     const UA_StatusCode identity =
         UA_ClientConfig_setAuthenticationUsername(config, userName.c_str(), password.c_str());
     return FinishConnect(identity != UA_STATUSCODE_GOOD ? identity : AwaitConnect(url));
@@ -193,7 +251,7 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
     }
     policyUsable = PolicyBuilt(*config, securityPolicy);
-    ApplyTimeout(*config, timeoutSeconds);
+    ApplyTimeout(*config, timeoutSeconds, timing);
     // The certificate secures the channel; the session itself is anonymous.
     return FinishConnect(AwaitConnect(url));
 }
@@ -202,7 +260,9 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
                                      const std::atomic<bool>* cancelFlag) {
     cancel = cancelFlag;
     cancelled = false;
+    sessionCreated = false;
     policyUsable = true;
+    plainPasswordRefused = false;
     int result = 1;
     switch (s.authKind) {
         case 1: result = ConnectAnonymous(s.url, s.timeoutSeconds); break;
@@ -212,6 +272,7 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
                 cancel = nullptr;
                 return ConnectOutcome::MissingUserPassword;
             }
+            SetAllowPlainPassword(s.allowPlainPassword);
             result = ConnectUserPassword(s.url, s.userName, s.password, s.timeoutSeconds,
                                          s.securityPolicy, s.securityMode);
             break;
@@ -230,6 +291,7 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     cancel = nullptr;
     if (result == 0) return ConnectOutcome::Connected;
     if (cancelled) return ConnectOutcome::Cancelled;
+    if (plainPasswordRefused) return ConnectOutcome::PlainPasswordRefused;
     return FailedOutcome(s);
 }
 
@@ -246,20 +308,28 @@ ConnectOutcome OPCUABrowser::FailedOutcome(const ConnectionSettings& s) const {
 }
 
 UaByteString OPCUABrowser::LoadFile(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        errno = 0;  // a missing file is an expected outcome here, not an error to keep around
+    // Non-blocking open: a FIFO or a device would otherwise wait here for a writer forever.
+    const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    struct stat info;
+    if (file.fd < 0 || fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
+        info.st_size > kMaxKeyFileBytes) {
+        errno = 0;  // an unusable file is an expected outcome here, not an error to keep around
         return {};
     }
-    if (!IsRegularFile(file.get()) || std::fseek(file.get(), 0, SEEK_END) != 0) return {};
-    const long length = std::ftell(file.get());
-    if (length <= 0) return {};
     UaByteString content;
-    if (UA_ByteString_allocBuffer(content.get(), static_cast<std::size_t>(length)) !=
+    if (UA_ByteString_allocBuffer(content.get(), static_cast<std::size_t>(info.st_size)) !=
         UA_STATUSCODE_GOOD)
         return {};
-    std::rewind(file.get());
-    if (std::fread(content->data, 1, content->length, file.get()) != content->length) return {};
+    std::size_t done = 0;
+    while (done < content->length) {
+        const ssize_t n = ::read(file.fd, content->data + done, content->length - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {  // shrunk while being read, or unreadable
+            errno = 0;
+            return {};
+        }
+        done += static_cast<std::size_t>(n);
+    }
     return content;
 }
 

@@ -3,6 +3,7 @@
 #include "engine/connection_settings.h"
 #include "engine/mth_list.h"
 #include "engine/opcua_item_data.h"
+#include "engine/session_config.h"
 #include "engine/ua_types.h"
 
 #include <open62541/types.h>
@@ -43,6 +44,19 @@ public:
     void Disconnect();
     bool HasSession() const { return client != nullptr; }
 
+    // Lets the client do its own housekeeping (renewing the secure channel) without waiting;
+    // called between refresh passes so that a quiet session does not lapse.
+    void KeepAlive();
+    // Channel lifetime and session timeout of later connects.
+    void SetSessionTiming(const SessionTiming& value) { timing = value; }
+    // Whether a user-name connect may send the password unencrypted when the server offers no
+    // other way; without it such a connect sends nothing and Connect reports
+    // PlainPasswordRefused. Holds for later connects until changed.
+    void SetAllowPlainPassword(bool allow) { allowPlainPassword = allow; }
+    // True when the last user-name connect failed only because the password would have gone
+    // unencrypted.
+    bool PlainPasswordRefused() const { return plainPasswordRefused; }
+
     // Walks the address space from Objects and hands every point, then the end marker, to the
     // point list. Returns early, appending nothing more, when the thread is interrupted.
     void BrowseAll();
@@ -72,6 +86,10 @@ private:
     UA_StatusCode AwaitConnect(const std::string& url);
     UA_StatusCode WaitForSession(const std::string& url);
     int FinishConnect(UA_StatusCode status);
+
+    SessionTiming timing;
+    bool allowPlainPassword = false;
+    bool plainPasswordRefused = false;
     ConnectOutcome FailedOutcome(const ConnectionSettings& settings) const;
 
     const std::atomic<bool>* cancel = nullptr;

@@ -21,10 +21,10 @@ OPCUAItemData::OPCUAItemData(const UA_NodeId& id, std::string value, std::string
 OPCUAItemData::~OPCUAItemData() { UA_NodeId_clear(&nodeId); }
 
 OPCUAItemData* NewEndMarker() {
-    return new OPCUAItemData(UA_NODEID_NUMERIC(0, kEndMarkerIdentifier), {}, {}, {}, {}, {});
+    auto* marker =
+        new OPCUAItemData(UA_NODEID_NUMERIC(0, kEndMarkerIdentifier), {}, {}, {}, {}, {});
+    marker->endMarker = true;
+    return marker;
 }
 
-bool IsEndMarker(const OPCUAItemData& record) {
-    return record.nodeId.identifierType == UA_NODEIDTYPE_NUMERIC &&
-           record.nodeId.identifier.numeric == kEndMarkerIdentifier;
-}
+bool IsEndMarker(const OPCUAItemData& record) { return record.endMarker; }

@@ -9,6 +9,7 @@
 struct OPCUAItemData {
     UA_NodeId nodeId;
     std::uint16_t typeIndex = kNoType;
+    bool isArray = false;  // the last value read was an array (or matrix)
     std::string value;
     std::string dataType;
     std::string displayName;
@@ -24,9 +25,16 @@ struct OPCUAItemData {
 
     OPCUAItemData(const OPCUAItemData&) = delete;
     OPCUAItemData& operator=(const OPCUAItemData&) = delete;
+
+private:
+    friend OPCUAItemData* NewEndMarker();
+    friend bool IsEndMarker(const OPCUAItemData& record);
+    // Set only by NewEndMarker. A NodeId cannot mark the end: a server may use any of them,
+    // ns=1;i=4294967295 included.
+    bool endMarker = false;
 };
 
-// The record the walk appends after the last point: numeric identifier 0xFFFFFFFF.
+// The record the walk appends after the last point.
 OPCUAItemData* NewEndMarker();
-// Any namespace counts; only the identifier type and number are looked at.
+// True only for a record made by NewEndMarker, whatever the NodeId of others.
 bool IsEndMarker(const OPCUAItemData& record);

@@ -22,7 +22,11 @@ void MarkReadFailed(std::span<OPCUAItemData* const> records, const std::string& 
 
 bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResponse& response,
                       const std::string& timeText) {
-    if (response.resultsSize != records.size()) return false;
+    if (response.resultsSize != records.size()) {
+        // No result can be matched to its record; the values cannot be trusted as current.
+        MarkReadFailed(records, timeText);
+        return false;
+    }
     for (std::size_t i = 0; i < records.size(); ++i) {
         OPCUAItemData& record = *records[i];
         const UA_DataValue& result = response.results[i];
@@ -32,6 +36,7 @@ bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResp
         const std::uint16_t typeIndex = BuiltinTypeIndex(result.value.type);
         if (typeIndex == kNoTypeIndex) continue;
         record.typeIndex = typeIndex;
+        record.isArray = !UA_Variant_isScalar(&result.value);
         record.dataType = result.value.type->typeName;
         // Arrays and types without a text form keep the previous value text.
         VariantToText(result.value, record.value);

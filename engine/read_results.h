@@ -18,7 +18,7 @@ bool IsReadLimitStatus(UA_StatusCode serviceResult);
 void MarkReadFailed(std::span<OPCUAItemData* const> records, const std::string& timeText);
 
 // Stores result i of `response` into record i. When the server answered with a different
-// number of results no record is touched and the answer is false.
+// number of results the records are marked as by MarkReadFailed and the answer is false.
 bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResponse& response,
                       const std::string& timeText);
 

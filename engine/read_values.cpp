@@ -74,9 +74,11 @@ int ReadInBatches(UA_Client* client, Records all, std::size_t& batchSize) {
             return -1;
         }
     }
+    bool complete = true;
     for (const Batch& batch : batches)
-        StoreReadResults(all.subspan(batch.offset, batch.count), *batch.response, timeText);
-    return 0;
+        complete &= StoreReadResults(all.subspan(batch.offset, batch.count), *batch.response, timeText);
+    if (!complete) MarkReadFailed(all, timeText);
+    return complete ? 0 : -1;
 }
 
 }  // namespace
@@ -111,8 +113,7 @@ int OPCUABrowser::ReadValues(const std::vector<OPCUAItemData*>& records) {
         UaReadResponse whole = SendRead(client.get(), all, ids);
         const UA_ResponseHeader& header = whole->responseHeader;
         if (header.serviceResult == UA_STATUSCODE_GOOD) {
-            StoreReadResults(all, *whole, TimeText(header.timestamp));
-            return 0;
+            return StoreReadResults(all, *whole, TimeText(header.timestamp)) ? 0 : -1;
         }
         if (!IsReadLimitStatus(header.serviceResult) || all.size() == 1) {
             MarkReadFailed(all, TimeText(header.timestamp));

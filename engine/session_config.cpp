@@ -7,14 +7,14 @@
 #include <algorithm>
 #include <limits>
 
-void ApplyTimeout(UA_ClientConfig& config, int timeoutSeconds) {
+void ApplyTimeout(UA_ClientConfig& config, int timeoutSeconds, const SessionTiming& timing) {
     // Saturate instead of wrapping for values no dialog would pass.
     constexpr long long kMaxSeconds = std::numeric_limits<UA_UInt32>::max() / 1000;
     const auto milliseconds =
         static_cast<UA_UInt32>(std::clamp<long long>(timeoutSeconds, 0, kMaxSeconds) * 1000);
     config.timeout = milliseconds;
-    config.secureChannelLifeTime = milliseconds;
-    config.requestedSessionTimeout = milliseconds;
+    config.secureChannelLifeTime = timing.channelLifetimeMs;
+    config.requestedSessionTimeout = timing.sessionTimeoutMs;
 }
 
 std::string SecurityPolicyUri(const std::string& policyName) {

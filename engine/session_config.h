@@ -9,9 +9,17 @@
 
 inline constexpr char kClientApplicationUri[] = "urn:open62541.client.application";
 
-// The timeout in seconds, as milliseconds, into the response timeout, the secure channel
-// lifetime and the requested session timeout. Applied after the library defaults.
-void ApplyTimeout(UA_ClientConfig& config, int timeoutSeconds);
+// How long the secure channel and the session live. Neither follows the response timeout: a
+// channel that lived only as long as the timeout expired between two refresh passes, and a
+// session that short was gone by the time a stopped list was written to.
+struct SessionTiming {
+    UA_UInt32 channelLifetimeMs = 10 * 60 * 1000;  // the client renews it at three quarters
+    UA_UInt32 sessionTimeoutMs = 60 * 60 * 1000;   // the server may grant less
+};
+
+// The timeout in seconds, as milliseconds, into the response timeout; `timing` into the secure
+// channel lifetime and the requested session timeout. Applied after the library defaults.
+void ApplyTimeout(UA_ClientConfig& config, int timeoutSeconds, const SessionTiming& timing = {});
 
 // "http://opcfoundation.org/UA/SecurityPolicy#" + name; the name is not checked.
 std::string SecurityPolicyUri(const std::string& policyName);

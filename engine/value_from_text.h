@@ -1,16 +1,31 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "engine/opcua_item_data.h"
 #include "engine/ua_types.h"
 
-// The value a typed text stands for as a point of built-in type `typeIndex` (the UA_TYPES
-// index: 0 Boolean ... 12 DateTime, 14 ByteString, 20 LocalizedText) takes it:
-// - integers parse as strtol, strtoul (both 32-bit), strtoll or strtoull with base 0 would,
-//   then keep their low bits for the narrower types; Boolean is true when not 0 and DateTime
-//   is the tick count itself;
-// - Float and Double as strtof and strtod would, in the "C" locale whatever the program's;
-// - String and ByteString carry the text's bytes, LocalizedText the bytes with locale "en-US";
-//   an empty text gives an empty string, not a null one.
-// Text that does not parse gives 0. Any other type gives an empty variant. A pure function.
-UaVariant ValueFromText(const std::string& text, int typeIndex);
+// The value a typed text stands for when written to a point of built-in type `typeIndex` (the
+// UA_TYPES index: 0 Boolean ... 12 DateTime, 14 ByteString, 20 LocalizedText), or nothing when
+// the whole text is not a valid value of that type. Nothing is ever guessed, cut or wrapped:
+// - integers (SByte to UInt64): an optional sign, then decimal digits or "0x"/"0X" and
+//   hexadecimal digits, within the type's range; "010" is ten, not eight;
+// - Boolean: true, false, 1 or 0 in any case;
+// - Float and Double: decimal digits with an optional point and exponent, in the "C" locale
+//   whatever the program's, finite within the type's range; nan, inf and infinity (any case,
+//   optional sign) only when spelled out like that;
+// - DateTime: "D-M-YYYY H:M:S" with optional ".mmm", as the list shows DateTime values, in UTC,
+//   years 1601 to 9999;
+// - String, ByteString and LocalizedText (locale "en-US"): the text's bytes as typed; an empty
+//   text gives an empty, not a null, string.
+// Spaces and tabs around numbers, Booleans and DateTimes are ignored. Any other type gives
+// nothing. A pure function.
+std::optional<UaVariant> ValueFromText(const std::string& text, int typeIndex);
+
+// Whether ValueFromText knows the type.
+bool IsWritableType(int typeIndex);
+
+// Whether the write command may offer itself for `record`: a scalar of a type in the table
+// above, read at least once.
+bool CanWrite(const OPCUAItemData& record);

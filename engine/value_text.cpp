@@ -34,8 +34,28 @@ bool Fixed3(double number, std::string& text) {
     return true;
 }
 
+// 10000-01-01 00:00:00 UTC; with the origin (1601) the span whose years have four digits.
+UA_DateTime FirstAfterYear9999() {
+    static const UA_DateTime first = [] {
+        UA_DateTimeStruct t{};
+        t.year = 10000;
+        t.month = 1;
+        t.day = 1;
+        return UA_DateTime_fromStruct(t);
+    }();
+    return first;
+}
+
+// The library's breakdown overflows near the ends of the 64-bit range and shows wrapped years
+// well before that; such instants get a plain statement instead.
+bool IsShowable(UA_DateTime t) { return t >= 0 && t < FirstAfterYear9999(); }
+
 // Day first and unpadded, for example 5-8-2024 6:3:9.007.
 bool DateTimeValue(UA_DateTime value, std::string& text) {
+    if (!IsShowable(value)) {
+        text = kTimeOutOfRange;
+        return true;
+    }
     const UA_DateTimeStruct t = UA_DateTime_toStruct(value);
     char buffer[64];
     const int n = std::snprintf(buffer, sizeof buffer, "%u-%u-%u %u:%u:%u.%03u", unsigned{t.day},
@@ -99,6 +119,8 @@ bool VariantToText(const UA_Variant& value, std::string& text) {
 }
 
 std::string TimeText(UA_DateTime utc) {
+    // Checked before the shift, which is at most a day and so cannot overflow then.
+    if (!IsShowable(utc)) return kTimeOutOfRange;
     const UA_DateTimeStruct t = UA_DateTime_toStruct(utc + UA_DateTime_localTimeUtcOffset());
     char buffer[64];
     const int n = std::snprintf(buffer, sizeof buffer, "%u-%02u-%02u %02u:%02u:%02u",

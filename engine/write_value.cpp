@@ -1,5 +1,6 @@
 #include <open62541/client_highlevel.h>
 
+#include <optional>
 #include <utility>
 
 #include "engine/opcua_browser.h"
@@ -9,8 +10,11 @@
 int OPCUABrowser::WriteValue(const UA_NodeId& nodeId, std::string text, int typeIndex,
                              std::string& result) {
     if (!client) return -1;
-    const UaVariant value = ValueFromText(text, typeIndex);
-    if (UA_Client_writeValueAttribute(client.get(), nodeId, value.get()) != UA_STATUSCODE_GOOD)
+    // A text that is no value of the type, or a type without conversion, sends nothing: an
+    // empty or guessed value would overwrite what the plant holds.
+    const std::optional<UaVariant> value = ValueFromText(text, typeIndex);
+    if (!value) return -1;
+    if (UA_Client_writeValueAttribute(client.get(), nodeId, value->get()) != UA_STATUSCODE_GOOD)
         return -1;
     // What the server holds now, which need not be what was typed.
     UaVariant readBack;

@@ -11,11 +11,6 @@ constexpr std::uint16_t kBoolean = 0, kSByte = 1, kByte = 2, kInt16 = 3, kUInt16
                         kUInt32 = 6, kInt64 = 7, kUInt64 = 8, kFloat = 9, kDouble = 10,
                         kString = 11, kDateTime = 12, kByteString = 14, kLocalizedText = 20;
 
-std::string_view UaText(const UA_String& text) {
-    if (text.data == nullptr) return {};
-    return {reinterpret_cast<const char*>(text.data), text.length};
-}
-
 std::u16string WideArea(std::string_view utf8, std::size_t areaSize) {
     return Utf8ToUtf16(FitToArea(utf8, areaSize));
 }
@@ -72,13 +67,13 @@ PointRow MakePointRow(const OPCUAItemData& point, std::size_t number) {
             name = std::to_string(node.identifier.numeric);
             address = ns + ";i=" + name;
             break;
-        case UA_NODEIDTYPE_STRING:
-            // Like "%.*s": the identifier's bytes up to a NUL.
-            name = FitToArea(UaText(node.identifier.string), PointRow::kNameArea);
-            address =
-                ns + ";s=" +
-                std::string(FitToArea(UaText(node.identifier.string), PointRow::kRegAddressArea));
+        case UA_NODEIDTYPE_STRING: {
+            // As the list shows it: control characters escaped, so a NUL no longer cuts it.
+            const std::string identifier = IdentifierText(node.identifier.string);
+            name = FitToArea(identifier, PointRow::kNameArea);
+            address = ns + ";s=" + std::string(FitToArea(identifier, PointRow::kRegAddressArea));
             break;
+        }
         case UA_NODEIDTYPE_GUID:
             name = GuidToText(node.identifier.guid);
             address = ns + ";g=" + name;

@@ -23,4 +23,5 @@ std::string CellText(const OPCUAItemData& r, std::size_t row, int column) {
     }
 }
 
-std::string CopyText(const OPCUAItemData& r) { return CutUtf8(NodeIdToText(r.nodeId), 255); }
+// Whole: a cut identifier on the clipboard names another node, or none.
+std::string CopyText(const OPCUAItemData& r) { return NodeIdToText(r.nodeId); }

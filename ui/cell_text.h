@@ -21,5 +21,5 @@ std::string CutUtf8(std::string_view text, std::size_t maxBytes);
 // The text of column `column` for `record` shown in row `row` (0-based); empty for other columns.
 std::string CellText(const OPCUAItemData& record, std::size_t row, int column);
 
-// The NodeId text the copy command puts on the clipboard (at most 255 bytes).
+// The NodeId text the copy command puts on the clipboard, whole, as the list shows it.
 std::string CopyText(const OPCUAItemData& record);

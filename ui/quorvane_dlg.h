@@ -125,6 +125,7 @@ private:
     void Connect();
     void Stop();
     void FailConnect(const std::string& text);
+    void StartConnect(const ConnectionSettings& settings);
     void OnConnectDone(int attempt, const ConnectionSettings& settings, ConnectOutcome outcome);
     void StartWalk();
     // Interrupts the walk and leaves its join to the session's thread, ahead of any later use of

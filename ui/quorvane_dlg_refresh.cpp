@@ -102,4 +102,6 @@ void CQuorvaneDlg::OnRefreshDone(int id, const RefreshJob& job) {
         SetStatus(Text(TextKey::RefreshBack));
     }
     refreshTimer.start(timing.refreshMs);
+    // Lets the client renew its channel while the window waits for the next pass.
+    if (lastReadResult != -1) worker->Run([this] { browser.KeepAlive(); });
 }

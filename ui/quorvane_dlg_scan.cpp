@@ -57,7 +57,10 @@ void CQuorvaneDlg::Connect() {
     if (connectButton->isVisible()) connectButton->repaint();
     listView->setCursor(Qt::BusyCursor);
 
-    const ConnectionSettings settings = optionsDialog->Settings(url);
+    StartConnect(optionsDialog->Settings(url));
+}
+
+void CQuorvaneDlg::StartConnect(const ConnectionSettings& settings) {
     connecting = true;
     cancelConnect = std::make_shared<std::atomic<bool>>(false);
     const int id = attempt;
@@ -73,8 +76,22 @@ void CQuorvaneDlg::Connect() {
 void CQuorvaneDlg::OnConnectDone(int id, const ConnectionSettings& settings,
                                  ConnectOutcome outcome) {
     if (id != attempt || !connecting) return;  // given up: Stop, a new Connect or closing
+    if (outcome == ConnectOutcome::PlainPasswordRefused && !settings.allowPlainPassword &&
+        Prompts::Question(this, Text(TextKey::PlainPasswordPrompt))) {
+        ConnectionSettings allowed = settings;
+        allowed.allowPlainPassword = true;  // for this connect and the refresh's reconnects
+        StartConnect(allowed);
+        return;
+    }
     connecting = false;
     listView->unsetCursor();
+    if (outcome == ConnectOutcome::PlainPasswordRefused) {
+        // Declined: nothing was sent and there is nothing more to say.
+        connectButton->setText(Q(Text(TextKey::Connect)));
+        SetCommandButtonsEnabled(true);
+        SetStatus(Text(TextKey::StopUpdate));
+        return;
+    }
     if (const auto failure = FailureText(outcome)) {
         FailConnect(Text(*failure));
         return;

@@ -1,8 +1,10 @@
 #include "ui/write_value_dlg.h"
 
 #include "engine/opcua_browser.h"
+#include "engine/value_from_text.h"
 #include "ui/login_option_dlg.h"
 #include "ui/connect_failure.h"
+#include "ui/invalid_value_text.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 #include "ui/session_worker.h"
@@ -60,14 +62,23 @@ CWriteValueDlg::~CWriteValueDlg() {
 
 void CWriteValueDlg::accept() {
     if (writing) return;
+    const std::string text = valueBox->text().toStdString();
+    if (!ValueFromText(text, typeIndex)) {
+        // Nothing goes to the plant that the user did not really type.
+        Prompts::Message(this, InvalidValueText(typeIndex));
+        return;
+    }
+    StartWrite(options->Settings(url), text);
+}
+
+void CWriteValueDlg::StartWrite(const ConnectionSettings& settings, const std::string& text) {
     writing = true;
     okButton->setEnabled(false);
     cancelConnect = std::make_shared<std::atomic<bool>>(false);
     if (!worker) worker = std::make_unique<SessionWorker>(this);
     // A session of our own for this one write; the window's session belongs to its refresh.
     worker->Post(
-        [this, settings = options->Settings(url), text = valueBox->text().toStdString(),
-         cancel = cancelConnect] {
+        [this, settings, text, cancel = cancelConnect] {
             Outcome outcome;
             PointList unused;
             OPCUABrowser engine(&unused);
@@ -78,13 +89,23 @@ void CWriteValueDlg::accept() {
             engine.Disconnect();
             return outcome;
         },
-        [this](Outcome& outcome) { OnWriteDone(outcome); });
+        [this, settings, text](Outcome& outcome) { OnWriteDone(settings, text, outcome); });
 }
 
-void CWriteValueDlg::OnWriteDone(const Outcome& outcome) {
+void CWriteValueDlg::OnWriteDone(const ConnectionSettings& settings, const std::string& text,
+                                 const Outcome& outcome) {
     writing = false;
     okButton->setEnabled(true);
     if (outcome.connect == ConnectOutcome::Cancelled) return;
+    if (outcome.connect == ConnectOutcome::PlainPasswordRefused) {
+        if (settings.allowPlainPassword ||
+            !Prompts::Question(this, Text(TextKey::PlainPasswordPrompt)))
+            return;  // declined: nothing sent, the dialog stays open with the text
+        ConnectionSettings allowed = settings;
+        allowed.allowPlainPassword = true;
+        StartWrite(allowed, text);
+        return;
+    }
     if (const auto failure = FailureText(outcome.connect)) {
         Prompts::Message(this, Text(*failure));
         return;

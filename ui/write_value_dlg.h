@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/connection_settings.h"
 #include "engine/opcua_item_data.h"
 
 #include <QDialog>
@@ -44,7 +45,9 @@ public:
 
 private:
     struct Outcome;
-    void OnWriteDone(const Outcome& outcome);
+    void StartWrite(const ConnectionSettings& settings, const std::string& text);
+    void OnWriteDone(const ConnectionSettings& settings, const std::string& text,
+                     const Outcome& outcome);
 
     UA_NodeId nodeId;
     std::uint16_t typeIndex;

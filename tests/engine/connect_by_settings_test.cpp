@@ -44,20 +44,29 @@ TEST_F(ConnectBySettings, MissingCredentialsCloseTheOpenSession) {
     EXPECT_FALSE(engine.HasSession());
 }
 
-TEST_F(ConnectBySettings, EachKindSignsIn) {
+// This server offers no security, so a password could only travel as plain bytes: the sign-in
+// goes ahead only when the settings allow that for the connect.
+TEST_F(ConnectBySettings, EachKindSignsInAPlainPasswordOnlyWhenAllowed) {
     EXPECT_EQ(engine.Connect(Kind(1)), ConnectOutcome::Connected);
     EXPECT_TRUE(engine.HasSession());
     ConnectionSettings user = Kind(2);
     user.userName = "operator";
     user.password = "secret";
+    EXPECT_EQ(engine.Connect(user), ConnectOutcome::PlainPasswordRefused);
+    EXPECT_FALSE(engine.HasSession());
+    EXPECT_EQ(engine.ConnectUserPassword(user.url, "operator", "secret", 10, "None", "None"), 1);
+    EXPECT_TRUE(engine.PlainPasswordRefused());
+    user.allowPlainPassword = true;
     EXPECT_EQ(engine.Connect(user), ConnectOutcome::Connected);
     EXPECT_TRUE(engine.HasSession());
+    EXPECT_FALSE(engine.PlainPasswordRefused());
 }
 
 TEST_F(ConnectBySettings, RejectionsLeaveNoSession) {
     ConnectionSettings user = Kind(2);
     user.userName = "operator";
     user.password = "wrong";
+    user.allowPlainPassword = true;
     EXPECT_EQ(engine.Connect(user), ConnectOutcome::UserPasswordRejected);
     EXPECT_FALSE(engine.HasSession());
 

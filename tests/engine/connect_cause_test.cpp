@@ -131,6 +131,9 @@ protected:
 TEST_F(ConnectCauseOnServer, EachCauseHasItsOutcome) {
     ConnectionSettings wrong = Settings(server->Url(), 2, 10);
     wrong.password = "wrong";
+    // This server takes passwords only in clear.
+    EXPECT_EQ(engine.Connect(wrong), ConnectOutcome::PlainPasswordRefused);
+    wrong.allowPlainPassword = true;
     EXPECT_EQ(engine.Connect(wrong), ConnectOutcome::UserPasswordRejected);
 
     ConnectionSettings encrypted = Settings(server->Url(), 2, 10);
@@ -146,7 +149,9 @@ TEST_F(ConnectCauseOnServer, EachCauseHasItsOutcome) {
     EXPECT_EQ(engine.Connect(noKey), ConnectOutcome::CertKeyRejected);
     EXPECT_FALSE(engine.HasSession());
 
-    EXPECT_EQ(engine.Connect(Settings(server->Url(), 2, 10)), ConnectOutcome::Connected);
+    ConnectionSettings right = Settings(server->Url(), 2, 10);
+    right.allowPlainPassword = true;
+    EXPECT_EQ(engine.Connect(right), ConnectOutcome::Connected);
 }
 
 }  // namespace

@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <future>
 #include <string_view>
 #include <vector>
 
@@ -71,4 +77,31 @@ TEST(LoadFile, AnythingUnreadableIsEmpty) {
     EXPECT_EQ(OPCUABrowser::LoadFile(dir.Write("empty", {}))->length, 0u);
     EXPECT_EQ(OPCUABrowser::LoadFile(dir.Path().string())->length, 0u);  // a directory
     EXPECT_EQ(OPCUABrowser::LoadFile("")->length, 0u);
+}
+
+TEST(LoadFile, AFifoIsRefusedAtOnceWithoutWaitingForAWriter) {
+    const TempDir dir;
+    const std::string fifo = (dir.Path() / "key.der").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto start = std::chrono::steady_clock::now();
+    // Run apart so that a regression hangs only this thread; a writer opened below unblocks it.
+    auto loaded = std::async(std::launch::async, [&] { return OPCUABrowser::LoadFile(fifo)->length; });
+    const bool finished = loaded.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!finished) {
+        const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) ::close(writer);
+    }
+    EXPECT_TRUE(finished) << "LoadFile blocked on a FIFO";
+    EXPECT_EQ(loaded.get(), 0u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(LoadFile, RefusesFilesOverOneMebibyte) {
+    const TempDir dir;
+    const std::vector<unsigned char> limit(1 << 20, 0x30);
+    EXPECT_EQ(OPCUABrowser::LoadFile(dir.Write("limit.der", limit))->length, limit.size());
+    const std::vector<unsigned char> over((1 << 20) + 1, 0x30);
+    EXPECT_EQ(OPCUABrowser::LoadFile(dir.Write("over.der", over))->length, 0u);
+    const std::vector<unsigned char> big(2 << 20, 0x30);
+    EXPECT_EQ(OPCUABrowser::LoadFile(dir.Write("big.der", big))->length, 0u);
 }

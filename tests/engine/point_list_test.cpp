@@ -61,13 +61,17 @@ TEST(PointRecord, OwnsADeepCopyOfItsNodeId) {
     EXPECT_EQ(record.typeIndex, OPCUAItemData::kNoType);
 }
 
-TEST(PointRecord, EndMarkerIsNumericAllOnesInAnyNamespace) {
+TEST(PointRecord, OnlyNewEndMarkerMakesAnEndMarker) {
     const std::unique_ptr<OPCUAItemData> marker(NewEndMarker());
     EXPECT_TRUE(IsEndMarker(*marker));
-    EXPECT_EQ(marker->nodeId.namespaceIndex, 0);
     EXPECT_TRUE(marker->value.empty() && marker->displayName.empty() && marker->quality.empty());
 
-    EXPECT_TRUE(IsEndMarker(OPCUAItemData(UA_NODEID_NUMERIC(3, 0xFFFFFFFF), "", "", "", "", "")));
+    // Whatever NodeId a server uses, its variable is a point: the marker's own NodeId included.
+    for (UA_UInt16 ns : {0, 1, 3}) {
+        EXPECT_FALSE(IsEndMarker(OPCUAItemData(UA_NODEID_NUMERIC(ns, 0xFFFFFFFF), "", "", "", "", "")))
+            << "ns=" << ns;
+    }
+    EXPECT_FALSE(IsEndMarker(OPCUAItemData(marker->nodeId, "", "", "", "", "")));
     EXPECT_FALSE(IsEndMarker(*Record(0xFFFFFFFE)));
     char text[] = "4294967295";
     EXPECT_FALSE(IsEndMarker(OPCUAItemData(UA_NODEID_STRING(0, text), "", "", "", "", "")));

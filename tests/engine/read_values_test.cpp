@@ -114,7 +114,12 @@ TEST_F(ReadValuesTest, ArrayUpdatesTheTypeButKeepsTheText) {
     EXPECT_EQ(records[0].quality, "GOOD");
     EXPECT_EQ(records[0].dataType, "Int32");
     EXPECT_EQ(records[0].typeIndex, 5);
+    EXPECT_TRUE(records[0].isArray);
     EXPECT_EQ(records[0].value, "old");
+    // The same point read as a scalar later is one again.
+    records[0].nodeId = UA_NODEID_NUMERIC(ns, demo::kWritableDouble);
+    ASSERT_EQ(engine.ReadValues(records.pointers), 0);
+    EXPECT_FALSE(records[0].isArray);
 }
 
 TEST_F(ReadValuesTest, LostServerMarksEveryRecordBad) {
@@ -203,29 +208,37 @@ UA_ReadResponse ResponseOf(UA_DataValue& result) {
 
 }  // namespace
 
-TEST(StoreReadResults, CountMismatchChangesNothing) {
-    Records records;
-    records.Add(UA_NODEID_NUMERIC(2, 1), "a");
-    records.Add(UA_NODEID_NUMERIC(2, 2), "b");
+// An answer whose results cannot be matched to the records fails like a Read that failed as a
+// whole: every record "BAD" with the time text, values and types as they were.
+TEST(StoreReadResults, CountMismatchFailsAsAWholeRead) {
     UA_DataValue one;
     UA_DataValue_init(&one);
     UA_Int32 value = 7;
     UA_Variant_setScalar(&one.value, &value, &UA_TYPES[UA_TYPES_INT32]);
     one.hasValue = true;
-    const UA_ReadResponse response = ResponseOf(one);
-    EXPECT_FALSE(StoreReadResults(records.pointers, response, "2024-01-01 00:00:00"));
-    for (std::size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(records[i].time, "t0");
-        EXPECT_EQ(records[i].quality, "");
-        EXPECT_EQ(records[i].typeIndex, OPCUAItemData::kNoType);
+    UA_ReadResponse empty;
+    UA_ReadResponse_init(&empty);
+    for (const UA_ReadResponse& response : {empty, ResponseOf(one)}) {
+        SCOPED_TRACE(std::to_string(response.resultsSize) + " results for 2 records");
+        Records records;
+        records.Add(UA_NODEID_NUMERIC(2, 1), "a");
+        records.Add(UA_NODEID_NUMERIC(2, 2), "b");
+        EXPECT_FALSE(StoreReadResults(records.pointers, response, "2024-01-01 00:00:00"));
+        for (std::size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(records[i].time, "2024-01-01 00:00:00");
+            EXPECT_EQ(records[i].quality, "BAD");
+            EXPECT_EQ(records[i].typeIndex, OPCUAItemData::kNoType);
+        }
+        EXPECT_EQ(records[0].value, "a");
+        EXPECT_EQ(records[1].value, "b");
     }
-    EXPECT_EQ(records[0].value, "a");
 
     // The same single result for a single record is taken.
-    records.pointers.pop_back();
-    EXPECT_TRUE(StoreReadResults(records.pointers, response, "2024-01-01 00:00:00"));
-    EXPECT_EQ(records[0].value, "7");
-    EXPECT_EQ(records[0].quality, "GOOD");
+    Records single;
+    single.Add(UA_NODEID_NUMERIC(2, 1), "a");
+    EXPECT_TRUE(StoreReadResults(single.pointers, ResponseOf(one), "2024-01-01 00:00:00"));
+    EXPECT_EQ(single[0].value, "7");
+    EXPECT_EQ(single[0].quality, "GOOD");
 }
 
 TEST(StoreReadResults, StatusWithoutValueChangesOnlyTimeAndQuality) {

@@ -94,27 +94,33 @@ TEST(SessionConfig, ModeNamesMatchExactly) {
         EXPECT_EQ(SecurityModeFromName(other), UA_MESSAGESECURITYMODE_INVALID) << other;
 }
 
-TEST(SessionConfig, TimeoutSecondsGoIntoAllThreeFieldsAsMilliseconds) {
+TEST(SessionConfig, TimeoutIsTheResponseTimeoutAndLifetimesAreTheirOwn) {
     UaClientPtr client(UA_Client_new());
     UA_ClientConfig& config = *UA_Client_getConfig(client.get());
     for (const auto& [seconds, expected] : {std::pair{5, 5000u}, {600, 600000u}, {10, 10000u}}) {
         ApplyTimeout(config, seconds);
         EXPECT_EQ(config.timeout, expected);
-        EXPECT_EQ(config.secureChannelLifeTime, expected);
-        EXPECT_EQ(config.requestedSessionTimeout, expected);
+        // A channel as short as the timeout lapsed between refresh passes.
+        EXPECT_EQ(config.secureChannelLifeTime, 600000u);
+        EXPECT_EQ(config.requestedSessionTimeout, 3600000u);
     }
+    ApplyTimeout(config, 10, SessionTiming{1500, 4000});
+    EXPECT_EQ(config.timeout, 10000u);
+    EXPECT_EQ(config.secureChannelLifeTime, 1500u);
+    EXPECT_EQ(config.requestedSessionTimeout, 4000u);
 }
 
-TEST(SessionConfig, TimeoutOutlastsTheLibraryDefaultsOfAConnect) {
+TEST(SessionConfig, TimeoutAndTimingOutlastTheLibraryDefaultsOfAConnect) {
     auto server = StartDemoServer();
     ASSERT_TRUE(server);
     PointList list;
     OPCUABrowser engine(&list);
+    engine.SetSessionTiming({120000, 900000});
     ASSERT_EQ(engine.ConnectCertificate(server->Url(), "", "", 7, "None", "None"), 0);
     const UA_ClientConfig& config = *UA_Client_getConfig(engine.Client());
     EXPECT_EQ(config.timeout, 7000u);
-    EXPECT_EQ(config.secureChannelLifeTime, 7000u);
-    EXPECT_EQ(config.requestedSessionTimeout, 7000u);
+    EXPECT_EQ(config.secureChannelLifeTime, 120000u);
+    EXPECT_EQ(config.requestedSessionTimeout, 900000u);
 }
 
 // --- Security configuration -------------------------------------------------------------------

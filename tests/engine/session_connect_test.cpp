@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "engine/opcua_browser.h"
+#include "engine/password_token.h"
 #include "engine/ua_types.h"
 #include "resources/hex_resources.h"
 #include "tests/engine/engine_test_support.h"
@@ -77,6 +78,8 @@ TEST_F(SecureSignIn, UserPasswordAndBuiltInCertificateOverEveryPolicyAndMode) {
                            : engine.ConnectUserPassword(server->Url(), "operator", "s3cret", 10,
                                                         policy, mode);
     };
+    // Over None this server takes a password only in clear, which has to be allowed first.
+    engine.SetAllowPlainPassword(true);
     for (const bool certificate : {false, true}) {
         SCOPED_TRACE(certificate ? "certificate" : "user and password");
         EXPECT_EQ(connect(certificate, "None", "None"), 0);
@@ -94,11 +97,41 @@ TEST_F(SecureSignIn, UserPasswordAndBuiltInCertificateOverEveryPolicyAndMode) {
     }
 }
 
+// Secure channels carry the password under an encrypting token policy. Over None this server
+// offers only a token in clear: nothing is sent unless that was allowed.
+TEST_F(SecureSignIn, PasswordIsEncryptedOrNotSentAtAll) {
+    for (const char* mode : kSecureModes) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(engine.ConnectUserPassword(server->Url(), "operator", "s3cret", 10,
+                                             "Basic256Sha256", mode),
+                  0);
+        const UA_ClientConfig& config = *UA_Client_getConfig(engine.Client());
+        const UA_String& tokenPolicy =
+            TokenSecurityPolicyUri(config.endpoint, config.userTokenPolicy);
+        const std::string uri(reinterpret_cast<const char*>(tokenPolicy.data), tokenPolicy.length);
+        EXPECT_EQ(config.userTokenPolicy.tokenType, UA_USERTOKENTYPE_USERNAME);
+        EXPECT_EQ(uri, "http://opcfoundation.org/UA/SecurityPolicy#Basic256Sha256");
+    }
+
+    const std::size_t sessionsBefore = SessionCount(*server);
+    EXPECT_EQ(engine.ConnectUserPassword(server->Url(), "operator", "s3cret", 10, "None", "None"),
+              1);
+    EXPECT_TRUE(engine.PlainPasswordRefused());
+    EXPECT_FALSE(engine.HasSession());
+    EXPECT_TRUE(WaitFor([&] { return SessionCount(*server) == sessionsBefore - 1; }))
+        << "the old session closes and no new one is created";
+    engine.SetAllowPlainPassword(true);
+    EXPECT_EQ(engine.ConnectUserPassword(server->Url(), "operator", "s3cret", 10, "None", "None"),
+              0);
+    EXPECT_FALSE(engine.PlainPasswordRefused());
+}
+
 TEST_F(SecureSignIn, WrongPasswordOrUnknownUserFails) {
     EXPECT_EQ(engine.ConnectUserPassword(server->Url(), "operator", "guess", 10, "Basic256Sha256",
                                          "Sign & Encrypt"),
               1);
     EXPECT_FALSE(engine.HasSession());
+    engine.SetAllowPlainPassword(true);
     EXPECT_EQ(engine.ConnectUserPassword(server->Url(), "nobody", "s3cret", 10, "None", "None"), 1);
     EXPECT_FALSE(engine.HasSession());
 }

@@ -185,3 +185,45 @@ TEST(BuiltinTypeIndex, IsThePositionInTheLibraryTable) {
     UA_DataType foreign = UA_TYPES[UA_TYPES_INT32];
     EXPECT_EQ(BuiltinTypeIndex(&foreign), kNoTypeIndex);
 }
+
+// The library's breakdown overflows near the ends of the 64-bit range (UBSan) and shows wrapped
+// years well inside it; those instants show a plain statement in every time zone.
+TEST(TimeTexts, InstantsOutsideFourDigitYearsAreOutOfRange) {
+    constexpr UA_DateTime kMin = std::numeric_limits<UA_DateTime>::min();
+    constexpr UA_DateTime kMax = std::numeric_limits<UA_DateTime>::max();
+    const UA_DateTime lastShown = Utc(9999, 12, 31, 23, 59, 59, 999);
+    for (const char* zone : {"UTC", "UTC-14", "UTC+12"}) {
+        LocalZone local(zone);
+        for (UA_DateTime t : {kMin, kMin + 1, UA_DateTime{-1}, lastShown + 10000, kMax - 1, kMax}) {
+            EXPECT_EQ(TimeText(t), kTimeOutOfRange) << zone << " " << t;
+            EXPECT_EQ(Render(t, UA_TYPES_DATETIME), kTimeOutOfRange) << zone << " " << t;
+        }
+    }
+    LocalZone utc("UTC");
+    EXPECT_EQ(TimeText(lastShown), "9999-12-31 23:59:59");
+    EXPECT_EQ(Render(lastShown, UA_TYPES_DATETIME), "31-12-9999 23:59:59.999");
+    EXPECT_EQ(Render(UA_DateTime{0}, UA_TYPES_DATETIME), "1-1-1601 0:0:0.000");
+}
+
+TEST(NodeIdToText, StringIdentifiersAreWholeWithControlCharactersEscaped) {
+    const struct {
+        std::string identifier;
+        std::string shown;
+    } cases[] = {
+        {std::string("A\0B", 3), "ns=2;s=A\\x00B"},
+        {std::string("A\0C", 3), "ns=2;s=A\\x00C"},  // no longer the same text as the one above
+        {"tab\there", "ns=2;s=tab\\x09here"},
+        {"\x1f\x7f\n", "ns=2;s=\\x1f\\x7f\\x0a"},
+        {"泵.速度 ~", "ns=2;s=泵.速度 ~"},
+        {std::string(600, 'x'), "ns=2;s=" + std::string(600, 'x')},
+        {"", "ns=2;s="},
+    };
+    for (const auto& c : cases) {
+        UA_NodeId id = UA_NODEID_NUMERIC(2, 0);
+        id.identifierType = UA_NODEIDTYPE_STRING;
+        id.identifier.string = {c.identifier.size(),
+                                reinterpret_cast<UA_Byte*>(const_cast<char*>(c.identifier.data()))};
+        EXPECT_EQ(NodeIdToText(id), c.shown);
+        EXPECT_EQ("ns=2;s=" + IdentifierText(id.identifier.string), c.shown);
+    }
+}

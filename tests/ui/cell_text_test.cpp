@@ -1,5 +1,7 @@
 #include "tests/ui/point_ids.h"
 #include "ui/cell_text.h"
+#include "ui/invalid_value_text.h"
+#include "export/point_row.h"
 #include "ui/text_table.h"
 #include "ui/write_caption.h"
 
@@ -55,11 +57,62 @@ TEST(CellTexts, LongTextsAreCutOnACharacterBoundary) {
     EXPECT_LE(shown.size(), kCellTextMax);
     EXPECT_GE(shown.size(), kCellTextMax - 2);
     EXPECT_TRUE(ValidUtf8(shown));
+}
 
+// A cut identifier on the clipboard names another node, or none.
+TEST(CellTexts, CopyTextIsTheWholeNodeId) {
     const std::string longId(600, 'x');
-    const std::string copied = CopyText(Record(StringId(2, longId)));
-    EXPECT_EQ(copied.size(), 255u);
-    EXPECT_EQ(copied.substr(0, 7), "ns=2;s=");
+    EXPECT_EQ(CopyText(Record(StringId(2, longId))), "ns=2;s=" + longId);
+}
+
+// A NUL inside a string identifier no longer ends the text; list, copy and export show the same
+// escaped identifier, so two such nodes stay apart everywhere.
+TEST(CellTexts, ControlCharactersShowEscapedInListCopyAndExportAlike) {
+    const std::string withNul("Tank\0A\tB", 8);
+    const OPCUAItemData r = Record(StringId(2, withNul));
+    const std::string shown = "ns=2;s=Tank\\x00A\\x09B";
+    EXPECT_EQ(CellText(r, 0, 1), shown);
+    EXPECT_EQ(CopyText(r), shown);
+    const PointRow row = MakePointRow(r, 1);
+    EXPECT_EQ(QString::fromStdU16String(row.regAddress).toStdString(), shown);
+    EXPECT_EQ(QString::fromStdU16String(row.name).toStdString(), "Tank\\x00A\\x09B");
+    EXPECT_NE(CellText(Record(StringId(2, std::string("Tank\0B", 6))), 0, 1),
+              CellText(Record(StringId(2, std::string("Tank\0C", 6))), 0, 1));
+}
+
+TEST(InvalidValueText, NamesTheExpectedFormInBothLanguages) {
+    const struct {
+        int typeIndex;
+        const char* chinese;
+        const char* english;
+    } cases[] = {
+        {UA_TYPES_INT32, "值无效，应为 Int32 (-2147483648 ~ 2147483647)",
+         "invalid value, expected Int32 (-2147483648 to 2147483647)"},
+        {UA_TYPES_BYTE, "值无效，应为 Byte (0 ~ 255)", "invalid value, expected Byte (0 to 255)"},
+        {UA_TYPES_SBYTE, "值无效，应为 SByte (-128 ~ 127)",
+         "invalid value, expected SByte (-128 to 127)"},
+        {UA_TYPES_UINT64, "值无效，应为 UInt64 (0 ~ 18446744073709551615)",
+         "invalid value, expected UInt64 (0 to 18446744073709551615)"},
+        {UA_TYPES_INT64, "值无效，应为 Int64 (-9223372036854775808 ~ 9223372036854775807)",
+         "invalid value, expected Int64 (-9223372036854775808 to 9223372036854775807)"},
+        {UA_TYPES_BOOLEAN, "值无效，应为 Boolean (true、false、1 或 0)",
+         "invalid value, expected Boolean (true, false, 1 or 0)"},
+        {UA_TYPES_DOUBLE, "值无效，应为 Double (十进制数，如 1.5 或 -2.5e3)",
+         "invalid value, expected Double (a decimal number such as 1.5 or -2.5e3)"},
+        {UA_TYPES_DATETIME,
+         "值无效，应为 DateTime (日-月-年 时:分:秒.毫秒 (UTC)，如 5-8-2024 6:3:9.007)",
+         "invalid value, expected DateTime (D-M-YYYY H:M:S.mmm (UTC) such as 5-8-2024 6:3:9.007)"},
+        {UA_TYPES_LOCALIZEDTEXT, "值无效，应为 LocalizedText (任意文本)",
+         "invalid value, expected LocalizedText (any text)"},
+        {UA_TYPES_GUID, "值无效，应为 Guid", "invalid value, expected Guid"},
+    };
+    for (const auto& c : cases) {
+        language = 0;
+        EXPECT_EQ(InvalidValueText(c.typeIndex), c.chinese);
+        language = 1;
+        EXPECT_EQ(InvalidValueText(c.typeIndex), c.english);
+    }
+    language = 0;
 }
 
 TEST(CellTexts, CopyTextKeepsUtf8Bytes) {

@@ -1,5 +1,7 @@
 #include "tests/ui/point_ids.h"
 #include "ui/scan_drain.h"
+#include "tests/support/demo_server_fixture.h"
+#include "tools/demo-server/demo_nodes.h"
 
 #include <gtest/gtest.h>
 
@@ -42,11 +44,37 @@ TEST_F(ScanDrain, EmptyListTakesNothing) {
     EXPECT_TRUE(batch.empty());
 }
 
-TEST_F(ScanDrain, MarkerInAnyNamespaceEndsTheScan) {
-    UA_NodeId id = NumericId(3, 0xFFFFFFFFu);
-    list.put(new OPCUAItemData(id, "", "", "", "", ""), false);
-    EXPECT_TRUE(DrainPoints(list, batch, 10).endSeen);
-    EXPECT_TRUE(batch.empty());
+// The end is the record NewEndMarker made, not a NodeId: a server's ns=3;i=4294967295 is a point.
+TEST_F(ScanDrain, OnlyTheRealMarkerEndsTheScan) {
+    for (UA_UInt16 ns : {0, 1, 3})
+        list.put(new OPCUAItemData(NumericId(ns, 0xFFFFFFFFu), "", "", "p", "", ""), false);
+    list.put(Point(1), false);
+    list.put(NewEndMarker(), false);
+    const DrainResult r = DrainPoints(list, batch, 10);
+    EXPECT_TRUE(r.endSeen);
+    EXPECT_EQ(r.taken, 4u);
+    ASSERT_EQ(batch.size(), 4u);
+    EXPECT_EQ(batch[2]->nodeId.namespaceIndex, 3);
+}
+
+// The demo server has a variable ns=2;i=4294967295 with a dozen points walked after it.
+TEST_F(ScanDrain, WalkOfAServerUsingTheMarkersNodeIdHandsOverEveryPoint) {
+    const auto server = StartDemoServer();
+    ASSERT_TRUE(server);
+    OPCUABrowser engine(&list);
+    ASSERT_EQ(engine.ConnectAnonymous(server->Url(), 10), 0);
+    engine.BrowseAll();
+    DrainResult r;
+    for (int polls = 0; polls < 100 && !r.endSeen; ++polls) r = DrainPoints(list, batch, 1000);
+    EXPECT_TRUE(r.endSeen);
+    EXPECT_EQ(batch.size(), server->Points().size());
+    const UA_NodeId collision = NumericId(server->PlantNamespace(), demo::kMaxNumericPoint);
+    std::size_t at = batch.size();
+    for (std::size_t i = 0; i < batch.size(); ++i)
+        if (UA_NodeId_equal(&batch[i]->nodeId, &collision)) at = i;
+    ASSERT_LT(at, batch.size());
+    EXPECT_GT(batch.size() - at, 12u) << "points walked after it";
+    EXPECT_EQ(batch[at]->value, "5");
 }
 
 TEST_F(ScanDrain, StopsAtTheBudgetAndLeavesTheRest) {

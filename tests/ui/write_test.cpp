@@ -162,7 +162,10 @@ TEST_F(WriteValue, UserPasswordSessionUsesTheChosenSecurity) {
     in.policy = 0;
     in.mode = 0;
     ConfirmOptions(*window.OptionsDialog(), in);
+    prompts.script.questionAnswers = {true};  // the password may go in clear to this server
     PressOk(dialog);  // OK again tries with the options of now
+    ASSERT_TRUE(PumpUntil([&] { return !dialog.Writing(); }));
+    EXPECT_EQ(prompts.script.questions.size(), 1u);
     EXPECT_EQ(prompts.script.messages.size(), 1u);
     EXPECT_EQ(ValueOf(row), "3.000");
 }

@@ -4,6 +4,7 @@
 // adds (index 2; index 1 is the server's own application namespace), the "second" namespace is
 // index 3. Tests and the README refer to these.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace demo {
@@ -47,4 +48,15 @@ inline constexpr char kCycleBVariable[] = "Plant.CycleB.Value";
 // kGeneratedBase + k in the plant namespace, Int32 value k, 1000 per block.
 inline constexpr std::uint32_t kGeneratedBase = 1000000;
 
+}  // namespace demo
+
+// Objects/Plant/Edge: values and identifiers at the limits of what a server may send.
+namespace demo {
+// Numeric identifier 4294967295 in the plant namespace, Int32 5: an ordinary point.
+inline constexpr std::uint32_t kMaxNumericPoint = 4294967295u;
+inline constexpr char kDateTimeMaxPoint[] = "Plant.Edge.DateTimeMax";  // DateTime INT64_MAX
+inline constexpr char kDateTimeMinPoint[] = "Plant.Edge.DateTimeMin";  // DateTime INT64_MIN
+// String identifier with a NUL and a tab inside (length 17), Int32 9.
+inline constexpr char kControlCharPoint[] = "Plant.Edge.A\0B\tC";
+inline constexpr std::size_t kControlCharPointLength = sizeof kControlCharPoint - 1;
 }  // namespace demo

@@ -2,6 +2,7 @@
 // scanning client meets in the field.
 #include "tools/demo-server/address_space_builder.h"
 #include "tools/demo-server/demo_nodes.h"
+#include "tools/demo-server/edge_points.h"
 
 #include <cstring>
 #include <limits>
@@ -150,6 +151,7 @@ void BuildPlant(AddressSpaceBuilder& b, UA_UInt16 plantNs, UA_UInt16 secondNs) {
     AddIdentifierKinds(b, plant, plantNs);
     AddServerLookalikes(b, plant, plantNs);
     AddCycle(b, plant, plantNs);
+    BuildEdgePoints(b, plant, plantNs);
 
     UA_NodeId second = b.Object(objects, Str(secondNs, "Second"), "Second");
     for (UA_Int32 i = 1; i <= 2; ++i) {
