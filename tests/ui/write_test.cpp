@@ -1,6 +1,7 @@
 #include "tests/ui/options_helpers.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
+#include "ui/invalid_value_text.h"
 #include "ui/write_value_dlg.h"
 
 #include <QMenu>
@@ -58,6 +59,27 @@ TEST_F(WriteValue, DoubleShowsTheValueReadBack) {
     EXPECT_EQ(CellShown(window, row, 3), "1.500");
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(prompts.script.messages.empty());
+}
+
+TEST_F(WriteValue, InvalidTextIsRefusedBeforeAnySession) {
+    ScanServer();
+    const int row = RowOfNumeric(demo::kWritableDouble);
+    ASSERT_GE(row, 0);
+    const std::string before = ValueOf(row);
+    const auto type = window.Rows()[static_cast<std::size_t>(row)]->typeIndex;
+    CWriteValueDlg& dialog = OpenWriteOn(row);
+    for (const char* text : {"abc", "12abc", ""}) {
+        SCOPED_TRACE(text);
+        prompts.script.messages.clear();
+        Type(dialog, text);
+        Click(dialog, "okButton");
+        EXPECT_FALSE(dialog.Writing());  // refused at once, no session opened
+        ASSERT_EQ(prompts.script.messages.size(), 1u);
+        EXPECT_EQ(prompts.script.messages[0], InvalidValueText(type));
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(TextOf(dialog, "valueBox"), text);
+        EXPECT_EQ(ValueOf(row), before);
+    }
 }
 
 TEST_F(WriteValue, DialogTextsAndFocus) {
