@@ -30,13 +30,16 @@ struct ConnectionSettings {
 // How one attempt to open a session ended.
 enum class ConnectOutcome {
     Connected,
-    AnonymousRejected,
+    AnonymousRejected,     // the server answered and refused, for no reason told apart below
     MissingUserPassword,
-    UserPasswordRejected,
+    UserPasswordRejected,  // the server refused the user name or password
     MissingCertKey,
-    CertKeyRejected,
+    CertKeyRejected,       // certificate or key unusable here or refused by the server
     UnknownKind,
     // Only a policy that sends the password unencrypted was offered, and the settings did not
     // allow that: nothing was sent.
     PlainPasswordRefused,
+    Unreachable,           // nothing answered in time, or the connection went before a session
+    PolicyNotOffered,      // the server offers no endpoint with the chosen policy and mode
+    Cancelled,             // the caller gave up on the attempt
 };

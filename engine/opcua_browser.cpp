@@ -5,10 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <memory>
 #include <optional>
 #include <span>
 
+#include "engine/connect_cause.h"
 #include "engine/password_token.h"
 #include "engine/session_config.h"
 #include "resources/hex_resources.h"
@@ -32,14 +37,56 @@ struct Endpoints {
     std::span<const UA_EndpointDescription> View() const { return {items, count}; }
 };
 
+// How often a waiting connect looks at its cancel flag.
+constexpr std::chrono::milliseconds kCancelCheck{20};
+
+// Runs the client until `ready(channel, session)` holds, the connect fails, the configured
+// timeout passes or `cancel` is set (then `cancelled` too). The library's own connect waits the
+// whole timeout without a way out; this is the same wait in small steps.
+template <class Ready>
+UA_StatusCode RunUntil(UA_Client* c, const std::atomic<bool>* cancel, bool& cancelled,
+                       Ready ready) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(UA_Client_getConfig(c)->timeout);
+    for (;;) {
+        UA_SecureChannelState channel = UA_SECURECHANNELSTATE_CLOSED;
+        UA_SessionState session = UA_SESSIONSTATE_CLOSED;
+        UA_StatusCode connectStatus = UA_STATUSCODE_GOOD;
+        UA_Client_getState(c, &channel, &session, &connectStatus);
+        if (connectStatus != UA_STATUSCODE_GOOD) return connectStatus;
+        if (ready(channel, session)) return UA_STATUSCODE_GOOD;
+        if (cancel != nullptr && cancel->load()) {
+            cancelled = true;
+            return UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT;
+        }
+        const auto now = Clock::now();
+        if (now >= deadline) return UA_STATUSCODE_BADTIMEOUT;
+        const auto wait = std::min<Clock::duration>(kCancelCheck, deadline - now);
+        const UA_StatusCode iterated = UA_Client_run_iterate(
+            c, static_cast<UA_UInt32>(
+                   std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()));
+        if (iterated != UA_STATUSCODE_GOOD) return iterated;
+    }
+}
+
 // Asked over a channel of its own without security, which every server offers for discovery;
-// the signed-in connect then knows beforehand how the password would travel.
-UA_StatusCode FetchEndpoints(const std::string& url, int timeoutSeconds, Endpoints& out) {
+// the signed-in connect then knows beforehand how the password would travel. The channel is
+// opened first with a wait that can be cancelled, so a silent server holds nobody up.
+UA_StatusCode FetchEndpoints(const std::string& url, int timeoutSeconds, Endpoints& out,
+                             const std::atomic<bool>* cancel, bool& cancelled) {
     const UaClientPtr probe = NewClient();
     if (!probe) return UA_STATUSCODE_BADOUTOFMEMORY;
     UA_ClientConfig* config = UA_Client_getConfig(probe.get());
     UA_ClientConfig_setDefault(config);
     ApplyTimeout(*config, timeoutSeconds);
+    UA_StatusCode status = UA_Client_connectSecureChannelAsync(probe.get(), url.c_str());
+    if (status == UA_STATUSCODE_GOOD) {
+        status = RunUntil(probe.get(), cancel, cancelled, [](UA_SecureChannelState channel, UA_SessionState) {
+            return channel == UA_SECURECHANNELSTATE_OPEN;
+        });
+    }
+    if (status != UA_STATUSCODE_GOOD) return status;
     return UA_Client_getEndpoints(probe.get(), url.c_str(), &out.count, &out.items);
 }
 
@@ -52,6 +99,53 @@ struct FileDescriptor {
         if (fd >= 0) ::close(fd);
     }
 };
+
+bool IsKnownPolicy(const std::string& name) {
+    return std::find_if(std::begin(kSecurityPolicies), std::end(kSecurityPolicies),
+                        [&name](const char* p) { return name == p; }) != std::end(kSecurityPolicies);
+}
+
+// False when an encrypting policy was chosen but could not be built from the certificate and key.
+bool PolicyBuilt(const UA_ClientConfig& config, const std::string& policyName) {
+    if (!IsKnownPolicy(policyName) || policyName == "None") return true;
+    const std::string uri = SecurityPolicyUri(policyName);
+    const UA_String wanted{uri.size(), reinterpret_cast<UA_Byte*>(const_cast<char*>(uri.data()))};
+    for (size_t i = 0; i < config.securityPoliciesSize; ++i) {
+        if (UA_String_equal(&config.securityPolicies[i].policyUri, &wanted)) return true;
+    }
+    return false;
+}
+
+// Notes that the server created a session, so a refused identity was judged by the server and
+// not a sign that no endpoint suited (the library reports both with the same status).
+void NoteSessionState(UA_Client* client, UA_SecureChannelState, UA_SessionState session,
+                      UA_StatusCode) {
+    if (session == UA_SESSIONSTATE_CREATED || session == UA_SESSIONSTATE_ACTIVATE_REQUESTED ||
+        session == UA_SESSIONSTATE_ACTIVATED) {
+        *static_cast<bool*>(UA_Client_getConfig(client)->clientContext) = true;
+    }
+}
+
+// Whether the server at `url` lists an endpoint with the policy and mode; none when it could not
+// be asked.
+std::optional<bool> ServerOffers(const ConnectionSettings& s) {
+    if (!IsKnownPolicy(s.securityPolicy)) return std::nullopt;
+    Endpoints endpoints;
+    bool cancelled = false;
+    if (FetchEndpoints(s.url, s.timeoutSeconds, endpoints, nullptr, cancelled) != UA_STATUSCODE_GOOD)
+        return std::nullopt;
+    const std::string uri = SecurityPolicyUri(s.securityPolicy);
+    const UA_MessageSecurityMode mode = SecurityModeFromName(s.securityMode);
+    for (const UA_EndpointDescription& endpoint : endpoints.View()) {
+        const UA_String& policy = endpoint.securityPolicyUri;
+        if (policy.length == uri.size() &&
+            std::equal(uri.begin(), uri.end(), reinterpret_cast<const char*>(policy.data)) &&
+            (mode == UA_MESSAGESECURITYMODE_INVALID || endpoint.securityMode == mode))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 OPCUABrowser::OPCUABrowser(PointList* list) : list(list) {}
@@ -71,8 +165,29 @@ void OPCUABrowser::KeepAlive() {
     if (client) UA_Client_run_iterate(client.get(), 0);
 }
 
+UA_StatusCode OPCUABrowser::AwaitConnect(const std::string& url) {
+    UA_Client* c = client.get();
+    UA_ClientConfig* config = UA_Client_getConfig(c);
+    sessionCreated = false;
+    config->clientContext = &sessionCreated;
+    config->stateCallback = NoteSessionState;
+    const UA_StatusCode status = WaitForSession(url);
+    config->stateCallback = nullptr;
+    config->clientContext = nullptr;
+    return status;
+}
+
+UA_StatusCode OPCUABrowser::WaitForSession(const std::string& url) {
+    const UA_StatusCode status = UA_Client_connectAsync(client.get(), url.c_str());
+    if (status != UA_STATUSCODE_GOOD) return status;
+    return RunUntil(client.get(), cancel, cancelled, [](UA_SecureChannelState, UA_SessionState session) {
+        return session == UA_SESSIONSTATE_ACTIVATED;
+    });
+}
+
 // A failed connect leaves no client behind, so the engine is without session.
 int OPCUABrowser::FinishConnect(UA_StatusCode status) {
+    lastConnectStatus = status;
     if (status != UA_STATUSCODE_GOOD) {
         client.reset();
         return 1;
@@ -88,7 +203,7 @@ int OPCUABrowser::ConnectAnonymous(std::string url, int timeoutSeconds) {
     UA_ClientConfig_setDefault(config);
     ApplyTimeout(*config, timeoutSeconds, timing);
     ApplySessionLocales(*config, sessionLocales);
-    return FinishConnect(UA_Client_connect(client.get(), url.c_str()));
+    return FinishConnect(AwaitConnect(url));
 }
 
 int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std::string password,
@@ -103,14 +218,15 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
         const UaByteString privateKey = LoadHexResource(kClientPrivateKeyResource);
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
     }
+    policyUsable = PolicyBuilt(*config, securityPolicy);
     ApplyTimeout(*config, timeoutSeconds, timing);
     ApplySessionLocales(*config, sessionLocales);
     plainPasswordRefused = false;
     // The library would take the first user-name policy of the best endpoint, and send the
     // password as plain bytes when that policy has no security; choose one that encrypts.
     Endpoints endpoints;
-    if (FetchEndpoints(url, timeoutSeconds, endpoints) != UA_STATUSCODE_GOOD)
-        return FinishConnect(UA_STATUSCODE_BADCONNECTIONREJECTED);
+    const UA_StatusCode asked = FetchEndpoints(url, timeoutSeconds, endpoints, cancel, cancelled);
+    if (asked != UA_STATUSCODE_GOOD) return FinishConnect(asked);
     const std::optional<PasswordToken> token = ChoosePasswordToken(endpoints.View(), *config);
     if (!token) return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
     if (!token->encrypted && !allowPlainPassword) {
@@ -118,8 +234,9 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
         return FinishConnect(UA_STATUSCODE_BADSECURITYMODEINSUFFICIENT);
     }
     UsePasswordToken(*config, *token);
-    return FinishConnect(
-        UA_Client_connectUsername(client.get(), url.c_str(), userName.c_str(), password.c_str()));
+    const UA_StatusCode identity =
+        UA_ClientConfig_setAuthenticationUsername(config, userName.c_str(), password.c_str());
+    return FinishConnect(identity != UA_STATUSCODE_GOOD ? identity : AwaitConnect(url));
 }
 
 int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePath,
@@ -138,43 +255,63 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
             fromFiles ? LoadFile(privateKeyPath) : LoadHexResource(kClientPrivateKeyResource);
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
     }
+    policyUsable = PolicyBuilt(*config, securityPolicy);
     ApplyTimeout(*config, timeoutSeconds, timing);
     ApplySessionLocales(*config, sessionLocales);
     // The certificate secures the channel; the session itself is anonymous.
-    return FinishConnect(UA_Client_connect(client.get(), url.c_str()));
+    return FinishConnect(AwaitConnect(url));
 }
 
-ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s) {
+ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
+                                     const std::atomic<bool>* cancelFlag) {
+    cancel = cancelFlag;
+    cancelled = false;
+    sessionCreated = false;
+    policyUsable = true;
+    plainPasswordRefused = false;
     sessionLocales = s.localeIds;
+    int result = 1;
     switch (s.authKind) {
-        case 1:
-            return ConnectAnonymous(s.url, s.timeoutSeconds) == 0
-                       ? ConnectOutcome::Connected
-                       : ConnectOutcome::AnonymousRejected;
+        case 1: result = ConnectAnonymous(s.url, s.timeoutSeconds); break;
         case 2:
             if (s.userName.empty() || s.password.empty()) {
                 Disconnect();
+                cancel = nullptr;
                 return ConnectOutcome::MissingUserPassword;
             }
             SetAllowPlainPassword(s.allowPlainPassword);
-            if (ConnectUserPassword(s.url, s.userName, s.password, s.timeoutSeconds,
-                                    s.securityPolicy, s.securityMode) == 0)
-                return ConnectOutcome::Connected;
-            return plainPasswordRefused ? ConnectOutcome::PlainPasswordRefused
-                                        : ConnectOutcome::UserPasswordRejected;
+            result = ConnectUserPassword(s.url, s.userName, s.password, s.timeoutSeconds,
+                                         s.securityPolicy, s.securityMode);
+            break;
         case 3:
             if (s.certificatePath.empty() || s.privateKeyPath.empty() ||
                 s.securityPolicy.empty() || s.securityMode.empty()) {
                 Disconnect();
+                cancel = nullptr;
                 return ConnectOutcome::MissingCertKey;
             }
-            return ConnectCertificate(s.url, s.certificatePath, s.privateKeyPath,
-                                      s.timeoutSeconds, s.securityPolicy, s.securityMode) == 0
-                       ? ConnectOutcome::Connected
-                       : ConnectOutcome::CertKeyRejected;
-        default:
-            return ConnectOutcome::UnknownKind;
+            result = ConnectCertificate(s.url, s.certificatePath, s.privateKeyPath,
+                                        s.timeoutSeconds, s.securityPolicy, s.securityMode);
+            break;
+        default: cancel = nullptr; return ConnectOutcome::UnknownKind;
     }
+    cancel = nullptr;
+    if (result == 0) return ConnectOutcome::Connected;
+    if (cancelled) return ConnectOutcome::Cancelled;
+    if (plainPasswordRefused) return ConnectOutcome::PlainPasswordRefused;
+    return FailedOutcome(s);
+}
+
+ConnectOutcome OPCUABrowser::FailedOutcome(const ConnectionSettings& s) const {
+    const ConnectCause cause = CauseOf(lastConnectStatus);
+    std::optional<bool> offered;
+    // Only a server that answered without saying why is asked what it offers.
+    if (s.authKind != 1 && policyUsable &&
+        (cause == ConnectCause::Unknown ||
+         (cause == ConnectCause::IdentityRefused && !sessionCreated)))
+        offered = ServerOffers(s);
+    return FailedConnectOutcome(s.authKind, lastConnectStatus, sessionCreated, policyUsable,
+                                offered);
 }
 
 UaByteString OPCUABrowser::LoadFile(const std::string& path) {

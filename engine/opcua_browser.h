@@ -8,6 +8,7 @@
 
 #include <open62541/types.h>
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,8 +35,12 @@ public:
                            std::string privateKeyPath, int timeoutSeconds,
                            std::string securityPolicy, std::string securityMode);
     // By `settings.authKind`. Missing credentials are found before any connection is tried; a
-    // failed attempt leaves no session.
-    ConnectOutcome Connect(const ConnectionSettings& settings);
+    // failed attempt leaves no session. Setting `*cancel` from another thread ends an attempt
+    // within a few tens of milliseconds as Cancelled.
+    ConnectOutcome Connect(const ConnectionSettings& settings,
+                           const std::atomic<bool>* cancel = nullptr);
+    // The status the last connect attempt ended with.
+    UA_StatusCode LastConnectStatus() const { return lastConnectStatus; }
     void Disconnect();
     bool HasSession() const { return client != nullptr; }
 
@@ -86,9 +91,19 @@ protected:
     std::vector<std::string> sessionLocales;
 
 private:
+    // Connects the prepared client to `url` within its configured timeout, watching `cancel`.
+    UA_StatusCode AwaitConnect(const std::string& url);
+    UA_StatusCode WaitForSession(const std::string& url);
     int FinishConnect(UA_StatusCode status);
 
     SessionTiming timing;
     bool allowPlainPassword = false;
     bool plainPasswordRefused = false;
+    ConnectOutcome FailedOutcome(const ConnectionSettings& settings) const;
+
+    const std::atomic<bool>* cancel = nullptr;
+    UA_StatusCode lastConnectStatus = UA_STATUSCODE_GOOD;
+    bool cancelled = false;
+    bool sessionCreated = false;  // the last attempt got as far as a session on the server
+    bool policyUsable = true;  // the chosen policy could be built with the certificate and key
 };

@@ -10,6 +10,9 @@ std::optional<TextKey> FailureText(ConnectOutcome outcome) {
     case ConnectOutcome::CertKeyRejected: return TextKey::CertKeyWrong;
     case ConnectOutcome::UnknownKind: return TextKey::ConnectFailed;
     case ConnectOutcome::PlainPasswordRefused: return TextKey::PlainPasswordPrompt;
+    case ConnectOutcome::Unreachable: return TextKey::ConnectFailed;
+    case ConnectOutcome::PolicyNotOffered: return TextKey::PolicyNotOffered;
+    case ConnectOutcome::Cancelled: return std::nullopt;
     }
     return TextKey::ConnectFailed;
 }

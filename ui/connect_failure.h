@@ -6,5 +6,5 @@
 #include <optional>
 
 // The text a failed connect is reported with, in the status line and a message box; none for
-// Connected.
+// Connected and for an attempt the user gave up (nothing to report).
 std::optional<TextKey> FailureText(ConnectOutcome outcome);

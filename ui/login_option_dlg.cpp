@@ -1,7 +1,9 @@
 #include "ui/login_option_dlg.h"
 
+#include "ui/named_control.h"
 #include "ui/option_rules.h"
 #include "ui/prompts.h"
+#include "ui/qt_text.h"
 #include "ui/text_table.h"
 
 #include <QButtonGroup>
@@ -30,21 +32,12 @@ public:
     }
 };
 
-template <class W>
-W* Named(W* widget, const char* name, int id) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setProperty("controlId", id);
-    return widget;
-}
-
 QFrame* EtchedLine(QWidget* parent) {
     auto* line = new QFrame(parent);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     return line;
 }
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -98,7 +91,6 @@ void CLoginOptionDlg::BuildControls() {
     for (QLineEdit* box : {userBox, passwordBox, certificateBox, keyBox}) box->setMinimumWidth(boxWidth);
     for (QPushButton* small : {revealButton, certificateBrowse, keyBrowse}) {
         small->setFixedWidth(small->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);
-        small->setAutoDefault(false);
     }
 
     auto* group = new QButtonGroup(this);
@@ -136,7 +128,6 @@ void CLoginOptionDlg::BuildControls() {
     okButton = Named(new QPushButton(QStringLiteral("确定"), this), "okButton", 1);
     okButton->setDefault(true);
     cancelButton = Named(new QPushButton(QStringLiteral("取消"), this), "cancelButton", 2);
-    cancelButton->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(okButton);

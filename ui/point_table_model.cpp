@@ -2,6 +2,8 @@
 
 #include "ui/cell_text.h"
 
+#include <algorithm>
+
 PointTableModel::PointTableModel(std::vector<OPCUAItemData*>& r, QObject* parent)
     : QAbstractTableModel(parent), rows(r) {}
 
@@ -64,4 +66,40 @@ void PointTableModel::DeleteAll() {
 OPCUAItemData* PointTableModel::Record(int row) const {
     if (row < 0 || static_cast<std::size_t>(row) >= rows.size()) return nullptr;
     return rows[static_cast<std::size_t>(row)];
+}
+
+int PointTableModel::RowOf(const OPCUAItemData* record, int hint) const {
+    if (hint >= 0 && static_cast<std::size_t>(hint) < rows.size() && rows[static_cast<std::size_t>(hint)] == record)
+        return hint;
+    const auto it = std::find(rows.begin(), rows.end(), record);
+    return it == rows.end() ? -1 : static_cast<int>(it - rows.begin());
+}
+
+void PointTableModel::RowChanged(int row) {
+    emit dataChanged(index(row, 0), index(row, kColumnCount - 1), {Qt::DisplayRole});
+}
+
+void PointTableModel::UpdateValues(int row, const OPCUAItemData& fresh) {
+    OPCUAItemData* record = Record(row);
+    if (record == nullptr) return;
+    record->typeIndex = fresh.typeIndex;
+    record->value = fresh.value;
+    record->dataType = fresh.dataType;
+    record->time = fresh.time;
+    record->quality = fresh.quality;
+    RowChanged(row);
+}
+
+void PointTableModel::SetQuality(int row, const std::string& quality) {
+    OPCUAItemData* record = Record(row);
+    if (record == nullptr) return;
+    record->quality = quality;
+    RowChanged(row);
+}
+
+void PointTableModel::SetValue(int row, const std::string& value) {
+    OPCUAItemData* record = Record(row);
+    if (record == nullptr) return;
+    if (&record->value != &value) record->value = value;
+    RowChanged(row);
 }

@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 // The list view's model: it reads the window's rows on demand and keeps no texts of its own.
@@ -27,8 +28,18 @@ public:
     // Releases every record and empties the rows.
     void DeleteAll();
 
+    // Value, type, time and quality of the record at `row` from `fresh` (a copy that was read
+    // elsewhere), told to the view as a change of that row.
+    void UpdateValues(int row, const OPCUAItemData& fresh);
+    void SetQuality(int row, const std::string& quality);
+    void SetValue(int row, const std::string& value);
+
     OPCUAItemData* Record(int row) const;
+    // The row that holds `record`, looked for at `hint` first; -1 when it is gone.
+    int RowOf(const OPCUAItemData* record, int hint) const;
 
 private:
+    void RowChanged(int row);
+
     std::vector<OPCUAItemData*>& rows;
 };

@@ -30,6 +30,20 @@ void Prompts::Message(QWidget* parent, const std::string& text) {
     box.exec();
 }
 
+bool Prompts::Question(QWidget* parent, const std::string& text) {
+    if (script != nullptr) {
+        script->questions.push_back(text);
+        if (script->questionAnswers.empty()) return false;
+        const bool answer = script->questionAnswers.front();
+        script->questionAnswers.pop_front();
+        return answer;
+    }
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kCaption), QString::fromStdString(text),
+                    QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Cancel);  // a password in clear only on a deliberate choice
+    return box.exec() == QMessageBox::Ok;
+}
+
 QString Prompts::OpenFile(QWidget* parent, const QString& filter, const QString& initialName) {
     if (script != nullptr) return NextFileAnswer(false, filter, initialName);
     QFileDialog dialog(parent, QString(), QString(), filter);

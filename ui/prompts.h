@@ -15,6 +15,8 @@ class Prompts {
 public:
     // A message box with the text, one OK button and the caption "Quorvane".
     static void Message(QWidget* parent, const std::string& text);
+    // A question with OK and Cancel, Cancel the default; true for OK.
+    static bool Question(QWidget* parent, const std::string& text);
     // Open and save dialogs; an empty path when the user cancels. Filters in Qt's ";;" form.
     static QString OpenFile(QWidget* parent, const QString& filter, const QString& initialName);
     static QString SaveFile(QWidget* parent, const QString& filter, const QString& initialName);
@@ -36,6 +38,8 @@ public:
         std::deque<QString> fileAnswers;  // empty or none left: the user cancels
         std::deque<int> filterAnswers;    // the filter chosen with a save; none left: the first
         std::vector<QString> modalDialogs;               // window titles
+        std::vector<std::string> questions;
+        std::deque<bool> questionAnswers;  // empty or none left: the user cancels
     };
     // While a script is set, prompts are recorded and answered from it; null restores them.
     static void Intercept(Script* script);

@@ -7,7 +7,7 @@
 
 CQuorvaneApp::CQuorvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quorvane"));
-    setApplicationDisplayName(QStringLiteral("Quorvane"));
+    // No display name: the platform would append it to every title, and the titles are exact.
     setWindowIcon(AppIcon());
     UseQtTranslations(language);
 }

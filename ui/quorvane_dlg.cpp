@@ -5,11 +5,14 @@
 #include "ui/dialog_layout.h"
 #include "ui/filter_box.h"
 #include "ui/login_option_dlg.h"
+#include "ui/named_control.h"
 #include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
 #include "ui/prompts.h"
+#include "ui/qt_text.h"
 #include "ui/qt_translations.h"
+#include "ui/session_worker.h"
 #include "ui/text_table.h"
 #include "ui/window_title.h"
 #include "ui/write_value_dlg.h"
@@ -22,8 +25,6 @@
 #include <QShortcut>
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The width `button` asks for with the widest of the captions of `keys` in either language.
 int CaptionWidth(QPushButton& button, std::initializer_list<TextKey> keys) {
@@ -42,13 +43,6 @@ int CaptionWidth(QPushButton& button, std::initializer_list<TextKey> keys) {
 // Room between the controls of the top row: the template's 4 dialog units.
 int Gap(double scale) { return DluToPixels(4, 0, scale).width(); }
 
-template <class W>
-W* Named(W* widget, const char* name, int id) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setProperty("controlId", id);
-    return widget;
-}
-
 }  // namespace
 
 CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(t) {
@@ -60,6 +54,7 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
     refreshTimer.setSingleShot(true);
     connect(&scanTimer, &QTimer::timeout, this, &CQuorvaneDlg::OnScanPoll);
     connect(&refreshTimer, &QTimer::timeout, this, &CQuorvaneDlg::OnRefreshPass);
+    worker = std::make_unique<SessionWorker>(this);
 
     BuildControls();
     setWindowIcon(AppIcon());
@@ -134,7 +129,8 @@ void CQuorvaneDlg::BuildControls() {
     statusLine = Named(new QLabel(this), "statusLine", kStatusLine);
     statusLine->setGeometry(DluToPixels({3, 341, 573, 13}, scale));
 
-    for (QPushButton* b : {optionButton, languageButton, exportButton}) b->setAutoDefault(false);
+    // Enter presses the focused button; Connect answers it only when no other button has focus.
+    for (QPushButton* b : {connectButton, optionButton, languageButton, exportButton}) b->setAutoDefault(true);
 
     // The list keeps its header and three rows; the top row keeps a filter box of 12 characters.
     const int listMinHeight = listView->horizontalHeader()->sizeHint().height() +
@@ -192,9 +188,7 @@ void CQuorvaneDlg::ShowFilterCount() {
 }
 
 void CQuorvaneDlg::SetStatus(const std::string& text) {
-    statusLine->setText(Q(text));
-    // Connecting blocks this thread; show the text before it does.
-    if (statusLine->isVisible()) statusLine->repaint();
+    if (statusLine->text() != Q(text)) statusLine->setText(Q(text));
 }
 
 void CQuorvaneDlg::SetCommandButtonsEnabled(bool enabled) {
@@ -252,6 +246,16 @@ void CQuorvaneDlg::done(int result) {
 void CQuorvaneDlg::Teardown() {
     scanTimer.stop();
     refreshTimer.stop();
-    JoinWalk();
+    ++attempt;  // whatever is still on its way back is for nobody now
+    connecting = false;
+    refreshRunning = false;
+    if (cancelConnect) *cancelConnect = true;
+    if (worker) {
+        EndWalk();
+        worker->Run([this] { browser.Disconnect(); });
+        worker->Drain();
+    }
     if (model != nullptr) model->DeleteAll();
 }
+
+int CQuorvaneDlg::BackgroundJobs() const { return worker ? worker->Pending() : 0; }

@@ -8,14 +8,18 @@
 
 #include <boost/thread/thread.hpp>
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+struct BrowseStats;
 class CLoginOptionDlg;
+class SessionWorker;
 class CWriteValueDlg;
 class PointFilterModel;
 class PointListView;
@@ -91,6 +95,12 @@ public:
     CLoginOptionDlg* OptionsDialog() const { return optionsDialog.get(); }
     CWriteValueDlg* WriteDialog() const { return writeDialog.get(); }
     bool WalkRunning() const { return walkThreads != nullptr; }
+    bool Connecting() const { return connecting; }
+    bool RefreshRunning() const { return refreshRunning; }
+    // Work handed to the session's thread that has not finished yet (joins, connects, passes).
+    int BackgroundJobs() const;
+    // The settings of the connect the rows came from, used again by the refresh's reconnect.
+    const std::optional<ConnectionSettings>& SessionSettings() const { return sessionSettings; }
     bool ScanPollPending() const { return scanTimer.isActive(); }
     bool RefreshPending() const { return refreshTimer.isActive(); }
     int RefreshInterval() const { return refreshTimer.interval(); }
@@ -121,8 +131,16 @@ private:
     void Connect();
     void Stop();
     void FailConnect(const std::string& text);
-    void JoinWalk();
+    void StartConnect(const ConnectionSettings& settings);
+    void OnConnectDone(int attempt, const ConnectionSettings& settings, ConnectOutcome outcome);
+    void StartWalk();
+    // Interrupts the walk and leaves its join to the session's thread, ahead of any later use of
+    // the engine there.
+    void EndWalk();
     void Teardown();
+    std::vector<OPCUAItemData*> VisibleRecords() const;
+    struct RefreshJob;
+    void OnRefreshDone(int attempt, const RefreshJob& job);
     void DeleteSelectedRows();
     void CopyIdentifier(int row);
     void OpenWriteDialog();
@@ -153,6 +171,18 @@ private:
     std::unique_ptr<CWriteValueDlg> writeDialog;
     QPoint menuPoint{0, 0};
     int lastReadResult = -1;
+
+    // Results of background work carry the attempt they belong to; Connect and Stop start a new
+    // one, so late results of an abandoned attempt are dropped.
+    int attempt = 0;
+    bool connecting = false;
+    bool refreshRunning = false;
+    bool refreshFailing = false;
+    std::shared_ptr<std::atomic<bool>> cancelConnect;
+    std::optional<ConnectionSettings> sessionSettings;
+    std::shared_ptr<BrowseStats> walkStats;
+    // Last: it is joined first, while everything its jobs use still exists.
+    std::unique_ptr<SessionWorker> worker;
 
     PollStats pollStats;
     std::chrono::nanoseconds lastRefreshDuration{0};

@@ -131,6 +131,5 @@ void CQuorvaneDlg::OnWriteResult(const UA_NodeId& nodeId, std::string& text, boo
         return UA_NodeId_equal(&r->nodeId, &nodeId);
     });
     if (it == rows.end()) return;
-    if (&(*it)->value != &text) (*it)->value = text;
-    listView->viewport()->update();
+    model->SetValue(static_cast<int>(it - rows.begin()), text);
 }

@@ -1,13 +1,30 @@
-// The refresh cycle: re-read the values of the rows on screen, re-establish a lost session.
+// The refresh cycle: re-read the values of the rows on screen, re-establish a lost session. The
+// read and the reconnect run on the session's thread over copies of the records, so the rows
+// stay this thread's alone; the results come back through the model.
 #include "ui/quorvane_dlg.h"
 
-#include "ui/login_option_dlg.h"
 #include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
+#include "ui/session_worker.h"
+#include "ui/text_table.h"
 #include "ui/visible_rows.h"
 
-#include <QLineEdit>
+#include <algorithm>
+#include <memory>
+
+// One pass: which rows were asked for, the copies read in their stead and how it went.
+struct CQuorvaneDlg::RefreshJob {
+    struct Item {
+        OPCUAItemData* row;  // compared only, never followed on the session's thread
+        int hint;            // where the row was when the pass began
+        std::unique_ptr<OPCUAItemData> copy;
+    };
+    std::vector<Item> items;
+    bool reconnect = false;
+    bool reconnectFailed = false;
+    int readResult = -2;
+};
 
 std::vector<OPCUAItemData*> CQuorvaneDlg::VisibleRecords() const {
     // The rows on screen are rows of the filtered, sorted list.
@@ -27,23 +44,71 @@ std::vector<OPCUAItemData*> CQuorvaneDlg::VisibleRecords() const {
 void CQuorvaneDlg::OnRefreshPass() {
     const auto started = std::chrono::steady_clock::now();
     refreshTimer.stop();
+    if (refreshRunning) return;  // passes stay strictly one after another
 
-    const std::vector<OPCUAItemData*> visible = VisibleRecords();
-
-    if (lastReadResult == -1) {
-        browser.Disconnect();
-        const auto settings = optionsDialog->Settings(urlBox->text().toStdString());
-        if (browser.Connect(settings) != ConnectOutcome::Connected) {
-            for (OPCUAItemData* record : visible) record->quality = "UNCERTAIN";
-            listView->viewport()->update();
-            refreshTimer.start(timing.retryMs);
-            lastRefreshDuration = std::chrono::steady_clock::now() - started;
-            return;
-        }
+    auto job = std::make_shared<RefreshJob>();
+    const int shownRows = filterModel->rowCount();
+    int shown = std::max(0, listView->FirstVisibleRow());
+    for (OPCUAItemData* record : VisibleRecords()) {
+        // Visible records come in shown order, so each one's shown row lies ahead of the last
+        // one's; its table row is where the result goes unless rows move meanwhile.
+        while (shown < shownRows && filterModel->Record(shown) != record) ++shown;
+        const int hint = shown < shownRows ? filterModel->SourceRow(shown) : -1;
+        auto copy = std::make_unique<OPCUAItemData>(record->nodeId, record->value, record->dataType,
+                                                    record->displayName, record->time,
+                                                    record->quality);
+        copy->typeIndex = record->typeIndex;
+        job->items.push_back({record, hint, std::move(copy)});
     }
-
-    lastReadResult = browser.ReadValues(visible);
-    listView->viewport()->update();
-    refreshTimer.start(timing.refreshMs);
+    job->reconnect = lastReadResult == -1;
+    refreshRunning = true;
+    const int id = attempt;
+    // The reconnect goes to the server the rows came from, whatever the URL box holds now.
+    worker->Post(
+        [this, job, settings = sessionSettings] {
+            if (job->reconnect) {
+                browser.Disconnect();
+                if (!settings || browser.Connect(*settings) != ConnectOutcome::Connected) {
+                    job->reconnectFailed = true;
+                    return job;
+                }
+            }
+            std::vector<OPCUAItemData*> copies;
+            copies.reserve(job->items.size());
+            for (auto& item : job->items) copies.push_back(item.copy.get());
+            job->readResult = browser.ReadValues(copies);
+            return job;
+        },
+        [this, id](const std::shared_ptr<RefreshJob>& done) { OnRefreshDone(id, *done); });
     lastRefreshDuration = std::chrono::steady_clock::now() - started;
+}
+
+void CQuorvaneDlg::OnRefreshDone(int id, const RefreshJob& job) {
+    if (id != attempt || !refreshRunning) return;  // stopped or rescanned meanwhile
+    refreshRunning = false;
+    if (job.reconnectFailed) {
+        for (const auto& item : job.items) {
+            const int row = model->RowOf(item.row, item.hint);
+            if (row >= 0) model->SetQuality(row, "UNCERTAIN");
+        }
+        refreshFailing = true;
+        SetStatus(Text(TextKey::RefreshLost));
+        refreshTimer.start(timing.retryMs);
+        return;
+    }
+    for (const auto& item : job.items) {
+        const int row = model->RowOf(item.row, item.hint);
+        if (row >= 0) model->UpdateValues(row, *item.copy);
+    }
+    lastReadResult = job.readResult;
+    if (lastReadResult == -1) {
+        refreshFailing = true;
+        SetStatus(Text(TextKey::RefreshLost));
+    } else if (refreshFailing && lastReadResult == 0) {
+        refreshFailing = false;
+        SetStatus(Text(TextKey::RefreshBack));
+    }
+    refreshTimer.start(timing.refreshMs);
+    // Lets the client renew its channel while the window waits for the next pass.
+    if (lastReadResult != -1) worker->Run([this] { browser.KeepAlive(); });
 }

@@ -1,26 +1,26 @@
-// Connect / Stop and the scan poll of the main window.
+// Connect / Stop and the scan poll of the main window. The connect, the walk's join and every
+// other use of the session run on the session's thread; this thread only starts them and shows
+// what comes back.
 #include "ui/quorvane_dlg.h"
 
+#include "engine/browse_stats.h"
+#include "ui/connect_failure.h"
 #include "ui/login_option_dlg.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
 #include "ui/prompts.h"
+#include "ui/qt_text.h"
 #include "ui/scan_drain.h"
-#include "ui/connect_failure.h"
+#include "ui/session_worker.h"
 #include "ui/text_table.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-}  // namespace
-
 void CQuorvaneDlg::OnConnect() {
     scanTimer.stop();
     refreshTimer.stop();
-    JoinWalk();
     // The caption is the only record of which way the switch goes.
     if (connectButton->text().toStdString() == Text(TextKey::Stop)) {
         Stop();
@@ -30,28 +30,82 @@ void CQuorvaneDlg::OnConnect() {
 }
 
 void CQuorvaneDlg::Stop() {
+    ++attempt;
+    if (connecting) {
+        // The attempt ends by itself within moments and leaves no session behind.
+        *cancelConnect = true;
+        connecting = false;
+        listView->unsetCursor();
+    }
+    refreshRunning = false;
+    EndWalk();
     connectButton->setText(Q(Text(TextKey::Connect)));
     SetStatus(Text(TextKey::StopUpdate));
     SetCommandButtonsEnabled(true);
 }
 
 void CQuorvaneDlg::Connect() {
+    ++attempt;
+    refreshRunning = false;
+    refreshFailing = false;
+    EndWalk();
     model->DeleteAll();
-    pointList.clear();  // destroys the records of a walk that was stopped
     const std::string url = urlBox->text().toStdString();
     SetCommandButtonsEnabled(false);
     SetStatus(Text(TextKey::Connecting));
     connectButton->setText(Q(Text(TextKey::Stop)));
+    if (connectButton->isVisible()) connectButton->repaint();
+    listView->setCursor(Qt::BusyCursor);
 
-    const ConnectOutcome outcome = browser.Connect(optionsDialog->Settings(url));
+    StartConnect(optionsDialog->Settings(url));
+}
+
+void CQuorvaneDlg::StartConnect(const ConnectionSettings& settings) {
+    connecting = true;
+    cancelConnect = std::make_shared<std::atomic<bool>>(false);
+    const int id = attempt;
+    worker->Post(
+        [this, settings, cancel = cancelConnect] {
+            // After the join above: records of a stopped walk go before the new one starts.
+            pointList.clear();
+            return browser.Connect(settings, cancel.get());
+        },
+        [this, id, settings](ConnectOutcome outcome) { OnConnectDone(id, settings, outcome); });
+}
+
+void CQuorvaneDlg::OnConnectDone(int id, const ConnectionSettings& settings,
+                                 ConnectOutcome outcome) {
+    if (id != attempt || !connecting) return;  // given up: Stop, a new Connect or closing
+    if (outcome == ConnectOutcome::PlainPasswordRefused && !settings.allowPlainPassword &&
+        Prompts::Question(this, Text(TextKey::PlainPasswordPrompt))) {
+        ConnectionSettings allowed = settings;
+        allowed.allowPlainPassword = true;  // for this connect and the refresh's reconnects
+        StartConnect(allowed);
+        return;
+    }
+    connecting = false;
+    listView->unsetCursor();
+    if (outcome == ConnectOutcome::PlainPasswordRefused) {
+        // Declined: nothing was sent and there is nothing more to say.
+        connectButton->setText(Q(Text(TextKey::Connect)));
+        SetCommandButtonsEnabled(true);
+        SetStatus(Text(TextKey::StopUpdate));
+        return;
+    }
     if (const auto failure = FailureText(outcome)) {
         FailConnect(Text(*failure));
         return;
     }
+    sessionSettings = settings;
     SetStatus(Text(TextKey::ConnectOk));
-    scanTimer.start(timing.scanMs);
+    StartWalk();
+}
+
+void CQuorvaneDlg::StartWalk() {
+    walkStats = std::make_shared<BrowseStats>();
     walkThreads = std::make_shared<boost::thread_group>();
-    walkThreads->create_thread([this] { browser.BrowseAll(); });
+    walkThreads->create_thread([this, stats = walkStats] { browser.BrowseAll(stats.get()); });
+    scanTimer.start(timing.scanMs);
     SetStatus(Text(TextKey::Searching));
 }
 
@@ -71,18 +125,25 @@ void CQuorvaneDlg::OnScanPoll() {
     batch.reserve(std::min<std::size_t>(timing.drainBudget, 4096));
     const DrainResult drained = DrainPoints(pointList, batch, timing.drainBudget);
     model->AppendRows(batch);
-    if (!rows.empty()) listView->viewport()->update();
 
     if (drained.endSeen) {
         connectButton->setEnabled(true);
-        SetStatus(FormatText(TextKey::SearchDone, static_cast<long long>(rows.size())));
-        JoinWalk();
-        scanTimer.stop();
+        // The list is handed over after the walk set its flags, so they are settled here.
+        const bool lost = walkStats && walkStats->sessionLost;
+        SetStatus(FormatText(lost ? TextKey::SearchLost : TextKey::SearchDone,
+                             static_cast<long long>(rows.size())));
+        EndWalk();
         if (!rows.empty()) {
-            lastReadResult = 0;
+            // A walk that lost its session leaves points the next pass must reconnect for.
+            lastReadResult = lost ? -1 : 0;
             refreshTimer.start(timing.refreshMs);
         }
     } else {
+        if (walkStats) {
+            const auto found = walkStats->pointsFound.load(std::memory_order_relaxed);
+            SetStatus(FormatText(TextKey::SearchProgress,
+                                 static_cast<long long>(std::max<std::uint64_t>(found, rows.size()))));
+        }
         scanTimer.start(NextPollDelayMs(drained, timing.scanMs, timing.flowingMs));
     }
 
@@ -92,11 +153,11 @@ void CQuorvaneDlg::OnScanPoll() {
     pollStats.longest = std::max<std::chrono::nanoseconds>(pollStats.longest, spent);
 }
 
-void CQuorvaneDlg::JoinWalk() {
+void CQuorvaneDlg::EndWalk() {
     if (!walkThreads) return;
-    // The walk stops at its next Browse request or at a put that waits for room.
+    // The walk stops at its next Browse request or at a put that waits for room; its join waits
+    // on the session's thread, where the next use of the engine also waits for it.
     walkThreads->interrupt_all();
-    walkThreads->join_all();
+    worker->Run([walk = std::move(walkThreads)] { walk->join_all(); });
     walkThreads.reset();
 }
-

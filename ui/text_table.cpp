@@ -118,6 +118,12 @@ constexpr TextPair kPairs[] = {
     {TextKey::FilterPlaceholder, "过滤", "filter"},
     // The shown rows, then all rows.
     {TextKey::FilterCount, "显示 %d 个点，共 %d 个点", "showing %d of %d points"},
+    {TextKey::SearchProgress, "正在搜索... 已找到 %d 个点", "searching ... %d points found"},
+    {TextKey::SearchLost, "连接中断 已找到 %d 个点", "connection lost, %d points found"},
+    {TextKey::RefreshLost, "连接中断，正在重试...", "connection lost, retrying ..."},
+    {TextKey::RefreshBack, "连接已恢复，数值已更新", "connection restored, values updated"},
+    {TextKey::PolicyNotOffered, "服务器不提供所选的安全策略/模式",
+     "the server does not offer the chosen security policy and mode"},
 };
 
 #undef QV_TITLE_PREFIX

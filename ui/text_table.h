@@ -63,6 +63,11 @@ enum class TextKey {
     CliPlainPasswordHint,
     FilterPlaceholder,
     FilterCount,
+    SearchProgress,
+    SearchLost,
+    RefreshLost,
+    RefreshBack,
+    PolicyNotOffered,
     Count
 };
 

@@ -1,9 +1,13 @@
 #include "ui/write_value_dlg.h"
 
 #include "engine/opcua_browser.h"
+#include "engine/value_from_text.h"
 #include "ui/login_option_dlg.h"
-#include "ui/prompts.h"
 #include "ui/connect_failure.h"
+#include "ui/invalid_value_text.h"
+#include "ui/prompts.h"
+#include "ui/qt_text.h"
+#include "ui/session_worker.h"
 #include "ui/text_table.h"
 #include "ui/write_caption.h"
 
@@ -12,9 +16,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-}  // namespace
+struct CWriteValueDlg::Outcome {
+    ConnectOutcome connect = ConnectOutcome::Connected;
+    int written = -1;
+    std::string result;
+};
 
 CWriteValueDlg::CWriteValueDlg(QWidget* parent, const OPCUAItemData& record,
                                std::uint16_t type, const CLoginOptionDlg* opts, std::string u,
@@ -47,21 +53,64 @@ CWriteValueDlg::CWriteValueDlg(QWidget* parent, const OPCUAItemData& record,
     valueBox->setFocus();
 }
 
-CWriteValueDlg::~CWriteValueDlg() { UA_NodeId_clear(&nodeId); }
+CWriteValueDlg::~CWriteValueDlg() {
+    // A connect still waiting gives up; a write under way is let finish.
+    if (cancelConnect) *cancelConnect = true;
+    worker.reset();
+    UA_NodeId_clear(&nodeId);
+}
 
 void CWriteValueDlg::accept() {
-    // A session of our own for this one write; the window's session belongs to its refresh.
-    PointList unused;
-    OPCUABrowser engine(&unused);
-    const ConnectOutcome outcome = engine.Connect(options->Settings(url));
-    if (const auto failure = FailureText(outcome)) {
-        Prompts::Message(this, Text(*failure));
-        engine.Disconnect();
+    if (writing) return;
+    const std::string text = valueBox->text().toStdString();
+    if (!ValueFromText(text, typeIndex)) {
+        // Nothing goes to the plant that the user did not really type.
+        Prompts::Message(this, InvalidValueText(typeIndex));
         return;
     }
-    std::string result;
-    const int written = engine.WriteValue(nodeId, valueBox->text().toStdString(), typeIndex, result);
-    if (onResult) onResult(nodeId, result, written != 0);
+    StartWrite(options->Settings(url), text);
+}
+
+void CWriteValueDlg::StartWrite(const ConnectionSettings& settings, const std::string& text) {
+    writing = true;
+    okButton->setEnabled(false);
+    cancelConnect = std::make_shared<std::atomic<bool>>(false);
+    if (!worker) worker = std::make_unique<SessionWorker>(this);
+    // A session of our own for this one write; the window's session belongs to its refresh.
+    worker->Post(
+        [this, settings, text, cancel = cancelConnect] {
+            Outcome outcome;
+            PointList unused;
+            OPCUABrowser engine(&unused);
+            outcome.connect = engine.Connect(settings, cancel.get());
+            if (outcome.connect == ConnectOutcome::Connected) {
+                outcome.written = engine.WriteValue(nodeId, text, typeIndex, outcome.result);
+            }
+            engine.Disconnect();
+            return outcome;
+        },
+        [this, settings, text](Outcome& outcome) { OnWriteDone(settings, text, outcome); });
+}
+
+void CWriteValueDlg::OnWriteDone(const ConnectionSettings& settings, const std::string& text,
+                                 const Outcome& outcome) {
+    writing = false;
+    okButton->setEnabled(true);
+    if (outcome.connect == ConnectOutcome::Cancelled) return;
+    if (outcome.connect == ConnectOutcome::PlainPasswordRefused) {
+        if (settings.allowPlainPassword ||
+            !Prompts::Question(this, Text(TextKey::PlainPasswordPrompt)))
+            return;  // declined: nothing sent, the dialog stays open with the text
+        ConnectionSettings allowed = settings;
+        allowed.allowPlainPassword = true;
+        StartWrite(allowed, text);
+        return;
+    }
+    if (const auto failure = FailureText(outcome.connect)) {
+        Prompts::Message(this, Text(*failure));
+        return;
+    }
+    std::string result = outcome.result;
+    if (onResult) onResult(nodeId, result, outcome.written != 0);
     hide();
-    engine.Disconnect();
 }

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "engine/connection_settings.h"
 #include "engine/opcua_item_data.h"
 
 #include <QDialog>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 class CLoginOptionDlg;
+class SessionWorker;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -33,10 +37,18 @@ public:
     const UA_NodeId& NodeId() const { return nodeId; }
     const std::string& Url() const { return url; }
 
-    // OK: sign in, write, read back, report, hide. A sign-in problem keeps the dialog open.
+    // OK: sign in, write, read back, report, hide, all but the report and the hiding on a
+    // thread of the dialog's own. A sign-in problem keeps the dialog open.
     void accept() override;
+    // An OK whose write has not come back yet.
+    bool Writing() const { return writing; }
 
 private:
+    struct Outcome;
+    void StartWrite(const ConnectionSettings& settings, const std::string& text);
+    void OnWriteDone(const ConnectionSettings& settings, const std::string& text,
+                     const Outcome& outcome);
+
     UA_NodeId nodeId;
     std::uint16_t typeIndex;
     const CLoginOptionDlg* options;
@@ -46,4 +58,9 @@ private:
     QLabel* label = nullptr;
     QLineEdit* valueBox = nullptr;
     QPushButton* okButton = nullptr;
+
+    bool writing = false;
+    std::shared_ptr<std::atomic<bool>> cancelConnect;
+    // Last: joined first, while the NodeId its job reads still exists.
+    std::unique_ptr<SessionWorker> worker;
 };

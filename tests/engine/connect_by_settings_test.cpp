@@ -72,7 +72,7 @@ TEST_F(ConnectBySettings, RejectionsLeaveNoSession) {
 
     ConnectionSettings anonymous = Kind(1);
     anonymous.url = "opc.tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort());
-    EXPECT_EQ(engine.Connect(anonymous), ConnectOutcome::AnonymousRejected);
+    EXPECT_EQ(engine.Connect(anonymous), ConnectOutcome::Unreachable);
     EXPECT_FALSE(engine.HasSession());
 }
 

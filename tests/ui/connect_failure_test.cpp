@@ -13,7 +13,7 @@ protected:
 
     // Presses Connect and checks the Failed state with `expected` as status and message.
     void ExpectFailure(TextKey expected) {
-        Click(window, "connectButton");
+        ASSERT_TRUE(PressConnect(window));
         const std::string text = Text(expected, GetParam());
         EXPECT_EQ(TextOf(window, "statusLine"), text);
         ASSERT_EQ(prompts.script.messages.size(), 1u);
@@ -51,6 +51,7 @@ TEST_P(ConnectFailure, WrongPassword) {
     ASSERT_NE(server, nullptr);
     SetUrl(window, server->Url());
     ConfirmOptions(*window.OptionsDialog(), UserPassword("operator", "wrong"));
+    prompts.script.questionAnswers = {true};  // this server takes passwords only in clear
     ExpectFailure(TextKey::UserPasswordWrong);
 }
 
@@ -77,18 +78,33 @@ TEST_P(ConnectFailure, CertificateRejected) {
 INSTANTIATE_TEST_SUITE_P(BothLanguages, ConnectFailure, ::testing::Values(0, 1),
                          [](const auto& info) { return info.param == 0 ? "Chinese" : "English"; });
 
-TEST(ConnectSuccess, UserPasswordSignsIn) {
+TEST(ConnectSuccess, UserPasswordInClearOnlyAfterOk) {
     PromptScript prompts;
-    DemoServerOptions o;
+    DemoServerOptions o;  // takes passwords only unencrypted
     o.users = {{"operator", "secret"}};
     auto server = StartDemoServer(o);
     ASSERT_NE(server, nullptr);
     CQuorvaneDlg window(FastTiming());
     SetUrl(window, server->Url());
     ConfirmOptions(*window.OptionsDialog(), UserPassword("operator", "secret"));
+
+    // Cancel, the default: nothing is sent and the window is idle again without a message.
+    ASSERT_TRUE(PressConnect(window));
+    ASSERT_EQ(prompts.script.questions.size(), 1u);
+    EXPECT_EQ(prompts.script.questions[0], Text(TextKey::PlainPasswordPrompt));
+    EXPECT_TRUE(prompts.script.messages.empty());
+    EXPECT_EQ(TextOf(window, "connectButton"), "连接");
+    EXPECT_TRUE(window.Rows().empty());
+    EXPECT_FALSE(window.SessionSettings().has_value());
+
+    prompts.script.questionAnswers = {true};
     ASSERT_TRUE(ScanToEnd(window));
+    EXPECT_EQ(prompts.script.questions.size(), 2u);
     EXPECT_TRUE(prompts.script.messages.empty());
     EXPECT_EQ(window.Rows().size(), server->Points().size());
+    // The refresh's reconnect may do what the user allowed for this scan.
+    ASSERT_TRUE(window.SessionSettings().has_value());
+    EXPECT_TRUE(window.SessionSettings()->allowPlainPassword);
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ TEST_F(MainWindow, LanguageToggleRelabelsAndTogglesBack) {
 
 TEST_F(MainWindow, StatusTextKeepsItsLanguageAcrossAToggle) {
     SetUrl(window, ClosedPortUrl());
-    Click(window, "connectButton");
+    ASSERT_TRUE(PressConnect(window));
     ASSERT_EQ(TextOf(window, "statusLine"), "连接服务器失败");
     Click(window, "languageButton");
     EXPECT_EQ(TextOf(window, "statusLine"), "连接服务器失败");

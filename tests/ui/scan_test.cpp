@@ -89,7 +89,7 @@ TEST_F(Scan, StatesWhileScanning) {
     DemoServerOptions o;
     o.points = 20000;
     StartServer(o);
-    Click(window, "connectButton");
+    ASSERT_TRUE(PressConnect(window));
     EXPECT_EQ(TextOf(window, "statusLine"), "正在搜索...");
     EXPECT_EQ(TextOf(window, "connectButton"), "停止");
     EXPECT_TRUE(window.WalkRunning());
@@ -128,7 +128,7 @@ TEST_F(Scan, StopDuringALargeScanReturnsPromptly) {
     DemoServerOptions o;
     o.points = 200000;
     StartServer(o);
-    Click(window, "connectButton");
+    ASSERT_TRUE(PressConnect(window));
     ASSERT_TRUE(window.WalkRunning());
     PumpFor(300ms);
     const auto pressed = std::chrono::steady_clock::now();
@@ -148,7 +148,8 @@ TEST_F(Scan, ConnectAfterStopEmptiesTheList) {
     ASSERT_GT(window.Rows().size(), 0u);
     SetUrl(window, ClosedPortUrl());
     Click(window, "connectButton");
-    EXPECT_EQ(window.Rows().size(), 0u);
+    EXPECT_EQ(window.Rows().size(), 0u);  // emptied before the attempt
+    ASSERT_TRUE(PumpUntil([&] { return !window.Connecting(); }));
     EXPECT_EQ(window.Model()->rowCount(), 0);
     EXPECT_EQ(TextOf(window, "statusLine"), "连接服务器失败");
 }
@@ -198,7 +199,7 @@ TEST(ScanClose, ClosingDuringAScanEndsTheWalk) {
     auto window = std::make_unique<CQuorvaneDlg>(FastTiming());
     SetUrl(*window, server->Url());
     window->show();
-    Click(*window, "connectButton");
+    ASSERT_TRUE(PressConnect(*window));
     PumpFor(300ms);
     const auto closing = std::chrono::steady_clock::now();
     window->close();

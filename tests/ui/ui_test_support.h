@@ -88,11 +88,34 @@ inline void Click(const QObject& parent, const char* name) {
     Find<QPushButton>(parent, name)->click();
 }
 
+// Presses Connect and pumps events until the connect attempt has come back.
+inline bool PressConnect(CQuorvaneDlg& window,
+                         std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
+    Click(window, "connectButton");
+    return PumpUntil([&] { return !window.Connecting(); }, timeout);
+}
+
 // Presses Connect and pumps events until the scan poll has met the end marker.
 inline bool ScanToEnd(CQuorvaneDlg& window,
                       std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
-    Click(window, "connectButton");
+    if (!PressConnect(window, timeout)) return false;
     return PumpUntil([&] { return !window.WalkRunning() && !window.ScanPollPending(); }, timeout);
+}
+
+// Pumps events until no work of the window is left on the session's thread.
+inline bool WaitIdle(CQuorvaneDlg& window,
+                     std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
+    return PumpUntil([&] {
+        return window.BackgroundJobs() == 0 && !window.Connecting() && !window.RefreshRunning();
+    }, timeout);
+}
+
+// One refresh pass from start to end, its results shown.
+inline bool RunRefreshPass(CQuorvaneDlg& window,
+                           std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
+    if (!PumpUntil([&] { return !window.RefreshRunning(); }, timeout)) return false;
+    window.OnRefreshPass();
+    return PumpUntil([&] { return !window.RefreshRunning(); }, timeout);
 }
 
 // The text the view shows in a cell.

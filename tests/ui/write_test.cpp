@@ -1,6 +1,7 @@
 #include "tests/ui/options_helpers.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
+#include "ui/invalid_value_text.h"
 #include "ui/write_value_dlg.h"
 
 #include <QMenu>
@@ -33,6 +34,12 @@ protected:
         return *window.WriteDialog();
     }
 
+    // Presses OK and waits for the write to come back.
+    void PressOk(CWriteValueDlg& dialog) {
+        Click(dialog, "okButton");
+        ASSERT_TRUE(PumpUntil([&] { return !dialog.Writing(); }));
+    }
+
     void Type(CWriteValueDlg& dialog, const char* text) {
         Find<QLineEdit>(dialog, "valueBox")->setText(QString::fromUtf8(text));
     }
@@ -47,11 +54,32 @@ TEST_F(WriteValue, DoubleShowsTheValueReadBack) {
     CWriteValueDlg& dialog = OpenWriteOn(row);
     EXPECT_TRUE(dialog.isVisible());
     Type(dialog, "1.5");
-    Click(dialog, "okButton");
+    PressOk(dialog);
     EXPECT_EQ(ValueOf(row), "1.500");
     EXPECT_EQ(CellShown(window, row, 3), "1.500");
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(prompts.script.messages.empty());
+}
+
+TEST_F(WriteValue, InvalidTextIsRefusedBeforeAnySession) {
+    ScanServer();
+    const int row = RowOfNumeric(demo::kWritableDouble);
+    ASSERT_GE(row, 0);
+    const std::string before = ValueOf(row);
+    const auto type = window.Rows()[static_cast<std::size_t>(row)]->typeIndex;
+    CWriteValueDlg& dialog = OpenWriteOn(row);
+    for (const char* text : {"abc", "12abc", ""}) {
+        SCOPED_TRACE(text);
+        prompts.script.messages.clear();
+        Type(dialog, text);
+        Click(dialog, "okButton");
+        EXPECT_FALSE(dialog.Writing());  // refused at once, no session opened
+        ASSERT_EQ(prompts.script.messages.size(), 1u);
+        EXPECT_EQ(prompts.script.messages[0], InvalidValueText(type));
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(TextOf(dialog, "valueBox"), text);
+        EXPECT_EQ(ValueOf(row), before);
+    }
 }
 
 TEST_F(WriteValue, DialogTextsAndFocus) {
@@ -83,7 +111,7 @@ TEST_F(WriteValue, ReadOnlyPointFailsAndKeepsItsValue) {
         prompts.script.messages.clear();
         CWriteValueDlg& dialog = OpenWriteOn(row);
         Type(dialog, "7");
-        Click(dialog, "okButton");
+        PressOk(dialog);
         ASSERT_EQ(prompts.script.messages.size(), 1u);
         EXPECT_EQ(prompts.script.messages[0], expected);
         EXPECT_EQ(ValueOf(row), before);
@@ -98,7 +126,7 @@ TEST_F(WriteValue, EmptyPasswordIsReportedBeforeAnyConnection) {
     CWriteValueDlg& dialog = OpenWriteOn(row);
     ConfirmOptions(*window.OptionsDialog(), UserPassword("operator", ""));
     Type(dialog, "2");
-    Click(dialog, "okButton");
+    PressOk(dialog);
     ASSERT_EQ(prompts.script.messages.size(), 1u);
     EXPECT_EQ(prompts.script.messages[0], "用户名/密码不能为空!");
     EXPECT_TRUE(dialog.isVisible());  // stays open with the typed text
@@ -118,7 +146,7 @@ TEST_F(WriteValue, CertificateWithoutConfirmedOptionsIsReported) {
     options.reject();  // paths stored, policy and mode never confirmed
     language = 1;
     Type(dialog, "2");
-    Click(dialog, "okButton");
+    PressOk(dialog);
     ASSERT_EQ(prompts.script.messages.size(), 1u);
     EXPECT_EQ(prompts.script.messages[0], "certificate or private key not empty!");
     EXPECT_TRUE(dialog.isVisible());
@@ -131,7 +159,7 @@ TEST_F(WriteValue, UsesTheUrlOfTheMomentItOpened) {
     SetUrl(window, ClosedPortUrl());
     EXPECT_EQ(dialog.Url(), server->Url());
     Type(dialog, "2.25");
-    Click(dialog, "okButton");
+    PressOk(dialog);
     EXPECT_TRUE(prompts.script.messages.empty());
     EXPECT_EQ(ValueOf(row), "2.250");
 }
@@ -147,16 +175,19 @@ TEST_F(WriteValue, UserPasswordSessionUsesTheChosenSecurity) {
     ConfirmOptions(*window.OptionsDialog(), in);
     CWriteValueDlg& dialog = OpenWriteOn(row);
     Type(dialog, "3");
-    Click(dialog, "okButton");
-    // Signed and encrypted as chosen, which this server cannot do: refused like Connect would be.
+    PressOk(dialog);
+    // Signed and encrypted as chosen, which this server does not offer: said as such.
     ASSERT_EQ(prompts.script.messages.size(), 1u);
-    EXPECT_EQ(prompts.script.messages[0], "用户名/密码错误!");
+    EXPECT_EQ(prompts.script.messages[0], Text(TextKey::PolicyNotOffered));
     EXPECT_EQ(ValueOf(row), "0.000");
 
     in.policy = 0;
     in.mode = 0;
     ConfirmOptions(*window.OptionsDialog(), in);
-    Click(dialog, "okButton");  // OK again tries with the options of now
+    prompts.script.questionAnswers = {true};  // the password may go in clear to this server
+    PressOk(dialog);  // OK again tries with the options of now
+    ASSERT_TRUE(PumpUntil([&] { return !dialog.Writing(); }));
+    EXPECT_EQ(prompts.script.questions.size(), 1u);
     EXPECT_EQ(prompts.script.messages.size(), 1u);
     EXPECT_EQ(ValueOf(row), "3.000");
 }
@@ -174,7 +205,7 @@ TEST_F(WriteValue, ResultGoesToThePointWrittenNotTheLastRightClick) {
     MenuOnRow(other, -1);  // a right-click elsewhere, nothing chosen
     MenuOnRow(0, 0);       // and a delete of the first row, which moves every row up
     Type(dialog, "4.5");
-    Click(dialog, "okButton");
+    PressOk(dialog);
     const auto it = std::find_if(window.Rows().begin(), window.Rows().end(), [&](const OPCUAItemData* r) {
         return UA_NodeId_equal(&r->nodeId, &targetId);
     });
@@ -191,7 +222,7 @@ TEST_F(WriteValue, DeletedPointGetsNothing) {
     const auto before = window.Rows().size();
     window.Model()->DeleteRows(static_cast<std::size_t>(target), 1);
     Type(dialog, "5");
-    Click(dialog, "okButton");
+    PressOk(dialog);
     EXPECT_EQ(window.Rows().size(), before - 1);
     EXPECT_TRUE(prompts.script.messages.empty());
     for (const auto* r : window.Rows()) EXPECT_NE(r->value, "5.000");
