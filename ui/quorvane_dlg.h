@@ -138,7 +138,6 @@ private:
     // the engine there.
     void EndWalk();
     void Teardown();
-    std::vector<OPCUAItemData*> VisibleRecords() const;
     struct RefreshJob;
     void OnRefreshDone(int attempt, const RefreshJob& job);
     void DeleteSelectedRows();

@@ -217,7 +217,7 @@ TEST_F(FilteredRefresh, RefreshReadsOnlyTheShownRows) {
     ASSERT_EQ(shown, 100);  // P0000200 ... P0000299
     for (OPCUAItemData* r : window.Rows()) r->time = "untouched";
     server->ResetValueReads();
-    window.OnRefreshPass();
+    ASSERT_TRUE(RunRefreshPass(window));
     const int perPage = View().RowsPerPage();
     EXPECT_EQ(server->ValueReads(), static_cast<std::uint64_t>(perPage));
     int touched = 0;
