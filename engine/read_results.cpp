@@ -43,12 +43,3 @@ bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResp
     }
     return true;
 }
-
-UA_UInt32 ReadLimitFromResponse(const UA_ReadResponse& response) {
-    if (response.responseHeader.serviceResult != UA_STATUSCODE_GOOD || response.resultsSize != 1)
-        return 0;
-    const UA_DataValue& result = response.results[0];
-    if (!result.hasValue || (result.hasStatus && result.status != UA_STATUSCODE_GOOD)) return 0;
-    if (!UA_Variant_hasScalarType(&result.value, &UA_TYPES[UA_TYPES_UINT32])) return 0;
-    return *static_cast<const UA_UInt32*>(result.value.data);
-}

@@ -21,7 +21,3 @@ void MarkReadFailed(std::span<OPCUAItemData* const> records, const std::string& 
 // number of results the records are marked as by MarkReadFailed and the answer is false.
 bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResponse& response,
                       const std::string& timeText);
-
-// MaxNodesPerRead from the answer to a Read of that one property; 0 when the server names no
-// limit or the answer is not a UInt32.
-UA_UInt32 ReadLimitFromResponse(const UA_ReadResponse& response);
