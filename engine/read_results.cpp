@@ -38,7 +38,7 @@ bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResp
         record.typeIndex = typeIndex;
         record.isArray = !UA_Variant_isScalar(&result.value);
         record.dataType = result.value.type->typeName;
-        // Arrays and types without a text form keep the previous value text.
+        // Types without a text form keep the previous value text.
         VariantToText(result.value, record.value);
     }
     return true;
