@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <open62541/client_config_default.h>
 #include <open62541/plugin/securitypolicy.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <set>
@@ -14,6 +11,7 @@
 #include "engine/ua_types.h"
 #include "resources/hex_resources.h"
 #include "tests/support/demo_server_fixture.h"
+#include "tests/support/silent_server.h"
 
 namespace {
 
@@ -49,29 +47,6 @@ struct ConfiguredClient {
                      const std::string& mode = "Sign & Encrypt") {
         ConfigureSecurity(config, certificate, key, policy, mode);
     }
-};
-
-// Accepts connections and never says a word.
-class SilentListener {
-public:
-    SilentListener() {
-        fd_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-            listen(fd_, 4) == 0 &&
-            getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-            port_ = ntohs(address.sin_port);
-    }
-    ~SilentListener() { close(fd_); }
-    std::string Url() const { return "opc.tcp://127.0.0.1:" + std::to_string(port_); }
-    bool Listening() const { return port_ != 0; }
-
-private:
-    int fd_ = -1;
-    std::uint16_t port_ = 0;
 };
 
 double SecondsToConnect(const std::string& url, int timeoutSeconds, int* result) {
@@ -187,7 +162,7 @@ TEST(ConnectTimeout, ClosedPortFailsWellWithinTheTimeout) {
 }
 
 TEST(ConnectTimeout, SilentServerFailsAtTheTimeout) {
-    SilentListener listener;
+    SilentServer listener;
     ASSERT_TRUE(listener.Listening());
     int result = 0;
     const double seconds = SecondsToConnect(listener.Url(), 2, &result);

@@ -72,6 +72,21 @@ std::map<std::string, std::string> ListedPoints(const Records& points) {
     return listed;
 }
 
+Records ExpectCutShortWalk(PointList& list, const std::map<std::string, std::string>& expected) {
+    Records points = PointsBeforeEndMarker(Drain(list));
+    EXPECT_FALSE(points.empty());
+    EXPECT_LT(points.size(), expected.size());
+    for (const auto& [id, name] : ListedPoints(points)) {
+        if (!expected.count(id)) {
+            ADD_FAILURE() << id;
+            continue;
+        }
+        EXPECT_EQ(expected.at(id), name);
+    }
+    for (const auto& record : points) EXPECT_EQ(record->quality, "BAD");
+    return points;
+}
+
 ::testing::AssertionResult SamePoints(const std::map<std::string, std::string>& listed,
                                       const std::map<std::string, std::string>& expected) {
     std::vector<std::string> missing, unexpected, renamed;

@@ -33,6 +33,10 @@ std::map<std::string, std::string> ExpectedPoints(const DemoServer& server);
 // NodeId text → display name of the records; fails the test on a NodeId listed twice.
 std::map<std::string, std::string> ListedPoints(const Records& points);
 
+// What a walk cut short handed over from `list`: some points but not all of `expected`, each
+// with its expected name, all marked "BAD" as a failed read marks them. Returns them.
+Records ExpectCutShortWalk(PointList& list, const std::map<std::string, std::string>& expected);
+
 // Success when both name the same points with the same display names; otherwise says how many
 // are missing, unexpected or renamed, with a few examples of each.
 ::testing::AssertionResult SamePoints(const std::map<std::string, std::string>& listed,

@@ -53,5 +53,3 @@ struct GeneratedShape {
 };
 // `shape.points` Int32 variables whose values are their own numbers.
 void BuildGeneratedPoints(AddressSpaceBuilder& b, UA_UInt16 ns, const GeneratedShape& shape);
-// Values of the types without a plain number or text form, and a name in two locales.
-void BuildRenderingPoints(AddressSpaceBuilder& b, const UA_NodeId& plant, UA_UInt16 ns);

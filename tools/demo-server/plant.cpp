@@ -3,6 +3,7 @@
 #include "tools/demo-server/address_space_builder.h"
 #include "tools/demo-server/demo_nodes.h"
 #include "tools/demo-server/edge_points.h"
+#include "tools/demo-server/rendering_points.h"
 
 #include <cstring>
 #include <limits>
