@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string_view>
 
-#include "ui/option_rules.h"
+#include "engine/option_rules.h"
 
 namespace {
 

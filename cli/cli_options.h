@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/connection_settings.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 // What the command line asks for: scan one server and export its points, without a window.
 struct CliOptions {

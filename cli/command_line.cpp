@@ -6,9 +6,9 @@
 #include "cli/cli_options.h"
 #include "cli/password_input.h"
 #include "cli/scan_export.h"
-#include "ui/connect_failure.h"
-#include "ui/export_texts.h"
-#include "ui/text_table.h"
+#include "texts/connect_failure.h"
+#include "texts/export_texts.h"
+#include "texts/text_table.h"
 
 namespace {
 

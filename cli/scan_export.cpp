@@ -7,7 +7,7 @@
 
 #include "engine/opcua_browser.h"
 #include "export/util/utf_convert.h"
-#include "ui/scan_drain.h"
+#include "engine/scan_drain.h"
 
 namespace {
 

@@ -29,7 +29,7 @@ else
   echo "run: demo server $(grep '^READY' "$log" | cut -d' ' -f2) (log: $log)"
 fi
 
-gui="$build/ui/quorvane"
+gui="$build/app/quorvane"
 if [ -x "$gui" ]; then
   "$gui"
 elif [ -n "$server_pid" ]; then

@@ -7,7 +7,7 @@
 #include <type_traits>
 
 #include "engine/value_from_text.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "ui/login_option_dlg.h"
 
 #include "ui/named_control.h"
-#include "ui/option_rules.h"
+#include "engine/option_rules.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

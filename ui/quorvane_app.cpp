@@ -3,7 +3,7 @@
 #include "ui/app_icon.h"
 #include "ui/quorvane_dlg.h"
 #include "ui/qt_translations.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 CQuorvaneApp::CQuorvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quorvane"));

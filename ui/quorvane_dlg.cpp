@@ -13,7 +13,7 @@
 #include "ui/qt_text.h"
 #include "ui/qt_translations.h"
 #include "ui/session_worker.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 #include "ui/window_title.h"
 #include "ui/write_value_dlg.h"
 

@@ -6,10 +6,10 @@
 
 #include "export/export_format.h"
 #include "export/point_export.h"
-#include "ui/export_texts.h"
+#include "texts/export_texts.h"
 #include "ui/prompts.h"
 #include "ui/quorvane_dlg.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 void CQuorvaneDlg::OnExport() {
     const std::string url = urlBox->text().toStdString();

@@ -6,7 +6,7 @@
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
 #include "ui/prompts.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 #include "ui/write_value_dlg.h"
 
 #include <QClipboard>

@@ -7,7 +7,7 @@
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
 #include "ui/session_worker.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 #include "ui/visible_rows.h"
 
 #include <algorithm>

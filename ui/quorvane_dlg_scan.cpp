@@ -4,15 +4,15 @@
 #include "ui/quorvane_dlg.h"
 
 #include "engine/browse_stats.h"
-#include "ui/connect_failure.h"
+#include "texts/connect_failure.h"
 #include "ui/login_option_dlg.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
-#include "ui/scan_drain.h"
+#include "engine/scan_drain.h"
 #include "ui/session_worker.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 #include <QLabel>
 #include <QLineEdit>

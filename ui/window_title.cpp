@@ -1,6 +1,6 @@
 #include "ui/window_title.h"
 
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 #include <cstdio>
 

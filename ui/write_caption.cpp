@@ -2,7 +2,7 @@
 
 #include "engine/node_id_text.h"
 #include "ui/cell_text.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 namespace {
 

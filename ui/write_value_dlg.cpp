@@ -3,12 +3,12 @@
 #include "engine/opcua_browser.h"
 #include "engine/value_from_text.h"
 #include "ui/login_option_dlg.h"
-#include "ui/connect_failure.h"
+#include "texts/connect_failure.h"
 #include "ui/invalid_value_text.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 #include "ui/session_worker.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 #include "ui/write_caption.h"
 
 #include <QHBoxLayout>

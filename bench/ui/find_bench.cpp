@@ -4,7 +4,7 @@
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
 #include "ui/quorvane_dlg.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -4,7 +4,7 @@
 #include "ui/login_option_dlg.h"
 #include "ui/prompts.h"
 #include "ui/quorvane_dlg.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 #include <QApplication>
 #include <QDir>

@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "tests/support/demo_server_fixture.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 namespace {
 

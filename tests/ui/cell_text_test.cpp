@@ -2,7 +2,7 @@
 #include "ui/cell_text.h"
 #include "ui/invalid_value_text.h"
 #include "export/point_row.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 #include "ui/write_caption.h"
 
 #include <QString>

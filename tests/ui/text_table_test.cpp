@@ -1,4 +1,4 @@
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 #include "ui/window_title.h"
 
 #include <gtest/gtest.h>

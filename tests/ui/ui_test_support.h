@@ -3,7 +3,7 @@
 #include "tests/support/demo_server_fixture.h"
 #include "ui/prompts.h"
 #include "ui/quorvane_dlg.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 class PointListView;
 

@@ -1,4 +1,4 @@
-#include "ui/option_rules.h"
+#include "engine/option_rules.h"
 
 #include <climits>
 

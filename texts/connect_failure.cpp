@@ -1,4 +1,4 @@
-#include "ui/connect_failure.h"
+#include "texts/connect_failure.h"
 
 std::optional<TextKey> FailureText(ConnectOutcome outcome) {
     switch (outcome) {

@@ -1,5 +1,5 @@
 #include "tests/ui/point_ids.h"
-#include "ui/scan_drain.h"
+#include "engine/scan_drain.h"
 #include "tests/support/demo_server_fixture.h"
 #include "tools/demo-server/demo_nodes.h"
 

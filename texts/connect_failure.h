@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/connection_settings.h"
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 #include <optional>
 

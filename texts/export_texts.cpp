@@ -1,6 +1,6 @@
-#include "ui/export_texts.h"
+#include "texts/export_texts.h"
 
-#include "ui/text_table.h"
+#include "texts/text_table.h"
 
 std::vector<std::string> ExportFilterTexts() {
     return {Text(TextKey::FilterXls), Text(TextKey::FilterXlsx), Text(TextKey::FilterCsv),

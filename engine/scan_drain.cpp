@@ -1,4 +1,4 @@
-#include "ui/scan_drain.h"
+#include "engine/scan_drain.h"
 
 DrainResult DrainPoints(PointList& list, std::vector<OPCUAItemData*>& batch,
                         std::size_t maxRecords) {

@@ -1,0 +1,65 @@
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "cli/command_line.h"
+#include "ui/quorvane_app.h"
+
+namespace {
+
+bool WriteAll(int fd, const std::string& text) {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+int RunWithoutWindow(const std::vector<std::string>& args) {
+    // A closed pipe must show as a failed write, not end the process unseen.
+    std::signal(SIGPIPE, SIG_IGN);
+    // Standard output carries only the result, for scripts; anything the OPC UA stack prints to
+    // standard output goes to standard error from here on.
+    const int resultFd = ::dup(STDOUT_FILENO);
+    if (resultFd < 0) {
+        std::cerr << "quorvane: standard output: " << std::strerror(errno) << '\n';
+        return kCliExportFailed;
+    }
+    ::dup2(STDERR_FILENO, STDOUT_FILENO);
+    std::ostringstream result;
+    CliStreams io{std::cin, result, std::cerr,
+                  [](const std::string& name) -> std::optional<std::string> {
+                      const char* value = std::getenv(name.c_str());
+                      if (value == nullptr) return std::nullopt;
+                      return std::string(value);
+                  },
+                  ::isatty(STDIN_FILENO) == 1};
+    int code = RunCommandLine(args, io);
+    std::cout.flush();
+    if (!WriteAll(resultFd, result.str())) {
+        std::cerr << "quorvane: standard output: " << std::strerror(errno) << '\n';
+        if (code == kCliDone) code = kCliExportFailed;
+    }
+    ::close(resultFd);
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    // The command line needs no display: it returns before any Qt application exists.
+    if (WantsCommandLine(args)) return RunWithoutWindow(args);
+    CQuorvaneApp app(argc, argv);
+    return app.Run();
+}
