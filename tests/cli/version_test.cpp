@@ -21,7 +21,7 @@ struct VersionRun {
     std::string err;
 };
 
-VersionRun Run(const Args& args) {
+VersionRun RunCli(const Args& args) {
     std::istringstream in;
     std::ostringstream out, err;
     CliStreams io{in, out, err, [](const std::string&) { return std::optional<std::string>(); },
@@ -56,7 +56,7 @@ TEST(VersionTest, PrintsOneLineInEveryLanguage) {
         {"--version", "--export", "never-written.xls", "--url", "opc.tcp://127.0.0.1:1"},
     };
     for (const Args& args : cases) {
-        const VersionRun r = Run(args);
+        const VersionRun r = RunCli(args);
         EXPECT_EQ(r.code, kCliDone) << args.front();
         EXPECT_EQ(r.out, kExpected);
         EXPECT_EQ(r.err, "");
@@ -64,18 +64,18 @@ TEST(VersionTest, PrintsOneLineInEveryLanguage) {
 }
 
 TEST(VersionTest, BadArgumentsBesideItAreStillRefused) {
-    const VersionRun unknown = Run({"--version", "--bogus"});
+    const VersionRun unknown = RunCli({"--version", "--bogus"});
     EXPECT_EQ(unknown.code, kCliBadArguments);
     EXPECT_EQ(unknown.out, "");
     EXPECT_NE(unknown.err.find("--bogus"), std::string::npos) << unknown.err;
 
-    const VersionRun badValue = Run({"--version", "--timeout", "1"});
+    const VersionRun badValue = RunCli({"--version", "--timeout", "1"});
     EXPECT_EQ(badValue.code, kCliBadArguments);
     EXPECT_EQ(badValue.out, "");
 }
 
 TEST(VersionTest, HelpWinsOverVersion) {
-    const VersionRun r = Run({"--help", "--version", "--lang", "en"});
+    const VersionRun r = RunCli({"--help", "--version", "--lang", "en"});
     EXPECT_EQ(r.code, kCliDone);
     EXPECT_EQ(r.out.rfind("usage: quorvane", 0), 0u) << r.out;
     EXPECT_EQ(r.out.find(kExpected), std::string::npos);
