@@ -76,6 +76,21 @@ if awk '{print $6}' "$work/contents" | grep -Eiq '\.(pem|der|key|p12|pfx)$'; the
 fi
 
 dpkg-deb -x "$package" "$work/root"
+head_line=$(gzip -dc "$work/root/usr/share/doc/quorvane/changelog.Debian.gz" | head -n 1)
+[ "$head_line" = "quorvane ($version) unstable; urgency=medium" ] ||
+  fail "the changelog's latest entry '$head_line' is not version $version"
+step "changelog names $version"
+for page in quorvane quorvane-demo-server; do
+  man_rc=0
+  LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 \
+    "$work/root/usr/share/man/man1/$page.1.gz" >"$work/$page.txt" 2>"$work/$page.warn" || man_rc=$?
+  if [ "$man_rc" -ne 0 ] || [ -s "$work/$page.warn" ]; then
+    cat "$work/$page.warn" >&2
+    fail "man $page: warnings or failure"
+  fi
+  grep -q "quorvane $upstream" "$work/$page.txt" || fail "man $page does not name version $upstream"
+done
+step "manual pages render without warnings and name version $upstream"
 for size in 16 24 32 48 64; do
   png="$work/root/usr/share/icons/hicolor/${size}x${size}/apps/quorvane.png"
   dims=$(python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print("%dx%d" % struct.unpack(">II", d[16:24]) if d[:8]==b"\x89PNG\r\n\x1a\n" else "none")' "$png")
