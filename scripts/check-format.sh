@@ -16,11 +16,13 @@ if [ "${#files[@]}" -eq 0 ]; then
   exit 2
 fi
 
-# One clang-format per core, a batch of files each; every differing file prints its warnings.
+# Batches of files over every core; clang-format names each differing file in its warnings. Each
+# batch filters its own output, so that parallel batches cannot interleave within a line.
 differing=$(printf '%s\0' "${files[@]}" |
-  xargs -0 -n 20 -P "$(nproc)" sh -c 'for f; do
-      clang-format --dry-run --Werror "$f" >/dev/null 2>&1 || echo "$f"
-    done' sh | sort)
+  xargs -0 -n 40 -P "$(nproc)" sh -c 'clang-format --dry-run --Werror "$@" 2>&1 |
+    sed -n "s/^\(.*\):[0-9][0-9]*:[0-9][0-9]*: error: code should be clang-formatted.*/\1/p" |
+    sort -u' sh |
+  sort -u)
 
 if [ -n "$differing" ]; then
   count=$(wc -l <<<"$differing")
