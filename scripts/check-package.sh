@@ -173,4 +173,16 @@ installed_here=0
 [ ! -e /usr/bin/quorvane ] || fail "/usr/bin/quorvane is still there after the removal"
 [ ! -e /usr/share/applications/quorvane.desktop ] || fail "the desktop entry is still there"
 step "removed"
+# A private key the build made (a DER file openssl reads as a key) must not be inside a program:
+# every installation of the package would share it.
+step "no private key of the build inside the programs"
+while IFS= read -r -d '' der; do
+  openssl pkey -inform DER -in "$der" -noout 2>/dev/null || continue
+  for program in quorvane quorvane-demo-server; do
+    if python3 -c 'import sys; sys.exit(0 if open(sys.argv[1], "rb").read() in open(sys.argv[2], "rb").read() else 1)' \
+      "$der" "$work/root/usr/bin/$program"; then
+      fail "/usr/bin/$program carries the private key ${der#"$root"/}"
+    fi
+  done
+done < <(find "$root/build-package" -name '*.der' -print0)
 step "all checks passed"
