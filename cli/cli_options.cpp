@@ -55,7 +55,7 @@ CliParse Refuse(TextKey key, std::string detail) {
 bool WantsCommandLine(const std::vector<std::string>& args) {
     return std::any_of(args.begin(), args.end(), [](const std::string& a) {
         const std::string name = SplitArgument(a).name;
-        return name == "--export" || name == "--help" || a == "-h";
+        return name == "--export" || name == "--help" || a == "-h" || name == "--version";
     });
 }
 
@@ -79,6 +79,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         const Argument a = SplitArgument(args[i]);
         if (a.name == "--help" || a.name == "-h") {
             options.help = true;
+            continue;
+        }
+        if (a.name == "--version") {
+            options.version = true;
             continue;
         }
         if (a.name == "--allow-plain-password") {
@@ -139,7 +143,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             options.language = value == "en" ? 1 : 0;
         }
     }
-    if (options.help) return {options, {}};
+    if (options.help || options.version) return {options, {}};
     if (options.exportPath.empty()) return Refuse(TextKey::CliNeedsExport, {});
     if (policy != mode) return Refuse(TextKey::CliConflict, "--policy --mode");
     // As the options dialog couples them: no security on one side means none on the other.

@@ -10,6 +10,7 @@
 // What the command line asks for: scan one server and export its points, without a window.
 struct CliOptions {
     bool help = false;
+    bool version = false;  // print "quorvane <version>" and nothing else
     std::string exportPath;
     ConnectionSettings settings;  // the URL defaults to the window's default
     std::string passwordEnv;      // for user sign-in: empty reads standard input
@@ -27,8 +28,8 @@ struct CliParse {
     CliError error{TextKey::CliNeedsExport, {}};
 };
 
-// True when the arguments ask for the command line (--export or --help): without them the
-// window starts as before.
+// True when the arguments ask for the command line (--export, --help or --version): without
+// them the window starts as before.
 bool WantsCommandLine(const std::vector<std::string>& args);
 
 // The language the arguments ask for, read before anything else so that even the complaint

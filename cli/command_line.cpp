@@ -6,6 +6,7 @@
 #include "cli/cli_options.h"
 #include "cli/password_input.h"
 #include "cli/scan_export.h"
+#include "quorvane_version.h"
 #include "texts/connect_failure.h"
 #include "texts/export_texts.h"
 #include "texts/text_table.h"
@@ -27,6 +28,10 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     language = options.language;
     if (options.help) {
         io.out << Text(TextKey::CliUsage);
+        return kCliDone;
+    }
+    if (options.version) {
+        io.out << "quorvane " << kQuorvaneVersion << "\n";
         return kCliDone;
     }
 

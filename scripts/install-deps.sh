@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what Quorvane needs to build, test and run on Debian 12. Idempotent: it only touches
+# Installs what Quorvane needs to build, test, package and run on Debian 12. Idempotent: it only touches
 # apt when something is missing.
 set -euo pipefail
 
@@ -19,6 +19,7 @@ packages=(
   qt6-translations-l10n
   fonts-wqy-microhei
   xvfb xauth
+  dpkg-dev fakeroot gzip lintian desktop-file-utils man-db clang-format
 )
 trixie_packages=(libopen62541-1.4-dev)
 

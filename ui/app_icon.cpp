@@ -1,39 +1,13 @@
 #include "ui/app_icon.h"
 
-#include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
 
-namespace {
-
-// A blue tile with a white ring and a tail: a "Q" over a small tree of three points.
-QPixmap DrawIcon(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const qreal s = size;
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x1f, 0x5f, 0xa8));
-    p.drawRoundedRect(QRectF(0, 0, s, s), s * 0.18, s * 0.18);
-    QPen ring(Qt::white, std::max<qreal>(1.5, s * 0.1));
-    p.setPen(ring);
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(QRectF(s * 0.2, s * 0.16, s * 0.56, s * 0.56));
-    p.drawLine(QPointF(s * 0.58, s * 0.6), QPointF(s * 0.8, s * 0.84));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0xf2, 0xb1, 0x34));
-    const qreal dot = s * 0.12;
-    p.drawEllipse(QPointF(s * 0.48, s * 0.44), dot / 2, dot / 2);
-    return pixmap;
-}
-
-}  // namespace
+#include "ui/app_icon_image.h"
 
 QIcon AppIcon() {
     static const QIcon icon = [] {
         QIcon i;
-        for (int size : {16, 24, 32, 48, 64}) i.addPixmap(DrawIcon(size));
+        for (int size : kAppIconSizes) i.addPixmap(QPixmap::fromImage(AppIconImage(size)));
         return i;
     }();
     return icon;

@@ -9,6 +9,8 @@ CQuorvaneApp::CQuorvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quorvane"));
     // No display name: the platform would append it to every title, and the titles are exact.
     setWindowIcon(AppIcon());
+    // Ties the windows to the installed menu entry (its icon and name under Wayland).
+    setDesktopFileName(QStringLiteral("quorvane"));
     UseQtTranslations(language);
 }
 
