@@ -95,7 +95,9 @@ TEST_F(KnowPoints, WriteIsGrayedWithTheReasonInTheStatusLine) {
         };
         window.OpenContextMenu(RowCentre(window, row));
         EXPECT_EQ(writeEnabled, c.enabled);
-        if (!c.enabled) EXPECT_EQ(TextOf(window, "statusLine"), Text(c.reason));
+        if (!c.enabled) {
+            EXPECT_EQ(TextOf(window, "statusLine"), Text(c.reason));
+        }
         // The command itself refuses too.
         window.OnMenuCommand(CQuorvaneDlg::kWriteZh);
         EXPECT_EQ(window.WriteDialog() != nullptr, c.enabled);

@@ -244,10 +244,10 @@ TEST_F(WriteValue, OneDialogAtATimeAndHidingKeepsIt) {
     first->close();
     ASSERT_FALSE(first.isNull());
     EXPECT_FALSE(first->isVisible());
-    CWriteValueDlg& second = OpenWriteOn(RowOfNumeric(demo::kReadOnly));
+    CWriteValueDlg& second = OpenWriteOn(RowOfNumeric(demo::kAllTypesBase + UA_TYPES_INT32));
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(window.WriteDialog(), &second);
-    EXPECT_EQ(second.windowTitle().toStdString(), "点名[ns=2;i=1101]");
+    EXPECT_EQ(second.windowTitle().toStdString(), "点名[ns=2;i=1005]");
 }
 
 TEST_F(WriteValue, WriteOverEmptySpaceDoesNothing) {
