@@ -2,6 +2,7 @@
 // written, its details, the write dialog's lines, and a list that keeps Enter and its counts.
 #include "tests/ui/ui_test_support.h"
 #include "engine/node_id_text.h"
+#include "engine/value_from_text.h"
 #include "ui/cell_text.h"
 #include "ui/detail_rows.h"
 #include "ui/point_details_dlg.h"
@@ -201,6 +202,22 @@ TEST(PointTooltips, LongCellsTellTheirWholeText) {
     const QModelIndex value = model.index(0, kValueColumn);
     EXPECT_EQ(model.data(value, Qt::DisplayRole).toString().size(), 511);
     EXPECT_EQ(model.data(value, Qt::ToolTipRole).toString().size(), 600);
+    model.DeleteAll();
+}
+
+// A refresh hands back a copy; whether the value is an array comes along, so the write command
+// stays grayed for an array after any number of passes.
+TEST(PointRefresh, AnArrayStaysAnArrayAcrossARefresh) {
+    std::vector<OPCUAItemData*> rows;
+    PointTableModel model(rows, nullptr);
+    auto* record = new OPCUAItemData(UA_NODEID_NUMERIC(2, 1), "[1, 2]", "Int32", "a", "", "GOOD");
+    model.AppendRows({record});
+    OPCUAItemData fresh(UA_NODEID_NUMERIC(2, 1), "[1, 2, 3]", "Int32", "a", "", "GOOD");
+    fresh.typeIndex = UA_TYPES_INT32;
+    fresh.isArray = true;
+    model.UpdateValues(0, fresh);
+    EXPECT_TRUE(record->isArray);
+    EXPECT_EQ(WhyNotWritable(*record), WriteRefusal::kArray);
     model.DeleteAll();
 }
 
