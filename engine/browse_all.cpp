@@ -74,6 +74,7 @@ void OPCUABrowser::BrowseAll(BrowseStats* stats) {
 
         start = Clock::now();
         points.HandOver(*list, s);
+        s.endMarkerAt = Clock::now();
         HandOverEndMarker(*list);
         s.handoverSeconds = SecondsSince(start);
     } catch (const boost::thread_interrupted&) {

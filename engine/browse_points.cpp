@@ -32,15 +32,19 @@ UA_Order OrderOf(const Keyed& a, const Keyed& b) {
 
 }  // namespace
 
+PointRecords::PointRecords() : paths_(std::make_shared<ObjectPaths>()) {}
+
 PointRecords::~PointRecords() {
     for (OPCUAItemData* record : items_) delete record;
 }
 
-void PointRecords::Add(UA_NodeId& nodeId, std::string displayName) {
+void PointRecords::Add(UA_NodeId& nodeId, std::string displayName, std::uint32_t object) {
     // The slot first: if the record cannot be made, nothing has been taken from `nodeId`.
     items_.push_back(nullptr);
     items_.back() = new OPCUAItemData(UA_NODEID_NULL, {}, {}, std::move(displayName), {}, {});
     items_.back()->nodeId = nodeId;
+    items_.back()->object = object;
+    items_.back()->paths = paths_;
     UA_NodeId_init(&nodeId);
 }
 
@@ -48,8 +52,13 @@ void PointRecords::SortDescendingUnique() {
     std::vector<Keyed> keyed;
     keyed.reserve(items_.size());
     for (OPCUAItemData* record : items_) keyed.push_back({SortKey(record->nodeId), record});
-    std::sort(keyed.begin(), keyed.end(),
-              [](const Keyed& a, const Keyed& b) { return OrderOf(a, b) == UA_ORDER_MORE; });
+    // Objects are numbered in the order the walk met them, so among equal NodeIds the lowest
+    // object is the first parent in breadth-first order, whatever order the answers came in.
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        const UA_Order order = OrderOf(a, b);
+        if (order != UA_ORDER_EQ) return order == UA_ORDER_MORE;
+        return a.record->object < b.record->object;
+    });
     // Every record is in `keyed` once: kept ones go back into `items_`, the others are freed.
     // Duplicates are compared with the record kept before them, never with a freed one.
     std::size_t kept = 0;

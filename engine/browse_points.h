@@ -3,26 +3,35 @@
 #include <open62541/types.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/opcua_browser.h"
+#include "engine/object_paths.h"
 #include "engine/opcua_item_data.h"
 
 // The records a walk has built and not yet handed to the point list. Whatever is still held
 // when the owner goes is destroyed, so a walk that stops early leaks nothing.
 class PointRecords {
 public:
-    PointRecords() = default;
+    PointRecords();
     ~PointRecords();
     PointRecords(const PointRecords&) = delete;
     PointRecords& operator=(const PointRecords&) = delete;
 
     // A new record for the variable `nodeId`, which it takes over (leaving it null), so string
-    // identifiers move out of a Browse response instead of being copied.
-    void Add(UA_NodeId& nodeId, std::string displayName);
+    // identifiers move out of a Browse response instead of being copied. `object` is the index
+    // in Paths() of the object it was found below.
+    void Add(UA_NodeId& nodeId, std::string displayName,
+             std::uint32_t object = ObjectPaths::kObjects);
 
-    // Highest NodeId first by UA_NodeId_order; of equal NodeIds only the first stays.
+    // The objects the records name; every record shares it.
+    ObjectPaths& Paths() { return *paths_; }
+
+    // Highest NodeId first by UA_NodeId_order; of equal NodeIds only the one found below the
+    // object met first stays.
     void SortDescendingUnique();
 
     // Appends every record in order, waiting for room whenever the list is full; each record
@@ -36,4 +45,5 @@ public:
 
 private:
     std::vector<OPCUAItemData*> items_;
+    std::shared_ptr<ObjectPaths> paths_;
 };

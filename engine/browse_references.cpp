@@ -20,17 +20,17 @@ std::string TextOf(const UA_String& s) {
 
 }  // namespace
 
-void TakeReferences(UA_BrowseResult& result, std::vector<UaNodeId>& children,
-                    PointRecords& points, BrowseStats& stats) {
+void TakeReferences(UA_BrowseResult& result, std::uint32_t object,
+                    std::vector<ChildNode>& children, PointRecords& points, BrowseStats& stats) {
     for (std::size_t i = 0; i < result.referencesSize; ++i) {
         UA_ReferenceDescription& ref = result.references[i];
         // Only the local part of the target counts; a server index or namespace URI is ignored.
         UA_NodeId& target = ref.nodeId.nodeId;
         if (ref.nodeClass == UA_NODECLASS_VARIABLE) {
-            points.Add(target, TextOf(ref.displayName.text));
+            points.Add(target, TextOf(ref.displayName.text), object);
             stats.pointsFound.fetch_add(1, std::memory_order_relaxed);
         } else if (!IsServerName(ref.displayName.text)) {
-            children.push_back(UaNodeId::Adopt(std::move(target)));
+            children.push_back({UaNodeId::Adopt(std::move(target)), TextOf(ref.displayName.text)});
         }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -27,4 +28,6 @@ struct BrowseStats {
     std::size_t points = 0;      // distinct points found
     bool sessionLost = false;    // the walk stopped because the session went
     bool interrupted = false;    // the walk stopped on thread interruption
+    // When the end marker went into the list; read by whoever took the marker out.
+    std::chrono::steady_clock::time_point endMarkerAt{};
 };

@@ -66,8 +66,13 @@ public:
     // 0 read, -1 the read failed as a whole, -2 nothing to read.
     int ReadValues(const std::vector<OPCUAItemData*>& records);
 
-    // 0 written and read back into `result`; -1 otherwise with `result` unchanged.
+    // 0 written and read back into `result`; -1 otherwise with `result` unchanged. A point
+    // that holds an array, or a value of a type without a text form, is not written: one typed
+    // text would replace the whole array, or a value the user never saw.
     int WriteValue(const UA_NodeId& nodeId, std::string text, int typeIndex, std::string& result);
+    // Why the last WriteValue failed: the server's status, BadTypeMismatch for a value refused
+    // before sending, BadNotConnected without a session; Good after a success.
+    UA_StatusCode LastWriteStatus() const { return lastWriteStatus; }
 
     // Both return an empty byte string on any failure.
     static UaByteString LoadFile(const std::string& path);
@@ -103,6 +108,7 @@ private:
 
     const std::atomic<bool>* cancel = nullptr;
     UA_StatusCode lastConnectStatus = UA_STATUSCODE_GOOD;
+    UA_StatusCode lastWriteStatus = UA_STATUSCODE_GOOD;
     bool cancelled = false;
     bool sessionCreated = false;  // the last attempt got as far as a session on the server
     bool policyUsable = true;  // the chosen policy could be built with the certificate and key

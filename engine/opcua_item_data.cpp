@@ -20,6 +20,11 @@ OPCUAItemData::OPCUAItemData(const UA_NodeId& id, std::string value, std::string
 
 OPCUAItemData::~OPCUAItemData() { UA_NodeId_clear(&nodeId); }
 
+const std::string& OPCUAItemData::Path() const {
+    static const std::string none;
+    return paths ? paths->PathOf(object) : none;
+}
+
 OPCUAItemData* NewEndMarker() {
     auto* marker =
         new OPCUAItemData(UA_NODEID_NUMERIC(0, kEndMarkerIdentifier), {}, {}, {}, {}, {});

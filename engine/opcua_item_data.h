@@ -3,18 +3,28 @@
 #include <open62541/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "engine/object_paths.h"
 
 // One variable node of the server. Owns its texts and a deep copy of its NodeId.
 struct OPCUAItemData {
     UA_NodeId nodeId;
     std::uint16_t typeIndex = kNoType;
     bool isArray = false;  // the last value read was an array (or matrix)
+    // UserAccessLevel as the walk read it; meaningful only while `accessKnown`.
+    std::uint8_t userAccessLevel = 0;
+    // The object the walk reached the point through, in `paths`.
+    std::uint32_t object = ObjectPaths::kObjects;
     std::string value;
     std::string dataType;
     std::string displayName;
     std::string time;
     std::string quality;
+    // Shared by every point of one walk; null for records made elsewhere.
+    std::shared_ptr<const ObjectPaths> paths;
+    bool accessKnown = false;
 
     // No type has been read yet; UA_TYPES has far fewer entries.
     static constexpr std::uint16_t kNoType = 0xFFFF;
@@ -22,6 +32,9 @@ struct OPCUAItemData {
     OPCUAItemData(const UA_NodeId& id, std::string value, std::string dataType,
                   std::string displayName, std::string time, std::string quality);
     ~OPCUAItemData();
+
+    // "Plant/Line1" below the Objects folder; empty directly under it or without a walk.
+    const std::string& Path() const;
 
     OPCUAItemData(const OPCUAItemData&) = delete;
     OPCUAItemData& operator=(const OPCUAItemData&) = delete;

@@ -277,7 +277,7 @@ void PipelinedWalk::HandleBrowse(Batch& batch, UA_BrowseResponse& response) {
         }
         std::size_t& most = referencesOfKin_[batch.kin];
         most = std::max({most, result.referencesSize, std::size_t{1}});
-        Take(result, batch.depth);
+        Take(result, batch.nodes[i], batch.depth);
         UaByteString point = UaByteString::Adopt(std::move(result.continuationPoint));
         if (result.statusCode != UA_STATUSCODE_GOOD) {
             Release(std::move(point));
@@ -305,7 +305,7 @@ void PipelinedWalk::HandleBrowseNext(Batch& batch, UA_BrowseNextResponse& respon
     for (std::size_t i = 0; i < batch.held.size(); ++i) {
         Held& h = batch.held[i];
         UA_BrowseResult& page = response.results[i];
-        Take(page, h.depth);
+        Take(page, h.node, h.depth);
         // The server has used up the old point; the new one, if any, is the one to follow.
         h.point = UaByteString::Adopt(std::move(page.continuationPoint));
         h.retry = false;
@@ -326,13 +326,18 @@ void PipelinedWalk::HandleBrowseNext(Batch& batch, UA_BrowseNextResponse& respon
 }
 
 // Nodes are browsed in the order they are first met, so a node several objects reference is
-// browsed once and cycles end.
-void PipelinedWalk::Take(UA_BrowseResult& result, std::size_t depth) {
-    TakeReferences(result, children_, points_, stats_);
+// browsed once, cycles end, and its path is the one through the parent it was first met below.
+void PipelinedWalk::Take(UA_BrowseResult& result, const UA_NodeId* node, std::size_t depth) {
+    const auto found = objectOf_.find(node);
+    const std::uint32_t object = found == objectOf_.end() ? ObjectPaths::kObjects : found->second;
+    TakeReferences(result, object, children_, points_, stats_);
     const std::uint64_t kin = std::uint64_t{depth + 1} << 32 | result.referencesSize;
-    for (UaNodeId& child : children_)
-        if (const UA_NodeId* added = met_.Insert(std::move(child)))
+    for (ChildNode& child : children_) {
+        if (const UA_NodeId* added = met_.Insert(std::move(child.id))) {
+            objectOf_.emplace(added, points_.Paths().Add(object, child.name));
             queue_.push_back({added, depth + 1, kin});
+        }
+    }
     children_.clear();
 }
 

@@ -10,6 +10,7 @@
 
 #include "engine/browse_node_set.h"
 #include "engine/browse_points.h"
+#include "engine/browse_references.h"
 #include "engine/request_pipeline.h"
 #include "engine/server_limits.h"
 #include "engine/ua_types.h"
@@ -78,7 +79,7 @@ private:
     void HandleBrowse(Batch& batch, UA_BrowseResponse& response);
     void HandleBrowseNext(Batch& batch, UA_BrowseNextResponse& response);
     void Failed(Batch& batch, UA_StatusCode status);
-    void Take(UA_BrowseResult& result, std::size_t depth);
+    void Take(UA_BrowseResult& result, const UA_NodeId* node, std::size_t depth);
     void Fail(std::size_t nodes);
     void Release(UaByteString point);
     std::size_t PointsInFlight() const;
@@ -101,6 +102,8 @@ private:
     std::vector<UaByteString> toRelease_;
     std::unordered_map<std::uint64_t, Batch> inFlight_;
     std::uint64_t nextTag_ = 0;
-    std::vector<UaNodeId> children_;
+    std::vector<ChildNode> children_;
+    // Each node met, by its address in `met_`: its index in the records' paths.
+    std::unordered_map<const UA_NodeId*, std::uint32_t> objectOf_;
     bool sessionLost_ = false;
 };

@@ -20,6 +20,31 @@ void MarkReadFailed(std::span<OPCUAItemData* const> records, const std::string& 
     }
 }
 
+namespace {
+
+void StoreValue(OPCUAItemData& record, const UA_DataValue& result, const std::string& timeText) {
+    record.time = timeText;
+    record.quality = QualityText(result.hasStatus ? result.status : UA_STATUSCODE_GOOD);
+    if (!result.hasValue || result.value.type == nullptr) return;
+    const std::uint16_t typeIndex = BuiltinTypeIndex(result.value.type);
+    if (typeIndex == kNoTypeIndex) return;
+    record.typeIndex = typeIndex;
+    record.isArray = !UA_Variant_isScalar(&result.value);
+    record.dataType = result.value.type->typeName;
+    // Types without a text form keep the previous value text.
+    VariantToText(result.value, record.value);
+}
+
+void StoreAccess(OPCUAItemData& record, const UA_DataValue& result) {
+    const bool good = !result.hasStatus || result.status == UA_STATUSCODE_GOOD;
+    record.accessKnown = good && result.hasValue &&
+                         UA_Variant_hasScalarType(&result.value, &UA_TYPES[UA_TYPES_BYTE]);
+    if (record.accessKnown)
+        record.userAccessLevel = *static_cast<const UA_Byte*>(result.value.data);
+}
+
+}  // namespace
+
 bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResponse& response,
                       const std::string& timeText) {
     if (response.resultsSize != records.size()) {
@@ -27,19 +52,21 @@ bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResp
         MarkReadFailed(records, timeText);
         return false;
     }
+    for (std::size_t i = 0; i < records.size(); ++i)
+        StoreValue(*records[i], response.results[i], timeText);
+    return true;
+}
+
+bool StoreWalkReadResults(std::span<OPCUAItemData* const> records,
+                          const UA_ReadResponse& response, const std::string& timeText) {
+    if (response.resultsSize != records.size() * kWalkAttributeCount) {
+        MarkReadFailed(records, timeText);
+        return false;
+    }
     for (std::size_t i = 0; i < records.size(); ++i) {
-        OPCUAItemData& record = *records[i];
-        const UA_DataValue& result = response.results[i];
-        record.time = timeText;
-        record.quality = QualityText(result.hasStatus ? result.status : UA_STATUSCODE_GOOD);
-        if (!result.hasValue || result.value.type == nullptr) continue;
-        const std::uint16_t typeIndex = BuiltinTypeIndex(result.value.type);
-        if (typeIndex == kNoTypeIndex) continue;
-        record.typeIndex = typeIndex;
-        record.isArray = !UA_Variant_isScalar(&result.value);
-        record.dataType = result.value.type->typeName;
-        // Types without a text form keep the previous value text.
-        VariantToText(result.value, record.value);
+        const UA_DataValue* results = response.results + i * kWalkAttributeCount;
+        StoreValue(*records[i], results[0], timeText);
+        StoreAccess(*records[i], results[1]);
     }
     return true;
 }

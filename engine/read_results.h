@@ -2,6 +2,7 @@
 
 #include <open62541/types.h>
 
+#include <iterator>
 #include <span>
 #include <string>
 
@@ -21,3 +22,11 @@ void MarkReadFailed(std::span<OPCUAItemData* const> records, const std::string& 
 // number of results the records are marked as by MarkReadFailed and the answer is false.
 bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResponse& response,
                       const std::string& timeText);
+
+// The same for a Read of `attributesPerNode` attributes per record, in the order of
+// kWalkAttributes: Value, then UserAccessLevel. A refused UserAccessLevel leaves it unknown.
+inline constexpr UA_UInt32 kWalkAttributes[] = {UA_ATTRIBUTEID_VALUE,
+                                                UA_ATTRIBUTEID_USERACCESSLEVEL};
+inline constexpr std::size_t kWalkAttributeCount = std::size(kWalkAttributes);
+bool StoreWalkReadResults(std::span<OPCUAItemData* const> records,
+                          const UA_ReadResponse& response, const std::string& timeText);

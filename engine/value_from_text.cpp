@@ -294,6 +294,14 @@ bool IsWritableType(int typeIndex) {
            typeIndex == UA_TYPES_BYTESTRING || typeIndex == UA_TYPES_LOCALIZEDTEXT;
 }
 
-bool CanWrite(const OPCUAItemData& record) {
-    return !record.isArray && IsWritableType(record.typeIndex);
+WriteRefusal WhyNotWritable(const OPCUAItemData& record) {
+    if (record.typeIndex == OPCUAItemData::kNoType) return WriteRefusal::kNeverRead;
+    if (record.isArray) return WriteRefusal::kArray;
+    if (!IsWritableType(record.typeIndex)) return WriteRefusal::kNoTextForm;
+    // A server that would not tell is let decide when the write comes.
+    if (record.accessKnown && (record.userAccessLevel & UA_ACCESSLEVELMASK_WRITE) == 0)
+        return WriteRefusal::kReadOnly;
+    return WriteRefusal::kNone;
 }
+
+bool CanWrite(const OPCUAItemData& record) { return WhyNotWritable(record) == WriteRefusal::kNone; }

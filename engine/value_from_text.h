@@ -26,6 +26,10 @@ std::optional<UaVariant> ValueFromText(const std::string& text, int typeIndex);
 // Whether ValueFromText knows the type.
 bool IsWritableType(int typeIndex);
 
+// Why the write command does not offer itself for a point, kNone when it does.
+enum class WriteRefusal { kNone, kNeverRead, kArray, kNoTextForm, kReadOnly };
+WriteRefusal WhyNotWritable(const OPCUAItemData& record);
+
 // Whether the write command may offer itself for `record`: a scalar of a type in the table
-// above, read at least once.
+// above, read at least once, and not known to be closed to writing for this user.
 bool CanWrite(const OPCUAItemData& record);

@@ -236,6 +236,8 @@ bool VariantToText(const UA_Variant& value, std::string& text) {
 }
 
 std::string TimeText(UA_DateTime utc) {
+    // No time at all (a read that got no answer): nothing, rather than the origin in 1601.
+    if (utc == 0) return {};
     // Checked before the shift, which is at most a day and so cannot overflow then.
     if (!IsShowable(utc)) return kTimeOutOfRange;
     const UA_DateTimeStruct t = UA_DateTime_toStruct(utc + UA_DateTime_localTimeUtcOffset());

@@ -18,7 +18,8 @@ bool VariantToText(const UA_Variant& value, std::string& text);
 // What a time or DateTime value outside the years 1601 to 9999 (UTC) shows.
 inline constexpr char kTimeOutOfRange[] = "out of range";
 
-// A UTC instant shown in the client's local time, year first: "2024-08-05 14:03:09".
+// A UTC instant shown in the client's local time, year first: "2024-08-05 14:03:09"; empty for
+// 0, which is what a read that got no answer has.
 std::string TimeText(UA_DateTime utc);
 
 // "GOOD", "UNCERTAIN" or "BAD" by the severity bits of `status`.

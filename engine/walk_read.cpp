@@ -65,18 +65,18 @@ private:
     void SendFront() {
         const Slice slice = queue_.front();
         queue_.pop_front();
-        ids_.resize(slice.count);
-        for (std::size_t i = 0; i < slice.count; ++i) {
+        ids_.resize(slice.count * kWalkAttributeCount);
+        for (std::size_t i = 0; i < ids_.size(); ++i) {
             UA_ReadValueId_init(&ids_[i]);
-            ids_[i].nodeId = records_[slice.offset + i]->nodeId;
-            ids_[i].attributeId = UA_ATTRIBUTEID_VALUE;
+            ids_[i].nodeId = records_[slice.offset + i / kWalkAttributeCount]->nodeId;
+            ids_[i].attributeId = kWalkAttributes[i % kWalkAttributeCount];
         }
         UA_ReadRequest request;
         UA_ReadRequest_init(&request);
         request.nodesToRead = ids_.data();
         request.nodesToReadSize = ids_.size();
         stats_.readRequests.fetch_add(1, std::memory_order_relaxed);
-        stats_.peakNodesPerRead = std::max(stats_.peakNodesPerRead, slice.count);
+        stats_.peakNodesPerRead = std::max(stats_.peakNodesPerRead, ids_.size());
         const std::uint64_t tag = nextTag_++;
         const UA_StatusCode status = pipeline_.Send(&request, &UA_TYPES[UA_TYPES_READREQUEST],
                                                     &UA_TYPES[UA_TYPES_READRESPONSE], tag);
@@ -96,7 +96,7 @@ private:
         const UA_ResponseHeader& header = answer.response.Header();
         const std::string timeText = TimeText(header.timestamp);
         if (header.serviceResult == UA_STATUSCODE_GOOD) {
-            StoreReadResults(Part(slice), answer.response.As<UA_ReadResponse>(), timeText);
+            StoreWalkReadResults(Part(slice), answer.response.As<UA_ReadResponse>(), timeText);
         } else {
             Failed(slice, header.serviceResult, timeText);
         }
@@ -154,6 +154,8 @@ private:
 ReadEnd ReadWalkValues(UA_Client* client, std::span<OPCUAItemData* const> records,
                        std::size_t maxNodesPerRead, BrowseStats& stats) {
     if (records.empty()) return ReadEnd::kComplete;
-    const std::size_t slice = maxNodesPerRead ? maxNodesPerRead : kDefaultNodesPerRead;
+    // The server's limit counts attributes read, several to a point.
+    const std::size_t nodes = maxNodesPerRead ? maxNodesPerRead : kDefaultNodesPerRead;
+    const std::size_t slice = std::max<std::size_t>(1, nodes / kWalkAttributeCount);
     return WalkRead(client, records, slice, stats).Run();
 }

@@ -16,9 +16,9 @@ inline constexpr std::size_t kDefaultNodesPerRead = 8192;
 
 enum class ReadEnd { kComplete, kSessionLost, kInterrupted };
 
-// Reads the values of the walk's points in slices of at most `maxNodesPerRead` (0: the
-// default), several on their way at once, and stores each slice's results as ReadValues
-// would, with the time of that slice's answer. A slice refused for its size is halved (and so
+// Reads the values and UserAccessLevels of the walk's points in slices of at most
+// `maxNodesPerRead` attributes (0: the default), several on their way at once, and stores each
+// slice's results as ReadValues would, with the time of that slice's answer. A slice refused for its size is halved (and so
 // are the ones after it); one that times out is tried once more in halves; one that fails
 // otherwise is marked "BAD", and so is every slice not yet read, which would fare no better.
 // A lost session marks everything not yet read "BAD" and ends the read at once.

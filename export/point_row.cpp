@@ -57,6 +57,7 @@ PointRow MakePointRow(const OPCUAItemData& point, std::size_t number) {
     PointRow row;
     row.id = FitToArea(std::to_string(number), PointRow::kIdArea);
     row.dataType = DataTypeColumn(point);
+    row.path = point.Path();
 
     const UA_NodeId& node = point.nodeId;
     const std::string ns = "ns=" + std::to_string(node.namespaceIndex);

@@ -23,6 +23,7 @@ struct PointRow {
     std::string regType;        // "ItemID", narrow
     std::u16string regAddress;  // full NodeId text, wide
     std::string dataType;       // type name by typeIndex, narrow
+    std::string path;           // objects the walk reached the point through, UTF-8, whole
 };
 
 // Row `number` (from 1) for `point`. Opaque identifiers leave Name, RegType and RegAddress empty.

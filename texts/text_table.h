@@ -68,6 +68,23 @@ enum class TextKey {
     RefreshLost,
     RefreshBack,
     PolicyNotOffered,
+    Properties,
+    WriteRefusedNeverRead,
+    WriteRefusedArray,
+    WriteRefusedType,
+    WriteRefusedReadOnly,
+    PointLabel,
+    DataTypeLabel,
+    CurrentValueLabel,
+    RangeLabel,
+    DetailsReading,
+    DetailsFailed,
+    AccessRead,
+    AccessWrite,
+    AccessHistoryRead,
+    AccessHistoryWrite,
+    AccessNone,
+    CopyLine,
     Count
 };
 

@@ -10,17 +10,22 @@ std::string CutUtf8(std::string_view text, std::size_t maxBytes) {
     return std::string(text.substr(0, end));
 }
 
-std::string CellText(const OPCUAItemData& r, std::size_t row, int column) {
+std::string WholeCellText(const OPCUAItemData& r, std::size_t row, int column) {
     switch (column) {
-    case 0: return std::to_string(row + 1);
-    case 1: return CutUtf8(NodeIdToText(r.nodeId), kCellTextMax);
-    case 2: return CutUtf8(r.displayName, kCellTextMax);
-    case 3: return CutUtf8(r.value, kCellTextMax);
-    case 4: return CutUtf8(r.quality, kCellTextMax);
-    case 5: return CutUtf8(r.time, kCellTextMax);
-    case 6: return CutUtf8(r.dataType, kCellTextMax);
+    case kIdColumn: return std::to_string(row + 1);
+    case kAddressColumn: return NodeIdToText(r.nodeId);
+    case kNameColumn: return r.displayName;
+    case kValueColumn: return r.value;
+    case kQualityColumn: return r.quality;
+    case kTimeColumn: return r.time;
+    case kDataTypeColumn: return r.dataType;
+    case kPathColumn: return r.Path();
     default: return {};
     }
+}
+
+std::string CellText(const OPCUAItemData& r, std::size_t row, int column) {
+    return CutUtf8(WholeCellText(r, row, column), kCellTextMax);
 }
 
 // Whole: a cut identifier on the clipboard names another node, or none.

@@ -6,11 +6,21 @@
 #include <string>
 #include <string_view>
 
-inline constexpr int kColumnCount = 7;
+// The list's columns, in order; the model, the filter, the sort and the copy all name them so.
+enum Column : int {
+    kIdColumn,
+    kAddressColumn,
+    kNameColumn,
+    kValueColumn,
+    kQualityColumn,
+    kTimeColumn,
+    kDataTypeColumn,
+    kPathColumn,
+    kColumnCount
+};
 // The same in both languages.
-inline constexpr const char* kColumnHeaders[kColumnCount] = {"ID",      "Address", "Name",
-                                                             "Value",   "Quality", "Time",
-                                                             "DataType"};
+inline constexpr const char* kColumnHeaders[kColumnCount] = {
+    "ID", "Address", "Name", "Value", "Quality", "Time", "DataType", "Path"};
 
 // Texts of a cell are built in 512-byte areas.
 inline constexpr std::size_t kCellTextMax = 511;
@@ -20,6 +30,8 @@ std::string CutUtf8(std::string_view text, std::size_t maxBytes);
 
 // The text of column `column` for `record` shown in row `row` (0-based); empty for other columns.
 std::string CellText(const OPCUAItemData& record, std::size_t row, int column);
+// The same, whole: the tooltip of a cell the list may have cut.
+std::string WholeCellText(const OPCUAItemData& record, std::size_t row, int column);
 
 // The NodeId text the copy command puts on the clipboard, whole, as the list shows it.
 std::string CopyText(const OPCUAItemData& record);

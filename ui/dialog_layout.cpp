@@ -29,9 +29,14 @@ MainWindowLayout LayoutForClient(const QSize& client, const QPoint& listTopLeft,
     return l;
 }
 
-std::array<int, 7> ColumnWidths(int listClientWidth) {
+std::array<int, kColumnCount> ColumnWidths(int listClientWidth) {
     const int w = std::max(0, listClientWidth);
-    return {w / 13, 2 * w / 13, 2 * w / 13, 2 * w / 13, 2 * w / 13, 2 * w / 13, 2 * w / 13};
+    // ID one share, every other column two.
+    constexpr int kShares = 1 + 2 * (kColumnCount - 1);
+    std::array<int, kColumnCount> widths{};
+    widths.fill(2 * w / kShares);
+    widths[kIdColumn] = w / kShares;
+    return widths;
 }
 
 int FittingWidth(int templateWidth, std::initializer_list<int> captionWidths) {

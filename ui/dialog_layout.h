@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/cell_text.h"
+
 #include <QRect>
 #include <QSize>
 
@@ -29,8 +31,8 @@ struct MainWindowLayout {
 MainWindowLayout LayoutForClient(const QSize& client, const QPoint& listTopLeft,
                                  const QSize& languageSize, const QSize& exportSize);
 
-// Column 0 gets L/13 of the list's client width L, the six others 2*L/13 each.
-std::array<int, 7> ColumnWidths(int listClientWidth);
+// The ID column gets L/15 of the list's client width L, the seven others 2*L/15 each.
+std::array<int, kColumnCount> ColumnWidths(int listClientWidth);
 
 // The narrowest a button may be: its template width, or wider when one of its captions (given
 // as the widths its size hint asks for) would not fit.

@@ -3,6 +3,7 @@
 #include <open62541/types.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <type_traits>
 
@@ -50,4 +51,25 @@ std::string InvalidValueText(int typeIndex) {
     const std::string form = IsWritableType(typeIndex) ? ExpectedForm(typeIndex) : std::string();
     if (!form.empty()) text += " (" + form + ")";
     return text;
+}
+
+std::string NumberRangeText(int typeIndex) {
+    const auto floating = [](double high) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%g", high);
+        return "-" + std::string(text) + Text(TextKey::RangeJoin) + text;
+    };
+    switch (typeIndex) {
+        case UA_TYPES_SBYTE:
+        case UA_TYPES_BYTE:
+        case UA_TYPES_INT16:
+        case UA_TYPES_UINT16:
+        case UA_TYPES_INT32:
+        case UA_TYPES_UINT32:
+        case UA_TYPES_INT64:
+        case UA_TYPES_UINT64: return ExpectedForm(typeIndex);
+        case UA_TYPES_FLOAT: return floating(std::numeric_limits<float>::max());
+        case UA_TYPES_DOUBLE: return floating(std::numeric_limits<double>::max());
+        default: return {};
+    }
 }

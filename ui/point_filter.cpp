@@ -1,6 +1,7 @@
 #include "ui/point_filter.h"
 
 #include "engine/node_id_text.h"
+#include "ui/cell_text.h"
 
 #include <QString>
 
@@ -56,11 +57,12 @@ int CompareNodeIds(const UA_NodeId& a, const UA_NodeId& b) {
 const std::string& TextInColumn(const OPCUAItemData& r, int column) {
     static const std::string none;
     switch (column) {
-    case 2: return r.displayName;
-    case 3: return r.value;
-    case 4: return r.quality;
-    case 5: return r.time;
-    case 6: return r.dataType;
+    case kNameColumn: return r.displayName;
+    case kValueColumn: return r.value;
+    case kQualityColumn: return r.quality;
+    case kTimeColumn: return r.time;
+    case kDataTypeColumn: return r.dataType;
+    case kPathColumn: return r.Path();
     default: return none;
     }
 }
@@ -89,7 +91,8 @@ std::vector<std::string> FilterWords(std::string_view text) {
 
 std::string FixedFilterKey(const OPCUAItemData& record) {
     // A line break separates the parts, so no word can match across two of them.
-    return FoldCase(NodeIdToText(record.nodeId)) + '\n' + FoldCase(record.displayName);
+    return FoldCase(NodeIdToText(record.nodeId)) + '\n' + FoldCase(record.displayName) + '\n' +
+           FoldCase(record.Path());
 }
 
 bool MatchesFilter(const std::vector<std::string>& words, std::string_view fixedKey,
@@ -152,9 +155,10 @@ std::optional<double> InstantOf(std::string_view text) {
 
 SortKey SortKeyOf(const OPCUAItemData& record, int column) {
     std::optional<double> number;
-    if (column == 3 && IsNumericType(record.typeIndex)) number = NumberOf(record.value);
-    if (column == 3 && record.typeIndex == kDateTimeType) number = InstantOf(record.value);
-    if (column == 5) number = InstantOf(record.time);
+    if (column == kValueColumn && IsNumericType(record.typeIndex)) number = NumberOf(record.value);
+    if (column == kValueColumn && record.typeIndex == kDateTimeType)
+        number = InstantOf(record.value);
+    if (column == kTimeColumn) number = InstantOf(record.time);
     if (number) return {0, *number};
     return {};
 }
@@ -163,7 +167,7 @@ int CompareInColumn(const OPCUAItemData& a, const SortKey& ka, const OPCUAItemDa
                     const SortKey& kb, int column) {
     if (ka.rank != kb.rank) return ka.rank < kb.rank ? -1 : 1;
     if (ka.number != kb.number) return ka.number < kb.number ? -1 : 1;
-    if (column == 1) return CompareNodeIds(a.nodeId, b.nodeId);
+    if (column == kAddressColumn) return CompareNodeIds(a.nodeId, b.nodeId);
     return CompareText(TextInColumn(a, column), TextInColumn(b, column));
 }
 

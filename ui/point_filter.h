@@ -18,8 +18,8 @@ std::string FoldCase(std::string_view text);
 // The folded words of a filter text, split at white space; empty when there is nothing to match.
 std::vector<std::string> FilterWords(std::string_view text);
 
-// The folded NodeId text and display name of a record: the parts that stay as they are while
-// the record is listed, so they are folded once.
+// The folded NodeId text, display name and path of a record: the parts that stay as they are
+// while the record is listed, so they are folded once.
 std::string FixedFilterKey(const OPCUAItemData& record);
 
 // Whether each word occurs in `fixedKey`, the record's data type or its value. `scratch` spares
@@ -40,7 +40,7 @@ std::optional<double> NumberOf(std::string_view text);
 // comparable number; nothing when the text is no time.
 std::optional<double> InstantOf(std::string_view text);
 
-// The key of `record` in `column` (0 ID ... 6 DataType). ID, Address and the texts have rank 2
+// The key of `record` in `column` (a Column). ID, Address and the texts have rank 2
 // and compare by `CompareInColumn` alone.
 SortKey SortKeyOf(const OPCUAItemData& record, int column);
 
@@ -66,7 +66,7 @@ private:
     std::vector<std::size_t> starts;
 };
 
-// Sorts `rows` by the cells of `column` (2 to 6) as CompareInColumn orders them, equal cells in
+// Sorts `rows` by the cells of `column` (Name onwards) as CompareInColumn orders them, equal cells in
 // ascending row order both ways. `record` gives a row's record, `key` its SortKeyOf.
 template <class RecordOf, class KeyOf>
 void SortByCells(std::vector<int>& rows, int column, bool descending, RecordOf record, KeyOf key);

@@ -113,7 +113,7 @@ bool PointFilterModel::Accepts(int sourceRow) {
 
 bool PointFilterModel::Before(int a, int b) const {
     if (a == b) return false;
-    if (order != Order::Scan && sortColumn != 0) {
+    if (order != Order::Scan && sortColumn != kIdColumn) {
         const int c = CompareInColumn(*source->Record(a), keys[static_cast<std::size_t>(a)],
                                       *source->Record(b), keys[static_cast<std::size_t>(b)],
                                       sortColumn);
@@ -136,7 +136,7 @@ void PointFilterModel::RebuildFixedTexts() {
     fixedTexts.Clear();
     for (int s = 0; s < total; ++s) {
         const OPCUAItemData& r = *source->Record(s);
-        fixedTexts.Append({NodeIdToText(r.nodeId), r.displayName});
+        fixedTexts.Append({NodeIdToText(r.nodeId), r.displayName, r.Path()});
     }
 }
 
@@ -145,7 +145,7 @@ void PointFilterModel::SortRows(std::vector<int>& rows) const {
         std::sort(rows.begin(), rows.end());
         return;
     }
-    if (sortColumn >= 2) {  // cells with a number or a text: sorted without leaving the entries
+    if (sortColumn >= kNameColumn) {  // cells with a number or a text: sorted in the entries
         SortByCells(
             rows, sortColumn, order == Order::Descending,
             [this](int s) -> const OPCUAItemData& { return *source->Record(s); },
@@ -191,7 +191,7 @@ void PointFilterModel::OnRowsInserted(const QModelIndex&, int first, int last) {
     std::iota(added.begin(), added.end(), first);
     for (int s : added) {
         const OPCUAItemData& r = *source->Record(s);
-        fixedTexts.Append({NodeIdToText(r.nodeId), r.displayName});
+        fixedTexts.Append({NodeIdToText(r.nodeId), r.displayName, r.Path()});
         position.push_back(-1);
         ++total;
         if (order != Order::Scan) keys.push_back(SortKeyOf(*source->Record(s), sortColumn));
@@ -286,7 +286,8 @@ void PointFilterModel::OnDataChanged(const QModelIndex& topLeft, const QModelInd
         high = std::max(high, row);
     }
     if (high >= 0) emit dataChanged(index(low, topLeft.column()), index(high, bottomRight.column()), roles);
-    const bool movesRows = order != Order::Scan && (sortColumn == 3 || sortColumn == 5);
+    const bool movesRows =
+        order != Order::Scan && (sortColumn == kValueColumn || sortColumn == kTimeColumn);
     if (!movesRows || first > last || !(roles.isEmpty() || roles.contains(Qt::DisplayRole))) return;
     // A refresh pass may tell of its rows one by one: they are placed together, once.
     const bool scheduled = !changedRows.empty();
@@ -300,7 +301,9 @@ void PointFilterModel::PlaceChanged() {
     std::sort(moved.begin(), moved.end());
     moved.erase(std::unique(moved.begin(), moved.end()), moved.end());
     std::erase_if(moved, [this](int s) { return s >= total; });  // gone since
-    if (moved.empty() || order == Order::Scan || (sortColumn != 3 && sortColumn != 5)) return;
+    if (moved.empty() || order == Order::Scan ||
+        (sortColumn != kValueColumn && sortColumn != kTimeColumn))
+        return;
     std::vector<char> changed(static_cast<std::size_t>(total), 0);
     for (int s : moved) {
         changed[static_cast<std::size_t>(s)] = 1;

@@ -31,7 +31,7 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
 
-    // Shows only the rows whose NodeId text, display name, data type or value contain every
+    // Shows only the rows whose NodeId text, display name, path, data type or value contain every
     // word of `text`, ignoring case. An empty text shows all rows.
     void SetFilterText(const std::string& text);
     // Sorts by `column`; Order::Scan puts the rows back in scan order.
@@ -73,7 +73,7 @@ private:
     void RebuildFixedTexts();
 
     int total = 0;          // source rows
-    RowTexts fixedTexts;    // NodeId text and display name of every source row, folded
+    RowTexts fixedTexts;    // NodeId text, display name and path of every source row, folded
     std::vector<std::string> words;
     std::vector<int> all;       // every source row, in the current order
     std::vector<int> shown;     // the matching ones, in the same order

@@ -3,6 +3,8 @@
 #include "ui/point_filter_model.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QStyle>
@@ -31,7 +33,7 @@ PointListView::PointListView(QWidget* parent) : QTableView(parent) {
     });
 }
 
-void PointListView::SetColumnWidths(const std::array<int, 7>& widths) {
+void PointListView::SetColumnWidths(const std::array<int, kColumnCount>& widths) {
     settingWidths = true;
     for (int c = 0; c < static_cast<int>(widths.size()); ++c) setColumnWidth(c, widths[c]);
     settingWidths = false;
@@ -102,6 +104,11 @@ int PointListView::RowsPerPage() const {
     return rowHeight > 0 ? viewport()->height() / rowHeight : 0;
 }
 
+int PointListView::RowsInSight() const {
+    const int rowHeight = verticalHeader()->defaultSectionSize();
+    return rowHeight > 0 ? (viewport()->height() + rowHeight - 1) / rowHeight : 0;
+}
+
 int PointListView::ClientWidth() const {
     // Room for the vertical scroll bar is always kept, so that its arrival with the first screen
     // of points does not push the columns past the edge and bring a horizontal one.
@@ -120,5 +127,29 @@ void PointListView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        // Accepted here, so the window never sees it: its default button is Connect/Stop.
+        emit EnterPressed();
+        event->accept();
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+bool PointListView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QTableView::viewportEvent(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QString whole = index.isValid() ? index.data(Qt::ToolTipRole).toString() : QString();
+    const QString shown = index.isValid() ? index.data(Qt::DisplayRole).toString() : QString();
+    // Only where the cell cannot show it all: a short cell needs no tooltip.
+    const int room = visualRect(index).width() - 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) - 2;
+    if (!whole.isEmpty() && (whole != shown || fontMetrics().horizontalAdvance(shown) > room)) {
+        QToolTip::showText(help->globalPos(), whole, viewport(), visualRect(index));
+    } else {
+        QToolTip::hideText();
+        event->ignore();
+    }
+    return true;
 }

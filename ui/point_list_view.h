@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/cell_text.h"
+
 #include <QTableView>
 
 #include <array>
@@ -17,11 +19,13 @@ public:
     // Index of the first visible row (0 when there are none) and how many rows fit fully.
     int FirstVisibleRow() const;
     int RowsPerPage() const;
+    // Rows at least partly in sight: a row cut at the bottom counts.
+    int RowsInSight() const;
     // Width available to the columns: inside the frame, less a vertical scroll bar.
     int ClientWidth() const;
 
     // Column widths set by the window's rule; once the user drags a column, the rule stops.
-    void SetColumnWidths(const std::array<int, 7>& widths);
+    void SetColumnWidths(const std::array<int, kColumnCount>& widths);
     bool UserSizedColumns() const { return userSizedColumns; }
 
     // Runs `change`, which resets the model, and keeps the selected rows and the current row on
@@ -31,9 +35,11 @@ public:
 signals:
     void DeletePressed();
     void CopyPressed();
+    void EnterPressed();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void OnHeaderClicked(int section);

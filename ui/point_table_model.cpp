@@ -25,6 +25,11 @@ QVariant PointTableModel::data(const QModelIndex& index, int role) const {
         const auto row = static_cast<std::size_t>(index.row());
         return QString::fromStdString(CellText(*rows[row], row, index.column()));
     }
+    case Qt::ToolTipRole: {
+        // The whole text; the view shows it only where the cell cannot.
+        const auto row = static_cast<std::size_t>(index.row());
+        return QString::fromStdString(WholeCellText(*rows[row], row, index.column()));
+    }
     case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
     default: return {};
     }
@@ -83,6 +88,7 @@ void PointTableModel::UpdateValues(int row, const OPCUAItemData& fresh) {
     OPCUAItemData* record = Record(row);
     if (record == nullptr) return;
     record->typeIndex = fresh.typeIndex;
+    record->isArray = fresh.isArray;
     record->value = fresh.value;
     record->dataType = fresh.dataType;
     record->time = fresh.time;

@@ -6,6 +6,7 @@
 #include "ui/filter_box.h"
 #include "ui/login_option_dlg.h"
 #include "ui/named_control.h"
+#include "ui/point_details_dlg.h"
 #include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
@@ -75,6 +76,12 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
 CQuorvaneDlg::~CQuorvaneDlg() {
     // Records still in transit go with pointList, which destroys what it holds.
     Teardown();
+    // The models borrow `rows`, which goes before the children do: they go first.
+    listView->setModel(nullptr);
+    delete filterModel;
+    delete model;
+    filterModel = nullptr;
+    model = nullptr;
 }
 
 void CQuorvaneDlg::BuildControls() {
@@ -142,7 +149,16 @@ void CQuorvaneDlg::BuildControls() {
 
     connect(filterBox, &QLineEdit::textChanged, this, &CQuorvaneDlg::OnFilterTextChanged);
     connect(filterModel, &PointFilterModel::CountsChanged, this, [this] {
-        if (!filterBox->text().trimmed().isEmpty() && !WalkRunning()) ShowFilterCount();
+        if (!filterBox->text().trimmed().isEmpty() && !WalkRunning()) {
+            ShowFilterCount();
+        } else {
+            ShowCounts();
+        }
+    });
+    connect(listView, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { OpenDetails(index.row()); });
+    connect(listView, &PointListView::EnterPressed, this, [this] {
+        if (listView->currentIndex().isValid()) OpenDetails(listView->currentIndex().row());
     });
 
     connect(connectButton, &QPushButton::clicked, this, &CQuorvaneDlg::OnConnect);
@@ -177,7 +193,11 @@ void CQuorvaneDlg::ApplyResizeRules() {
 
 void CQuorvaneDlg::OnFilterTextChanged(const QString& text) {
     listView->KeepSelectionAcross([this, &text] { filterModel->SetFilterText(text.toStdString()); });
-    if (!text.trimmed().isEmpty()) ShowFilterCount();
+    if (!text.trimmed().isEmpty()) {
+        ShowFilterCount();
+    } else {
+        ShowCounts();
+    }
 }
 
 void CQuorvaneDlg::ShowFilterCount() {
@@ -185,9 +205,22 @@ void CQuorvaneDlg::ShowFilterCount() {
     const auto at = count.find("%d");
     if (at != std::string::npos) count.replace(at, 2, std::to_string(filterModel->TotalCount()));
     SetStatus(count);
+    statusShowsCounts = true;
+}
+
+void CQuorvaneDlg::ShowCounts() {
+    // Only a count is replaced: a message about the connection stays until the next one.
+    if (!statusShowsCounts || WalkRunning() || connecting) return;
+    if (!filterBox->text().trimmed().isEmpty()) {
+        ShowFilterCount();
+        return;
+    }
+    SetStatus(FormatText(totalCountKey, static_cast<long long>(rows.size())));
+    statusShowsCounts = true;
 }
 
 void CQuorvaneDlg::SetStatus(const std::string& text) {
+    statusShowsCounts = false;
     if (statusLine->text() != Q(text)) statusLine->setText(Q(text));
 }
 

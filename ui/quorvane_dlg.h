@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/opcua_browser.h"
+#include "texts/text_table.h"
 
 #include <QDialog>
 #include <QPoint>
@@ -21,6 +22,7 @@ struct BrowseStats;
 class CLoginOptionDlg;
 class SessionWorker;
 class CWriteValueDlg;
+class PointDetailsDlg;
 class PointFilterModel;
 class PointListView;
 class PointTableModel;
@@ -32,7 +34,7 @@ class QPushButton;
 
 // Periods of the two timers; tests shorten them.
 struct Timing {
-    int scanMs = 1000;      // scan poll while a walk runs
+    int scanMs = 100;       // scan poll while a walk runs: the list is whole soon after the walk
     int refreshMs = 5000;   // refresh after a read
     int retryMs = 10000;    // refresh after a failed reconnect
     int flowingMs = 5;      // next scan poll while records are flowing
@@ -70,12 +72,15 @@ public:
         kDeleteEn = 32782,
         kWriteEn = 32783,
         kCopyEn = 32786,
+        kPropertiesZh = 32790,
+        kPropertiesEn = 32791,
     };
 
     explicit CQuorvaneDlg(Timing timing = {}, QWidget* parent = nullptr);
     ~CQuorvaneDlg() override;
 
-    // The popup for the current language, delete and write grayed without a selection.
+    // The popup for the current language, delete and write grayed without a selection, write
+    // also for a point under `menuPoint` it cannot be offered for, Properties without a point.
     std::unique_ptr<QMenu> BuildContextMenu() const;
     // Saves `globalPos` as `menuPoint`, runs the menu there and carries out the chosen command.
     void OpenContextMenu(const QPoint& globalPos);
@@ -94,6 +99,10 @@ public:
     std::vector<OPCUAItemData*> VisibleRecords() const;
     CLoginOptionDlg* OptionsDialog() const { return optionsDialog.get(); }
     CWriteValueDlg* WriteDialog() const { return writeDialog.get(); }
+    // The details of the point at shown row `row`, read on the session's thread; one dialog at
+    // a time, replaced by the next.
+    void OpenDetails(int row);
+    PointDetailsDlg* DetailsDialog() const { return detailsDialog.get(); }
     bool WalkRunning() const { return walkThreads != nullptr; }
     bool Connecting() const { return connecting; }
     bool RefreshRunning() const { return refreshRunning; }
@@ -106,6 +115,9 @@ public:
     int RefreshInterval() const { return refreshTimer.interval(); }
     int LastReadResult() const { return lastReadResult; }
     const PollStats& ScanPollStats() const { return pollStats; }
+    // The last walk's figures, and when the window took its end marker with the last rows.
+    std::shared_ptr<const BrowseStats> LastWalkStats() const { return walkStats; }
+    std::chrono::steady_clock::time_point ScanEndShownAt() const { return scanEndShownAt; }
     std::chrono::nanoseconds LastRefreshDuration() const { return lastRefreshDuration; }
 
     // Handlers, public so that tests and the benchmark can drive them without waiting on timers.
@@ -146,6 +158,8 @@ private:
     void CenterOverThis(QWidget& window) const;
     void OnFilterTextChanged(const QString& text);
     void ShowFilterCount();
+    // After rows went or the filter emptied: the counts again, if the status line shows them.
+    void ShowCounts();
 
     Timing timing;
     QLabel* serverLabel = nullptr;
@@ -168,6 +182,9 @@ private:
     QTimer refreshTimer;
     std::unique_ptr<CLoginOptionDlg> optionsDialog;
     std::unique_ptr<CWriteValueDlg> writeDialog;
+    std::unique_ptr<PointDetailsDlg> detailsDialog;
+    bool statusShowsCounts = false;  // a count the rows' changes must keep true
+    TextKey totalCountKey = TextKey::SearchDone;  // how that count reads without a filter
     QPoint menuPoint{0, 0};
     int lastReadResult = -1;
 
@@ -184,5 +201,6 @@ private:
     std::unique_ptr<SessionWorker> worker;
 
     PollStats pollStats;
+    std::chrono::steady_clock::time_point scanEndShownAt{};
     std::chrono::nanoseconds lastRefreshDuration{0};
 };

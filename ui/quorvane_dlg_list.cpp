@@ -5,7 +5,9 @@
 #include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
+#include "engine/value_from_text.h"
 #include "ui/prompts.h"
+#include "ui/qt_text.h"
 #include "texts/text_table.h"
 #include "ui/write_value_dlg.h"
 
@@ -24,7 +26,18 @@ struct MenuEntry {
     const char* text;
     int id;
 };
-// Positions 0, 2 and 3; position 1 is the separator.
+
+// Why the write command is grayed for a point, for the status line.
+TextKey RefusalText(WriteRefusal why) {
+    switch (why) {
+    case WriteRefusal::kNeverRead: return TextKey::WriteRefusedNeverRead;
+    case WriteRefusal::kArray: return TextKey::WriteRefusedArray;
+    case WriteRefusal::kNoTextForm: return TextKey::WriteRefusedType;
+    default: return TextKey::WriteRefusedReadOnly;
+    }
+}
+// Positions 0, 2 and 3; position 1 is the separator. Properties (position 4) comes from the
+// text table.
 constexpr MenuEntry kChineseMenu[] = {{"删除", CQuorvaneDlg::kDeleteZh},
                                       {"写值", CQuorvaneDlg::kWriteZh},
                                       {"复制点名", CQuorvaneDlg::kCopyZh}};
@@ -47,10 +60,15 @@ std::unique_ptr<QMenu> CQuorvaneDlg::BuildContextMenu() const {
     menu->addSeparator();
     QAction* write = add(entries[1]);
     add(entries[2]);
+    QAction* properties = menu->addAction(Q(Text(TextKey::Properties)));
+    properties->setData(language == 0 ? kPropertiesZh : kPropertiesEn);
     if (!listView->selectionModel()->hasSelection()) {
         remove->setEnabled(false);
         write->setEnabled(false);
     }
+    const OPCUAItemData* pointed = filterModel->Record(listView->RowAtGlobal(menuPoint));
+    if (pointed == nullptr) properties->setEnabled(false);
+    if (pointed != nullptr && !CanWrite(*pointed)) write->setEnabled(false);
     return menu;
 }
 
@@ -60,8 +78,12 @@ void CQuorvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CQuorvaneDlg::OpenContextMenu(const QPoint& globalPos) {
-    auto menu = BuildContextMenu();
     menuPoint = globalPos;
+    auto menu = BuildContextMenu();
+    if (const OPCUAItemData* pointed = filterModel->Record(listView->RowAtGlobal(menuPoint))) {
+        const WriteRefusal why = WhyNotWritable(*pointed);
+        if (why != WriteRefusal::kNone) SetStatus(Text(RefusalText(why)));
+    }
     const QPoint at(globalPos.x() - menu->sizeHint().width() / 2, globalPos.y());
     QAction* chosen = menuRunner ? menuRunner(*menu, at) : menu->exec(at);
     if (chosen != nullptr && chosen->isEnabled()) OnMenuCommand(chosen->data().toInt());
@@ -75,6 +97,8 @@ void CQuorvaneDlg::OnMenuCommand(int id) {
     case kCopyEn: CopyIdentifier(listView->RowAtGlobal(menuPoint)); break;
     case kWriteZh:
     case kWriteEn: OpenWriteDialog(); break;
+    case kPropertiesZh:
+    case kPropertiesEn: OpenDetails(listView->RowAtGlobal(menuPoint)); break;
     default: break;
     }
 }
@@ -108,7 +132,7 @@ void CQuorvaneDlg::CopyIdentifier(int row) {
 
 void CQuorvaneDlg::OpenWriteDialog() {
     const OPCUAItemData* record = filterModel->Record(listView->RowAtGlobal(menuPoint));
-    if (record == nullptr) return;
+    if (record == nullptr || !CanWrite(*record)) return;
     writeDialog.reset();
     const std::string url = urlBox->text().toStdString();
     writeDialog = std::make_unique<CWriteValueDlg>(
@@ -123,7 +147,9 @@ void CQuorvaneDlg::OpenWriteDialog() {
 
 void CQuorvaneDlg::OnWriteResult(const UA_NodeId& nodeId, std::string& text, bool failed) {
     if (failed) {
-        Prompts::Message(this, Text(TextKey::WriteFailed));
+        // `text` names the status the write ended with, when there is one.
+        Prompts::Message(this, text.empty() ? Text(TextKey::WriteFailed)
+                                            : Text(TextKey::WriteFailed) + " " + text);
         return;
     }
     // The point is found by its NodeId: rows may have moved or gone since the dialog opened.

@@ -29,7 +29,8 @@ struct CQuorvaneDlg::RefreshJob {
 std::vector<OPCUAItemData*> CQuorvaneDlg::VisibleRecords() const {
     // The rows on screen are rows of the filtered, sorted list.
     const int shownRows = filterModel->rowCount();
-    const RowRange range = VisibleRows(listView->FirstVisibleRow(), listView->RowsPerPage(),
+    // A row cut at the bottom is on screen too, and would keep a stale value and quality.
+    const RowRange range = VisibleRows(listView->FirstVisibleRow(), listView->RowsInSight(),
                                        shownRows, static_cast<std::size_t>(shownRows));
     std::vector<OPCUAItemData*> visible;
     visible.reserve(range.count);
@@ -58,6 +59,7 @@ void CQuorvaneDlg::OnRefreshPass() {
                                                     record->displayName, record->time,
                                                     record->quality);
         copy->typeIndex = record->typeIndex;
+        copy->isArray = record->isArray;
         job->items.push_back({record, hint, std::move(copy)});
     }
     job->reconnect = lastReadResult == -1;

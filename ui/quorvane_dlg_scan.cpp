@@ -127,11 +127,13 @@ void CQuorvaneDlg::OnScanPoll() {
     model->AppendRows(batch);
 
     if (drained.endSeen) {
+        scanEndShownAt = std::chrono::steady_clock::now();
         connectButton->setEnabled(true);
         // The list is handed over after the walk set its flags, so they are settled here.
         const bool lost = walkStats && walkStats->sessionLost;
-        SetStatus(FormatText(lost ? TextKey::SearchLost : TextKey::SearchDone,
-                             static_cast<long long>(rows.size())));
+        totalCountKey = lost ? TextKey::SearchLost : TextKey::SearchDone;
+        SetStatus(FormatText(totalCountKey, static_cast<long long>(rows.size())));
+        statusShowsCounts = true;
         EndWalk();
         if (!rows.empty()) {
             // A walk that lost its session leaves points the next pass must reconnect for.

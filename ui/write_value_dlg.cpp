@@ -1,5 +1,7 @@
 #include "ui/write_value_dlg.h"
 
+#include "ui/cell_text.h"
+
 #include "engine/opcua_browser.h"
 #include "engine/value_from_text.h"
 #include "ui/login_option_dlg.h"
@@ -11,16 +13,33 @@
 #include "texts/text_table.h"
 #include "ui/write_caption.h"
 
+#include "engine/node_id_text.h"
+
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 struct CWriteValueDlg::Outcome {
     ConnectOutcome connect = ConnectOutcome::Connected;
     int written = -1;
+    UA_StatusCode status = UA_STATUSCODE_GOOD;
     std::string result;
 };
+
+namespace {
+
+QLabel* ReadOnlyLine(QWidget* parent, const std::string& text, const char* name) {
+    auto* line = new QLabel(Q(text), parent);
+    line->setObjectName(QString::fromLatin1(name));
+    line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    line->setToolTip(Q(text));
+    return line;
+}
+
+}  // namespace
 
 CWriteValueDlg::CWriteValueDlg(QWidget* parent, const OPCUAItemData& record,
                                std::uint16_t type, const CLoginOptionDlg* opts, std::string u,
@@ -43,14 +62,31 @@ CWriteValueDlg::CWriteValueDlg(QWidget* parent, const OPCUAItemData& record,
     okButton->setObjectName(QStringLiteral("okButton"));
     okButton->setDefault(true);
 
-    auto* row = new QHBoxLayout(this);
+    auto* column = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    AddPointLines(record, *form);
+    column->addLayout(form);
+    auto* row = new QHBoxLayout;
     row->addWidget(label);
     row->addWidget(valueBox, 1);
     row->addWidget(okButton);
-    row->setSizeConstraint(QLayout::SetFixedSize);
+    column->addLayout(row);
+    column->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(okButton, &QPushButton::clicked, this, &CWriteValueDlg::accept);
     valueBox->setFocus();
+}
+
+void CWriteValueDlg::AddPointLines(const OPCUAItemData& record, QFormLayout& form) {
+    // Long names and identifiers are cut here and whole in the tooltip.
+    std::string point = CutUtf8(record.displayName, 120);
+    point += "  " + CutUtf8(NodeIdToText(record.nodeId), 200);
+    form.addRow(Q(Text(TextKey::PointLabel)), ReadOnlyLine(this, point, "pointLine"));
+    form.addRow(Q(Text(TextKey::DataTypeLabel)), ReadOnlyLine(this, record.dataType, "dataTypeLine"));
+    form.addRow(Q(Text(TextKey::CurrentValueLabel)),
+                ReadOnlyLine(this, CutUtf8(record.value, 200), "currentValueLine"));
+    const std::string range = NumberRangeText(record.typeIndex);
+    if (!range.empty()) form.addRow(Q(Text(TextKey::RangeLabel)), ReadOnlyLine(this, range, "rangeLine"));
 }
 
 CWriteValueDlg::~CWriteValueDlg() {
@@ -85,6 +121,7 @@ void CWriteValueDlg::StartWrite(const ConnectionSettings& settings, const std::s
             outcome.connect = engine.Connect(settings, cancel.get());
             if (outcome.connect == ConnectOutcome::Connected) {
                 outcome.written = engine.WriteValue(nodeId, text, typeIndex, outcome.result);
+                outcome.status = engine.LastWriteStatus();
             }
             engine.Disconnect();
             return outcome;
@@ -110,7 +147,9 @@ void CWriteValueDlg::OnWriteDone(const ConnectionSettings& settings, const std::
         Prompts::Message(this, Text(*failure));
         return;
     }
-    std::string result = outcome.result;
-    if (onResult) onResult(nodeId, result, outcome.written != 0);
+    // A failure hands over the name of the status it ended with, for the message to tell.
+    const bool failed = outcome.written != 0;
+    std::string result = failed ? UA_StatusCode_name(outcome.status) : outcome.result;
+    if (onResult) onResult(nodeId, result, failed);
     hide();
 }

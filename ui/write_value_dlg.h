@@ -13,6 +13,7 @@
 
 class CLoginOptionDlg;
 class SessionWorker;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -21,7 +22,9 @@ class QPushButton;
 using WriteResultHandler = std::function<void(const UA_NodeId&, std::string&, bool)>;
 
 // Non-modal dialog that writes one new value to one point over a short-lived session of its own.
-// It keeps a copy of the point's NodeId, so the row may go away while it is open.
+// It keeps a copy of the point's NodeId, so the row may go away while it is open. Above the
+// value box it names the point and shows its type, the value it showed when opened and, for
+// numbers, the type's range.
 class CWriteValueDlg : public QDialog {
     Q_OBJECT
 public:
@@ -54,6 +57,9 @@ private:
     const CLoginOptionDlg* options;
     std::string url;
     WriteResultHandler onResult;
+
+    // Read-only lines above the value box: what is written, and what it holds now.
+    void AddPointLines(const OPCUAItemData& record, QFormLayout& form);
 
     QLabel* label = nullptr;
     QLineEdit* valueBox = nullptr;

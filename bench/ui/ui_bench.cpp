@@ -4,6 +4,7 @@
 // and the export of 65,535 points. Prints its figures; run offscreen.
 #include "bench/common/process_memory.h"
 #include "bench/ui/bench_session.h"
+#include "engine/browse_stats.h"
 #include "tests/support/silent_server.h"
 #include "tools/relay/delay_relay.h"
 #include "ui/point_list_view.h"
@@ -107,6 +108,15 @@ void ScanStallFigures(std::size_t points) {
         std::printf("scan of %zu points %s: %.0f ms, %zu rows, longest stall %.1f ms (target < 50 ms)\n",
                     points, delayed ? "through the relay at a 10 ms round trip" : "over loopback",
                     Ms(Clock::now() - start), window.Rows().size(), watch.LongestMs());
+        // The scan poll's share of the wait: from the engine's end marker to the last rows shown.
+        const auto stats = window.LastWalkStats();
+        if (stats && stats->endMarkerAt != Clock::time_point{}) {
+            std::printf("  last row shown %.1f ms after the engine's end marker (target < 150 ms), "
+                        "engine walk+read+handover %.0f ms\n",
+                        Ms(window.ScanEndShownAt() - stats->endMarkerAt),
+                        1000 * (stats->walkSeconds + stats->sortSeconds + stats->readSeconds +
+                                stats->handoverSeconds));
+        }
     }
 }
 

@@ -238,9 +238,10 @@ TEST(TimeText, IsTheUtcInstantInLocalTimeYearFirst) {
     }
 }
 
-TEST(TimeText, NoResponseShowsTheOriginMovedByTheOffset) {
+TEST(TimeText, NoResponseShowsNoTimeAndTheInstantAfterItDoes) {
     LocalZone zone("UTC-8");
-    EXPECT_EQ(TimeText(0), "1601-01-01 08:00:00");
+    EXPECT_EQ(TimeText(0), "");
+    EXPECT_EQ(TimeText(UA_DATETIME_SEC), "1601-01-01 08:00:01");
 }
 
 TEST(BuiltinTypeIndex, IsThePositionInTheLibraryTable) {

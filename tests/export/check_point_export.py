@@ -15,6 +15,8 @@ import xlrd
 from interop import Failures, run, work_dir
 
 HEADER = ['ID', 'Name', 'RegType', 'RegAddress', 'DataType', 'Description', '']
+# What .xlsx and .csv carry after the .xls's six columns, row by row of [HEADER] + HANDFUL.
+PATHS = ['Path', '', 'Plant/Line1', '', '', '', '', '泵站', '']
 GUID = '01000000-0200-0300-aabb-ccddeeff0011'
 # The rows of SamplePoints::Handful(), as the export must write them.
 HANDFUL = [
@@ -73,11 +75,11 @@ def csv_rows(failures, path):
 
 
 def check_text_rows(failures, path, rows, expected_rows):
-    """Six columns per row, as the .xls shows them without its empty seventh."""
-    want = [row[:6] for row in expected_rows]
+    """The .xls's six columns as it shows them without its empty seventh, then the path."""
+    want = [row[:6] + [PATHS[index]] for index, row in enumerate(expected_rows)]
     failures.expect(len(rows) == len(want), f'{path}: {len(rows)} rows, want {len(want)}')
     for index, (got, expected) in enumerate(zip(rows, want)):
-        got = list(got) + [''] * (6 - len(got))
+        got = list(got) + [''] * (7 - len(got))
         failures.expect(got == expected, f'{path}: row {index} reads {got!r:.200}')
 
 
@@ -88,7 +90,7 @@ def check_many(failures, path, rows):
         if row < len(rows):
             number = 100000 + row - 1
             want = [str(row), str(number), 'ItemID', f'ns=2;i={number}', 'DWord', '']
-            got = list(rows[row]) + [''] * (6 - len(rows[row]))
+            got = (list(rows[row]) + [''] * 6)[:6]
             failures.expect(got == want, f'{path}: row {row} reads {got}')
 
 

@@ -190,6 +190,25 @@ TEST_F(ExportPointsTest, AnyExtensionStillGetsAWorkbook) {
     EXPECT_EQ(le::GetU16(stream.data()), 0x0809) << "a BIFF BOF";
 }
 
+// Paths go to .xlsx and .csv only: a workbook of points with paths is the very workbook of
+// the same points without them.
+TEST_F(ExportPointsTest, PathsLeaveTheXlsByteForByteAsItWas) {
+    const auto withPaths = SamplePoints::Handful();
+    auto without = SamplePoints::Handful();
+    for (OPCUAItemData* point : without.Pointers()) point->paths.reset();
+    ASSERT_NE(withPaths.Pointers()[1]->Path(), "");
+    ASSERT_TRUE(ExportPoints(withPaths.Pointers(), dir_.File16("with.xls")).saved);
+    ASSERT_TRUE(ExportPoints(without.Pointers(), dir_.File16("without.xls")).saved);
+    const auto bytes = [this](const char* name) {
+        std::ifstream in(dir_.File(name), std::ios::binary);
+        return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_FALSE(bytes("with.xls").empty());
+    EXPECT_EQ(bytes("with.xls"), bytes("without.xls"));
+    EXPECT_EQ(ToUtf8Cells(MakePointRow(*withPaths.Pointers()[1], 2))[6], "Plant/Line1");
+    EXPECT_EQ(kPointHeaderUtf8[6], "Path");
+}
+
 TEST_F(ExportPointsTest, FailedSaveIsReported) {
     const auto points = SamplePoints::Handful();
     for (const ExportFormat format : {ExportFormat::Xls, ExportFormat::Xlsx, ExportFormat::Csv}) {

@@ -55,5 +55,13 @@ SamplePoints SamplePoints::Handful() {
     points.AddString(2, std::string(600, 'L'), 20);                                // LocalizedText
     points.AddString(1, "\xE6\xB3\xB5.\xE5\x8E\x8B\xE5\x8A\x9B", 12, "DateTime");  // 泵.压力
     points.AddNumeric(0, 4294967294u, 13);  // Guid: outside the table
+    // Paths for the formats that carry them; the .xls has no place for them.
+    auto paths = std::make_shared<ObjectPaths>();
+    const std::uint32_t line = paths->Add(paths->Add(ObjectPaths::kObjects, "Plant"), "Line1");
+    const std::uint32_t station = paths->Add(ObjectPaths::kObjects, "\xE6\xB3\xB5\xE7\xAB\x99");
+    for (auto [row, object] : {std::pair{1, line}, std::pair{6, station}}) {
+        points.pointers_[static_cast<std::size_t>(row)]->paths = paths;
+        points.pointers_[static_cast<std::size_t>(row)]->object = object;
+    }
     return points;
 }

@@ -144,8 +144,8 @@ TEST_F(Export, ContentFollowsTheChosenTypeOrTheExtension) {
     }
     QFile csv(PathFor("typed.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    EXPECT_EQ(csv.readAll(), QByteArray("\xEF\xBB\xBFID,Name,RegType,RegAddress,DataType,Description\r\n"
-                                        "1,1001,ItemID,ns=2;i=1001,Long,\r\n"));
+    EXPECT_EQ(csv.readAll(), QByteArray("\xEF\xBB\xBFID,Name,RegType,RegAddress,DataType,Description,Path\r\n"
+                                        "1,1001,ItemID,ns=2;i=1001,Long,,\r\n"));
     EXPECT_TRUE(prompts.script.messages.empty());
 }
 

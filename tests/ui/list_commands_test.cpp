@@ -74,7 +74,9 @@ TEST_F(ListCommands, MenuEntriesByLanguageAndSelection) {
             View().clearSelection();
         auto menu = window.BuildContextMenu();
         const auto actions = menu->actions();
-        ASSERT_EQ(actions.size(), 4);
+        ASSERT_EQ(actions.size(), 5);
+        EXPECT_EQ(actions[4]->text(), QString::fromUtf8(c.language == 0 ? "属性" : "Properties"));
+        EXPECT_EQ(actions[4]->data().toInt(), c.language == 0 ? 32790 : 32791);
         EXPECT_TRUE(actions[1]->isSeparator());
         for (int i = 0; i < 3; ++i) {
             QAction* action = actions[i == 0 ? 0 : i + 1];

@@ -38,14 +38,14 @@ protected:
         &model, QAbstractItemModelTester::FailureReportingMode::Fatal);
 };
 
-TEST_F(PointModel, SevenColumnsWithFixedHeaders) {
-    EXPECT_EQ(model.columnCount(), 7);
-    const char* headers[] = {"ID", "Address", "Name", "Value", "Quality", "Time", "DataType"};
-    for (int c = 0; c < 7; ++c) {
+TEST_F(PointModel, EightColumnsWithFixedHeadersPathLast) {
+    EXPECT_EQ(model.columnCount(), 8);
+    const char* headers[] = {"ID", "Address", "Name", "Value", "Quality", "Time", "DataType", "Path"};
+    for (int c = 0; c < 8; ++c) {
         EXPECT_EQ(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
                   QString::fromLatin1(headers[c]));
     }
-    EXPECT_FALSE(model.headerData(7, Qt::Horizontal, Qt::DisplayRole).isValid());
+    EXPECT_FALSE(model.headerData(8, Qt::Horizontal, Qt::DisplayRole).isValid());
 }
 
 TEST_F(PointModel, AppendedBatchesArriveAsRowInsertions) {

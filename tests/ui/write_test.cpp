@@ -101,15 +101,22 @@ TEST_F(WriteValue, DialogTextsAndFocus) {
     EXPECT_EQ(english.windowTitle().toStdString(), "NodeId[ns=2;i=1102]");
 }
 
-TEST_F(WriteValue, ReadOnlyPointFailsAndKeepsItsValue) {
+// The menu grays writing a read-only point; a dialog opened on it anyway (the access level can
+// change) hears the server's refusal and names it.
+TEST_F(WriteValue, ReadOnlyPointFailsNamingTheStatusAndKeepsItsValue) {
     ScanServer();
     const int row = RowOfNumeric(demo::kReadOnly);
     ASSERT_GE(row, 0);
+    const OPCUAItemData& record = *window.Rows()[static_cast<std::size_t>(row)];
     const std::string before = ValueOf(row);
-    for (const char* expected : {"写值失败!", "write value failure!"}) {
+    for (const char* expected : {"写值失败! BadNotWritable", "write value failure! BadNotWritable"}) {
         SCOPED_TRACE(expected);
         prompts.script.messages.clear();
-        CWriteValueDlg& dialog = OpenWriteOn(row);
+        CWriteValueDlg dialog(&window, record, record.typeIndex, window.OptionsDialog(),
+                              server->Url(), [this](const UA_NodeId& id, std::string& text, bool failed) {
+                                  window.OnWriteResult(id, text, failed);
+                              });
+        dialog.show();
         Type(dialog, "7");
         PressOk(dialog);
         ASSERT_EQ(prompts.script.messages.size(), 1u);
@@ -237,10 +244,10 @@ TEST_F(WriteValue, OneDialogAtATimeAndHidingKeepsIt) {
     first->close();
     ASSERT_FALSE(first.isNull());
     EXPECT_FALSE(first->isVisible());
-    CWriteValueDlg& second = OpenWriteOn(RowOfNumeric(demo::kReadOnly));
+    CWriteValueDlg& second = OpenWriteOn(RowOfNumeric(demo::kAllTypesBase + UA_TYPES_INT32));
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(window.WriteDialog(), &second);
-    EXPECT_EQ(second.windowTitle().toStdString(), "点名[ns=2;i=1101]");
+    EXPECT_EQ(second.windowTitle().toStdString(), "点名[ns=2;i=1005]");
 }
 
 TEST_F(WriteValue, WriteOverEmptySpaceDoesNothing) {

@@ -287,4 +287,31 @@ TEST(CanWrite, OnlyScalarsOfTableTypesThatWereRead) {
     }
 }
 
+TEST(WhyNotWritable, TheFirstReasonThatHoldsAndTheUsersAccessLevel) {
+    const struct {
+        std::uint16_t typeIndex;
+        bool isArray;
+        bool accessKnown;
+        std::uint8_t access;
+        WriteRefusal expected;
+    } cases[] = {
+        {OPCUAItemData::kNoType, true, true, 0, WriteRefusal::kNeverRead},
+        {UA_TYPES_INT32, true, true, 0, WriteRefusal::kArray},
+        {UA_TYPES_GUID, false, true, 0, WriteRefusal::kNoTextForm},
+        {UA_TYPES_INT32, false, true, UA_ACCESSLEVELMASK_READ, WriteRefusal::kReadOnly},
+        {UA_TYPES_INT32, false, true, UA_ACCESSLEVELMASK_WRITE, WriteRefusal::kNone},
+        // A server that would not tell is let decide when the write comes.
+        {UA_TYPES_INT32, false, false, 0, WriteRefusal::kNone},
+    };
+    for (const auto& c : cases) {
+        OPCUAItemData record(UA_NODEID_NUMERIC(2, 1), "", "", "p", "", "");
+        record.typeIndex = c.typeIndex;
+        record.isArray = c.isArray;
+        record.accessKnown = c.accessKnown;
+        record.userAccessLevel = c.access;
+        EXPECT_EQ(WhyNotWritable(record), c.expected) << "type " << c.typeIndex;
+        EXPECT_EQ(CanWrite(record), c.expected == WriteRefusal::kNone);
+    }
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 // WriteValue against the demo server: the value the server holds afterwards comes back as text.
 #include <gtest/gtest.h>
+#include <open62541/client_highlevel.h>
 
 #include <atomic>
 #include <string>
@@ -147,7 +148,9 @@ UA_StatusCode AcceptWrite(UA_Server*, const UA_NodeId*, void*, const UA_NodeId*,
     return UA_STATUSCODE_GOOD;
 }
 
-TEST_F(WriteValueTest, ArrayReadBackIsRenderedAsTheListShowsArrays) {
+// A point that holds an array is refused before anything is sent: one typed value would
+// replace the whole array.
+TEST_F(WriteValueTest, APointHoldingAnArrayIsNeverWritten) {
     const UA_NodeId id = Numeric(777001);
     UA_VariableAttributes attr = UA_VariableAttributes_default;
     attr.displayName = UA_LOCALIZEDTEXT(const_cast<char*>(""), const_cast<char*>("ArrayOnRead"));
@@ -162,13 +165,32 @@ TEST_F(WriteValueTest, ArrayReadBackIsRenderedAsTheListShowsArrays) {
             UA_QUALIFIEDNAME(id.namespaceIndex, const_cast<char*>("ArrayOnRead")),
             UA_NODEID_NUMERIC(0, UA_NS0ID_BASEDATAVARIABLETYPE), attr, source, nullptr, nullptr),
         UA_STATUSCODE_GOOD);
-
-    // Arrays have a text now, so what the server holds after the write is shown as such.
     std::string result = "previous";
-    EXPECT_EQ(browser->WriteValue(id, "7", UA_TYPES_INT32, result), 0);
-    EXPECT_EQ(result, "[1, 2, 3]");
-    EXPECT_EQ(arrayWrites.load(), 1) << "the write itself should have gone through";
+    EXPECT_EQ(browser->WriteValue(id, "7", UA_TYPES_INT32, result), -1);
+    EXPECT_EQ(result, "previous");
+    EXPECT_EQ(browser->LastWriteStatus(), UA_STATUSCODE_BADTYPEMISMATCH);
+    EXPECT_EQ(arrayWrites.load(), 0) << "nothing may reach the server";
     UA_Server_deleteNode(server->Server(), id, true);
+
+    // The demo's writable Int32 array keeps all three elements.
+    EXPECT_EQ(browser->WriteValue(Numeric(demo::kInt32Array), "7", UA_TYPES_INT32, result), -1);
+    UaVariant held;
+    ASSERT_EQ(UA_Client_readValueAttribute(browser->Client(), Numeric(demo::kInt32Array), held.get()),
+              UA_STATUSCODE_GOOD);
+    ASSERT_EQ(held->arrayLength, 3u);
+    const auto* elements = static_cast<const UA_Int32*>(held->data);
+    EXPECT_EQ(elements[0] * 100 + elements[1] * 10 + elements[2], 123);
+}
+
+TEST_F(WriteValueTest, ARefusalKeepsTheServersStatus) {
+    std::string result = "previous";
+    EXPECT_EQ(browser->WriteValue(Numeric(demo::kReadOnly), "7", UA_TYPES_INT32, result), -1);
+    EXPECT_EQ(browser->LastWriteStatus(), UA_STATUSCODE_BADNOTWRITABLE);
+    // A type without a text form is refused before anything is sent.
+    EXPECT_EQ(browser->WriteValue(AllTypes(UA_TYPES_GUID), "7", UA_TYPES_GUID, result), -1);
+    EXPECT_EQ(browser->LastWriteStatus(), UA_STATUSCODE_BADTYPEMISMATCH);
+    EXPECT_EQ(browser->WriteValue(AllTypes(UA_TYPES_INT32), "7", UA_TYPES_INT32, result), 0);
+    EXPECT_EQ(browser->LastWriteStatus(), UA_STATUSCODE_GOOD);
 }
 
 TEST_F(WriteValueTest, WithoutSessionNothingIsWritten) {

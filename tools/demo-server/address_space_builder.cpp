@@ -34,6 +34,22 @@ void AddressSpaceBuilder::Variable(const UA_NodeId& parent, const UA_NodeId& id,
     }
 }
 
+void AddressSpaceBuilder::Property(const UA_NodeId& parent, const std::string& name,
+                                   const UA_Variant& value) {
+    UA_VariableAttributes attr = UA_VariableAttributes_default;
+    attr.displayName = UA_LOCALIZEDTEXT(const_cast<char*>(""), const_cast<char*>(name.c_str()));
+    attr.value = value;
+    attr.dataType = value.type->typeId;
+    attr.valueRank = UA_VALUERANK_SCALAR;
+    attr.accessLevel = UA_ACCESSLEVELMASK_READ;
+    attr.userAccessLevel = attr.accessLevel;
+    UA_QualifiedName browseName = UA_QUALIFIEDNAME(0, const_cast<char*>(name.c_str()));
+    Note(UA_Server_addVariableNode(server_, UA_NODEID_NULL, parent,
+                                   UA_NODEID_NUMERIC(0, UA_NS0ID_HASPROPERTY), browseName,
+                                   UA_NODEID_NUMERIC(0, UA_NS0ID_PROPERTYTYPE), attr, nullptr,
+                                   nullptr));
+}
+
 void AddressSpaceBuilder::Reference(const UA_NodeId& from, const UA_NodeId& to) {
     UA_ExpandedNodeId target;
     UA_ExpandedNodeId_init(&target);

@@ -25,6 +25,9 @@ public:
     void LocalizedVariable(const UA_NodeId& parent, const UA_NodeId& id,
                            const std::vector<std::pair<std::string, std::string>>& names,
                            const UA_Variant& value);
+    // A property `name` (browse name in namespace 0) of the node `parent`, read-only; a walk
+    // never lists it, as it lists no variable below a variable.
+    void Property(const UA_NodeId& parent, const std::string& name, const UA_Variant& value);
     // An extra forward Organizes reference, for shared variables and cycles.
     void Reference(const UA_NodeId& from, const UA_NodeId& to);
 

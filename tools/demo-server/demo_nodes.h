@@ -14,6 +14,9 @@ inline constexpr char kSecondNamespaceUri[] = "urn:quorvane:demo:second";
 
 // Objects/Plant/Line1/Tank1 (string identifiers)
 inline constexpr char kTankLevel[] = "Plant.Line1.Tank1.Level";            // Double, changes every second, writable
+// Level's properties: EURange 0 to 100 and EngineeringUnits "m" (metre) by this unit id.
+inline constexpr char kUnitsNamespaceUri[] = "http://www.opcfoundation.org/UA/units/un/cefact";
+inline constexpr std::int32_t kMetreUnitId = 5067858;
 inline constexpr char kTankTemperature[] = "Plant.Line1.Tank1.Temperature";  // Float, writable
 inline constexpr char kTankName[] = "Plant.Line1.Tank1.Name";              // String "Tank 1", writable
 // Objects/Plant/Line1/Pump1 (numeric identifiers)

@@ -74,6 +74,17 @@ void AddLine(AddressSpaceBuilder& b, const UA_NodeId& plant, UA_UInt16 ns) {
     UA_Double level = 50.0;
     b.Variable(tank, Str(ns, demo::kTankLevel), "Level", Scalar(&level, &UA_TYPES[UA_TYPES_DOUBLE]),
                true);
+    // Level carries its range and unit as properties, as analog items do.
+    UA_Range range{0.0, 100.0};
+    b.Property(Str(ns, demo::kTankLevel), "EURange", Scalar(&range, &UA_TYPES[UA_TYPES_RANGE]));
+    UA_EUInformation unit;
+    UA_EUInformation_init(&unit);
+    unit.namespaceUri = UA_STRING(const_cast<char*>(demo::kUnitsNamespaceUri));
+    unit.unitId = demo::kMetreUnitId;
+    unit.displayName = UA_LOCALIZEDTEXT(const_cast<char*>("en"), const_cast<char*>("m"));
+    unit.description = UA_LOCALIZEDTEXT(const_cast<char*>("en"), const_cast<char*>("metre"));
+    b.Property(Str(ns, demo::kTankLevel), "EngineeringUnits",
+               Scalar(&unit, &UA_TYPES[UA_TYPES_EUINFORMATION]));
     UA_Float temperature = 21.5f;
     b.Variable(tank, Str(ns, demo::kTankTemperature), "Temperature",
                Scalar(&temperature, &UA_TYPES[UA_TYPES_FLOAT]), true);
