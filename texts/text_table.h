@@ -68,6 +68,21 @@ enum class TextKey {
     RefreshLost,
     RefreshBack,
     PolicyNotOffered,
+    DeprecatedMark,
+    CauseBadUrl,
+    CauseHostNotFound,
+    CauseRefused,
+    CauseTimedOut,
+    OfferedPrefix,
+    GetEndpoints,
+    EndpointPolicyColumn,
+    EndpointModeColumn,
+    EndpointSignInColumn,
+    EndpointLevelColumn,
+    EndpointsAsking,
+    EndpointsNone,
+    ForgetServer,
+    CliNeedsUrl,
     Count
 };
 

@@ -17,7 +17,8 @@ using engine_test::TempDir;
 
 namespace {
 
-const char* const kEncrypting[] = {"Basic128Rsa15", "Basic256", "Basic256Sha256"};
+const char* const kEncrypting[] = {"Basic128Rsa15", "Basic256", "Basic256Sha256",
+                                   "Aes128_Sha256_RsaOaep", "Aes256_Sha256_RsaPss"};
 const char* const kSecureModes[] = {"Sign", "Sign & Encrypt"};
 
 // One secure server for the whole group: making its certificate is the slow part.
