@@ -29,6 +29,8 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class ServerBox;
+class ServerHistory;
 
 // Periods of the two timers; tests shorten them.
 struct Timing {
@@ -93,6 +95,11 @@ public:
     // The records of the rows on screen that a refresh pass reads.
     std::vector<OPCUAItemData*> VisibleRecords() const;
     CLoginOptionDlg* OptionsDialog() const { return optionsDialog.get(); }
+    ServerHistory* History() const { return history.get(); }
+    ServerBox* Servers() const { return serverBox; }
+    // Takes the options remembered for `url`, when there are any.
+    void RestoreServer(const QString& url);
+    void ForgetServer(const QString& url);
     CWriteValueDlg* WriteDialog() const { return writeDialog.get(); }
     bool WalkRunning() const { return walkThreads != nullptr; }
     bool Connecting() const { return connecting; }
@@ -132,7 +139,8 @@ private:
     void Stop();
     void FailConnect(const std::string& text);
     void StartConnect(const ConnectionSettings& settings);
-    void OnConnectDone(int attempt, const ConnectionSettings& settings, ConnectOutcome outcome);
+    void OnConnectDone(int attempt, const ConnectionSettings& settings, ConnectOutcome outcome,
+                       const ConnectDetail& detail);
     void StartWalk();
     // Interrupts the walk and leaves its join to the session's thread, ahead of any later use of
     // the engine there.
@@ -145,6 +153,9 @@ private:
     void OpenWriteDialog();
     void CenterOverThis(QWidget& window) const;
     void OnFilterTextChanged(const QString& text);
+    void ShowRememberedServers();
+    void RestoreWindowState();
+    void SaveWindowState();
     void ShowFilterCount();
 
     Timing timing;
@@ -168,6 +179,8 @@ private:
     QTimer refreshTimer;
     std::unique_ptr<CLoginOptionDlg> optionsDialog;
     std::unique_ptr<CWriteValueDlg> writeDialog;
+    std::unique_ptr<ServerHistory> history;
+    ServerBox* serverBox = nullptr;
     QPoint menuPoint{0, 0};
     int lastReadResult = -1;
 
