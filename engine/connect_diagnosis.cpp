@@ -56,8 +56,9 @@ int TryConnect(const addrinfo& address, std::chrono::milliseconds budget) {
 
 std::optional<OpcTcpAddress> ParseOpcTcpUrl(std::string_view url) {
     if (url.size() < kScheme.size() ||
-        !std::equal(kScheme.begin(), kScheme.end(), url.begin(),
-                    [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); }))
+        !std::equal(kScheme.begin(), kScheme.end(), url.begin(), [](char a, char b) {
+            return a == std::tolower(static_cast<unsigned char>(b));
+        }))
         return std::nullopt;
     std::string_view rest = url.substr(kScheme.size());
     rest = rest.substr(0, rest.find('/'));
@@ -96,8 +97,8 @@ UnreachableCause DiagnoseUnreachable(const std::string& url, UA_StatusCode statu
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     AddressList found;
-    const int looked = ::getaddrinfo(address->host.c_str(), address->port.c_str(), &hints,
-                                     &found.first);
+    const int looked =
+        ::getaddrinfo(address->host.c_str(), address->port.c_str(), &hints, &found.first);
     if (looked == EAI_NONAME || looked == EAI_FAIL || looked == EAI_AGAIN
 #ifdef EAI_NODATA
         || looked == EAI_NODATA

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "engine/connection_settings.h"
-
 #include <open62541/types.h>
 
 #include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "engine/connection_settings.h"
 
 // Telling apart the reasons a server could not be reached, which the library reports with one
 // status.

@@ -28,10 +28,14 @@ int PolicyIndex(const std::string& name) {
 
 int ModeIndex(UA_MessageSecurityMode mode) {
     switch (mode) {
-        case UA_MESSAGESECURITYMODE_NONE: return 0;
-        case UA_MESSAGESECURITYMODE_SIGN: return 1;
-        case UA_MESSAGESECURITYMODE_SIGNANDENCRYPT: return 2;
-        default: return -1;
+        case UA_MESSAGESECURITYMODE_NONE:
+            return 0;
+        case UA_MESSAGESECURITYMODE_SIGN:
+            return 1;
+        case UA_MESSAGESECURITYMODE_SIGNANDENCRYPT:
+            return 2;
+        default:
+            return -1;
     }
 }
 
@@ -39,11 +43,20 @@ unsigned TokenBits(const UA_EndpointDescription& endpoint) {
     unsigned bits = 0;
     for (std::size_t i = 0; i < endpoint.userIdentityTokensSize; ++i) {
         switch (endpoint.userIdentityTokens[i].tokenType) {
-            case UA_USERTOKENTYPE_ANONYMOUS: bits |= kTokenAnonymous; break;
-            case UA_USERTOKENTYPE_USERNAME: bits |= kTokenUserName; break;
-            case UA_USERTOKENTYPE_CERTIFICATE: bits |= kTokenCertificate; break;
-            case UA_USERTOKENTYPE_ISSUEDTOKEN: bits |= kTokenIssued; break;
-            default: break;
+            case UA_USERTOKENTYPE_ANONYMOUS:
+                bits |= kTokenAnonymous;
+                break;
+            case UA_USERTOKENTYPE_USERNAME:
+                bits |= kTokenUserName;
+                break;
+            case UA_USERTOKENTYPE_CERTIFICATE:
+                bits |= kTokenCertificate;
+                break;
+            case UA_USERTOKENTYPE_ISSUEDTOKEN:
+                bits |= kTokenIssued;
+                break;
+            default:
+                break;
         }
     }
     return bits;
@@ -92,8 +105,8 @@ std::vector<EndpointInfo> DescribeEndpoints(std::span<const UA_EndpointDescripti
     // Among equal levels (servers often give several the same) the stronger protection first:
     // the mode, then the policy by this program's ranking; the server's order after that.
     const auto strength = [](const EndpointInfo& e) {
-        const auto rank = std::find(std::begin(kPolicyStrength), std::end(kPolicyStrength),
-                                    e.policyIndex);
+        const auto rank =
+            std::find(std::begin(kPolicyStrength), std::end(kPolicyStrength), e.policyIndex);
         const int policy = rank == std::end(kPolicyStrength)
                                ? -1  // None, or a policy this program does not know
                                : static_cast<int>(rank - std::begin(kPolicyStrength));
@@ -127,18 +140,23 @@ EndpointListing ListEndpoints(const std::string& url, int timeoutSeconds,
 
 std::string ModeWord(int modeIndex) {
     switch (modeIndex) {
-        case 0: return "None";
-        case 1: return "Sign";
-        case 2: return "SignAndEncrypt";
-        default: return "Invalid";
+        case 0:
+            return "None";
+        case 1:
+            return "Sign";
+        case 2:
+            return "SignAndEncrypt";
+        default:
+            return "Invalid";
     }
 }
 
 std::string TokenWords(unsigned tokens) {
-    static constexpr std::pair<unsigned, const char*> kWords[] = {{kTokenAnonymous, "anonymous"},
-                                                                  {kTokenUserName, "username"},
-                                                                  {kTokenCertificate, "certificate"},
-                                                                  {kTokenIssued, "issued"}};
+    static constexpr std::pair<unsigned, const char*> kWords[] = {
+        {kTokenAnonymous, "anonymous"},
+        {kTokenUserName, "username"},
+        {kTokenCertificate, "certificate"},
+        {kTokenIssued, "issued"}};
     std::string words;
     for (const auto& [bit, word] : kWords) {
         if ((tokens & bit) == 0) continue;

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "engine/connection_settings.h"
-#include "engine/ua_types.h"
-
 #include <open62541/types.h>
 
 #include <atomic>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "engine/connection_settings.h"
+#include "engine/ua_types.h"
 
 // The endpoints a server offers, asked with GetEndpoints.
 

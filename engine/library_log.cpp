@@ -13,12 +13,18 @@ std::atomic<LibraryLog> where{LibraryLog::AsLibrary};
 
 const char* LevelName(UA_LogLevel level) {
     switch (level) {
-        case UA_LOGLEVEL_TRACE: return "trace";
-        case UA_LOGLEVEL_DEBUG: return "debug";
-        case UA_LOGLEVEL_INFO: return "info";
-        case UA_LOGLEVEL_WARNING: return "warn";
-        case UA_LOGLEVEL_ERROR: return "error";
-        default: return "fatal";
+        case UA_LOGLEVEL_TRACE:
+            return "trace";
+        case UA_LOGLEVEL_DEBUG:
+            return "debug";
+        case UA_LOGLEVEL_INFO:
+            return "info";
+        case UA_LOGLEVEL_WARNING:
+            return "warn";
+        case UA_LOGLEVEL_ERROR:
+            return "error";
+        default:
+            return "fatal";
     }
 }
 

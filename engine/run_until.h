@@ -16,8 +16,7 @@ template <class Ready>
 UA_StatusCode RunUntil(UA_Client* c, const std::atomic<bool>* cancel, bool& cancelled,
                        Ready ready) {
     using Clock = std::chrono::steady_clock;
-    const auto deadline =
-        Clock::now() + std::chrono::milliseconds(UA_Client_getConfig(c)->timeout);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(UA_Client_getConfig(c)->timeout);
     for (;;) {
         UA_SecureChannelState channel = UA_SECURECHANNELSTATE_CLOSED;
         UA_SessionState session = UA_SESSIONSTATE_CLOSED;

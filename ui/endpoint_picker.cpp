@@ -1,11 +1,5 @@
 #include "ui/endpoint_picker.h"
 
-#include "engine/connection_settings.h"
-#include "texts/connect_failure.h"
-#include "texts/text_table.h"
-#include "ui/named_control.h"
-#include "ui/qt_text.h"
-
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -14,6 +8,12 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include "engine/connection_settings.h"
+#include "texts/connect_failure.h"
+#include "texts/text_table.h"
+#include "ui/named_control.h"
+#include "ui/qt_text.h"
 
 EndpointPicker::EndpointPicker(std::function<Target()> targetSource, QWidget* parent)
     : QWidget(parent), source(std::move(targetSource)) {
@@ -67,7 +67,8 @@ void EndpointPicker::Ask() {
         EndpointListing listing = ListEndpoints(target.url, target.timeoutSeconds, flag.get());
         // The widget may be gone by the time this arrives; QPointer drops it then.
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [self, id, listing = std::move(listing)] {
+            QCoreApplication::instance(),
+            [self, id, listing = std::move(listing)] {
                 if (self) self->OnListed(id, listing);
             },
             Qt::QueuedConnection);
@@ -89,8 +90,7 @@ void EndpointPicker::OnListed(int id, const EndpointListing& listing) {
     JoinWorker();
     button->setText(Q(Text(TextKey::GetEndpoints)));
     if (listing.status != UA_STATUSCODE_GOOD) {
-        const QString failure =
-            Q(FailureMessage(ConnectOutcome::Unreachable, {listing.cause, {}}));
+        const QString failure = Q(FailureMessage(ConnectOutcome::Unreachable, {listing.cause, {}}));
         state->setText(failure);
         emit Finished(failure);
         return;
@@ -125,8 +125,7 @@ std::vector<int> EndpointPicker::PoliciesOffered(int modeIndex) const {
 
 void EndpointPicker::RefreshTexts() {
     button->setText(Q(Text(asking ? TextKey::Cancel : TextKey::GetEndpoints)));
-    table->setHorizontalHeaderLabels({Q(Text(TextKey::EndpointPolicyColumn)),
-                                      Q(Text(TextKey::EndpointModeColumn)),
-                                      Q(Text(TextKey::EndpointSignInColumn)),
-                                      Q(Text(TextKey::EndpointLevelColumn))});
+    table->setHorizontalHeaderLabels(
+        {Q(Text(TextKey::EndpointPolicyColumn)), Q(Text(TextKey::EndpointModeColumn)),
+         Q(Text(TextKey::EndpointSignInColumn)), Q(Text(TextKey::EndpointLevelColumn))});
 }

@@ -1,15 +1,14 @@
 #pragma once
 
-#include "engine/endpoint_list.h"
-
 #include <QWidget>
-
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "engine/endpoint_list.h"
 
 class QLabel;
 class QPushButton;

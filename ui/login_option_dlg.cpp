@@ -7,6 +7,8 @@
 #include "ui/qt_text.h"
 #include "texts/text_table.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QHideEvent>
 #include <QComboBox>
@@ -137,10 +139,10 @@ void CLoginOptionDlg::BuildControls() {
 
     endpointPicker = new EndpointPicker(
         [this] {
+            // The timeout as typed, held to what OK would accept.
+            const int typed = TimeoutFromText(timeoutBox->text().toStdString());
             return EndpointPicker::Target{urlSource ? urlSource() : std::string(),
-                                          std::max(kMinTimeoutSeconds,
-                                                   std::min(kMaxTimeoutSeconds,
-                                                            TimeoutFromText(timeoutBox->text().toStdString())))};
+                                          std::clamp(typed, kMinTimeoutSeconds, kMaxTimeoutSeconds)};
         },
         this);
     securityGrid->addWidget(endpointPicker, 2, 0, 1, 2);
@@ -199,7 +201,8 @@ void CLoginOptionDlg::OnPolicyActivated(int index) {
 
 void CLoginOptionDlg::OnModeActivated(int index) {
     const std::vector<int> offered = endpointPicker->PoliciesOffered(index);
-    policyList->setCurrentIndex(PolicyAfterModeChoice(index, policyList->currentIndex(), offered));
+    policyList->setCurrentIndex(
+        PolicyAfterModeChoice(index, policyList->currentIndex(), offered));
     EnableSignIn(7);
 }
 
@@ -216,7 +219,8 @@ void CLoginOptionDlg::FillPolicyList() {
 
 void CLoginOptionDlg::EnableSignIn(unsigned allowedKinds) {
     QRadioButton* choices[] = {anonymousChoice, userPasswordChoice, certificateChoice};
-    for (int kind = 1; kind <= 3; ++kind) choices[kind - 1]->setEnabled(allowedKinds & (1u << (kind - 1)));
+    for (int kind = 1; kind <= 3; ++kind)
+        choices[kind - 1]->setEnabled((allowedKinds & (1u << (kind - 1))) != 0);
     if (allowedKinds & (1u << (authKind - 1))) return;
     for (int kind = 1; kind <= 3; ++kind) {
         if ((allowedKinds & (1u << (kind - 1))) == 0) continue;

@@ -10,7 +10,9 @@
 #include <QStyle>
 
 ServerBox::ServerBox(QLineEdit* urlBox)
-    : QObject(urlBox), box(urlBox), model(new QStringListModel(this)),
+    : QObject(urlBox),
+      box(urlBox),
+      model(new QStringListModel(this)),
       completer(new QCompleter(model, this)) {
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     completer->setCompletionMode(QCompleter::PopupCompletion);
@@ -22,8 +24,7 @@ ServerBox::ServerBox(QLineEdit* urlBox)
     arrow->setObjectName(QStringLiteral("serverDropDown"));
     arrow->setVisible(false);
     connect(arrow, &QAction::triggered, this, &ServerBox::ShowAll);
-    connect(completer, qOverload<const QString&>(&QCompleter::activated), this,
-            &ServerBox::Chosen);
+    connect(completer, qOverload<const QString&>(&QCompleter::activated), this, &ServerBox::Chosen);
     QAbstractItemView* list = completer->popup();
     list->setObjectName(QStringLiteral("serverList"));
     list->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -1,14 +1,13 @@
 #include "ui/server_history.h"
 
-#include "engine/option_rules.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
-
 #include <algorithm>
 #include <iterator>
+
+#include "engine/option_rules.h"
 
 namespace {
 

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "engine/connection_settings.h"
-
 #include <QSize>
 #include <QString>
-
 #include <array>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/connection_settings.h"
 
 // The servers connected to before, with their options, and how the window looked, kept between
 // runs in one settings file. Never a password. Needs no window, so it is tested without one.

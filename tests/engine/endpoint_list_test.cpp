@@ -1,9 +1,4 @@
-#include "engine/connect_diagnosis.h"
 #include "engine/endpoint_list.h"
-#include "engine/opcua_browser.h"
-#include "engine/option_rules.h"
-#include "tests/support/demo_server_fixture.h"
-#include "tests/support/silent_server.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +6,12 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+
+#include "engine/connect_diagnosis.h"
+#include "engine/opcua_browser.h"
+#include "engine/option_rules.h"
+#include "tests/support/demo_server_fixture.h"
+#include "tests/support/silent_server.h"
 
 namespace {
 
@@ -56,13 +57,14 @@ TEST(EndpointList, SecureServerHighestLevelFirstWithEveryPolicyKnown) {
          {"None None anonymous", "Basic256Sha256 SignAndEncrypt anonymous",
           "Aes128_Sha256_RsaOaep SignAndEncrypt", "Aes256_Sha256_RsaPss Sign anonymous",
           "Basic128Rsa15 Sign anonymous"}) {
-        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
-                                [&](const std::string& l) { return l.rfind(expected, 0) == 0; }))
-            << expected;
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+            return l.rfind(expected, 0) == 0;
+        })) << expected;
     }
     for (const EndpointInfo& e : listing.endpoints) EXPECT_GE(e.policyIndex, 0) << e.policy;
     // Each pair once; the pairs the failure text names come from the same list.
-    EXPECT_EQ(OfferedPairs(listing.endpoints).find("None/None"), OfferedPairs(listing.endpoints).rfind("None/None"));
+    EXPECT_EQ(OfferedPairs(listing.endpoints).find("None/None"),
+              OfferedPairs(listing.endpoints).rfind("None/None"));
 }
 
 TEST(EndpointList, UnreachableServersSayWhy) {
@@ -98,7 +100,8 @@ TEST(EndpointList, SilentServerTimesOutAndCancelEndsTheWaitEarly) {
 
     std::atomic<bool> cancel{false};
     const auto begun = std::chrono::steady_clock::now();
-    auto listing = std::async(std::launch::async, [&] { return ListEndpoints(silent.Url(), 60, &cancel); });
+    auto listing =
+        std::async(std::launch::async, [&] { return ListEndpoints(silent.Url(), 60, &cancel); });
     std::this_thread::sleep_for(100ms);
     cancel = true;
     ASSERT_EQ(listing.wait_for(2s), std::future_status::ready);
@@ -137,10 +140,9 @@ TEST(EndpointList, DescriptionsMergeAndSort) {
                           "http://opcfoundation.org/UA/SecurityPolicy#Basic256Sha256",
                           "http://opcfoundation.org/UA/SecurityPolicy#Aes128_Sha256_RsaOaep",
                           "http://opcfoundation.org/UA/SecurityPolicy#None"};
-    const UA_MessageSecurityMode modes[] = {UA_MESSAGESECURITYMODE_SIGNANDENCRYPT,
-                                            UA_MESSAGESECURITYMODE_SIGN,
-                                            UA_MESSAGESECURITYMODE_SIGNANDENCRYPT,
-                                            UA_MESSAGESECURITYMODE_NONE};
+    const UA_MessageSecurityMode modes[] = {
+        UA_MESSAGESECURITYMODE_SIGNANDENCRYPT, UA_MESSAGESECURITYMODE_SIGN,
+        UA_MESSAGESECURITYMODE_SIGNANDENCRYPT, UA_MESSAGESECURITYMODE_NONE};
     for (int i = 0; i < 4; ++i) {
         UA_EndpointDescription_init(&same[i]);
         same[i].securityPolicyUri = UA_STRING(const_cast<char*>(uris[i]));
@@ -186,10 +188,9 @@ TEST(EndpointChoice, SecureModeTakesTheStrongestOfferedPolicy) {
         std::vector<int> offered;
         int expected;
     } cases[] = {
-        {{}, 3},           // nothing known: Basic256Sha256
-        {{0}, 3},          // only None in that mode: still no secure policy to go by
-        {{1, 2, 3}, 3},    {{1, 2}, 2},  {{3, 4}, 4},
-        {{5, 1, 4, 3}, 5}, {{1}, 1},
+        {{}, 3},   // nothing known: Basic256Sha256
+        {{0}, 3},  // only None in that mode: still no secure policy to go by
+        {{1, 2, 3}, 3}, {{1, 2}, 2}, {{3, 4}, 4}, {{5, 1, 4, 3}, 5}, {{1}, 1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PolicyAfterModeChoice(2, 0, c.offered), c.expected);

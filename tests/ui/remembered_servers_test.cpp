@@ -1,21 +1,20 @@
-#include "tests/ui/options_helpers.h"
-#include "ui/endpoint_picker.h"
-#include "ui/point_table_model.h"
-#include "ui/server_box.h"
-#include "ui/server_history.h"
-#include "tests/support/silent_server.h"
+#include <gtest/gtest.h>
 
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QTableWidget>
 #include <QtTest/QTest>
-
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "tests/support/silent_server.h"
+#include "tests/ui/options_helpers.h"
+#include "ui/endpoint_picker.h"
+#include "ui/point_table_model.h"
+#include "ui/server_box.h"
+#include "ui/server_history.h"
 
 namespace {
 
@@ -127,8 +126,8 @@ TEST(RememberedServers, ConnectRemembersRestartRestoresChoiceRestoresForgetRemov
     EXPECT_EQ(options.GetPassword(), "");
     EXPECT_EQ(options.GetTimeout(), "42");
     EXPECT_EQ(options.GetSecurityPolicy(), "None");
-    ASSERT_EQ(again.Servers()->Servers(),
-              QStringList({QString::fromStdString(server->Url()), QString::fromStdString(Server(7).url)}));
+    ASSERT_EQ(again.Servers()->Servers(), QStringList({QString::fromStdString(server->Url()),
+                                                       QString::fromStdString(Server(7).url)}));
 
     // Choosing the older one from the drop-down brings its options back.
     QCompleter* completer = again.Servers()->Completer();
@@ -161,7 +160,8 @@ TEST(RememberedServers, FailedConnectKeepsTheList) {
     if (TextOf(window, "connectButton") == Text(TextKey::Stop)) Click(window, "connectButton");
     ASSERT_TRUE(PressConnect(window));
     ASSERT_EQ(prompts.script.messages.size(), 1u);
-    EXPECT_EQ(prompts.script.messages[0], Text(TextKey::ConnectFailed) + Text(TextKey::CauseRefused));
+    EXPECT_EQ(prompts.script.messages[0],
+              Text(TextKey::ConnectFailed) + Text(TextKey::CauseRefused));
     EXPECT_EQ(window.Rows().size(), rows);
     EXPECT_EQ(window.Model()->rowCount(), static_cast<int>(rows));
     // Only a failed attempt is kept out: the server that answered is remembered.
