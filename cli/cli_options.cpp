@@ -53,13 +53,41 @@ CliParse Refuse(TextKey key, std::string detail) {
 }  // namespace
 
 bool WantsCommandLine(const std::vector<std::string>& args) {
-    return std::any_of(args.begin(), args.end(), [](const std::string& a) {
-        const std::string name = SplitArgument(a).name;
-        return name == "--export" || name == "--help" || a == "-h" || name == "--version";
-    });
+    // Qt's own options, with one dash or two; those of the first list take a value.
+    static const char* const kQtWithValue[] = {
+        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+        "qwindowicon", "qwindowtitle", "style", "stylesheet", "session", "display", "geometry",
+        "title", "name", "font", "fn", "bg", "background", "fg", "foreground", "btn", "button",
+        "visual", "ncols", "cmap", "im", "inputstyle", "qmljsdebugger"};
+    static const char* const kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync",
+                                           "testability"};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 2 || arg[0] != '-') continue;  // Qt passes other words on; so do we
+        std::string name = arg.substr(arg[1] == '-' ? 2 : 1);
+        const auto equals = name.find('=');
+        const bool joined = equals != std::string::npos;
+        if (joined) name.resize(equals);
+        if (OneOf(kQtWithValue, name)) {
+            if (!joined) ++i;
+            continue;
+        }
+        if (OneOf(kQtFlags, name)) continue;
+        return true;
+    }
+    return false;
 }
 
-int LanguageOf(const std::vector<std::string>& args) {
+int LocaleLanguage(const Environment& environment) {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const auto value = environment(name);
+        if (!value || value->empty()) continue;
+        return value->rfind("zh", 0) == 0 ? 0 : 1;
+    }
+    return 0;
+}
+
+int LanguageOf(const std::vector<std::string>& args, const Environment& environment) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const Argument a = SplitArgument(args[i]);
         if (a.name != "--lang") continue;
@@ -67,14 +95,14 @@ int LanguageOf(const std::vector<std::string>& args) {
         if (value == "en") return 1;
         if (value == "zh") return 0;
     }
-    return 0;
+    return LocaleLanguage(environment);
 }
 
 CliParse ParseCommandLine(const std::vector<std::string>& args) {
     CliOptions options;
     options.settings.url = kDefaultUrl;
     bool user = false, passwordEnv = false, cert = false, key = false;
-    bool policy = false, mode = false;
+    bool policy = false, mode = false, url = false, lang = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const Argument a = SplitArgument(args[i]);
         if (a.name == "--help" || a.name == "-h") {
@@ -87,6 +115,14 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         }
         if (a.name == "--allow-plain-password") {
             options.settings.allowPlainPassword = true;
+            continue;
+        }
+        if (a.name == "--list-endpoints") {
+            options.listEndpoints = true;
+            continue;
+        }
+        if (a.name == "--verbose") {
+            options.verbose = true;
             continue;
         }
         if (a.name == "--password" || a.name == "-p") {
@@ -112,6 +148,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             options.exportPath = value;
         } else if (a.name == "--url") {
             s.url = value;
+            url = true;
         } else if (a.name == "--policy") {
             const auto name = OneOf(kSecurityPolicies, value);
             if (!name) return Refuse(TextKey::CliBadValue, shown);
@@ -141,10 +178,17 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         } else if (a.name == "--lang") {
             if (value != "zh" && value != "en") return Refuse(TextKey::CliBadValue, shown);
             options.language = value == "en" ? 1 : 0;
+            lang = true;
         }
     }
+    if (!lang) options.language = -1;  // the caller's locale decides
     if (options.help || options.version) return {options, {}};
-    if (options.exportPath.empty()) return Refuse(TextKey::CliNeedsExport, {});
+    if (options.listEndpoints) {
+        if (!options.exportPath.empty()) return Refuse(TextKey::CliConflict, "--list-endpoints --export");
+        if (!url) return Refuse(TextKey::CliNeedsUrl, {});
+    } else if (options.exportPath.empty()) {
+        return Refuse(TextKey::CliNeedsExport, {});
+    }
     if (policy != mode) return Refuse(TextKey::CliConflict, "--policy --mode");
     // As the options dialog couples them: no security on one side means none on the other.
     const bool policyNone = options.settings.securityPolicy == kSecurityPolicies[0];
@@ -157,6 +201,11 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     if (passwordEnv && !user) return Refuse(TextKey::CliConflict, "--password-env --user");
     if (cert != key) return Refuse(TextKey::CliConflict, "--cert --key");
     if (cert && !policy) return Refuse(TextKey::CliConflict, "--cert --policy --mode");
+    // As the window, whose options start at None/None: the token is then chosen the same way.
+    if (!policy) {
+        options.settings.securityPolicy = kSecurityPolicies[0];
+        options.settings.securityMode = kSecurityModes[0];
+    }
     options.settings.authKind = user ? 2 : (cert ? 3 : 1);
     return {options, {}};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,7 +15,9 @@ struct CliOptions {
     std::string exportPath;
     ConnectionSettings settings;  // the URL defaults to the window's default
     std::string passwordEnv;      // for user sign-in: empty reads standard input
-    int language = 0;             // 0 Chinese, 1 English, as the window
+    int language = -1;            // 0 Chinese, 1 English, as the window; -1 the locale's
+    bool listEndpoints = false;   // print the server's endpoints instead of exporting
+    bool verbose = false;         // the library's log on standard error
 };
 
 // Why the arguments were refused: a text key and the option or value it is about.
@@ -30,11 +33,20 @@ struct CliParse {
 
 // True when the arguments ask for the command line (--export, --help or --version): without
 // them the window starts as before.
+// True when the arguments ask for the command line: any option that is not one of Qt's own
+// (-platform, -style, ...), so that a mistyped option gets the usage text instead of a window.
+// No arguments, or only Qt's, start the window.
 bool WantsCommandLine(const std::vector<std::string>& args);
 
-// The language the arguments ask for, read before anything else so that even the complaint
-// about a bad argument comes in it.
-int LanguageOf(const std::vector<std::string>& args);
+using Environment = std::function<std::optional<std::string>(const std::string&)>;
+
+// The language of the locale: the first set one of LC_ALL, LC_MESSAGES and LANG; "zh..." is
+// Chinese, any other value English; none set is Chinese.
+int LocaleLanguage(const Environment& environment);
+
+// The language the arguments ask for, else the locale's; read before anything else so that
+// even the complaint about a bad argument comes in it.
+int LanguageOf(const std::vector<std::string>& args, const Environment& environment);
 
 // Options from the arguments after the program name; "--name value" and "--name=value" both
 // work. The password is never taken from here.

@@ -7,6 +7,8 @@
 #include "cli/password_input.h"
 #include "cli/scan_export.h"
 #include "quorvane_version.h"
+#include "engine/endpoint_list.h"
+#include "engine/library_log.h"
 #include "texts/connect_failure.h"
 #include "texts/export_texts.h"
 #include "texts/text_table.h"
@@ -18,14 +20,24 @@ int BadArguments(CliStreams& io, const CliError& error) {
     return kCliBadArguments;
 }
 
+int ListServerEndpoints(const ConnectionSettings& settings, CliStreams& io) {
+    const EndpointListing listing = ListEndpoints(settings.url, settings.timeoutSeconds);
+    if (listing.status != UA_STATUSCODE_GOOD) {
+        io.err << FailureMessage(ConnectOutcome::Unreachable, {listing.cause, {}}) << "\n";
+        return kCliConnectFailed;
+    }
+    for (const EndpointInfo& endpoint : listing.endpoints) io.out << EndpointLine(endpoint) << "\n";
+    return kCliDone;
+}
+
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
-    language = LanguageOf(args);
+    language = LanguageOf(args, io.environment);
     const CliParse parsed = ParseCommandLine(args);
     if (!parsed.options) return BadArguments(io, parsed.error);
     CliOptions options = *parsed.options;
-    language = options.language;
+    if (options.language >= 0) language = options.language;
     if (options.help) {
         io.out << Text(TextKey::CliUsage);
         return kCliDone;
@@ -34,6 +46,9 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
         io.out << "quorvane " << kQuorvaneVersion << "\n";
         return kCliDone;
     }
+    // Standard error carries our one message; the library's lines only when asked for.
+    SetLibraryLog(options.verbose ? LibraryLog::Stderr : LibraryLog::Silent);
+    if (options.listEndpoints) return ListServerEndpoints(options.settings, io);
 
     if (options.settings.authKind == 2) {
         if (!options.passwordEnv.empty()) {
@@ -49,8 +64,8 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     }
 
     const ScanExportResult result = ScanAndExport(options.settings, options.exportPath);
-    if (const auto failure = FailureText(result.outcome)) {
-        io.err << Text(*failure) << "\n";
+    if (FailureText(result.outcome)) {
+        io.err << FailureMessage(result.outcome, result.detail) << "\n";
         // The window asks at this point; here the flag is the answer.
         if (result.outcome == ConnectOutcome::PlainPasswordRefused) {
             io.err << Text(TextKey::CliPlainPasswordHint) << "\n";

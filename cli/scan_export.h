@@ -10,6 +10,7 @@
 // space into the point list, take every point out, export them.
 struct ScanExportResult {
     ConnectOutcome outcome = ConnectOutcome::UnknownKind;
+    ConnectDetail detail;    // what a failed connect found out about its cause
     std::size_t points = 0;  // points the walk found
     ExportFormat format = ExportFormat::Xls;
     ExportResult exported;

@@ -5,9 +5,16 @@
 
 // What connecting takes, and how an attempt ended.
 
-// The security choices the options offer, in their order (no sorting).
-inline constexpr const char* kSecurityPolicies[] = {"None", "Basic128Rsa15", "Basic256",
-                                                    "Basic256Sha256"};
+// The security choices the options offer, in their order (no sorting). New policies go at the
+// end so that the indices of the older ones stay.
+inline constexpr const char* kSecurityPolicies[] = {
+    "None", "Basic128Rsa15", "Basic256", "Basic256Sha256", "Aes128_Sha256_RsaOaep",
+    "Aes256_Sha256_RsaPss"};
+// Policies kept for old servers but marked as no longer safe.
+inline constexpr bool kPolicyDeprecated[] = {false, true, true, false, false, false};
+// Policy indices from the weakest to the strongest; a secure mode without a policy takes the
+// strongest one the server offers.
+inline constexpr int kPolicyStrength[] = {1, 2, 3, 4, 5};
 inline constexpr const char* kSecurityModes[] = {"None", "Sign", "Sign & Encrypt"};
 
 // Connection parameters as the options dialog supplies them.
@@ -25,6 +32,21 @@ struct ConnectionSettings {
     bool allowPlainPassword = false;
     // Locales the session asks for, most wanted first ("zh-CN", "en"); empty: the server's own.
     std::vector<std::string> localeIds;
+};
+
+// Why nothing answered, when that could be told.
+enum class UnreachableCause {
+    Unknown,
+    BadUrl,             // not an opc.tcp://host:port URL
+    HostNotFound,       // the host name does not resolve
+    ConnectionRefused,  // nothing listens on that port
+    TimedOut,           // no answer within the timeout
+};
+
+// What a failed attempt found out besides its outcome, for the failure text.
+struct ConnectDetail {
+    UnreachableCause cause = UnreachableCause::Unknown;
+    std::string offered;  // the server's policy/mode pairs, when it was asked
 };
 
 // How one attempt to open a session ended.

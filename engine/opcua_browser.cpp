@@ -14,81 +14,18 @@
 #include <span>
 
 #include "engine/connect_cause.h"
+#include "engine/connect_diagnosis.h"
+#include "engine/endpoint_list.h"
+#include "engine/library_log.h"
+#include "engine/run_until.h"
 #include "engine/password_token.h"
 #include "engine/session_config.h"
 #include "resources/hex_resources.h"
 
 namespace {
 
-UaClientPtr NewClient() { return UaClientPtr(UA_Client_new()); }
-
 // A DER certificate or key is a few KiB; anything far larger is not one.
 constexpr off_t kMaxKeyFileBytes = 1 << 20;
-
-// The endpoints a server offers, as GetEndpoints answered.
-struct Endpoints {
-    UA_EndpointDescription* items = nullptr;
-    std::size_t count = 0;
-
-    Endpoints() = default;
-    Endpoints(const Endpoints&) = delete;
-    Endpoints& operator=(const Endpoints&) = delete;
-    ~Endpoints() { UA_Array_delete(items, count, &UA_TYPES[UA_TYPES_ENDPOINTDESCRIPTION]); }
-    std::span<const UA_EndpointDescription> View() const { return {items, count}; }
-};
-
-// How often a waiting connect looks at its cancel flag.
-constexpr std::chrono::milliseconds kCancelCheck{20};
-
-// Runs the client until `ready(channel, session)` holds, the connect fails, the configured
-// timeout passes or `cancel` is set (then `cancelled` too). The library's own connect waits the
-// whole timeout without a way out; this is the same wait in small steps.
-template <class Ready>
-UA_StatusCode RunUntil(UA_Client* c, const std::atomic<bool>* cancel, bool& cancelled,
-                       Ready ready) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline =
-        Clock::now() + std::chrono::milliseconds(UA_Client_getConfig(c)->timeout);
-    for (;;) {
-        UA_SecureChannelState channel = UA_SECURECHANNELSTATE_CLOSED;
-        UA_SessionState session = UA_SESSIONSTATE_CLOSED;
-        UA_StatusCode connectStatus = UA_STATUSCODE_GOOD;
-        UA_Client_getState(c, &channel, &session, &connectStatus);
-        if (connectStatus != UA_STATUSCODE_GOOD) return connectStatus;
-        if (ready(channel, session)) return UA_STATUSCODE_GOOD;
-        if (cancel != nullptr && cancel->load()) {
-            cancelled = true;
-            return UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT;
-        }
-        const auto now = Clock::now();
-        if (now >= deadline) return UA_STATUSCODE_BADTIMEOUT;
-        const auto wait = std::min<Clock::duration>(kCancelCheck, deadline - now);
-        const UA_StatusCode iterated = UA_Client_run_iterate(
-            c, static_cast<UA_UInt32>(
-                   std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()));
-        if (iterated != UA_STATUSCODE_GOOD) return iterated;
-    }
-}
-
-// Asked over a channel of its own without security, which every server offers for discovery;
-// the signed-in connect then knows beforehand how the password would travel. The channel is
-// opened first with a wait that can be cancelled, so a silent server holds nobody up.
-UA_StatusCode FetchEndpoints(const std::string& url, int timeoutSeconds, Endpoints& out,
-                             const std::atomic<bool>* cancel, bool& cancelled) {
-    const UaClientPtr probe = NewClient();
-    if (!probe) return UA_STATUSCODE_BADOUTOFMEMORY;
-    UA_ClientConfig* config = UA_Client_getConfig(probe.get());
-    UA_ClientConfig_setDefault(config);
-    ApplyTimeout(*config, timeoutSeconds);
-    UA_StatusCode status = UA_Client_connectSecureChannelAsync(probe.get(), url.c_str());
-    if (status == UA_STATUSCODE_GOOD) {
-        status = RunUntil(probe.get(), cancel, cancelled, [](UA_SecureChannelState channel, UA_SessionState) {
-            return channel == UA_SECURECHANNELSTATE_OPEN;
-        });
-    }
-    if (status != UA_STATUSCODE_GOOD) return status;
-    return UA_Client_getEndpoints(probe.get(), url.c_str(), &out.count, &out.items);
-}
 
 struct FileDescriptor {
     int fd;
@@ -127,23 +64,20 @@ void NoteSessionState(UA_Client* client, UA_SecureChannelState, UA_SessionState 
 }
 
 // Whether the server at `url` lists an endpoint with the policy and mode; none when it could not
-// be asked.
-std::optional<bool> ServerOffers(const ConnectionSettings& s) {
+// be asked. What it offers goes to `offered`.
+std::optional<bool> ServerOffers(const ConnectionSettings& s, std::string& offered) {
     if (!IsKnownPolicy(s.securityPolicy)) return std::nullopt;
-    Endpoints endpoints;
-    bool cancelled = false;
-    if (FetchEndpoints(s.url, s.timeoutSeconds, endpoints, nullptr, cancelled) != UA_STATUSCODE_GOOD)
-        return std::nullopt;
-    const std::string uri = SecurityPolicyUri(s.securityPolicy);
+    const EndpointListing listing = ListEndpoints(s.url, s.timeoutSeconds);
+    if (listing.status != UA_STATUSCODE_GOOD) return std::nullopt;
+    offered = OfferedPairs(listing.endpoints);
     const UA_MessageSecurityMode mode = SecurityModeFromName(s.securityMode);
-    for (const UA_EndpointDescription& endpoint : endpoints.View()) {
-        const UA_String& policy = endpoint.securityPolicyUri;
-        if (policy.length == uri.size() &&
-            std::equal(uri.begin(), uri.end(), reinterpret_cast<const char*>(policy.data)) &&
-            (mode == UA_MESSAGESECURITYMODE_INVALID || endpoint.securityMode == mode))
-            return true;
-    }
-    return false;
+    const int modeIndex = mode == UA_MESSAGESECURITYMODE_NONE   ? 0
+                          : mode == UA_MESSAGESECURITYMODE_SIGN ? 1
+                          : mode == UA_MESSAGESECURITYMODE_SIGNANDENCRYPT ? 2
+                                                                          : -1;
+    return std::any_of(listing.endpoints.begin(), listing.endpoints.end(), [&](const auto& e) {
+        return e.policy == s.securityPolicy && (modeIndex < 0 || e.modeIndex == modeIndex);
+    });
 }
 
 }  // namespace
@@ -264,6 +198,14 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
 
 ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
                                      const std::atomic<bool>* cancelFlag) {
+    lastDetail = {};
+    if (!ParseOpcTcpUrl(s.url)) {
+        // Nothing to ask the network about.
+        Disconnect();
+        lastConnectStatus = UA_STATUSCODE_BADTCPENDPOINTURLINVALID;
+        lastDetail.cause = UnreachableCause::BadUrl;
+        return ConnectOutcome::Unreachable;
+    }
     cancel = cancelFlag;
     cancelled = false;
     sessionCreated = false;
@@ -299,17 +241,20 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     if (result == 0) return ConnectOutcome::Connected;
     if (cancelled) return ConnectOutcome::Cancelled;
     if (plainPasswordRefused) return ConnectOutcome::PlainPasswordRefused;
-    return FailedOutcome(s);
+    const ConnectOutcome outcome = FailedOutcome(s);
+    if (outcome == ConnectOutcome::Unreachable)
+        lastDetail.cause = DiagnoseUnreachable(s.url, lastConnectStatus, kDiagnosisBudget);
+    return outcome;
 }
 
-ConnectOutcome OPCUABrowser::FailedOutcome(const ConnectionSettings& s) const {
+ConnectOutcome OPCUABrowser::FailedOutcome(const ConnectionSettings& s) {
     const ConnectCause cause = CauseOf(lastConnectStatus);
     std::optional<bool> offered;
     // Only a server that answered without saying why is asked what it offers.
     if (s.authKind != 1 && policyUsable &&
-        (cause == ConnectCause::Unknown ||
+        (cause == ConnectCause::Unknown || cause == ConnectCause::PolicyRefused ||
          (cause == ConnectCause::IdentityRefused && !sessionCreated)))
-        offered = ServerOffers(s);
+        offered = ServerOffers(s, lastDetail.offered);
     return FailedConnectOutcome(s.authKind, lastConnectStatus, sessionCreated, policyUsable,
                                 offered);
 }

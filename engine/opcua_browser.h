@@ -41,6 +41,8 @@ public:
                            const std::atomic<bool>* cancel = nullptr);
     // The status the last connect attempt ended with.
     UA_StatusCode LastConnectStatus() const { return lastConnectStatus; }
+    // What the last failed attempt found out about its cause.
+    const ConnectDetail& LastConnectDetail() const { return lastDetail; }
     void Disconnect();
     bool HasSession() const { return client != nullptr; }
 
@@ -104,7 +106,8 @@ private:
     SessionTiming timing;
     bool allowPlainPassword = false;
     bool plainPasswordRefused = false;
-    ConnectOutcome FailedOutcome(const ConnectionSettings& settings) const;
+    ConnectOutcome FailedOutcome(const ConnectionSettings& settings);
+    ConnectDetail lastDetail;
 
     const std::atomic<bool>* cancel = nullptr;
     UA_StatusCode lastConnectStatus = UA_STATUSCODE_GOOD;

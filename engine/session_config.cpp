@@ -39,19 +39,34 @@ UA_StatusCode RefusePrivateKeyPassword(UA_ClientConfig*, UA_ByteString*) {
     return UA_STATUSCODE_BADSECURITYCHECKSFAILED;
 }
 
-// Appends the policies the library's default set lacks. A policy that cannot be built (no
+bool HasPolicy(const UA_SecurityPolicy* policies, size_t count, const UA_String& uri) {
+    for (size_t i = 0; i < count; ++i)
+        if (UA_String_equal(&policies[i].policyUri, &uri)) return true;
+    return false;
+}
+
+// Appends the encrypting policies the library's default set lacks (the two deprecated ones
+// always, the others where the library left them out). A policy that cannot be built (no
 // certificate, an unusable key) is left out, as the library does with its own.
 void AddPolicies(UA_SecurityPolicy*& policies, size_t& count, const UA_ByteString& certificate,
                  const UA_ByteString& privateKey, const UA_Logger* logging) {
-    static constexpr PolicyFactory kFactories[] = {UA_SecurityPolicy_Basic128Rsa15,
-                                                   UA_SecurityPolicy_Basic256};
+    static constexpr PolicyFactory kFactories[] = {
+        UA_SecurityPolicy_Basic128Rsa15, UA_SecurityPolicy_Basic256,
+        UA_SecurityPolicy_Basic256Sha256, UA_SecurityPolicy_Aes128Sha256RsaOaep,
+        UA_SecurityPolicy_Aes256Sha256RsaPss};
     constexpr size_t kExtra = sizeof kFactories / sizeof kFactories[0];
     auto* grown = static_cast<UA_SecurityPolicy*>(
         UA_realloc(policies, sizeof(UA_SecurityPolicy) * (count + kExtra)));
     if (!grown) return;  // out of memory: the connect will fail on its own
     policies = grown;
     for (PolicyFactory make : kFactories) {
-        if (make(&policies[count], certificate, privateKey, logging) == UA_STATUSCODE_GOOD) ++count;
+        if (make(&policies[count], certificate, privateKey, logging) != UA_STATUSCODE_GOOD)
+            continue;
+        if (HasPolicy(policies, count, policies[count].policyUri)) {
+            policies[count].clear(&policies[count]);
+            continue;
+        }
+        ++count;
     }
 }
 
@@ -87,7 +102,9 @@ void ConfigureSecurity(UA_ClientConfig& config, const UA_ByteString& certificate
                        const UA_ByteString& privateKey, const std::string& policyName,
                        const std::string& modeName) {
     UA_String_clear(&config.securityPolicyUri);
-    config.securityPolicyUri = UA_String_fromChars(SecurityPolicyUri(policyName).c_str());
+    // No name leaves the choice to the endpoints; the bare prefix would match none of them.
+    if (!policyName.empty())
+        config.securityPolicyUri = UA_String_fromChars(SecurityPolicyUri(policyName).c_str());
     config.securityMode = SecurityModeFromName(modeName);
 
     config.privateKeyPasswordCallback = RefusePrivateKeyPassword;

@@ -34,8 +34,9 @@ std::string SecurityPolicyUri(const std::string& policyName);
 UA_MessageSecurityMode SecurityModeFromName(const std::string& modeName);
 
 // Everything a signed-in connect needs besides the timeout: policy URI and mode, the encrypting
-// policies built on `certificate` and `privateKey` (the library's own plus Basic128Rsa15 and
-// Basic256), the None policy carrying the certificate, every server certificate accepted, and the
+// policies built on `certificate` and `privateKey` (the library's own plus any of Basic128Rsa15,
+// Basic256, Basic256Sha256 and the two Aes policies it lacks), the None policy carrying the
+// certificate, every server certificate accepted, and the
 // application URI the certificate names. An empty or unusable certificate or key leaves only
 // the None policy. The configuration keeps its own copies of both.
 void ConfigureSecurity(UA_ClientConfig& config, const UA_ByteString& certificate,

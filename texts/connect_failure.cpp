@@ -16,3 +16,30 @@ std::optional<TextKey> FailureText(ConnectOutcome outcome) {
     }
     return TextKey::ConnectFailed;
 }
+
+namespace {
+
+std::optional<TextKey> CauseText(UnreachableCause cause) {
+    switch (cause) {
+        case UnreachableCause::BadUrl: return TextKey::CauseBadUrl;
+        case UnreachableCause::HostNotFound: return TextKey::CauseHostNotFound;
+        case UnreachableCause::ConnectionRefused: return TextKey::CauseRefused;
+        case UnreachableCause::TimedOut: return TextKey::CauseTimedOut;
+        case UnreachableCause::Unknown: return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string FailureMessage(ConnectOutcome outcome, const ConnectDetail& detail) {
+    const auto key = FailureText(outcome);
+    if (!key) return {};
+    std::string text = Text(*key);
+    if (outcome == ConnectOutcome::Unreachable) {
+        if (const auto cause = CauseText(detail.cause)) text += Text(*cause);
+    } else if (outcome == ConnectOutcome::PolicyNotOffered && !detail.offered.empty()) {
+        text += Text(TextKey::OfferedPrefix) + detail.offered + ")";
+    }
+    return text;
+}

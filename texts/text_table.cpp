@@ -18,35 +18,46 @@ struct TextPair {
 #define QV_CLI_USAGE_ZH                                                                         \
     "用法: quorvane --export 文件 [--url URL] [--policy 策略 --mode 模式]\n"                    \
     "                [--user 用户名 [--password-env 变量名] | --cert 证书 --key 私钥]\n"        \
-    "                [--timeout 秒] [--lang zh|en] [--allow-plain-password]\n"                \
+    "                [--timeout 秒] [--lang zh|en] [--allow-plain-password] [--verbose]\n"    \
+    "      quorvane --list-endpoints --url URL [--timeout 秒] [--lang zh|en]\n"              \
     "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                             \
+    "  --list-endpoints     列出服务器的端点: 策略 模式 登录方式 level 安全等级\n"              \
     "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿\n"     \
     "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                        \
-    "  --policy 策略        None, Basic128Rsa15, Basic256 或 Basic256Sha256 (与 --mode 同用)\n" \
+    "  --policy 策略        None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n" \
+    "                       Basic128Rsa15 或 Basic256 (后两者已弃用); 与 --mode 同用，\n"     \
+    "                       两者都不给时为 None/None\n"                                        \
     "  --mode 模式          None, Sign 或 \"Sign & Encrypt\" (也可写 SignAndEncrypt)\n"          \
     "  --user 用户名        用户名/密码登录; 密码取自 --password-env 给出的环境变量，\n"         \
     "                       没有时从标准输入读一行。密码从不写在命令行上\n"                    \
     "  --cert 证书 --key 私钥  证书登录 (DER 文件)，需要 --policy 和 --mode\n"                  \
     "  --timeout 秒         5 到 600，默认 10\n"                                                \
-    "  --lang zh|en         输出文字的语言，默认 zh\n"                                          \
+    "  --lang zh|en         输出文字的语言; 默认取自 LC_ALL, LC_MESSAGES, LANG (zh* 为中文)\n"  \
     "  --allow-plain-password  允许密码不加密地发送\n"                                          \
+    "  --verbose            把 OPC UA 库的日志写到标准错误\n"                                   \
     "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败\n"
 #define QV_CLI_USAGE_EN                                                                        \
     "usage: quorvane --export FILE [--url URL] [--policy P --mode M]\n"                        \
     "                [--user NAME [--password-env VAR] | --cert FILE --key FILE]\n"           \
-    "                [--timeout S] [--lang zh|en] [--allow-plain-password]\n"                 \
+    "                [--timeout S] [--lang zh|en] [--allow-plain-password] [--verbose]\n"     \
+    "       quorvane --list-endpoints --url URL [--timeout S] [--lang zh|en]\n"               \
     "Without a window: connects, finds every point and exports them to FILE, then exits.\n"   \
+    "  --list-endpoints     list the server's endpoints: policy mode sign-in level N\n"      \
     "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls\n"  \
     "  --url URL            the server, opc.tcp://127.0.0.1:4840 by default\n"                \
-    "  --policy P           None, Basic128Rsa15, Basic256 or Basic256Sha256 (with --mode)\n"  \
+    "  --policy P           None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n" \
+    "                       Basic128Rsa15 or Basic256 (both deprecated); with --mode, and\n" \
+    "                       None/None when neither is given\n"                              \
     "  --mode M             None, Sign or \"Sign & Encrypt\" (or SignAndEncrypt)\n"           \
     "  --user NAME          user name sign-in; the password comes from the environment\n"     \
     "                       variable --password-env names, or else one line of standard\n"  \
     "                       input. It never goes on the command line\n"                     \
     "  --cert FILE --key FILE  certificate sign-in (DER files); needs --policy and --mode\n"   \
     "  --timeout S          5 to 600 seconds, 10 by default\n"                                \
-    "  --lang zh|en         language of the texts printed, zh by default\n"                  \
+    "  --lang zh|en         language of the texts printed; by default from LC_ALL,\n"       \
+    "                       LC_MESSAGES, LANG (zh* Chinese, anything else English)\n"       \
     "  --allow-plain-password  let the password travel unencrypted\n"                         \
+    "  --verbose            the OPC UA library's log on standard error\n"                   \
     "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed\n"
 
 // Listed in key order; the static_assert below and a test keep it that way.
@@ -143,6 +154,24 @@ constexpr TextPair kPairs[] = {
     {TextKey::AccessHistoryWrite, "写历史", "history write"},
     {TextKey::AccessNone, "无", "none"},
     {TextKey::CopyLine, "复制", "Copy"},
+    {TextKey::DeprecatedMark, " (已弃用)", " (deprecated)"},
+    {TextKey::CauseBadUrl, " (不是 opc.tcp://主机:端口 形式的地址)",
+     " (not an opc.tcp://host:port URL)"},
+    {TextKey::CauseHostNotFound, " (找不到主机名)", " (host name not found)"},
+    {TextKey::CauseRefused, " (连接被拒绝: 该端口没有服务器在监听)",
+     " (connection refused: nothing listens on that port)"},
+    {TextKey::CauseTimedOut, " (超时: 服务器没有应答)", " (timed out: the server did not answer)"},
+    // Followed by the server's policy/mode pairs and a closing parenthesis.
+    {TextKey::OfferedPrefix, " (提供: ", " (offered: "},
+    {TextKey::GetEndpoints, "获取端点", "get endpoints"},
+    {TextKey::EndpointPolicyColumn, "安全策略", "policy"},
+    {TextKey::EndpointModeColumn, "安全模式", "mode"},
+    {TextKey::EndpointSignInColumn, "登录方式", "sign-in"},
+    {TextKey::EndpointLevelColumn, "安全等级", "level"},
+    {TextKey::EndpointsAsking, "正在获取端点...", "asking for endpoints ..."},
+    {TextKey::EndpointsNone, "服务器没有列出端点", "the server lists no endpoints"},
+    {TextKey::ForgetServer, "忘记此服务器", "forget this server"},
+    {TextKey::CliNeedsUrl, "--list-endpoints 需要 --url URL", "--list-endpoints needs --url URL"},
 };
 
 #undef QV_TITLE_PREFIX

@@ -85,6 +85,21 @@ enum class TextKey {
     AccessHistoryWrite,
     AccessNone,
     CopyLine,
+    DeprecatedMark,
+    CauseBadUrl,
+    CauseHostNotFound,
+    CauseRefused,
+    CauseTimedOut,
+    OfferedPrefix,
+    GetEndpoints,
+    EndpointPolicyColumn,
+    EndpointModeColumn,
+    EndpointSignInColumn,
+    EndpointLevelColumn,
+    EndpointsAsking,
+    EndpointsNone,
+    ForgetServer,
+    CliNeedsUrl,
     Count
 };
 

@@ -1,12 +1,16 @@
 #include "ui/login_option_dlg.h"
 
+#include "ui/endpoint_picker.h"
 #include "ui/named_control.h"
 #include "engine/option_rules.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 #include "texts/text_table.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
+#include <QHideEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -45,7 +49,7 @@ CLoginOptionDlg::CLoginOptionDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("optionsDialog"));
     BuildControls();
 
-    for (const char* p : kSecurityPolicies) policyList->addItem(QString::fromLatin1(p));
+    FillPolicyList();
     for (const char* m : kSecurityModes) modeList->addItem(QString::fromLatin1(m));
     modeList->setCurrentIndex(0);
     policyList->setCurrentIndex(0);
@@ -133,6 +137,17 @@ void CLoginOptionDlg::BuildControls() {
     buttons->addWidget(okButton);
     buttons->addWidget(cancelButton);
 
+    endpointPicker = new EndpointPicker(
+        [this] {
+            // The timeout as typed, held to what OK would accept.
+            const int typed = TimeoutFromText(timeoutBox->text().toStdString());
+            return EndpointPicker::Target{urlSource ? urlSource() : std::string(),
+                                          std::clamp(typed, kMinTimeoutSeconds, kMaxTimeoutSeconds)};
+        },
+        this);
+    securityGrid->addWidget(endpointPicker, 2, 0, 1, 2);
+    connect(endpointPicker, &EndpointPicker::Picked, this, &CLoginOptionDlg::ApplyEndpoint);
+
     auto* page = new QVBoxLayout(this);
     page->addWidget(securityFrame);
     page->addWidget(authorizeFrame);
@@ -181,10 +196,79 @@ void CLoginOptionDlg::ChooseAuth(int kind) {
 
 void CLoginOptionDlg::OnPolicyActivated(int index) {
     modeList->setCurrentIndex(ModeAfterPolicyChoice(index, modeList->currentIndex()));
+    EnableSignIn(7);  // a choice by hand is no longer the picked endpoint
 }
 
 void CLoginOptionDlg::OnModeActivated(int index) {
-    policyList->setCurrentIndex(PolicyAfterModeChoice(index, policyList->currentIndex()));
+    const std::vector<int> offered = endpointPicker->PoliciesOffered(index);
+    policyList->setCurrentIndex(
+        PolicyAfterModeChoice(index, policyList->currentIndex(), offered));
+    EnableSignIn(7);
+}
+
+void CLoginOptionDlg::FillPolicyList() {
+    const int current = policyList->currentIndex();
+    policyList->clear();
+    for (std::size_t i = 0; i < std::size(kSecurityPolicies); ++i) {
+        std::string shown = kSecurityPolicies[i];
+        if (kPolicyDeprecated[i]) shown += Text(TextKey::DeprecatedMark);
+        policyList->addItem(Q(shown), QString::fromLatin1(kSecurityPolicies[i]));
+    }
+    policyList->setCurrentIndex(std::max(current, 0));
+}
+
+void CLoginOptionDlg::EnableSignIn(unsigned allowedKinds) {
+    QRadioButton* choices[] = {anonymousChoice, userPasswordChoice, certificateChoice};
+    for (int kind = 1; kind <= 3; ++kind)
+        choices[kind - 1]->setEnabled((allowedKinds & (1u << (kind - 1))) != 0);
+    if (allowedKinds & (1u << (authKind - 1))) return;
+    for (int kind = 1; kind <= 3; ++kind) {
+        if ((allowedKinds & (1u << (kind - 1))) == 0) continue;
+        choices[kind - 1]->setChecked(true);
+        ChooseAuth(kind);
+        return;
+    }
+}
+
+void CLoginOptionDlg::ApplyEndpoint(const EndpointInfo& endpoint) {
+    if (endpoint.modeIndex >= 0) modeList->setCurrentIndex(endpoint.modeIndex);
+    if (endpoint.policyIndex >= 0) policyList->setCurrentIndex(endpoint.policyIndex);
+    unsigned allowed = 0;
+    for (int kind = 1; kind <= 3; ++kind)
+        if (SignInAllowed(kind, endpoint.tokens, endpoint.modeIndex)) allowed |= 1u << (kind - 1);
+    EnableSignIn(allowed);
+}
+
+void CLoginOptionDlg::Restore(const ConnectionSettings& s) {
+    securityPolicy = s.securityPolicy;
+    securityMode = s.securityMode;
+    userName = s.userName;
+    password.clear();
+    certificatePath = s.certificatePath;
+    privateKeyPath = s.privateKeyPath;
+    timeout = std::to_string(s.timeoutSeconds);
+    const auto indexOf = [](const auto& names, const std::string& name) {
+        for (std::size_t i = 0; i < std::size(names); ++i)
+            if (name == names[i]) return static_cast<int>(i);
+        return 0;
+    };
+    policyList->setCurrentIndex(indexOf(kSecurityPolicies, securityPolicy));
+    modeList->setCurrentIndex(indexOf(kSecurityModes, securityMode));
+    userBox->setText(Q(userName));
+    passwordBox->clear();
+    certificateBox->setText(Q(certificatePath));
+    keyBox->setText(Q(privateKeyPath));
+    timeoutBox->setText(Q(timeout));
+    EnableSignIn(7);
+    QRadioButton* choices[] = {anonymousChoice, userPasswordChoice, certificateChoice};
+    const int kind = s.authKind >= 1 && s.authKind <= 3 ? s.authKind : 1;
+    choices[kind - 1]->setChecked(true);
+    ChooseAuth(kind);
+}
+
+void CLoginOptionDlg::hideEvent(QHideEvent* event) {
+    endpointPicker->Cancel();
+    QDialog::hideEvent(event);
 }
 
 void CLoginOptionDlg::OnReveal() {
@@ -208,7 +292,7 @@ void CLoginOptionDlg::accept() {
         return;
     }
     timeout = typed;
-    securityPolicy = policyList->currentText().toStdString();
+    securityPolicy = policyList->currentData().toString().toStdString();
     securityMode = modeList->currentText().toStdString();
     if (authKind == 2) {
         userName = userBox->text().toStdString();
@@ -234,4 +318,6 @@ void CLoginOptionDlg::RefreshTexts() {
     keyLabel->setText(Q(Text(TextKey::PrivateKey)));
     okButton->setText(Q(Text(TextKey::Ok)));
     cancelButton->setText(Q(Text(TextKey::Cancel)));
+    FillPolicyList();
+    endpointPicker->RefreshTexts();
 }

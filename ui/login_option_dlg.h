@@ -4,8 +4,11 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <string>
 
+class EndpointPicker;
+struct EndpointInfo;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -63,9 +66,22 @@ public:
     // Caption and translated captions in the current language.
     void RefreshTexts();
 
+    // Where "get endpoints" asks: the URL the main window shows.
+    void SetUrlSource(std::function<std::string()> source) { urlSource = std::move(source); }
+    // Takes a remembered server's options as if confirmed with OK; the password stays empty.
+    void Restore(const ConnectionSettings& settings);
+    // Sets mode and policy from `endpoint` and allows only the sign-in kinds it accepts.
+    void ApplyEndpoint(const EndpointInfo& endpoint);
+    EndpointPicker* Endpoints() const { return endpointPicker; }
+
     void accept() override;
 
+protected:
+    void hideEvent(QHideEvent* event) override;
+
 private:
+    void EnableSignIn(unsigned allowedKinds);  // bit k-1 for kind k
+    void FillPolicyList();
     void BuildControls();
     void ChooseAuth(int kind);
     void OnPolicyActivated(int index);
@@ -80,6 +96,8 @@ private:
     std::string certificatePath;
     std::string privateKeyPath;
     std::string timeout = "10";
+    std::function<std::string()> urlSource;
+    EndpointPicker* endpointPicker = nullptr;
 
     QGroupBox* securityFrame = nullptr;
     QGroupBox* authorizeFrame = nullptr;

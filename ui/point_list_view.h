@@ -27,6 +27,11 @@ public:
     // Column widths set by the window's rule; once the user drags a column, the rule stops.
     void SetColumnWidths(const std::array<int, kColumnCount>& widths);
     bool UserSizedColumns() const { return userSizedColumns; }
+    // Widths the user had dragged in an earlier run: they stay as the window is resized.
+    void RestoreColumnWidths(const std::array<int, 7>& widths) {
+        SetColumnWidths(widths);
+        userSizedColumns = true;
+    }
 
     // Runs `change`, which resets the model, and keeps the selected rows and the current row on
     // their points where they are still shown.

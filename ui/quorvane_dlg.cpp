@@ -13,6 +13,8 @@
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 #include "ui/qt_translations.h"
+#include "ui/server_box.h"
+#include "ui/server_history.h"
 #include "ui/session_worker.h"
 #include "texts/text_table.h"
 #include "ui/window_title.h"
@@ -67,6 +69,8 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
 
     optionsDialog = std::make_unique<CLoginOptionDlg>(this);
     optionsDialog->hide();
+    optionsDialog->SetUrlSource([this] { return urlBox->text().toStdString(); });
+    RestoreWindowState();
 
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(about, &QShortcut::activated, this, &CQuorvaneDlg::ShowAbout);
@@ -239,7 +243,48 @@ void CQuorvaneDlg::OnLanguage() {
     serverLabel->setText(Q(Text(TextKey::ServerLabel)));
     setWindowTitle(Q(MainWindowTitle()));
     filterBox->setPlaceholderText(Q(Text(TextKey::FilterPlaceholder)));
+    serverBox->SetForgetText(Q(Text(TextKey::ForgetServer)));
     UseQtTranslations(language);
+}
+
+void CQuorvaneDlg::ShowRememberedServers() {
+    QStringList urls;
+    for (const ConnectionSettings& s : history->Servers()) urls << Q(s.url);
+    serverBox->SetServers(urls);
+}
+
+void CQuorvaneDlg::RestoreServer(const QString& url) {
+    if (const auto remembered = history->Find(url.toStdString())) {
+        urlBox->setText(url);
+        optionsDialog->Restore(*remembered);
+    }
+}
+
+void CQuorvaneDlg::ForgetServer(const QString& url) {
+    history->Forget(url.toStdString());
+    ShowRememberedServers();
+}
+
+// A first start finds nothing and looks as it always did.
+void CQuorvaneDlg::RestoreWindowState() {
+    history = std::make_unique<ServerHistory>();
+    serverBox = new ServerBox(urlBox);
+    serverBox->SetForgetText(Q(Text(TextKey::ForgetServer)));
+    connect(serverBox, &ServerBox::Chosen, this, &CQuorvaneDlg::RestoreServer);
+    connect(serverBox, &ServerBox::ForgetRequested, this, &CQuorvaneDlg::ForgetServer);
+    ShowRememberedServers();
+    if (!history->Servers().empty()) RestoreServer(Q(history->Servers().front().url));
+    const ServerHistory::WindowState& saved = history->Window();
+    if (saved.language && *saved.language != language) OnLanguage();
+    if (saved.size) resize(saved.size->expandedTo(minimumSize()));
+    if (saved.columnWidths) listView->RestoreColumnWidths(*saved.columnWidths);
+}
+
+void CQuorvaneDlg::SaveWindowState() {
+    if (!history) return;
+    std::array<int, 7> widths{};
+    for (int c = 0; c < 7; ++c) widths[c] = listView->columnWidth(c);
+    history->SaveWindow(language, size(), widths);
 }
 
 void CQuorvaneDlg::CenterOverThis(QWidget& window) const {
@@ -272,6 +317,7 @@ void CQuorvaneDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CQuorvaneDlg::done(int result) {
+    SaveWindowState();
     Teardown();
     QDialog::done(result);
 }

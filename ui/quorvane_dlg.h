@@ -31,6 +31,8 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class ServerBox;
+class ServerHistory;
 
 // Periods of the two timers; tests shorten them.
 struct Timing {
@@ -98,6 +100,11 @@ public:
     // The records of the rows on screen that a refresh pass reads.
     std::vector<OPCUAItemData*> VisibleRecords() const;
     CLoginOptionDlg* OptionsDialog() const { return optionsDialog.get(); }
+    ServerHistory* History() const { return history.get(); }
+    ServerBox* Servers() const { return serverBox; }
+    // Takes the options remembered for `url`, when there are any.
+    void RestoreServer(const QString& url);
+    void ForgetServer(const QString& url);
     CWriteValueDlg* WriteDialog() const { return writeDialog.get(); }
     // The details of the point at shown row `row`, read on the session's thread; one dialog at
     // a time, replaced by the next.
@@ -144,7 +151,8 @@ private:
     void Stop();
     void FailConnect(const std::string& text);
     void StartConnect(const ConnectionSettings& settings);
-    void OnConnectDone(int attempt, const ConnectionSettings& settings, ConnectOutcome outcome);
+    void OnConnectDone(int attempt, const ConnectionSettings& settings, ConnectOutcome outcome,
+                       const ConnectDetail& detail);
     void StartWalk();
     // Interrupts the walk and leaves its join to the session's thread, ahead of any later use of
     // the engine there.
@@ -157,6 +165,9 @@ private:
     void OpenWriteDialog();
     void CenterOverThis(QWidget& window) const;
     void OnFilterTextChanged(const QString& text);
+    void ShowRememberedServers();
+    void RestoreWindowState();
+    void SaveWindowState();
     void ShowFilterCount();
     // After rows went or the filter emptied: the counts again, if the status line shows them.
     void ShowCounts();
@@ -185,6 +196,8 @@ private:
     std::unique_ptr<PointDetailsDlg> detailsDialog;
     bool statusShowsCounts = false;  // a count the rows' changes must keep true
     TextKey totalCountKey = TextKey::SearchDone;  // how that count reads without a filter
+    std::unique_ptr<ServerHistory> history;
+    ServerBox* serverBox = nullptr;
     QPoint menuPoint{0, 0};
     int lastReadResult = -1;
 

@@ -11,12 +11,15 @@
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 #include "engine/scan_drain.h"
+#include "ui/server_history.h"
 #include "ui/session_worker.h"
 #include "texts/text_table.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <utility>
 
 void CQuorvaneDlg::OnConnect() {
     scanTimer.stop();
@@ -49,7 +52,7 @@ void CQuorvaneDlg::Connect() {
     refreshRunning = false;
     refreshFailing = false;
     EndWalk();
-    model->DeleteAll();
+    // The rows stay until the new session is up: a typo must not cost an unexported scan.
     const std::string url = urlBox->text().toStdString();
     SetCommandButtonsEnabled(false);
     SetStatus(Text(TextKey::Connecting));
@@ -68,13 +71,16 @@ void CQuorvaneDlg::StartConnect(const ConnectionSettings& settings) {
         [this, settings, cancel = cancelConnect] {
             // After the join above: records of a stopped walk go before the new one starts.
             pointList.clear();
-            return browser.Connect(settings, cancel.get());
+            const ConnectOutcome outcome = browser.Connect(settings, cancel.get());
+            return std::make_pair(outcome, browser.LastConnectDetail());
         },
-        [this, id, settings](ConnectOutcome outcome) { OnConnectDone(id, settings, outcome); });
+        [this, id, settings](const std::pair<ConnectOutcome, ConnectDetail>& result) {
+            OnConnectDone(id, settings, result.first, result.second);
+        });
 }
 
 void CQuorvaneDlg::OnConnectDone(int id, const ConnectionSettings& settings,
-                                 ConnectOutcome outcome) {
+                                 ConnectOutcome outcome, const ConnectDetail& detail) {
     if (id != attempt || !connecting) return;  // given up: Stop, a new Connect or closing
     if (outcome == ConnectOutcome::PlainPasswordRefused && !settings.allowPlainPassword &&
         Prompts::Question(this, Text(TextKey::PlainPasswordPrompt))) {
@@ -92,11 +98,14 @@ void CQuorvaneDlg::OnConnectDone(int id, const ConnectionSettings& settings,
         SetStatus(Text(TextKey::StopUpdate));
         return;
     }
-    if (const auto failure = FailureText(outcome)) {
-        FailConnect(Text(*failure));
+    if (FailureText(outcome)) {
+        FailConnect(FailureMessage(outcome, detail));
         return;
     }
     sessionSettings = settings;
+    history->Remember(settings);
+    ShowRememberedServers();
+    model->DeleteAll();
     SetStatus(Text(TextKey::ConnectOk));
     StartWalk();
 }

@@ -6,10 +6,18 @@
 #include <QApplication>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <thread>
+
+// Windows of a benchmark remember nothing of the user's and leave nothing behind for them: the
+// settings go to a directory of their own. Call before the QApplication exists.
+inline void UseScratchSettings() {
+    char dir[] = "/tmp/quorvane-bench-XXXXXX";
+    if (mkdtemp(dir) != nullptr) setenv("XDG_CONFIG_HOME", dir, 1);
+}
 
 // The demo server on a free loopback port, or null with a message on stderr.
 inline std::unique_ptr<DemoServer> StartBenchServer(std::size_t points) {

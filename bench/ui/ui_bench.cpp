@@ -144,6 +144,7 @@ void StoppedServerFigures() {
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    UseScratchSettings();
     QApplication app(argc, argv);
     const std::size_t points = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 200000;
     Prompts::Script script;

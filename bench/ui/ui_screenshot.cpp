@@ -1,6 +1,7 @@
 // Grabs the main window after a scan of the demo server, once per language, into PNG files:
 // ui_screenshot OUT_DIR. Run it under a real display (Xvfb) to see what users see.
 #include "bench/ui/bench_session.h"
+#include "ui/endpoint_picker.h"
 #include "ui/login_option_dlg.h"
 #include "ui/prompts.h"
 #include "ui/quorvane_dlg.h"
@@ -26,6 +27,7 @@ void Pump(int ms) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseScratchSettings();
     QApplication app(argc, argv);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath());
 
@@ -50,6 +52,10 @@ int main(int argc, char** argv) {
 
         window.findChild<QPushButton*>(QStringLiteral("connectButton"))->click();  // Stop
         window.findChild<QPushButton*>(QStringLiteral("optionButton"))->click();
+        window.OptionsDialog()->findChild<QPushButton*>(QStringLiteral("endpointsButton"))->click();
+        PumpUntil([&] { return !window.OptionsDialog()->Endpoints()->Asking(); },
+                  std::chrono::seconds(20));
+        window.OptionsDialog()->adjustSize();
         Pump(200);
         window.OptionsDialog()->grab().save(
             out.filePath(QString::fromLatin1(lang == 0 ? "options_chinese.png" : "options_english.png")));

@@ -2,14 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace {
 
 using Args = std::vector<std::string>;
 
-TEST(WantsCommandLineTest, OnlyExportOrHelpLeaveTheWindowOut) {
+TEST(WantsCommandLineTest, AnyOptionButQtsOwnMeansTheCommandLine) {
     EXPECT_FALSE(WantsCommandLine({}));
-    EXPECT_FALSE(WantsCommandLine({"-platform", "offscreen"}));  // Qt's own arguments
-    EXPECT_FALSE(WantsCommandLine({"--url", "opc.tcp://h:1"}));
+    // Qt's own arguments, with one dash or two, and their values.
+    EXPECT_FALSE(WantsCommandLine({"-platform", "offscreen"}));
+    EXPECT_FALSE(WantsCommandLine({"--platform", "offscreen", "-reverse", "-style=Fusion"}));
+    EXPECT_FALSE(WantsCommandLine({"-platform", "--export"}));  // a value, not an option
+    EXPECT_FALSE(WantsCommandLine({"plant"}));                  // words are left to Qt
+    // A typo or an option of ours without --export: the usage, not a window.
+    EXPECT_TRUE(WantsCommandLine({"--list-endpoint"}));
+    EXPECT_TRUE(WantsCommandLine({"--url", "opc.tcp://h:1"}));
+    EXPECT_TRUE(WantsCommandLine({"-x"}));
+    EXPECT_TRUE(WantsCommandLine({"-platform", "offscreen", "--bogus"}));
+    EXPECT_TRUE(WantsCommandLine({"--list-endpoints", "--url", "opc.tcp://h:1"}));
     EXPECT_TRUE(WantsCommandLine({"--export", "a.xls"}));
     EXPECT_TRUE(WantsCommandLine({"--export=a.xls"}));
     EXPECT_TRUE(WantsCommandLine({"--help"}));
@@ -24,10 +35,13 @@ TEST(ParseCommandLineTest, Defaults) {
     EXPECT_EQ(o.settings.url, "opc.tcp://127.0.0.1:4840");
     EXPECT_EQ(o.settings.authKind, 1);
     EXPECT_EQ(o.settings.timeoutSeconds, 10);
-    EXPECT_EQ(o.settings.securityPolicy, "");
-    EXPECT_EQ(o.settings.securityMode, "");
+    // As the window's options: None/None when neither is given.
+    EXPECT_EQ(o.settings.securityPolicy, "None");
+    EXPECT_EQ(o.settings.securityMode, "None");
     EXPECT_FALSE(o.settings.allowPlainPassword);
-    EXPECT_EQ(o.language, 0);
+    EXPECT_EQ(o.language, -1);  // the locale decides
+    EXPECT_FALSE(o.verbose);
+    EXPECT_FALSE(o.listEndpoints);
     EXPECT_FALSE(o.help);
 }
 
@@ -74,7 +88,12 @@ TEST(ParseCommandLineTest, RefusedArguments) {
         {{"--url", "opc.tcp://h:1"}, TextKey::CliNeedsExport, ""},
         {{"--export"}, TextKey::CliMissingValue, "--export"},
         {{"--export="}, TextKey::CliMissingValue, "--export"},
-        {{"--export", "a.xls", "--verbose"}, TextKey::CliUnknownOption, "--verbose"},
+        {{"--export", "a.xls", "--verbos"}, TextKey::CliUnknownOption, "--verbos"},
+        {{"--list-endpoint", "--url", "opc.tcp://h:1"}, TextKey::CliUnknownOption, "--list-endpoint"},
+        {{"--list-endpoints"}, TextKey::CliNeedsUrl, ""},
+        {{"--list-endpoints", "--url", "opc.tcp://h:1", "--export", "a.xls"},
+         TextKey::CliConflict,
+         "--list-endpoints --export"},
         {{"--export", "a.xls", "extra"}, TextKey::CliUnknownOption, "extra"},
         {{"--export", "a.xls", "--password", "x"}, TextKey::CliPasswordOnCommandLine, ""},
         {{"--export", "a.xls", "--password=x"}, TextKey::CliPasswordOnCommandLine, ""},
@@ -117,12 +136,65 @@ TEST(ParseCommandLineTest, RefusedArguments) {
     }
 }
 
+Environment Env(std::map<std::string, std::string> values) {
+    return [values](const std::string& name) -> std::optional<std::string> {
+        const auto found = values.find(name);
+        if (found == values.end()) return std::nullopt;
+        return found->second;
+    };
+}
+
 TEST(LanguageOfTest, ReadFirstForEveryMessage) {
-    EXPECT_EQ(LanguageOf({}), 0);
-    EXPECT_EQ(LanguageOf({"--bogus", "--lang", "en"}), 1);
-    EXPECT_EQ(LanguageOf({"--lang=en"}), 1);
-    EXPECT_EQ(LanguageOf({"--lang", "zh"}), 0);
-    EXPECT_EQ(LanguageOf({"--lang"}), 0);
+    const Environment none = Env({});
+    EXPECT_EQ(LanguageOf({}, none), 0);
+    EXPECT_EQ(LanguageOf({"--bogus", "--lang", "en"}, none), 1);
+    EXPECT_EQ(LanguageOf({"--lang=en"}, none), 1);
+    EXPECT_EQ(LanguageOf({"--lang", "zh"}, Env({{"LANG", "en_US.UTF-8"}})), 0);
+    EXPECT_EQ(LanguageOf({"--lang"}, none), 0);
+    EXPECT_EQ(LanguageOf({"--lang"}, Env({{"LANG", "C"}})), 1);
+}
+
+TEST(LanguageOfTest, LocaleRule) {
+    const struct {
+        std::map<std::string, std::string> env;
+        int expected;
+    } cases[] = {
+        {{}, 0},                                              // nothing set: Chinese as before
+        {{{"LANG", "zh_CN.UTF-8"}}, 0},
+        {{{"LANG", "zh_TW"}}, 0},
+        {{{"LANG", "en_GB.UTF-8"}}, 1},
+        {{{"LANG", "C"}}, 1},                                 // any other set value: English
+        {{{"LANG", "POSIX"}}, 1},
+        {{{"LANG", ""}}, 0},                                  // empty counts as unset
+        {{{"LC_MESSAGES", "zh_CN"}, {"LANG", "en_US"}}, 0},   // LC_MESSAGES before LANG
+        {{{"LC_ALL", "en_US"}, {"LC_MESSAGES", "zh_CN"}}, 1}, // LC_ALL before both
+        {{{"LC_ALL", ""}, {"LC_MESSAGES", "de_DE"}, {"LANG", "zh_CN"}}, 1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LocaleLanguage(Env(c.env)), c.expected) << c.env.size();
+}
+
+TEST(ParseCommandLineTest, ListEndpointsAndVerbose) {
+    const CliParse parsed =
+        ParseCommandLine({"--list-endpoints", "--url", "opc.tcp://h:1", "--verbose", "--timeout", "5"});
+    ASSERT_TRUE(parsed.options);
+    EXPECT_TRUE(parsed.options->listEndpoints);
+    EXPECT_TRUE(parsed.options->verbose);
+    EXPECT_EQ(parsed.options->settings.url, "opc.tcp://h:1");
+    EXPECT_EQ(parsed.options->settings.timeoutSeconds, 5);
+    // The new policies are taken by name.
+    for (const char* policy : {"Aes128_Sha256_RsaOaep", "Aes256_Sha256_RsaPss"}) {
+        const CliParse p = ParseCommandLine({"--export", "a.csv", "--policy", policy, "--mode", "Sign"});
+        ASSERT_TRUE(p.options) << policy;
+        EXPECT_EQ(p.options->settings.securityPolicy, policy);
+    }
+}
+
+TEST(ParseCommandLineTest, UserSignInWithoutPolicyUsesNoneAsTheWindow) {
+    const CliParse parsed = ParseCommandLine({"--export", "a.csv", "--user", "alice"});
+    ASSERT_TRUE(parsed.options);
+    EXPECT_EQ(parsed.options->settings.authKind, 2);
+    EXPECT_EQ(parsed.options->settings.securityPolicy, "None");
+    EXPECT_EQ(parsed.options->settings.securityMode, "None");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <open62541/server.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -170,8 +172,102 @@ TEST_F(CommandLine, ClosedPortFailsToConnect) {
     server->Stop();
     ASSERT_EQ(Run({"--export", File("x.xls"), "--url", url, "--timeout", "5", "--lang", "en"}),
               kCliConnectFailed);
-    EXPECT_EQ(err.str(), "conn server failed ...\n");
+    EXPECT_EQ(err.str(),
+              "conn server failed ... (connection refused: nothing listens on that port)\n");
     EXPECT_FALSE(std::filesystem::exists(File("x.xls")));
+}
+
+TEST_F(CommandLine, FailureTextsNameTheCause) {
+    const struct {
+        std::vector<std::string> args;
+        const char* err;
+    } cases[] = {
+        {{"--url", "127.0.0.1:4840"}, "连接服务器失败 (不是 opc.tcp://主机:端口 形式的地址)\n"},
+        {{"--url", "opc.tcp://nosuchhost.invalid:4841", "--lang", "en"},
+         "conn server failed ... (host name not found)\n"},
+        {{"--url", server->Url(), "--policy", "Basic256Sha256", "--mode", "SignAndEncrypt",
+          "--user", "operator", "--password-env", "PW", "--lang", "en"},
+         "the server does not offer the chosen security policy and mode (offered: None/None)\n"},
+    };
+    environment["PW"] = "secret";
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"--export", File("x.csv")};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        EXPECT_EQ(Run(args), kCliConnectFailed) << c.err;
+        EXPECT_EQ(err.str(), c.err);
+        EXPECT_TRUE(out.str().empty());
+    }
+}
+
+TEST_F(CommandLine, UserSignInWithoutPolicyOrModeSucceeds) {
+    environment["PW"] = "secret";
+    // The plain demo server only takes the password unencrypted.
+    ASSERT_EQ(Run({"--export", File("u.csv"), "--url", server->Url(), "--user", "operator",
+                   "--password-env", "PW", "--allow-plain-password", "--lang", "en"}),
+              kCliDone)
+        << err.str();
+    EXPECT_EQ(err.str(), "");
+    environment["PW"] = "wrong";
+    EXPECT_EQ(Run({"--export", File("w.csv"), "--url", server->Url(), "--user", "operator",
+                   "--password-env", "PW", "--allow-plain-password", "--lang", "en"}),
+              kCliConnectFailed);
+    EXPECT_EQ(err.str(), "username or password not match!\n");
+}
+
+TEST_F(CommandLine, ListsTheEndpoints) {
+    ASSERT_EQ(Run({"--list-endpoints", "--url", server->Url()}), kCliDone) << err.str();
+    EXPECT_EQ(out.str(), "None None anonymous,username level 0\n");
+    EXPECT_EQ(err.str(), "");
+
+    DemoServerOptions options;
+    options.secure = true;
+    auto secure = StartDemoServer(options);
+    ASSERT_NE(secure, nullptr);
+    ASSERT_EQ(Run({"--list-endpoints", "--url=" + secure->Url()}), kCliDone) << err.str();
+    std::istringstream lines(out.str());
+    std::string first;
+    std::getline(lines, first);
+    EXPECT_EQ(first.rfind("Aes256_Sha256_RsaPss SignAndEncrypt anonymous", 0), 0u) << out.str();
+    EXPECT_NE(out.str().find("\nBasic256Sha256 Sign anonymous"), std::string::npos);
+    EXPECT_NE(out.str().find("\nNone None anonymous"), std::string::npos);
+
+    const std::string url = server->Url();
+    server->Stop();
+    EXPECT_EQ(Run({"--list-endpoints", "--url", url, "--lang", "en"}), kCliConnectFailed);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(),
+              "conn server failed ... (connection refused: nothing listens on that port)\n");
+}
+
+TEST_F(CommandLine, LanguageFollowsTheLocale) {
+    environment["LANG"] = "en_US.UTF-8";
+    EXPECT_EQ(Run({"--export", File("x.xls"), "--timeout", "3"}), kCliBadArguments);
+    EXPECT_EQ(err.str().rfind("quorvane: invalid value: --timeout 3", 0), 0u) << err.str();
+    environment["LC_ALL"] = "zh_CN.UTF-8";
+    EXPECT_EQ(Run({"--export", File("x.xls"), "--timeout", "3"}), kCliBadArguments);
+    EXPECT_EQ(err.str().rfind("quorvane: 参数值无效: --timeout 3", 0), 0u) << err.str();
+    EXPECT_EQ(Run({"--export", File("x.xls"), "--timeout", "3", "--lang", "en"}), kCliBadArguments);
+    EXPECT_EQ(err.str().rfind("quorvane: invalid value", 0), 0u) << err.str();
+}
+
+// The program itself, as a script runs it: standard error stays empty on success, and the
+// library's log appears there only with --verbose, without colour codes.
+TEST_F(CommandLine, ProgramIsQuietUnlessVerbose) {
+    const std::string errFile = File("stderr.txt");
+    const auto run = [&](const std::string& extra) {
+        const std::string command = std::string(QUORVANE_BINARY) + " --export " + File("q.csv") +
+                                    " --url " + server->Url() + extra + " >" + File("out.txt") +
+                                    " 2>" + errFile;
+        return std::system(command.c_str());
+    };
+    ASSERT_EQ(run(""), 0);
+    std::ifstream quiet(errFile);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(quiet), {}), "");
+    ASSERT_EQ(run(" --verbose"), 0);
+    std::ifstream verbose(errFile);
+    const std::string log(std::istreambuf_iterator<char>(verbose), {});
+    EXPECT_NE(log.find("[info] "), std::string::npos) << log;
+    EXPECT_EQ(log.find('\x1b'), std::string::npos);
 }
 
 TEST_F(CommandLine, UnwritableFileFailsToExport) {

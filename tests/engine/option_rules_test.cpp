@@ -40,7 +40,7 @@ TEST(SecurityCoupling, ModeChoiceMovesThePolicy) {
     // mode, policy before -> policy after
     struct Case {
         int mode, policy, expected;
-    } cases[] = {{0, 0, 0}, {0, 2, 0}, {0, 3, 0}, {1, 0, 1}, {2, 0, 1},
+    } cases[] = {{0, 0, 0}, {0, 2, 0}, {0, 3, 0}, {1, 0, 3}, {2, 0, 3},
                  {1, 3, 3}, {2, 2, 2}, {2, 1, 1}};
     for (const auto& c : cases) {
         EXPECT_EQ(PolicyAfterModeChoice(c.mode, c.policy), c.expected)
@@ -49,7 +49,7 @@ TEST(SecurityCoupling, ModeChoiceMovesThePolicy) {
 }
 
 TEST(SecurityCoupling, NoneOnlyEverAppearsTogether) {
-    for (int policy = 0; policy < 4; ++policy) {
+    for (int policy = 0; policy < 6; ++policy) {
         for (int mode = 0; mode < 3; ++mode) {
             const int m = ModeAfterPolicyChoice(policy, mode);
             EXPECT_EQ(policy == 0, m == 0);

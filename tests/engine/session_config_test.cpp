@@ -103,7 +103,8 @@ TEST(SessionConfig, TimeoutAndTimingOutlastTheLibraryDefaultsOfAConnect) {
 TEST(SessionSecurity, BuiltInPairGivesEveryPolicyForChannelAndTokens) {
     const BuiltInPair pair;
     ConfiguredClient c(*pair.certificate, *pair.key, "Basic128Rsa15", "Sign");
-    const std::set<std::string> wanted = {"Basic128Rsa15", "Basic256", "Basic256Sha256"};
+    const std::set<std::string> wanted = {"Basic128Rsa15", "Basic256", "Basic256Sha256",
+                                          "Aes128_Sha256_RsaOaep", "Aes256_Sha256_RsaPss"};
     const auto channel = PolicyNames(c.config.securityPolicies, c.config.securityPoliciesSize);
     const auto tokens =
         PolicyNames(c.config.authSecurityPolicies, c.config.authSecurityPoliciesSize);
@@ -112,6 +113,8 @@ TEST(SessionSecurity, BuiltInPairGivesEveryPolicyForChannelAndTokens) {
         EXPECT_TRUE(tokens.count(name)) << name;
     }
     EXPECT_TRUE(channel.count("None"));
+    // Each once: the library's own set is only topped up.
+    EXPECT_EQ(channel.size(), c.config.securityPoliciesSize);
     EXPECT_EQ(Text(c.config.securityPolicyUri), kPolicyPrefix + "Basic128Rsa15");
     EXPECT_EQ(c.config.securityMode, UA_MESSAGESECURITYMODE_SIGN);
     EXPECT_EQ(Text(c.config.clientDescription.applicationUri), "urn:open62541.client.application");

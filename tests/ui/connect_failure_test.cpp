@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 // Runs each failure once in Chinese and once in English.
@@ -12,9 +14,9 @@ protected:
     }
 
     // Presses Connect and checks the Failed state with `expected` as status and message.
-    void ExpectFailure(TextKey expected) {
+    void ExpectFailure(TextKey expected, std::optional<TextKey> cause = std::nullopt) {
         ASSERT_TRUE(PressConnect(window));
-        const std::string text = Text(expected, GetParam());
+        const std::string text = Text(expected, GetParam()) + (cause ? Text(*cause, GetParam()) : "");
         EXPECT_EQ(TextOf(window, "statusLine"), text);
         ASSERT_EQ(prompts.script.messages.size(), 1u);
         EXPECT_EQ(prompts.script.messages[0], text);
@@ -31,12 +33,12 @@ protected:
 
 TEST_P(ConnectFailure, AnonymousToNothingListening) {
     SetUrl(window, ClosedPortUrl());
-    ExpectFailure(TextKey::ConnectFailed);
+    ExpectFailure(TextKey::ConnectFailed, TextKey::CauseRefused);
 }
 
 TEST_P(ConnectFailure, MalformedUrl) {
     SetUrl(window, "");
-    ExpectFailure(TextKey::ConnectFailed);
+    ExpectFailure(TextKey::ConnectFailed, TextKey::CauseBadUrl);
 }
 
 TEST_P(ConnectFailure, EmptyPassword) {

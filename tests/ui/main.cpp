@@ -3,11 +3,38 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+// Every test starts as a fresh installation: its own empty home and settings directory, so
+// nothing one test remembers reaches the next and the user's own settings are never touched.
+class FreshSettings : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestStart(const ::testing::TestInfo&) override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qv-home-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) std::abort();
+        home = pattern;
+        setenv("HOME", home.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        std::error_code ignored;
+        std::filesystem::remove_all(home, ignored);
+    }
+
+private:
+    std::string home;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // CTest sets this too; a hand run should not need a display either.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshSettings);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

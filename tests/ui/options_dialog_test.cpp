@@ -38,11 +38,13 @@ TEST_F(OptionsDialog, FreshDialog) {
     EXPECT_EQ(dialog.GetSecurityMode(), "");
     EXPECT_EQ(dialog.GetTimeout(), "10");
     EXPECT_EQ(Box("timeoutBox").text(), QStringLiteral("10"));
-    const QStringList policies{"None", "Basic128Rsa15", "Basic256", "Basic256Sha256"};
+    // The older entries keep their places; the deprecated ones say so.
+    const QStringList policies{"None", "Basic128Rsa15 (已弃用)", "Basic256 (已弃用)",
+                               "Basic256Sha256", "Aes128_Sha256_RsaOaep", "Aes256_Sha256_RsaPss"};
     const QStringList modes{"None", "Sign", "Sign & Encrypt"};
-    ASSERT_EQ(Policy().count(), 4);
+    ASSERT_EQ(Policy().count(), 6);
     ASSERT_EQ(Mode().count(), 3);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(Policy().itemText(i), policies[i]);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(Policy().itemText(i), policies[i]);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Mode().itemText(i), modes[i]);
     EXPECT_EQ(Policy().currentIndex(), 0);
     EXPECT_EQ(Mode().currentIndex(), 0);
@@ -82,8 +84,8 @@ TEST_F(OptionsDialog, UserChoicesCoupleModeAndPolicy) {
     EXPECT_EQ(Mode().currentIndex(), 2);
     Pick(Mode(), 0);
     EXPECT_EQ(Policy().currentIndex(), 0);
-    Pick(Mode(), 2);  // Sign & Encrypt while the policy is None
-    EXPECT_EQ(Policy().currentIndex(), 1);
+    Pick(Mode(), 2);  // Sign & Encrypt while the policy is None: the strongest usual one
+    EXPECT_EQ(Policy().currentIndex(), 3);
     Pick(Policy(), 0);
     EXPECT_EQ(Mode().currentIndex(), 0);
 }

@@ -96,7 +96,7 @@ TEST_F(SilentConnect, TimeoutIsReportedAsConnectFailure) {
     ConfirmOptions(*window.OptionsDialog(), in);
     EventLoopWatch watch;
     ASSERT_TRUE(PressConnect(window, 20s));
-    EXPECT_EQ(TextOf(window, "statusLine"), "连接服务器失败");
+    EXPECT_EQ(TextOf(window, "statusLine"), "连接服务器失败 (超时: 服务器没有应答)");
     ASSERT_EQ(prompts.script.messages.size(), 1u);
     EXPECT_LT(watch.longest, 100ms * kSlowdown);
 }

@@ -141,17 +141,26 @@ TEST_F(Scan, StopDuringALargeScanReturnsPromptly) {
     EXPECT_LT(window.Rows().size(), server->Points().size());
 }
 
-TEST_F(Scan, ConnectAfterStopEmptiesTheList) {
+// The list goes only when the new session is up: a failed attempt leaves the last scan.
+TEST_F(Scan, ConnectAfterStopEmptiesTheListOnlyOnceConnected) {
     StartServer();
     ASSERT_TRUE(ScanToEnd(window));
     Click(window, "connectButton");  // Stop
-    ASSERT_GT(window.Rows().size(), 0u);
+    const std::size_t rows = window.Rows().size();
+    ASSERT_GT(rows, 0u);
     SetUrl(window, ClosedPortUrl());
     Click(window, "connectButton");
-    EXPECT_EQ(window.Rows().size(), 0u);  // emptied before the attempt
+    EXPECT_EQ(window.Rows().size(), rows);
     ASSERT_TRUE(PumpUntil([&] { return !window.Connecting(); }));
-    EXPECT_EQ(window.Model()->rowCount(), 0);
-    EXPECT_EQ(TextOf(window, "statusLine"), "连接服务器失败");
+    EXPECT_EQ(window.Model()->rowCount(), static_cast<int>(rows));
+    EXPECT_EQ(TextOf(window, "statusLine"), "连接服务器失败 (连接被拒绝: 该端口没有服务器在监听)");
+
+    SetUrl(window, server->Url());
+    Click(window, "connectButton");
+    EXPECT_EQ(window.Rows().size(), rows);  // still there while connecting
+    ASSERT_TRUE(PumpUntil([&] { return !window.Connecting(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !window.WalkRunning() && !window.ScanPollPending(); }));
+    EXPECT_EQ(window.Rows().size(), server->Points().size());  // replaced, not appended
 }
 
 TEST_F(Scan, SecondScanListsThePointsOnce) {

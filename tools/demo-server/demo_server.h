@@ -19,7 +19,7 @@ struct DemoServerOptions {
     std::size_t points = 0;     // generated variables
     std::size_t pointsPerFolder = 1000;  // generated variables per object holding them
     std::size_t depth = 2;               // levels of objects below Objects/Generated
-    bool secure = false;        // Basic128Rsa15, Basic256, Basic256Sha256 besides None
+    bool secure = false;        // Basic256Sha256, both Aes policies, Basic128Rsa15, Basic256
     std::vector<std::pair<std::string, std::string>> users;  // user name and password sign-in
     std::uint32_t maxRefs = 0;          // most references per Browse result; 0: no limit
     std::uint32_t maxNodesPerRead = 0;  // 0: no limit
