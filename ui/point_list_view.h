@@ -28,7 +28,7 @@ public:
     void SetColumnWidths(const std::array<int, kColumnCount>& widths);
     bool UserSizedColumns() const { return userSizedColumns; }
     // Widths the user had dragged in an earlier run: they stay as the window is resized.
-    void RestoreColumnWidths(const std::array<int, 7>& widths) {
+    void RestoreColumnWidths(const std::array<int, kColumnCount>& widths) {
         SetColumnWidths(widths);
         userSizedColumns = true;
     }

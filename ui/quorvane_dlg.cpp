@@ -282,8 +282,8 @@ void CQuorvaneDlg::RestoreWindowState() {
 
 void CQuorvaneDlg::SaveWindowState() {
     if (!history) return;
-    std::array<int, 7> widths{};
-    for (int c = 0; c < 7; ++c) widths[c] = listView->columnWidth(c);
+    std::array<int, kColumnCount> widths{};
+    for (int c = 0; c < kColumnCount; ++c) widths[c] = listView->columnWidth(c);
     history->SaveWindow(language, size(), widths);
 }
 

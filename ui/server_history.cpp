@@ -83,10 +83,10 @@ void ServerHistory::Load() {
     const QSize size = s.value(QStringLiteral("window/size")).toSize();
     if (size.isValid() && size.width() <= 20000 && size.height() <= 20000) window.size = size;
     const QStringList widths = s.value(QStringLiteral("window/columns")).toStringList();
-    if (widths.size() == 7) {
-        std::array<int, 7> w{};
+    if (widths.size() == kColumnCount) {
+        std::array<int, kColumnCount> w{};
         bool all = true;
-        for (int i = 0; i < 7; ++i) {
+        for (int i = 0; i < kColumnCount; ++i) {
             w[i] = widths[i].toInt(&ok);
             all = all && ok && w[i] >= 0 && w[i] <= 20000;
         }
@@ -130,7 +130,7 @@ void ServerHistory::SaveServers() {
     s.endArray();
 }
 
-void ServerHistory::SaveWindow(int lang, QSize size, const std::array<int, 7>& columnWidths) {
+void ServerHistory::SaveWindow(int lang, QSize size, const std::array<int, kColumnCount>& columnWidths) {
     window.language = lang;
     window.size = size;
     window.columnWidths = columnWidths;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/connection_settings.h"
+#include "ui/cell_text.h"
 
 // The servers connected to before, with their options, and how the window looked, kept between
 // runs in one settings file. Never a password. Needs no window, so it is tested without one.
@@ -34,10 +35,10 @@ public:
     struct WindowState {
         std::optional<int> language;
         std::optional<QSize> size;
-        std::optional<std::array<int, 7>> columnWidths;
+        std::optional<std::array<int, kColumnCount>> columnWidths;
     };
     const WindowState& Window() const { return window; }
-    void SaveWindow(int language, QSize size, const std::array<int, 7>& columnWidths);
+    void SaveWindow(int language, QSize size, const std::array<int, kColumnCount>& columnWidths);
 
 private:
     void Load();
