@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "engine/certificate_facts.h"
 #include "engine/option_rules.h"
 
 namespace {
@@ -55,7 +56,9 @@ CliParse Refuse(TextKey key, std::string detail) {
 bool WantsCommandLine(const std::vector<std::string>& args) {
     return std::any_of(args.begin(), args.end(), [](const std::string& a) {
         const std::string name = SplitArgument(a).name;
-        return name == "--export" || name == "--help" || a == "-h";
+        return name == "--export" || name == "--help" || a == "-h" ||
+               name == "--show-certificate" || name == "--export-certificate" ||
+               name == "--trust-server";
     });
 }
 
@@ -81,6 +84,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             options.help = true;
             continue;
         }
+        if (a.name == "--show-certificate") {
+            options.showCertificate = true;
+            continue;
+        }
         if (a.name == "--allow-plain-password") {
             options.settings.allowPlainPassword = true;
             continue;
@@ -90,7 +97,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         }
         static const char* const kWithValue[] = {
             "--export",       "--url",  "--policy", "--mode",    "--user",
-            "--password-env", "--cert", "--key",    "--timeout", "--lang"};
+            "--password-env", "--cert", "--key",    "--timeout", "--lang",
+            "--trust-server", "--export-certificate"};
         if (!OneOf(kWithValue, a.name)) return Refuse(TextKey::CliUnknownOption, args[i]);
         std::string value;
         if (a.value) {
@@ -134,12 +142,20 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             const auto seconds = Timeout(value);
             if (!seconds) return Refuse(TextKey::CliBadValue, shown);
             s.timeoutSeconds = *seconds;
+        } else if (a.name == "--trust-server") {
+            const auto fingerprint = ParseFingerprint(value);
+            if (!fingerprint) return Refuse(TextKey::CliBadValue, shown);
+            options.trustServer = FingerprintText(*fingerprint);
+        } else if (a.name == "--export-certificate") {
+            options.exportCertificate = value;
         } else if (a.name == "--lang") {
             if (value != "zh" && value != "en") return Refuse(TextKey::CliBadValue, shown);
             options.language = value == "en" ? 1 : 0;
         }
     }
     if (options.help) return {options, {}};
+    // Commands about this client's own certificate need no server.
+    if (options.showCertificate || !options.exportCertificate.empty()) return {options, {}};
     if (options.exportPath.empty()) return Refuse(TextKey::CliNeedsExport, {});
     if (policy != mode) return Refuse(TextKey::CliConflict, "--policy --mode");
     // As the options dialog couples them: no security on one side means none on the other.

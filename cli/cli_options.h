@@ -14,6 +14,10 @@ struct CliOptions {
     ConnectionSettings settings;  // the URL defaults to the window's default
     std::string passwordEnv;      // for user sign-in: empty reads standard input
     int language = 0;             // 0 Chinese, 1 English, as the window
+    // --trust-server: the server certificate to trust for this run and from now on ("AA:BB:..")
+    std::string trustServer;
+    bool showCertificate = false;   // --show-certificate
+    std::string exportCertificate;  // --export-certificate FILE
 };
 
 // Why the arguments were refused: a text key and the option or value it is about.

@@ -3,6 +3,7 @@
 #include <istream>
 #include <ostream>
 
+#include "cli/certificate_commands.h"
 #include "cli/cli_options.h"
 #include "cli/password_input.h"
 #include "cli/scan_export.h"
@@ -30,6 +31,11 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
         return kCliDone;
     }
 
+    if (options.showCertificate || !options.exportCertificate.empty())
+        return RunCertificateCommand(options, io);
+    if (!options.trustServer.empty())
+        options.settings.acceptedServerCertificates.push_back(options.trustServer);
+
     if (options.settings.authKind == 2) {
         if (!options.passwordEnv.empty()) {
             const auto password = io.environment(options.passwordEnv);
@@ -44,8 +50,16 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     }
 
     const ScanExportResult result = ScanAndExport(options.settings, options.exportPath);
-    if (const auto failure = FailureText(result.outcome)) {
-        io.err << Text(*failure) << "\n";
+    // Remembered as soon as the server has shown it, whatever happens to the scan after.
+    RememberTrustedServer(result.serverTrust, options.settings.url, options.trustServer, io);
+    if ((result.outcome == ConnectOutcome::ServerCertificateUntrusted ||
+         result.outcome == ConnectOutcome::ServerCertificateChanged) &&
+        result.serverTrust) {
+        return ReportUntrustedServer(*result.serverTrust, options.settings.url,
+                                     options.trustServer, io);
+    }
+    if (FailureText(result.outcome)) {
+        io.err << FailureMessage(result.outcome) << "\n";
         // The window asks at this point; here the flag is the answer.
         if (result.outcome == ConnectOutcome::PlainPasswordRefused) {
             io.err << Text(TextKey::CliPlainPasswordHint) << "\n";

@@ -4,7 +4,12 @@
 #include "texts/text_table.h"
 
 #include <optional>
+#include <string>
 
 // The text a failed connect is reported with, in the status line and a message box; none for
 // Connected and for an attempt the user gave up (nothing to report).
 std::optional<TextKey> FailureText(ConnectOutcome outcome);
+
+// The failure text with what goes with it: where this client's certificate is, when the server
+// refused it. Empty when FailureText has none.
+std::string FailureMessage(ConnectOutcome outcome);

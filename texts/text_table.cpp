@@ -30,7 +30,10 @@ struct TextPair {
     "  --timeout 秒         5 到 600，默认 10\n"                                                \
     "  --lang zh|en         输出文字的语言，默认 zh\n"                                          \
     "  --allow-plain-password  允许密码不加密地发送\n"                                          \
-    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败\n"
+    "  --trust-server 指纹  信任指纹为此的服务器证书并记住 (冒号可省，大小写均可)\n"            \
+    "quorvane --show-certificate            显示本客户端证书的路径、应用程序 URI 和指纹\n"      \
+    "quorvane --export-certificate 文件     导出本客户端证书 (DER; 文件名以 .pem 结尾则为 PEM)\n" \
+    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任\n"
 #define QV_CLI_USAGE_EN                                                                        \
     "usage: quorvane --export FILE [--url URL] [--policy P --mode M]\n"                        \
     "                [--user NAME [--password-env VAR] | --cert FILE --key FILE]\n"           \
@@ -47,7 +50,12 @@ struct TextPair {
     "  --timeout S          5 to 600 seconds, 10 by default\n"                                \
     "  --lang zh|en         language of the texts printed, zh by default\n"                  \
     "  --allow-plain-password  let the password travel unencrypted\n"                         \
-    "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed\n"
+    "  --trust-server FP    trust the server certificate with this SHA-256 fingerprint and\n" \
+    "                       remember it (colons optional, any case)\n"                     \
+    "quorvane --show-certificate            this client's certificate: path, URI, fingerprint\n" \
+    "quorvane --export-certificate FILE     write this client's certificate (DER; PEM for .pem)\n" \
+    "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed,\n"              \
+    "            5 server certificate not trusted\n"
 
 // Listed in key order; the static_assert below and a test keep it that way.
 constexpr TextPair kPairs[] = {
@@ -124,6 +132,68 @@ constexpr TextPair kPairs[] = {
     {TextKey::RefreshBack, "连接已恢复，数值已更新", "connection restored, values updated"},
     {TextKey::PolicyNotOffered, "服务器不提供所选的安全策略/模式",
      "the server does not offer the chosen security policy and mode"},
+    {TextKey::ServerCertificateUntrusted, "服务器证书未被信任，未向其发送任何凭据",
+     "the server's certificate is not trusted; nothing was sent to it"},
+    {TextKey::ServerCertificateChanged, "服务器证书已改变，未向其发送任何凭据",
+     "the server's certificate has changed; nothing was sent to it"},
+    {TextKey::ClientCertificateRefused, "服务器尚未信任本客户端。请把客户端证书交给服务器管理员，信任后再连接。证书文件: ",
+     "the server does not trust this client yet. Give the client certificate to the server's administrator to trust, then connect again. Certificate file: "},
+    {TextKey::TrustFirstTitle, "未知的服务器证书",
+     "Unknown server certificate"},
+    {TextKey::TrustFirstIntro, "第一次连接这台服务器。请与服务器管理员核对指纹后再决定是否信任。",
+     "First contact with this server. Check the fingerprint with the server's administrator before you trust it."},
+    {TextKey::TrustChangedTitle, "服务器证书已改变",
+     "Server certificate changed"},
+    {TextKey::TrustChangedIntro, "这台服务器出示的证书与以前信任的不同。可能是服务器换了证书，也可能是有人冒充它。除非管理员确认了新指纹，否则请取消。",
+     "This server presents another certificate than the one trusted before. The server may have a new certificate, or someone may be impersonating it. Cancel unless its administrator confirmed the new fingerprint."},
+    {TextKey::CertApplicationUri, "应用程序 URI: ",
+     "Application URI: "},
+    {TextKey::CertSubject, "主题: ",
+     "Subject: "},
+    {TextKey::CertIssuer, "颁发者: ",
+     "Issuer: "},
+    {TextKey::CertValidity, "有效期: ",
+     "Valid: "},
+    {TextKey::CertFingerprint, "SHA-256 指纹: ",
+     "SHA-256 fingerprint: "},
+    {TextKey::CertPreviousFingerprint, "以前信任的指纹: ",
+     "Fingerprint trusted before: "},
+    {TextKey::CertWarnExpired, "警告: 证书已过期",
+     "Warning: the certificate has expired"},
+    {TextKey::CertWarnNotYetValid, "警告: 证书尚未生效",
+     "Warning: the certificate is not valid yet"},
+    {TextKey::CertWarnHost, "警告: 证书中没有地址里的主机名 ",
+     "Warning: the certificate does not name the host of the URL: "},
+    {TextKey::TrustAlways, "始终信任",
+     "Trust always"},
+    {TextKey::TrustThisTime, "仅本次",
+     "Trust this time"},
+    {TextKey::ClientCertificateLabel, "客户端证书",
+     "client certificate"},
+    {TextKey::ExportCertificate, "导出...",
+     "export..."},
+    {TextKey::RenewCertificate, "重新生成",
+     "renew"},
+    {TextKey::RenewConfirm, "重新生成客户端证书后，信任旧证书的服务器需要重新信任新证书。继续吗?",
+     "After renewing, servers that trusted the old client certificate must be given the new one. Continue?"},
+    {TextKey::CertificateFilter, "证书 (*.der *.pem)",
+     "Certificates (*.der *.pem)"},
+    {TextKey::CertificateWriteFailed, "无法写入证书文件",
+     "cannot write the certificate file"},
+    {TextKey::ClientIdentityFailed, "无法读取或生成客户端证书: ",
+     "cannot read or make the client certificate: "},
+    {TextKey::CliServerUntrusted, "服务器证书未被信任，连接在发送任何凭据之前停止。",
+     "the server's certificate is not trusted; the connect stopped before anything was sent."},
+    {TextKey::CliServerChanged, "服务器证书与以前信任的不同! 可能有人冒充这台服务器。连接在发送任何凭据之前停止。",
+     "the server's certificate differs from the one trusted before! Someone may be impersonating the server. The connect stopped before anything was sent."},
+    {TextKey::CliTrustHint, "与服务器管理员核对指纹后，这样信任它:\n  quorvane --trust-server ",
+     "after checking the fingerprint with the server's administrator, trust it with:\n  quorvane --trust-server "},
+    {TextKey::CliTrustMismatch, "--trust-server 给出的指纹不是这台服务器的: ",
+     "the fingerprint given with --trust-server is not this server's: "},
+    {TextKey::CliTrustNotStored, "无法保存信任的证书: ",
+     "cannot store the trusted certificate: "},
+    {TextKey::CliCertificatePath, "证书文件: ",
+     "certificate file: "},
 };
 
 #undef QV_TITLE_PREFIX

@@ -5,6 +5,8 @@
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 #include "texts/text_table.h"
+#include "ui/client_certificate_row.h"
+#include "ui/session_trust.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -137,6 +139,8 @@ void CLoginOptionDlg::BuildControls() {
     page->addWidget(securityFrame);
     page->addWidget(authorizeFrame);
     page->addLayout(timeoutRow);
+    certificateRow = new ClientCertificateRow(this);
+    page->addWidget(certificateRow);
     page->addLayout(buttons);
     page->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -165,7 +169,7 @@ ConnectionSettings CLoginOptionDlg::Settings(const std::string& url) const {
     // Localised names in the program's language, the other one next.
     s.localeIds = language == 0 ? std::vector<std::string>{"zh-CN", "en"}
                                 : std::vector<std::string>{"en", "zh-CN"};
-    return s;
+    return WithServersAcceptedThisRun(s);
 }
 
 void CLoginOptionDlg::ChooseAuth(int kind) {
@@ -234,4 +238,5 @@ void CLoginOptionDlg::RefreshTexts() {
     keyLabel->setText(Q(Text(TextKey::PrivateKey)));
     okButton->setText(Q(Text(TextKey::Ok)));
     cancelButton->setText(Q(Text(TextKey::Cancel)));
+    certificateRow->RefreshTexts();
 }

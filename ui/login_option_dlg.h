@@ -6,6 +6,7 @@
 
 #include <string>
 
+class ClientCertificateRow;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -104,4 +105,5 @@ private:
     QLineEdit* timeoutBox = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
+    ClientCertificateRow* certificateRow = nullptr;
 };

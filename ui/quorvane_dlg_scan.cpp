@@ -12,6 +12,7 @@
 #include "ui/qt_text.h"
 #include "engine/scan_drain.h"
 #include "ui/session_worker.h"
+#include "ui/trust_prompt.h"
 #include "texts/text_table.h"
 
 #include <QLabel>
@@ -68,9 +69,20 @@ void CQuorvaneDlg::StartConnect(const ConnectionSettings& settings) {
         [this, settings, cancel = cancelConnect] {
             // After the join above: records of a stopped walk go before the new one starts.
             pointList.clear();
-            return browser.Connect(settings, cancel.get());
+            const ConnectOutcome outcome = browser.Connect(settings, cancel.get());
+            return std::make_pair(outcome, browser.LastServerTrust());
         },
-        [this, id, settings](ConnectOutcome outcome) { OnConnectDone(id, settings, outcome); });
+        [this, id, settings](const std::pair<ConnectOutcome, std::optional<ServerTrust>>& done) {
+            if (id == attempt && connecting) {
+                // Nothing was entrusted to the server yet; the user decides, then it goes on.
+                ConnectionSettings accepted = settings;
+                if (ResolveUntrustedServer(this, done.first, done.second, accepted)) {
+                    StartConnect(accepted);
+                    return;
+                }
+            }
+            OnConnectDone(id, settings, done.first);
+        });
 }
 
 void CQuorvaneDlg::OnConnectDone(int id, const ConnectionSettings& settings,
@@ -85,15 +97,17 @@ void CQuorvaneDlg::OnConnectDone(int id, const ConnectionSettings& settings,
     }
     connecting = false;
     listView->unsetCursor();
-    if (outcome == ConnectOutcome::PlainPasswordRefused) {
+    if (outcome == ConnectOutcome::PlainPasswordRefused ||
+        outcome == ConnectOutcome::ServerCertificateUntrusted ||
+        outcome == ConnectOutcome::ServerCertificateChanged) {
         // Declined: nothing was sent and there is nothing more to say.
         connectButton->setText(Q(Text(TextKey::Connect)));
         SetCommandButtonsEnabled(true);
         SetStatus(Text(TextKey::StopUpdate));
         return;
     }
-    if (const auto failure = FailureText(outcome)) {
-        FailConnect(Text(*failure));
+    if (FailureText(outcome)) {
+        FailConnect(FailureMessage(outcome));
         return;
     }
     sessionSettings = settings;
