@@ -7,6 +7,7 @@
 #include <openssl/x509v3.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
@@ -59,7 +60,8 @@ class PkiLock {
 public:
     explicit PkiLock(const std::filesystem::path& dir) {
         std::error_code error;
-        std::filesystem::create_directories(dir, error);
+        // Only its owner looks inside the folder that holds the key.
+        if (std::filesystem::create_directories(dir, error)) ::chmod(dir.c_str(), 0700);
         fd = ::open((dir / ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd >= 0) ::flock(fd, LOCK_EX);
     }

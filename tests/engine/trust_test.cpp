@@ -227,6 +227,7 @@ TEST(ClientIdentityFiles, MadeOnceThenTheSameOnEveryRun) {
     const auto first = LoadOrCreateIdentity(dir.Path());
     ASSERT_TRUE(first);
     EXPECT_EQ(Mode(IdentityKeyPath(dir.Path())), 0600);
+    EXPECT_EQ(Mode(IdentityKeyPath(dir.Path()).parent_path()), 0700);
     EXPECT_EQ(first->applicationUri, ClientApplicationUri());
     EXPECT_EQ(first->certificatePath, IdentityCertificatePath(dir.Path()));
     const auto again = LoadOrCreateIdentity(dir.Path());
