@@ -190,6 +190,11 @@ UA_StatusCode OPCUABrowser::WaitForSession(const std::string& url) {
     });
 }
 
+bool OPCUABrowser::CancelledNow() {
+    if (cancel != nullptr && cancel->load()) cancelled = true;
+    return cancelled;
+}
+
 // A failed connect leaves no client behind, so the engine is without session.
 int OPCUABrowser::FinishConnect(UA_StatusCode status) {
     lastConnectStatus = status;
@@ -254,17 +259,19 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
     client = NewClient();
     if (!client) return 1;
     UA_ClientConfig* config = UA_Client_getConfig(client.get());
-    if (!ConfigureOwnIdentity(*config, securityPolicy, securityMode))
-        return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
-    policyUsable = PolicyBuilt(*config, securityPolicy);
-    ApplyTimeout(*config, timeoutSeconds, timing);
-    ApplySessionLocales(*config, sessionLocales);
     plainPasswordRefused = false;
     // The library would take the first user-name policy of the best endpoint, and send the
     // password as plain bytes when that policy has no security; choose one that encrypts.
+    // Asked first: a server that does not answer costs no key (made on first need).
     Endpoints endpoints;
     const UA_StatusCode asked = FetchEndpoints(url, timeoutSeconds, endpoints, cancel, cancelled);
     if (asked != UA_STATUSCODE_GOOD) return FinishConnect(asked);
+    if (!ConfigureOwnIdentity(*config, securityPolicy, securityMode))
+        return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
+    if (CancelledNow()) return FinishConnect(UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT);
+    policyUsable = PolicyBuilt(*config, securityPolicy);
+    ApplyTimeout(*config, timeoutSeconds, timing);
+    ApplySessionLocales(*config, sessionLocales);
     const std::optional<PasswordToken> token = ChoosePasswordToken(endpoints.View(), *config);
     if (!token) return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
     if (!token->encrypted && !allowPlainPassword) {
@@ -290,6 +297,11 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
     client = NewClient();
     if (!client) return 1;
     UA_ClientConfig* config = UA_Client_getConfig(client.get());
+    // The endpoint is chosen here, not by the library, so that its certificate is decided on
+    // before the secure channel is opened with it.
+    Endpoints endpoints;
+    const UA_StatusCode asked = FetchEndpoints(url, timeoutSeconds, endpoints, cancel, cancelled);
+    if (asked != UA_STATUSCODE_GOOD) return FinishConnect(asked);
     // Half a pair is no pair: without both paths this installation's own pair serves.
     if (!certificatePath.empty() && !privateKeyPath.empty()) {
         const UaByteString certificate = LoadFile(certificatePath);
@@ -302,14 +314,10 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
     } else if (!ConfigureOwnIdentity(*config, securityPolicy, securityMode)) {
         return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
     }
+    if (CancelledNow()) return FinishConnect(UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT);
     policyUsable = PolicyBuilt(*config, securityPolicy);
     ApplyTimeout(*config, timeoutSeconds, timing);
     ApplySessionLocales(*config, sessionLocales);
-    // The endpoint is chosen here, not by the library, so that its certificate is decided on
-    // before the secure channel is opened with it.
-    Endpoints endpoints;
-    const UA_StatusCode asked = FetchEndpoints(url, timeoutSeconds, endpoints, cancel, cancelled);
-    if (asked != UA_STATUSCODE_GOOD) return FinishConnect(asked);
     const std::optional<PasswordToken> choice = ChooseAnonymousEndpoint(endpoints.View(), *config);
     if (!choice) return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
     if (choice->endpoint->securityMode != UA_MESSAGESECURITYMODE_NONE &&

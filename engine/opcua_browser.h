@@ -99,6 +99,8 @@ private:
     UA_StatusCode AwaitConnect(const std::string& url);
     UA_StatusCode WaitForSession(const std::string& url);
     int FinishConnect(UA_StatusCode status);
+    // Whether the caller has given up on this attempt (notes it in `cancelled`).
+    bool CancelledNow();
     // Judges the certificate of `endpoint` for `url`; when it is trusted pins it into the
     // configuration and returns true. Otherwise the verdict waits in serverTrust.
     bool DecideServerCertificate(const std::string& url, const UA_EndpointDescription& endpoint,

@@ -12,6 +12,7 @@
 #include "texts/text_table.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
+#include "ui/session_worker.h"
 
 ClientCertificateRow::ClientCertificateRow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("clientCertificateRow"));
@@ -51,12 +52,40 @@ void ClientCertificateRow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
+ClientCertificateRow::~ClientCertificateRow() = default;
+
+namespace {
+// The fingerprint of the identity `get` returns, or the reason in the pair's second.
+template <class Get>
+std::pair<std::optional<std::string>, std::string> FingerprintOf(Get get) {
+    std::string error;
+    const auto identity = get(&error);
+    if (!identity) return {std::nullopt, error};
+    return {FingerprintText(Sha256Of(identity->certificate)), {}};
+}
+}  // namespace
+
 void ClientCertificateRow::Reload() {
     loaded = true;
-    std::string error;
-    const auto identity = LoadOrCreateIdentity(PkiRoot(), &error);
-    fingerprint->setText(identity ? Q(FingerprintText(Sha256Of(identity->certificate)))
-                                  : Q(Text(TextKey::ClientIdentityFailed) + error));
+    busy = true;
+    renewButton->setEnabled(false);
+    fingerprint->setText(QStringLiteral("..."));
+    if (!worker) worker = std::make_unique<SessionWorker>(this);
+    worker->Post(
+        [] {
+            return FingerprintOf([](std::string* e) { return LoadOrCreateIdentity(PkiRoot(), e); });
+        },
+        [this](const std::pair<std::optional<std::string>, std::string>& shown) {
+            Show(shown.first, shown.second);
+        });
+}
+
+void ClientCertificateRow::Show(const std::optional<std::string>& fingerprintText,
+                                const std::string& error) {
+    busy = false;
+    renewButton->setEnabled(true);
+    fingerprint->setText(fingerprintText ? Q(*fingerprintText)
+                                         : Q(Text(TextKey::ClientIdentityFailed) + error));
 }
 
 QString ClientCertificateRow::FingerprintShown() const { return fingerprint->text(); }
@@ -76,9 +105,15 @@ void ClientCertificateRow::ExportCertificate() {
 }
 
 void ClientCertificateRow::RenewCertificate() {
-    if (!Prompts::Question(this, Text(TextKey::RenewConfirm))) return;
-    std::string error;
-    if (!RenewIdentity(PkiRoot(), &error))
-        Prompts::Message(this, Text(TextKey::ClientIdentityFailed) + error);
-    Reload();
+    if (busy || !Prompts::Question(this, Text(TextKey::RenewConfirm))) return;
+    busy = true;
+    renewButton->setEnabled(false);
+    fingerprint->setText(QStringLiteral("..."));
+    if (!worker) worker = std::make_unique<SessionWorker>(this);
+    worker->Post(
+        [] { return FingerprintOf([](std::string* e) { return RenewIdentity(PkiRoot(), e); }); },
+        [this](const std::pair<std::optional<std::string>, std::string>& shown) {
+            Show(shown.first, shown.second);
+            if (!shown.first) Prompts::Message(this, Text(TextKey::ClientIdentityFailed) + shown.second);
+        });
 }

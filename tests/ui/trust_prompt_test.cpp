@@ -149,6 +149,8 @@ TEST(ClientCertificateLine, ShowsExportsAndRenewsAfterAsking) {
     dialog.show();
     auto* row = Find<ClientCertificateRow>(dialog, "clientCertificateRow");
     ASSERT_NE(row, nullptr);
+    // Made on the row's own thread, shown when done.
+    ASSERT_TRUE(PumpUntil([&] { return !row->Busy(); }));
     EXPECT_EQ(TextOf(dialog, "clientCertificateLabel"), "客户端证书");
     EXPECT_EQ(TextOf(dialog, "exportCertificateButton"), "导出...");
     EXPECT_EQ(TextOf(dialog, "renewCertificateButton"), "重新生成");
@@ -166,6 +168,7 @@ TEST(ClientCertificateLine, ShowsExportsAndRenewsAfterAsking) {
     EXPECT_EQ(row->FingerprintShown().toStdString(), shown);
     prompts.script.questionAnswers = {true};
     Click(dialog, "renewCertificateButton");
+    ASSERT_TRUE(PumpUntil([&] { return !row->Busy(); }));
     EXPECT_EQ(prompts.script.questions.size(), 2u);
     EXPECT_NE(row->FingerprintShown().toStdString(), shown);
     EXPECT_EQ(row->FingerprintShown().toStdString(),
