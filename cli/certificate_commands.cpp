@@ -20,8 +20,8 @@ int RunCertificateCommand(const CliOptions& options, CliStreams& io) {
     if (options.showCertificate) {
         io.out << Text(TextKey::CliCertificatePath) << identity->certificatePath.string() << "\n"
                << Text(TextKey::CertApplicationUri) << identity->applicationUri << "\n"
-               << Text(TextKey::CertFingerprint)
-               << FingerprintText(Sha256Of(identity->certificate)) << "\n";
+               << Text(TextKey::CertFingerprint) << FingerprintText(Sha256Of(identity->certificate))
+               << "\n";
     }
     if (!options.exportCertificate.empty() &&
         !WriteCertificateFile(identity->certificate, options.exportCertificate)) {

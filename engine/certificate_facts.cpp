@@ -1,11 +1,11 @@
 #include "engine/certificate_facts.h"
 
+#include <arpa/inet.h>
 #include <openssl/asn1.h>
 #include <openssl/bio.h>
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
-#include <arpa/inet.h>
 
 #include <algorithm>
 #include <cctype>
@@ -156,7 +156,8 @@ std::string HostOfUrl(const std::string& url) {
     if (at != std::string::npos && (slash == std::string::npos || at < slash)) start = at + 1;
     if (start < url.size() && url[start] == '[') {
         const auto close = url.find(']', start);
-        return close == std::string::npos ? std::string() : url.substr(start + 1, close - start - 1);
+        return close == std::string::npos ? std::string()
+                                          : url.substr(start + 1, close - start - 1);
     }
     const auto end = url.find_first_of(":/", start);
     return url.substr(start, end == std::string::npos ? std::string::npos : end - start);
@@ -165,9 +166,8 @@ std::string HostOfUrl(const std::string& url) {
 bool CertificateNamesHost(const CertificateFacts& facts, const std::string& host) {
     if (host.empty()) return false;
     const std::string ip = CanonicalIp(host);
-    if (!ip.empty() &&
-        std::any_of(facts.ipAddresses.begin(), facts.ipAddresses.end(),
-                    [&](const std::string& a) { return CanonicalIp(a) == ip; }))
+    if (!ip.empty() && std::any_of(facts.ipAddresses.begin(), facts.ipAddresses.end(),
+                                   [&](const std::string& a) { return CanonicalIp(a) == ip; }))
         return true;
     // Many servers list their address among the DNS names; that names it as well.
     const std::string wanted = Lower(host);

@@ -15,7 +15,7 @@ const Pinned* PinnedOf(const UA_CertificateVerification* cv) {
 
 UA_StatusCode Verify(const UA_CertificateVerification* cv, const UA_ByteString* certificate) {
     const Pinned* pinned = PinnedOf(cv);
-    if (pinned == nullptr || pinned->empty() || certificate == nullptr) 
+    if (pinned == nullptr || pinned->empty() || certificate == nullptr)
         return UA_STATUSCODE_BADCERTIFICATEUNTRUSTED;
     const auto facts = ReadCertificateFacts({certificate->data, certificate->length});
     if (!facts || facts->der != *pinned) return UA_STATUSCODE_BADCERTIFICATEUNTRUSTED;
@@ -72,8 +72,10 @@ void PinServerCertificate(UA_ClientConfig& config, std::span<const std::uint8_t>
     if (config.certificateVerification.clear != Clear) RefuseServerCertificates(config);
     auto* pinned = static_cast<Pinned*>(config.certificateVerification.context);
     const auto facts = ReadCertificateFacts(certificate);
-    if (facts) *pinned = facts->der;
-    else pinned->clear();
+    if (facts)
+        *pinned = facts->der;
+    else
+        pinned->clear();
 }
 
 UA_StatusCode CheckPinnedCertificate(const UA_CertificateVerification& verification,

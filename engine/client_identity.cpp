@@ -1,11 +1,11 @@
 #include "engine/client_identity.h"
 
+#include <fcntl.h>
 #include <openssl/bn.h>
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -137,7 +137,8 @@ std::optional<ClientIdentity> GenerateIdentity(const std::string& applicationUri
     if (RAND_bytes(serial, sizeof serial) != 1) return std::nullopt;
     serial[0] &= 0x7f;  // a positive serial number
     BIGNUM* number = BN_bin2bn(serial, sizeof serial, nullptr);
-    const bool serialSet = number != nullptr && BN_to_ASN1_INTEGER(number, X509_get_serialNumber(c));
+    const bool serialSet =
+        number != nullptr && BN_to_ASN1_INTEGER(number, X509_get_serialNumber(c));
     BN_free(number);
     if (!serialSet || X509_set_version(c, 2) != 1 ||
         X509_gmtime_adj(X509_getm_notBefore(c), 0) == nullptr ||

@@ -4,8 +4,7 @@
 
 ServerTrust JudgeServerCertificate(const CertificateFacts& presented, const std::string& url,
                                    const std::vector<TrustedCertificate>& trusted,
-                                   std::span<const Fingerprint> acceptedThisRun,
-                                   std::int64_t now) {
+                                   std::span<const Fingerprint> acceptedThisRun, std::int64_t now) {
     ServerTrust result;
     result.presented = presented;
     result.expired = now > presented.notAfter;
@@ -18,22 +17,23 @@ ServerTrust JudgeServerCertificate(const CertificateFacts& presented, const std:
         result.verdict = TrustVerdict::Trusted;
         return result;
     }
-    const auto same = std::find_if(trusted.begin(), trusted.end(), [&](const TrustedCertificate& t) {
-        return t.facts.fingerprint == presented.fingerprint;
-    });
+    const auto same = std::find_if(
+        trusted.begin(), trusted.end(),
+        [&](const TrustedCertificate& t) { return t.facts.fingerprint == presented.fingerprint; });
     if (same != trusted.end()) {
         result.verdict = result.expired       ? TrustVerdict::Expired
                          : result.notYetValid ? TrustVerdict::NotYetValid
                                               : TrustVerdict::Trusted;
         return result;
     }
-    const auto before = std::find_if(trusted.begin(), trusted.end(), [&](const TrustedCertificate& t) {
-        const bool sameUri = !presented.applicationUri.empty() &&
-                             t.facts.applicationUri == presented.applicationUri;
-        const bool sameUrl =
-            std::find(t.endpointUrls.begin(), t.endpointUrls.end(), url) != t.endpointUrls.end();
-        return sameUri || sameUrl;
-    });
+    const auto before =
+        std::find_if(trusted.begin(), trusted.end(), [&](const TrustedCertificate& t) {
+            const bool sameUri = !presented.applicationUri.empty() &&
+                                 t.facts.applicationUri == presented.applicationUri;
+            const bool sameUrl = std::find(t.endpointUrls.begin(), t.endpointUrls.end(), url) !=
+                                 t.endpointUrls.end();
+            return sameUri || sameUrl;
+        });
     if (before != trusted.end()) {
         result.verdict = TrustVerdict::Changed;
         result.previous = before->facts;

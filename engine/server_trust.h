@@ -33,8 +33,7 @@ struct ServerTrust {
 // session go ahead; every other verdict is the caller's (the user's) to decide.
 ServerTrust JudgeServerCertificate(const CertificateFacts& presented, const std::string& url,
                                    const std::vector<TrustedCertificate>& trusted,
-                                   std::span<const Fingerprint> acceptedThisRun,
-                                   std::int64_t now);
+                                   std::span<const Fingerprint> acceptedThisRun, std::int64_t now);
 
 // The fingerprints among `texts` that parse; the rest are ignored.
 std::vector<Fingerprint> ParseFingerprints(const std::vector<std::string>& texts);

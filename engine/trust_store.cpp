@@ -36,12 +36,12 @@ std::vector<std::pair<std::string, std::string>> TrustStore::ReadEndpoints() con
     return lines;
 }
 
-bool TrustStore::WriteEndpoints(const std::vector<std::pair<std::string, std::string>>& lines) const {
+bool TrustStore::WriteEndpoints(
+    const std::vector<std::pair<std::string, std::string>>& lines) const {
     std::string text;
     for (const auto& [hex, url] : lines) text += hex + " " + url + "\n";
-    return WriteFileAtomically(EndpointsFile(),
-                               {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()},
-                               0644);
+    return WriteFileAtomically(
+        EndpointsFile(), {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, 0644);
 }
 
 TrustStore::Contents TrustStore::Load() const {
@@ -71,16 +71,15 @@ TrustStore::Contents TrustStore::Load() const {
     return contents;
 }
 
-bool TrustStore::Trust(const CertificateFacts& certificate, const std::string& url,
-                       bool replace) {
+bool TrustStore::Trust(const CertificateFacts& certificate, const std::string& url, bool replace) {
     auto endpoints = ReadEndpoints();
     if (replace) {
         for (const TrustedCertificate& old : Load().certificates) {
             if (old.facts.fingerprint == certificate.fingerprint) continue;
             const bool sameUri = !certificate.applicationUri.empty() &&
                                  old.facts.applicationUri == certificate.applicationUri;
-            const bool sameUrl = std::find(old.endpointUrls.begin(), old.endpointUrls.end(),
-                                           url) != old.endpointUrls.end();
+            const bool sameUrl = std::find(old.endpointUrls.begin(), old.endpointUrls.end(), url) !=
+                                 old.endpointUrls.end();
             if (!sameUri && !sameUrl) continue;
             std::error_code error;
             std::filesystem::remove(TrustedDir() / TrustedFileName(old.facts.fingerprint), error);

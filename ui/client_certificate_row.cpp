@@ -114,6 +114,7 @@ void ClientCertificateRow::RenewCertificate() {
         [] { return FingerprintOf([](std::string* e) { return RenewIdentity(PkiRoot(), e); }); },
         [this](const std::pair<std::optional<std::string>, std::string>& shown) {
             Show(shown.first, shown.second);
-            if (!shown.first) Prompts::Message(this, Text(TextKey::ClientIdentityFailed) + shown.second);
+            if (!shown.first)
+                Prompts::Message(this, Text(TextKey::ClientIdentityFailed) + shown.second);
         });
 }

@@ -10,17 +10,19 @@
 TrustAnswer AskServerTrust(QWidget* parent, const ServerTrust& trust, const std::string& url) {
     const bool changed = trust.verdict == TrustVerdict::Changed;
     const std::string title = Text(changed ? TextKey::TrustChangedTitle : TextKey::TrustFirstTitle);
-    const std::string text =
-        Text(changed ? TextKey::TrustChangedIntro : TextKey::TrustFirstIntro) + "\n\n" +
-        ServerCertificateDescription(trust, url);
+    const std::string text = Text(changed ? TextKey::TrustChangedIntro : TextKey::TrustFirstIntro) +
+                             "\n\n" + ServerCertificateDescription(trust, url);
     const int chosen = Prompts::Choice(
         parent, title, text,
         {Text(TextKey::TrustAlways), Text(TextKey::TrustThisTime), Text(TextKey::Cancel)}, 2,
         changed);
     switch (chosen) {
-        case 0: return TrustAnswer::Always;
-        case 1: return TrustAnswer::ThisTime;
-        default: return TrustAnswer::Cancel;
+        case 0:
+            return TrustAnswer::Always;
+        case 1:
+            return TrustAnswer::ThisTime;
+        default:
+            return TrustAnswer::Cancel;
     }
 }
 
@@ -31,7 +33,8 @@ bool ApplyTrustAnswer(QWidget* parent, TrustAnswer answer, const ServerTrust& tr
         TrustStore store(PkiRoot());
         // Accepting a changed certificate replaces the trust in the old one.
         if (!store.Trust(trust.presented, settings.url, true)) {
-            Prompts::Message(parent, Text(TextKey::CliTrustNotStored) + store.TrustedDir().string());
+            Prompts::Message(parent,
+                             Text(TextKey::CliTrustNotStored) + store.TrustedDir().string());
             return false;
         }
     }

@@ -39,7 +39,8 @@ double MedianMs(int runs, const std::function<bool()>& work, bool* allOk) {
 
 int main(int argc, char** argv) {
     const int delayMs = argc > 1 ? std::atoi(argv[1]) : 10;
-    std::string pattern = (std::filesystem::temp_directory_path() / "quorvane-bench-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "quorvane-bench-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) return 1;
     setenv("HOME", pattern.c_str(), 1);
     setenv("XDG_DATA_HOME", (pattern + "/share").c_str(), 1);

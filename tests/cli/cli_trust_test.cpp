@@ -1,27 +1,27 @@
 #include <gtest/gtest.h>
 #include <open62541/plugin/pki.h>
 #include <open62541/server.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <sys/wait.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <span>
 #include <map>
 #include <memory>
+#include <span>
 #include <sstream>
 
 #include "cli/command_line.h"
 #include "engine/certificate_facts.h"
 #include "engine/client_identity.h"
 #include "engine/pki_files.h"
-#include "texts/connect_failure.h"
-#include "texts/text_table.h"
 #include "tests/support/demo_server_fixture.h"
 #include "tests/support/test_trust.h"
+#include "texts/connect_failure.h"
+#include "texts/text_table.h"
 
 namespace {
 
@@ -47,10 +47,13 @@ protected:
     void TearDown() override { language = 0; }
 
     int Run(std::vector<std::string> extra) {
-        std::vector<std::string> args = {"--export", (home / "scan.csv").string(), "--url",
-                                         server->Url(), "--user", "operator", "--password-env",
-                                         "PW", "--policy", "Basic256Sha256", "--mode",
-                                         "SignAndEncrypt", "--lang", "en"};
+        std::vector<std::string> args = {"--export",       (home / "scan.csv").string(),
+                                         "--url",          server->Url(),
+                                         "--user",         "operator",
+                                         "--password-env", "PW",
+                                         "--policy",       "Basic256Sha256",
+                                         "--mode",         "SignAndEncrypt",
+                                         "--lang",         "en"};
         args.insert(args.end(), extra.begin(), extra.end());
         std::istringstream in;
         out.str({});
@@ -78,7 +81,8 @@ std::string RunProgram(const std::filesystem::path& home, const std::string& arg
     std::string text;
     char buffer[4096];
     size_t n = 0;
-    while (pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) text.append(buffer, n);
+    while (pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0)
+        text.append(buffer, n);
     const int raw = pipe ? ::pclose(pipe.release()) : -1;
     *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return text;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <open62541/plugin/accesscontrol.h>
 #include <open62541/server.h>
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <fstream>
@@ -70,7 +69,8 @@ TEST(CertificateFacts, FingerprintsAreTypedAnyWay) {
     std::string lower = text;
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (const std::string& typed : {text, bare, lower}) EXPECT_EQ(ParseFingerprint(typed), f);
-    for (const std::string& bad : {bare.substr(2), bare + "00", bare.substr(1) + "G", std::string()})
+    for (const std::string& bad :
+         {bare.substr(2), bare + "00", bare.substr(1) + "G", std::string()})
         EXPECT_FALSE(ParseFingerprint(bad)) << bad;
 }
 
@@ -124,7 +124,8 @@ TEST(ServerTrustVerdict, DecisionsAsATable) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const ServerTrust t = JudgeServerCertificate(c.presented, url, c.trusted, c.accepted, c.now);
+        const ServerTrust t =
+            JudgeServerCertificate(c.presented, url, c.trusted, c.accepted, c.now);
         EXPECT_EQ(t.verdict, c.expected);
         EXPECT_EQ(t.presented.fingerprint, c.presented.fingerprint);
         EXPECT_EQ(t.previous.has_value(), c.expected == TrustVerdict::Changed);
@@ -251,7 +252,8 @@ TEST(ClientIdentityFiles, AKeyThatDoesNotFitTheCertificateIsMadeAnew) {
     const auto first = LoadOrCreateIdentity(dir.Path());
     ASSERT_TRUE(first);
     // Another pair's key in place of ours: half a pair is no identity.
-    ASSERT_TRUE(WriteFileAtomically(IdentityKeyPath(dir.Path()), TestClientPair().privateKey, 0600));
+    ASSERT_TRUE(
+        WriteFileAtomically(IdentityKeyPath(dir.Path()), TestClientPair().privateKey, 0600));
     const auto mended = LoadOrCreateIdentity(dir.Path());
     ASSERT_TRUE(mended);
     EXPECT_NE(mended->certificate, first->certificate);

@@ -9,7 +9,8 @@
 #include "engine/trust_store.h"
 
 std::filesystem::path UseFreshHome() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quorvane-home-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "quorvane-home-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     const std::filesystem::path home = pattern;
     setenv("HOME", home.c_str(), 1);

@@ -41,8 +41,10 @@ protected:
     }
     std::size_t Trusted() const { return TrustStore(PkiRoot()).Load().certificates.size(); }
     bool Scanned() {
-        return PumpUntil([&] { return !window.Connecting() && !window.WalkRunning() &&
-                                      !window.ScanPollPending(); }) &&
+        return PumpUntil([&] {
+                   return !window.Connecting() && !window.WalkRunning() &&
+                          !window.ScanPollPending();
+               }) &&
                window.Rows().size() == server->Points().size();
     }
 
