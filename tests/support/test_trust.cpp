@@ -4,15 +4,30 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <vector>
 
 #include "engine/pki_files.h"
 #include "engine/trust_store.h"
+
+namespace {
+// Every home made, removed when the test program ends.
+std::vector<std::filesystem::path>& Homes() {
+    static std::vector<std::filesystem::path> homes;
+    return homes;
+}
+void RemoveHomes() {
+    std::error_code ignored;
+    for (const auto& home : Homes()) std::filesystem::remove_all(home, ignored);
+}
+}  // namespace
 
 std::filesystem::path UseFreshHome() {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "quorvane-home-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     const std::filesystem::path home = pattern;
+    if (Homes().empty()) std::atexit(RemoveHomes);
+    Homes().push_back(home);
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_DATA_HOME", (home / "share").c_str(), 1);
     return home;
