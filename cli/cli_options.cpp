@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "engine/certificate_facts.h"
 #include "engine/option_rules.h"
 
 namespace {
@@ -113,6 +114,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             options.version = true;
             continue;
         }
+        if (a.name == "--show-certificate") {
+            options.showCertificate = true;
+            continue;
+        }
         if (a.name == "--allow-plain-password") {
             options.settings.allowPlainPassword = true;
             continue;
@@ -130,7 +135,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         }
         static const char* const kWithValue[] = {
             "--export",       "--url",  "--policy", "--mode",    "--user",
-            "--password-env", "--cert", "--key",    "--timeout", "--lang"};
+            "--password-env", "--cert", "--key",    "--timeout", "--lang",
+            "--trust-server", "--export-certificate"};
         if (!OneOf(kWithValue, a.name)) return Refuse(TextKey::CliUnknownOption, args[i]);
         std::string value;
         if (a.value) {
@@ -175,6 +181,12 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             const auto seconds = Timeout(value);
             if (!seconds) return Refuse(TextKey::CliBadValue, shown);
             s.timeoutSeconds = *seconds;
+        } else if (a.name == "--trust-server") {
+            const auto fingerprint = ParseFingerprint(value);
+            if (!fingerprint) return Refuse(TextKey::CliBadValue, shown);
+            options.trustServer = FingerprintText(*fingerprint);
+        } else if (a.name == "--export-certificate") {
+            options.exportCertificate = value;
         } else if (a.name == "--lang") {
             if (value != "zh" && value != "en") return Refuse(TextKey::CliBadValue, shown);
             options.language = value == "en" ? 1 : 0;
@@ -183,6 +195,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (!lang) options.language = -1;  // the caller's locale decides
     if (options.help || options.version) return {options, {}};
+    // Commands about this client's own certificate need no server.
+    if (options.showCertificate || !options.exportCertificate.empty()) return {options, {}};
     if (options.listEndpoints) {
         if (!options.exportPath.empty()) return Refuse(TextKey::CliConflict, "--list-endpoints --export");
         if (!url) return Refuse(TextKey::CliNeedsUrl, {});

@@ -18,6 +18,10 @@ struct CliOptions {
     int language = -1;            // 0 Chinese, 1 English, as the window; -1 the locale's
     bool listEndpoints = false;   // print the server's endpoints instead of exporting
     bool verbose = false;         // the library's log on standard error
+    // --trust-server: the server certificate to trust for this run and from now on ("AA:BB:..")
+    std::string trustServer;
+    bool showCertificate = false;   // --show-certificate
+    std::string exportCertificate;  // --export-certificate FILE
 };
 
 // Why the arguments were refused: a text key and the option or value it is about.

@@ -3,6 +3,7 @@
 #include <istream>
 #include <ostream>
 
+#include "cli/certificate_commands.h"
 #include "cli/cli_options.h"
 #include "cli/password_input.h"
 #include "cli/scan_export.h"
@@ -50,6 +51,11 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     SetLibraryLog(options.verbose ? LibraryLog::Stderr : LibraryLog::Silent);
     if (options.listEndpoints) return ListServerEndpoints(options.settings, io);
 
+    if (options.showCertificate || !options.exportCertificate.empty())
+        return RunCertificateCommand(options, io);
+    if (!options.trustServer.empty())
+        options.settings.acceptedServerCertificates.push_back(options.trustServer);
+
     if (options.settings.authKind == 2) {
         if (!options.passwordEnv.empty()) {
             const auto password = io.environment(options.passwordEnv);
@@ -64,6 +70,14 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     }
 
     const ScanExportResult result = ScanAndExport(options.settings, options.exportPath);
+    // Remembered as soon as the server has shown it, whatever happens to the scan after.
+    RememberTrustedServer(result.serverTrust, options.settings.url, options.trustServer, io);
+    if ((result.outcome == ConnectOutcome::ServerCertificateUntrusted ||
+         result.outcome == ConnectOutcome::ServerCertificateChanged) &&
+        result.serverTrust) {
+        return ReportUntrustedServer(*result.serverTrust, options.settings.url,
+                                     options.trustServer, io);
+    }
     if (FailureText(result.outcome)) {
         io.err << FailureMessage(result.outcome, result.detail) << "\n";
         // The window asks at this point; here the flag is the answer.

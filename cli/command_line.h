@@ -12,6 +12,7 @@ enum CliExitCode : int {
     kCliBadArguments = 2,
     kCliConnectFailed = 3,
     kCliExportFailed = 4,
+    kCliUntrusted = 5,  // the server's certificate is not trusted: nothing was sent to it
 };
 
 // Where the command line reads and writes; the program passes the process's own.

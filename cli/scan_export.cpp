@@ -44,6 +44,7 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const std::st
         OPCUABrowser engine(&list);
         result.outcome = engine.Connect(settings);
         result.detail = engine.LastConnectDetail();
+        result.serverTrust = engine.LastServerTrust();
         if (result.outcome != ConnectOutcome::Connected) return result;
         std::atomic<bool> walkDone{false};
         std::thread walk([&] {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "engine/connection_settings.h"
+#include "engine/server_trust.h"
 #include "export/point_export.h"
 
 // One scan of a server, exported to a file, without any window: connect, walk the whole address
@@ -14,6 +16,7 @@ struct ScanExportResult {
     std::size_t points = 0;  // points the walk found
     ExportFormat format = ExportFormat::Xls;
     ExportResult exported;
+    std::optional<ServerTrust> serverTrust;  // how the server's certificate was judged
 };
 
 // The format follows the extension of `path` (.xls, .xlsx, .csv); anything else is .xls, as in

@@ -81,7 +81,11 @@ ConnectOutcome FailedConnectOutcome(int authKind, UA_StatusCode status, bool ses
         return authKind == 2 ? ConnectOutcome::UserPasswordRejected
                              : ConnectOutcome::AnonymousRejected;
     }
-    if (cause == ConnectCause::CertificateRefused) return ConnectOutcome::CertKeyRejected;
+    // With a password the certificate the server judged is this installation's own; with
+    // certificate sign-in it is the one the user chose.
+    if (cause == ConnectCause::CertificateRefused)
+        return authKind == 2 ? ConnectOutcome::ClientCertificateRefused
+                             : ConnectOutcome::CertKeyRejected;
     // Without a usable key this side never had the policy to offer.
     if (!policyUsable) return ConnectOutcome::CertKeyRejected;
     if (cause == ConnectCause::PolicyRefused || offered == false)

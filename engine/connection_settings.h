@@ -32,6 +32,9 @@ struct ConnectionSettings {
     bool allowPlainPassword = false;
     // Locales the session asks for, most wanted first ("zh-CN", "en"); empty: the server's own.
     std::vector<std::string> localeIds;
+    // Server certificates the user accepted for this run only, as SHA-256 fingerprints
+    // ("AA:BB:..."): a reconnect with these settings accepts the same certificate, no other.
+    std::vector<std::string> acceptedServerCertificates;
 };
 
 // Why nothing answered, when that could be told.
@@ -64,4 +67,9 @@ enum class ConnectOutcome {
     Unreachable,           // nothing answered in time, or the connection went before a session
     PolicyNotOffered,      // the server offers no endpoint with the chosen policy and mode
     Cancelled,             // the caller gave up on the attempt
+    // The server's certificate would have been used (a secure channel, an encrypted password)
+    // but is not trusted: nothing was entrusted to it, the caller decides.
+    ServerCertificateUntrusted,
+    ServerCertificateChanged,  // another certificate is trusted for this server
+    ClientCertificateRefused,  // the server does not trust this installation's certificate
 };

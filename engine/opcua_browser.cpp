@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -20,7 +21,11 @@
 #include "engine/run_until.h"
 #include "engine/password_token.h"
 #include "engine/session_config.h"
-#include "resources/hex_resources.h"
+#include "engine/certificate_facts.h"
+#include "engine/certificate_pin.h"
+#include "engine/client_identity.h"
+#include "engine/pki_files.h"
+#include "engine/trust_store.h"
 
 namespace {
 
@@ -119,6 +124,11 @@ UA_StatusCode OPCUABrowser::WaitForSession(const std::string& url) {
     });
 }
 
+bool OPCUABrowser::CancelledNow() {
+    if (cancel != nullptr && cancel->load()) cancelled = true;
+    return cancelled;
+}
+
 // A failed connect leaves no client behind, so the engine is without session.
 int OPCUABrowser::FinishConnect(UA_StatusCode status) {
     lastConnectStatus = status;
@@ -135,9 +145,45 @@ int OPCUABrowser::ConnectAnonymous(std::string url, int timeoutSeconds) {
     if (!client) return 1;
     UA_ClientConfig* config = UA_Client_getConfig(client.get());
     UA_ClientConfig_setDefault(config);
+    UA_String_clear(&config->clientDescription.applicationUri);
+    config->clientDescription.applicationUri = UA_String_fromChars(ClientApplicationUri().c_str());
     ApplyTimeout(*config, timeoutSeconds, timing);
     ApplySessionLocales(*config, sessionLocales);
     return FinishConnect(AwaitConnect(url));
+}
+
+bool OPCUABrowser::ConfigureOwnIdentity(UA_ClientConfig& config, const std::string& policy,
+                                        const std::string& mode) {
+    const auto identity = LoadOrCreateIdentity(PkiRoot());
+    if (!identity) {
+        identityMissing = true;
+        return false;
+    }
+    const UA_ByteString certificate{identity->certificate.size(),
+                                    const_cast<UA_Byte*>(identity->certificate.data())};
+    const UA_ByteString privateKey{identity->privateKey.size(),
+                                   const_cast<UA_Byte*>(identity->privateKey.data())};
+    ConfigureSecurity(config, certificate, privateKey, policy, mode, identity->applicationUri);
+    return true;
+}
+
+bool OPCUABrowser::DecideServerCertificate(const std::string& url,
+                                           const UA_EndpointDescription& endpoint,
+                                           UA_ClientConfig& config) {
+    const auto facts = ReadCertificateFacts(
+        {endpoint.serverCertificate.data, endpoint.serverCertificate.length});
+    if (!facts) return false;  // nothing to show; the connect fails as with a bad certificate
+    const TrustStore store(PkiRoot());
+    const std::vector<Fingerprint> accepted = ParseFingerprints(acceptedCertificates);
+    serverTrust = JudgeServerCertificate(*facts, url, store.Load().certificates, accepted,
+                                         static_cast<std::int64_t>(std::time(nullptr)));
+    if (serverTrust->verdict != TrustVerdict::Trusted) {
+        serverUndecided = true;
+        return false;
+    }
+    // The channel and the password token then use this certificate and no other.
+    PinServerCertificate(config, facts->der);
+    return true;
 }
 
 int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std::string password,
@@ -147,26 +193,31 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
     client = NewClient();
     if (!client) return 1;
     UA_ClientConfig* config = UA_Client_getConfig(client.get());
-    {
-        const UaByteString certificate = LoadHexResource(kClientCertificateResource);
-        const UaByteString privateKey = LoadHexResource(kClientPrivateKeyResource);
-        ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
-    }
-    policyUsable = PolicyBuilt(*config, securityPolicy);
-    ApplyTimeout(*config, timeoutSeconds, timing);
-    ApplySessionLocales(*config, sessionLocales);
     plainPasswordRefused = false;
     // The library would take the first user-name policy of the best endpoint, and send the
     // password as plain bytes when that policy has no security; choose one that encrypts.
+    // Asked first: a server that does not answer costs no key (made on first need).
     Endpoints endpoints;
     const UA_StatusCode asked = FetchEndpoints(url, timeoutSeconds, endpoints, cancel, cancelled);
     if (asked != UA_STATUSCODE_GOOD) return FinishConnect(asked);
+    if (!ConfigureOwnIdentity(*config, securityPolicy, securityMode))
+        return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
+    if (CancelledNow()) return FinishConnect(UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT);
+    policyUsable = PolicyBuilt(*config, securityPolicy);
+    ApplyTimeout(*config, timeoutSeconds, timing);
+    ApplySessionLocales(*config, sessionLocales);
     const std::optional<PasswordToken> token = ChoosePasswordToken(endpoints.View(), *config);
     if (!token) return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
     if (!token->encrypted && !allowPlainPassword) {
         plainPasswordRefused = true;  // nothing was sent; the caller may ask and allow it
         return FinishConnect(UA_STATUSCODE_BADSECURITYMODEINSUFFICIENT);
     }
+    // The password is encrypted with the endpoint's certificate, and a secure channel uses it
+    // too: either way it is decided on before the password goes anywhere.
+    const bool certificateUsed =
+        token->encrypted || token->endpoint->securityMode != UA_MESSAGESECURITYMODE_NONE;
+    if (certificateUsed && !DecideServerCertificate(url, *token->endpoint, *config))
+        return FinishConnect(UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
     UsePasswordToken(*config, *token);
     const UA_StatusCode identity =
         UA_ClientConfig_setAuthenticationUsername(config, userName.c_str(), password.c_str());
@@ -180,18 +231,33 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
     client = NewClient();
     if (!client) return 1;
     UA_ClientConfig* config = UA_Client_getConfig(client.get());
-    {
-        // Half a pair is no pair: without both paths the built-in certificate and key serve.
-        const bool fromFiles = !certificatePath.empty() && !privateKeyPath.empty();
-        const UaByteString certificate =
-            fromFiles ? LoadFile(certificatePath) : LoadHexResource(kClientCertificateResource);
-        const UaByteString privateKey =
-            fromFiles ? LoadFile(privateKeyPath) : LoadHexResource(kClientPrivateKeyResource);
-        ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode);
+    // The endpoint is chosen here, not by the library, so that its certificate is decided on
+    // before the secure channel is opened with it.
+    Endpoints endpoints;
+    const UA_StatusCode asked = FetchEndpoints(url, timeoutSeconds, endpoints, cancel, cancelled);
+    if (asked != UA_STATUSCODE_GOOD) return FinishConnect(asked);
+    // Half a pair is no pair: without both paths this installation's own pair serves.
+    if (!certificatePath.empty() && !privateKeyPath.empty()) {
+        const UaByteString certificate = LoadFile(certificatePath);
+        const UaByteString privateKey = LoadFile(privateKeyPath);
+        // The server compares the announced URI with the one the certificate names.
+        const auto own = ReadCertificateFacts({certificate->data, certificate->length});
+        const std::string uri = own && !own->applicationUri.empty() ? own->applicationUri
+                                                                     : ClientApplicationUri();
+        ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode, uri);
+    } else if (!ConfigureOwnIdentity(*config, securityPolicy, securityMode)) {
+        return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
     }
+    if (CancelledNow()) return FinishConnect(UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT);
     policyUsable = PolicyBuilt(*config, securityPolicy);
     ApplyTimeout(*config, timeoutSeconds, timing);
     ApplySessionLocales(*config, sessionLocales);
+    const std::optional<PasswordToken> choice = ChooseAnonymousEndpoint(endpoints.View(), *config);
+    if (!choice) return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
+    if (choice->endpoint->securityMode != UA_MESSAGESECURITYMODE_NONE &&
+        !DecideServerCertificate(url, *choice->endpoint, *config))
+        return FinishConnect(UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
+    UsePasswordToken(*config, *choice);
     // The certificate secures the channel; the session itself is anonymous.
     return FinishConnect(AwaitConnect(url));
 }
@@ -211,6 +277,10 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     sessionCreated = false;
     policyUsable = true;
     plainPasswordRefused = false;
+    serverTrust.reset();
+    serverUndecided = false;
+    identityMissing = false;
+    acceptedCertificates = s.acceptedServerCertificates;
     sessionLocales = s.localeIds;
     int result = 1;
     switch (s.authKind) {
@@ -241,6 +311,12 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     if (result == 0) return ConnectOutcome::Connected;
     if (cancelled) return ConnectOutcome::Cancelled;
     if (plainPasswordRefused) return ConnectOutcome::PlainPasswordRefused;
+    if (serverUndecided) {
+        return serverTrust->verdict == TrustVerdict::Changed
+                   ? ConnectOutcome::ServerCertificateChanged
+                   : ConnectOutcome::ServerCertificateUntrusted;
+    }
+    if (identityMissing) return ConnectOutcome::CertKeyRejected;
     const ConnectOutcome outcome = FailedOutcome(s);
     if (outcome == ConnectOutcome::Unreachable)
         lastDetail.cause = DiagnoseUnreachable(s.url, lastConnectStatus, kDiagnosisBudget);
@@ -284,5 +360,3 @@ UaByteString OPCUABrowser::LoadFile(const std::string& path) {
     }
     return content;
 }
-
-UaByteString OPCUABrowser::LoadHexResource(int id) { return ByteStringOf(FindHexResource(id)); }

@@ -3,6 +3,7 @@
 #include "engine/connection_settings.h"
 #include "engine/mth_list.h"
 #include "engine/opcua_item_data.h"
+#include "engine/server_trust.h"
 #include "engine/session_config.h"
 #include "engine/ua_types.h"
 
@@ -76,9 +77,12 @@ public:
     // before sending, BadNotConnected without a session; Good after a success.
     UA_StatusCode LastWriteStatus() const { return lastWriteStatus; }
 
-    // Both return an empty byte string on any failure.
+    // An empty byte string on any failure.
     static UaByteString LoadFile(const std::string& path);
-    static UaByteString LoadHexResource(int id);
+
+    // How the last connect judged the server's certificate; none when it used none (anonymous
+    // over None, a password sent unencrypted) or never got as far as reading it.
+    const std::optional<ServerTrust>& LastServerTrust() const { return serverTrust; }
 
     UA_Client* Client() const { return client.get(); }
 
@@ -102,6 +106,15 @@ private:
     UA_StatusCode AwaitConnect(const std::string& url);
     UA_StatusCode WaitForSession(const std::string& url);
     int FinishConnect(UA_StatusCode status);
+    // Whether the caller has given up on this attempt (notes it in `cancelled`).
+    bool CancelledNow();
+    // Judges the certificate of `endpoint` for `url`; when it is trusted pins it into the
+    // configuration and returns true. Otherwise the verdict waits in serverTrust.
+    bool DecideServerCertificate(const std::string& url, const UA_EndpointDescription& endpoint,
+                                 UA_ClientConfig& config);
+    // Loads (or first makes) this installation's certificate and key into a secure config.
+    bool ConfigureOwnIdentity(UA_ClientConfig& config, const std::string& policy,
+                              const std::string& mode);
 
     SessionTiming timing;
     bool allowPlainPassword = false;
@@ -115,4 +128,8 @@ private:
     bool cancelled = false;
     bool sessionCreated = false;  // the last attempt got as far as a session on the server
     bool policyUsable = true;  // the chosen policy could be built with the certificate and key
+    std::vector<std::string> acceptedCertificates;  // fingerprints accepted for this run
+    std::optional<ServerTrust> serverTrust;
+    bool serverUndecided = false;  // the last attempt stopped at an untrusted certificate
+    bool identityMissing = false;  // this installation's own certificate could not be had
 };

@@ -70,3 +70,19 @@ void UsePasswordToken(UA_ClientConfig& config, const PasswordToken& token) {
         UA_UserTokenPolicy_copy(token.policy, &config.userTokenPolicy) != UA_STATUSCODE_GOOD)
         throw std::bad_alloc();
 }
+
+std::optional<PasswordToken> ChooseAnonymousEndpoint(
+    std::span<const UA_EndpointDescription> endpoints, const UA_ClientConfig& config) {
+    std::optional<PasswordToken> best;
+    for (const UA_EndpointDescription& endpoint : endpoints) {
+        if (!Accepts(config, endpoint)) continue;
+        for (std::size_t j = 0; j < endpoint.userIdentityTokensSize; ++j) {
+            const UA_UserTokenPolicy& policy = endpoint.userIdentityTokens[j];
+            if (policy.tokenType != UA_USERTOKENTYPE_ANONYMOUS) continue;
+            if (!best || endpoint.securityLevel > best->endpoint->securityLevel)
+                best = PasswordToken{&endpoint, &policy, false};
+            break;
+        }
+    }
+    return best;
+}

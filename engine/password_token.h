@@ -29,3 +29,8 @@ std::optional<PasswordToken> ChoosePasswordToken(std::span<const UA_EndpointDesc
 
 // Puts the choice into the configuration, so that the connect uses exactly it.
 void UsePasswordToken(UA_ClientConfig& config, const PasswordToken& token);
+
+// An endpoint the configuration accepts with an anonymous token policy, the highest security
+// level first, for a sign-in whose certificate serves only the channel. Nothing when none.
+std::optional<PasswordToken> ChooseAnonymousEndpoint(
+    std::span<const UA_EndpointDescription> endpoints, const UA_ClientConfig& config);

@@ -1,11 +1,12 @@
 #include "engine/session_config.h"
 
 #include <open62541/client_config_default.h>
-#include <open62541/plugin/pki_default.h>
 #include <open62541/plugin/securitypolicy_default.h>
 
 #include <algorithm>
 #include <limits>
+
+#include "engine/certificate_pin.h"
 
 void ApplyTimeout(UA_ClientConfig& config, int timeoutSeconds, const SessionTiming& timing) {
     // Saturate instead of wrapping for values no dialog would pass.
@@ -87,20 +88,11 @@ void RecreateNonePolicy(UA_ClientConfig& config, const UA_ByteString& certificat
     }
 }
 
-// Every server certificate is accepted: the tool inspects whatever server it is pointed at.
-void AcceptEveryServerCertificate(UA_ClientConfig& config) {
-    UA_CertificateVerification& verification = config.certificateVerification;
-    const UA_Logger* logging = verification.logging;
-    if (verification.clear) verification.clear(&verification);
-    UA_CertificateVerification_AcceptAll(&verification);
-    if (!verification.logging) verification.logging = logging;
-}
-
 }  // namespace
 
 void ConfigureSecurity(UA_ClientConfig& config, const UA_ByteString& certificate,
                        const UA_ByteString& privateKey, const std::string& policyName,
-                       const std::string& modeName) {
+                       const std::string& modeName, const std::string& applicationUri) {
     UA_String_clear(&config.securityPolicyUri);
     // No name leaves the choice to the endpoints; the bare prefix would match none of them.
     if (!policyName.empty())
@@ -116,10 +108,11 @@ void ConfigureSecurity(UA_ClientConfig& config, const UA_ByteString& certificate
     AddPolicies(config.authSecurityPolicies, config.authSecurityPoliciesSize, certificate,
                 privateKey, config.logging);
     RecreateNonePolicy(config, certificate);
-    AcceptEveryServerCertificate(config);
+    // Nothing is trusted until the caller pins the certificate the user's decision covered.
+    RefuseServerCertificates(config);
 
     UA_String_clear(&config.clientDescription.applicationUri);
-    config.clientDescription.applicationUri = UA_String_fromChars(kClientApplicationUri);
+    config.clientDescription.applicationUri = UA_String_fromChars(applicationUri.c_str());
 }
 
 void ApplySessionLocales(UA_ClientConfig& config, const std::vector<std::string>& localeIds) {

@@ -8,8 +8,6 @@
 // The steps that turn connection settings into a client configuration, apart from the connect
 // itself so that each can be checked without a server.
 
-inline constexpr char kClientApplicationUri[] = "urn:open62541.client.application";
-
 // How long the secure channel and the session live. Neither follows the response timeout: a
 // channel that lived only as long as the timeout expired between two refresh passes, and a
 // session that short was gone by the time a stopped list was written to.
@@ -36,9 +34,9 @@ UA_MessageSecurityMode SecurityModeFromName(const std::string& modeName);
 // Everything a signed-in connect needs besides the timeout: policy URI and mode, the encrypting
 // policies built on `certificate` and `privateKey` (the library's own plus any of Basic128Rsa15,
 // Basic256, Basic256Sha256 and the two Aes policies it lacks), the None policy carrying the
-// certificate, every server certificate accepted, and the
-// application URI the certificate names. An empty or unusable certificate or key leaves only
-// the None policy. The configuration keeps its own copies of both.
+// certificate, every server certificate refused until one is pinned (certificate_pin.h), and
+// `applicationUri`, which the certificate names. An empty or unusable certificate or key leaves
+// only the None policy. The configuration keeps its own copies of both.
 void ConfigureSecurity(UA_ClientConfig& config, const UA_ByteString& certificate,
                        const UA_ByteString& privateKey, const std::string& policyName,
-                       const std::string& modeName);
+                       const std::string& modeName, const std::string& applicationUri);

@@ -1,5 +1,8 @@
 #include "texts/connect_failure.h"
 
+#include "engine/client_identity.h"
+#include "engine/pki_files.h"
+
 std::optional<TextKey> FailureText(ConnectOutcome outcome) {
     switch (outcome) {
     case ConnectOutcome::Connected: return std::nullopt;
@@ -13,6 +16,9 @@ std::optional<TextKey> FailureText(ConnectOutcome outcome) {
     case ConnectOutcome::Unreachable: return TextKey::ConnectFailed;
     case ConnectOutcome::PolicyNotOffered: return TextKey::PolicyNotOffered;
     case ConnectOutcome::Cancelled: return std::nullopt;
+    case ConnectOutcome::ServerCertificateUntrusted: return TextKey::ServerCertificateUntrusted;
+    case ConnectOutcome::ServerCertificateChanged: return TextKey::ServerCertificateChanged;
+    case ConnectOutcome::ClientCertificateRefused: return TextKey::ClientCertificateRefused;
     }
     return TextKey::ConnectFailed;
 }
@@ -40,6 +46,9 @@ std::string FailureMessage(ConnectOutcome outcome, const ConnectDetail& detail) 
         if (const auto cause = CauseText(detail.cause)) text += Text(*cause);
     } else if (outcome == ConnectOutcome::PolicyNotOffered && !detail.offered.empty()) {
         text += Text(TextKey::OfferedPrefix) + detail.offered + ")";
+    } else if (outcome == ConnectOutcome::ClientCertificateRefused) {
+        // The administrator needs the file itself; say where it is.
+        text += IdentityCertificatePath(PkiRoot()).string();
     }
     return text;
 }

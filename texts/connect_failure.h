@@ -10,7 +10,7 @@
 // Connected and for an attempt the user gave up (nothing to report).
 std::optional<TextKey> FailureText(ConnectOutcome outcome);
 
-// The whole failure text: FailureText's, then the cause when `detail` knows it (why nothing
-// answered; the pairs the server offers when the chosen one is not among them). Empty when
-// FailureText has none.
-std::string FailureMessage(ConnectOutcome outcome, const ConnectDetail& detail);
+// The whole failure text: FailureText's, then what goes with it when known (why nothing
+// answered; the pairs the server offers when the chosen one is not among them; where this
+// client's certificate is when the server refused it). Empty when FailureText has none.
+std::string FailureMessage(ConnectOutcome outcome, const ConnectDetail& detail = {});

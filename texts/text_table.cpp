@@ -19,7 +19,9 @@ struct TextPair {
     "用法: quorvane --export 文件 [--url URL] [--policy 策略 --mode 模式]\n"                    \
     "                [--user 用户名 [--password-env 变量名] | --cert 证书 --key 私钥]\n"        \
     "                [--timeout 秒] [--lang zh|en] [--allow-plain-password] [--verbose]\n"    \
+    "                [--trust-server 指纹]\n"                                                 \
     "      quorvane --list-endpoints --url URL [--timeout 秒] [--lang zh|en]\n"              \
+    "      quorvane --show-certificate | --export-certificate 文件 | --version | --help\n"    \
     "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                             \
     "  --list-endpoints     列出服务器的端点: 策略 模式 登录方式 level 安全等级\n"              \
     "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿\n"     \
@@ -35,12 +37,18 @@ struct TextPair {
     "  --lang zh|en         输出文字的语言; 默认取自 LC_ALL, LC_MESSAGES, LANG (zh* 为中文)\n"  \
     "  --allow-plain-password  允许密码不加密地发送\n"                                          \
     "  --verbose            把 OPC UA 库的日志写到标准错误\n"                                   \
-    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败\n"
+    "  --trust-server 指纹  信任指纹为此的服务器证书并记住 (冒号可省，大小写均可)\n"            \
+    "  --show-certificate   显示本客户端证书的路径、应用程序 URI 和指纹\n"                      \
+    "  --export-certificate 文件  导出本客户端证书 (DER; 文件名以 .pem 结尾则为 PEM)\n"         \
+    "  --version            显示版本\n"                                                        \
+    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任\n"
 #define QV_CLI_USAGE_EN                                                                        \
     "usage: quorvane --export FILE [--url URL] [--policy P --mode M]\n"                        \
     "                [--user NAME [--password-env VAR] | --cert FILE --key FILE]\n"           \
     "                [--timeout S] [--lang zh|en] [--allow-plain-password] [--verbose]\n"     \
+    "                [--trust-server FP]\n"                                                   \
     "       quorvane --list-endpoints --url URL [--timeout S] [--lang zh|en]\n"               \
+    "       quorvane --show-certificate | --export-certificate FILE | --version | --help\n"  \
     "Without a window: connects, finds every point and exports them to FILE, then exits.\n"   \
     "  --list-endpoints     list the server's endpoints: policy mode sign-in level N\n"      \
     "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls\n"  \
@@ -58,7 +66,13 @@ struct TextPair {
     "                       LC_MESSAGES, LANG (zh* Chinese, anything else English)\n"       \
     "  --allow-plain-password  let the password travel unencrypted\n"                         \
     "  --verbose            the OPC UA library's log on standard error\n"                   \
-    "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed\n"
+    "  --trust-server FP    trust the server certificate with this SHA-256 fingerprint and\n" \
+    "                       remember it (colons optional, any case)\n"                     \
+    "  --show-certificate   this client's certificate: path, application URI, fingerprint\n" \
+    "  --export-certificate FILE  write this client's certificate (DER; PEM for .pem)\n"    \
+    "  --version            print the version\n"                                              \
+    "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed,\n"              \
+    "            5 server certificate not trusted\n"
 
 // Listed in key order; the static_assert below and a test keep it that way.
 constexpr TextPair kPairs[] = {
@@ -172,6 +186,68 @@ constexpr TextPair kPairs[] = {
     {TextKey::EndpointsNone, "服务器没有列出端点", "the server lists no endpoints"},
     {TextKey::ForgetServer, "忘记此服务器", "forget this server"},
     {TextKey::CliNeedsUrl, "--list-endpoints 需要 --url URL", "--list-endpoints needs --url URL"},
+    {TextKey::ServerCertificateUntrusted, "服务器证书未被信任，未向其发送任何凭据",
+     "the server's certificate is not trusted; nothing was sent to it"},
+    {TextKey::ServerCertificateChanged, "服务器证书已改变，未向其发送任何凭据",
+     "the server's certificate has changed; nothing was sent to it"},
+    {TextKey::ClientCertificateRefused, "服务器尚未信任本客户端。请把客户端证书交给服务器管理员，信任后再连接。证书文件: ",
+     "the server does not trust this client yet. Give the client certificate to the server's administrator to trust, then connect again. Certificate file: "},
+    {TextKey::TrustFirstTitle, "未知的服务器证书",
+     "Unknown server certificate"},
+    {TextKey::TrustFirstIntro, "第一次连接这台服务器。请与服务器管理员核对指纹后再决定是否信任。",
+     "First contact with this server. Check the fingerprint with the server's administrator before you trust it."},
+    {TextKey::TrustChangedTitle, "服务器证书已改变",
+     "Server certificate changed"},
+    {TextKey::TrustChangedIntro, "这台服务器出示的证书与以前信任的不同。可能是服务器换了证书，也可能是有人冒充它。除非管理员确认了新指纹，否则请取消。",
+     "This server presents another certificate than the one trusted before. The server may have a new certificate, or someone may be impersonating it. Cancel unless its administrator confirmed the new fingerprint."},
+    {TextKey::CertApplicationUri, "应用程序 URI: ",
+     "Application URI: "},
+    {TextKey::CertSubject, "主题: ",
+     "Subject: "},
+    {TextKey::CertIssuer, "颁发者: ",
+     "Issuer: "},
+    {TextKey::CertValidity, "有效期: ",
+     "Valid: "},
+    {TextKey::CertFingerprint, "SHA-256 指纹: ",
+     "SHA-256 fingerprint: "},
+    {TextKey::CertPreviousFingerprint, "以前信任的指纹: ",
+     "Fingerprint trusted before: "},
+    {TextKey::CertWarnExpired, "警告: 证书已过期",
+     "Warning: the certificate has expired"},
+    {TextKey::CertWarnNotYetValid, "警告: 证书尚未生效",
+     "Warning: the certificate is not valid yet"},
+    {TextKey::CertWarnHost, "警告: 证书中没有地址里的主机名 ",
+     "Warning: the certificate does not name the host of the URL: "},
+    {TextKey::TrustAlways, "始终信任",
+     "Trust always"},
+    {TextKey::TrustThisTime, "仅本次",
+     "Trust this time"},
+    {TextKey::ClientCertificateLabel, "客户端证书",
+     "client certificate"},
+    {TextKey::ExportCertificate, "导出...",
+     "export..."},
+    {TextKey::RenewCertificate, "重新生成",
+     "renew"},
+    {TextKey::RenewConfirm, "重新生成客户端证书后，信任旧证书的服务器需要重新信任新证书。继续吗?",
+     "After renewing, servers that trusted the old client certificate must be given the new one. Continue?"},
+    {TextKey::CertificateFilter, "证书 (*.der *.pem)",
+     "Certificates (*.der *.pem)"},
+    {TextKey::CertificateWriteFailed, "无法写入证书文件",
+     "cannot write the certificate file"},
+    {TextKey::ClientIdentityFailed, "无法读取或生成客户端证书: ",
+     "cannot read or make the client certificate: "},
+    {TextKey::CliServerUntrusted, "服务器证书未被信任，连接在发送任何凭据之前停止。",
+     "the server's certificate is not trusted; the connect stopped before anything was sent."},
+    {TextKey::CliServerChanged, "服务器证书与以前信任的不同! 可能有人冒充这台服务器。连接在发送任何凭据之前停止。",
+     "the server's certificate differs from the one trusted before! Someone may be impersonating the server. The connect stopped before anything was sent."},
+    {TextKey::CliTrustHint, "与服务器管理员核对指纹后，这样信任它:\n  quorvane --trust-server ",
+     "after checking the fingerprint with the server's administrator, trust it with:\n  quorvane --trust-server "},
+    {TextKey::CliTrustMismatch, "--trust-server 给出的指纹不是这台服务器的: ",
+     "the fingerprint given with --trust-server is not this server's: "},
+    {TextKey::CliTrustNotStored, "无法保存信任的证书: ",
+     "cannot store the trusted certificate: "},
+    {TextKey::CliCertificatePath, "证书文件: ",
+     "certificate file: "},
 };
 
 #undef QV_TITLE_PREFIX

@@ -6,6 +6,8 @@
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 #include "texts/text_table.h"
+#include "ui/client_certificate_row.h"
+#include "ui/session_trust.h"
 
 #include <algorithm>
 
@@ -152,6 +154,8 @@ void CLoginOptionDlg::BuildControls() {
     page->addWidget(securityFrame);
     page->addWidget(authorizeFrame);
     page->addLayout(timeoutRow);
+    certificateRow = new ClientCertificateRow(this);
+    page->addWidget(certificateRow);
     page->addLayout(buttons);
     page->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -180,7 +184,7 @@ ConnectionSettings CLoginOptionDlg::Settings(const std::string& url) const {
     // Localised names in the program's language, the other one next.
     s.localeIds = language == 0 ? std::vector<std::string>{"zh-CN", "en"}
                                 : std::vector<std::string>{"en", "zh-CN"};
-    return s;
+    return WithServersAcceptedThisRun(s);
 }
 
 void CLoginOptionDlg::ChooseAuth(int kind) {
@@ -320,4 +324,5 @@ void CLoginOptionDlg::RefreshTexts() {
     cancelButton->setText(Q(Text(TextKey::Cancel)));
     FillPolicyList();
     endpointPicker->RefreshTexts();
+    certificateRow->RefreshTexts();
 }

@@ -9,6 +9,7 @@
 
 class EndpointPicker;
 struct EndpointInfo;
+class ClientCertificateRow;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -122,4 +123,5 @@ private:
     QLineEdit* timeoutBox = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
+    ClientCertificateRow* certificateRow = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -42,6 +43,34 @@ bool Prompts::Question(QWidget* parent, const std::string& text) {
                     QMessageBox::Ok | QMessageBox::Cancel, parent);
     box.setDefaultButton(QMessageBox::Cancel);  // a password in clear only on a deliberate choice
     return box.exec() == QMessageBox::Ok;
+}
+
+int Prompts::Choice(QWidget* parent, const std::string& title, const std::string& text,
+                    const std::vector<std::string>& buttons, int cancelIndex, bool warning) {
+    if (script != nullptr) {
+        script->choices.push_back({title, text, buttons, cancelIndex});
+        if (script->choiceAnswers.empty()) return cancelIndex;
+        const int answer = script->choiceAnswers.front();
+        script->choiceAnswers.pop_front();
+        return answer;
+    }
+    QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Question,
+                    QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::NoButton, parent);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // fingerprints get compared
+    std::vector<QPushButton*> added;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const auto role = static_cast<int>(i) == cancelIndex ? QMessageBox::RejectRole
+                                                             : QMessageBox::AcceptRole;
+        added.push_back(box.addButton(QString::fromStdString(buttons[i]), role));
+    }
+    if (cancelIndex >= 0 && cancelIndex < static_cast<int>(added.size())) {
+        box.setDefaultButton(added[static_cast<std::size_t>(cancelIndex)]);
+        box.setEscapeButton(added[static_cast<std::size_t>(cancelIndex)]);
+    }
+    box.exec();
+    const auto found = std::find(added.begin(), added.end(), box.clickedButton());
+    return found == added.end() ? cancelIndex : static_cast<int>(found - added.begin());
 }
 
 QString Prompts::OpenFile(QWidget* parent, const QString& filter, const QString& initialName) {

@@ -23,6 +23,10 @@ public:
     // The same, also telling which of the ";;"-separated filters was chosen, counted from 0.
     static QString SaveFile(QWidget* parent, const QString& filter, const QString& initialName,
                             int* chosenFilter);
+    // A message with a title and one button per text; returns the index of the one chosen.
+    // `cancelIndex` is the default and what closing the box means; `warning` shows it as one.
+    static int Choice(QWidget* parent, const std::string& title, const std::string& text,
+                      const std::vector<std::string>& buttons, int cancelIndex, bool warning);
     // Runs `dialog` modally.
     static void ShowModal(QDialog& dialog);
 
@@ -40,6 +44,14 @@ public:
         std::vector<QString> modalDialogs;               // window titles
         std::vector<std::string> questions;
         std::deque<bool> questionAnswers;  // empty or none left: the user cancels
+        struct ChoiceRequest {
+            std::string title;
+            std::string text;
+            std::vector<std::string> buttons;
+            int cancelIndex = 0;
+        };
+        std::vector<ChoiceRequest> choices;
+        std::deque<int> choiceAnswers;  // none left: the default (cancel) button
     };
     // While a script is set, prompts are recorded and answered from it; null restores them.
     static void Intercept(Script* script);

@@ -13,13 +13,26 @@
 #include "engine/scan_drain.h"
 #include "ui/server_history.h"
 #include "ui/session_worker.h"
+#include "ui/trust_prompt.h"
 #include "texts/text_table.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <optional>
 #include <utility>
+
+namespace {
+
+// What a connect on the session thread hands back to the window.
+struct ConnectDone {
+    ConnectOutcome outcome;
+    ConnectDetail detail;
+    std::optional<ServerTrust> serverTrust;
+};
+
+}  // namespace
 
 void CQuorvaneDlg::OnConnect() {
     scanTimer.stop();
@@ -72,10 +85,18 @@ void CQuorvaneDlg::StartConnect(const ConnectionSettings& settings) {
             // After the join above: records of a stopped walk go before the new one starts.
             pointList.clear();
             const ConnectOutcome outcome = browser.Connect(settings, cancel.get());
-            return std::make_pair(outcome, browser.LastConnectDetail());
+            return ConnectDone{outcome, browser.LastConnectDetail(), browser.LastServerTrust()};
         },
-        [this, id, settings](const std::pair<ConnectOutcome, ConnectDetail>& result) {
-            OnConnectDone(id, settings, result.first, result.second);
+        [this, id, settings](const ConnectDone& done) {
+            if (id == attempt && connecting) {
+                // Nothing was entrusted to the server yet; the user decides, then it goes on.
+                ConnectionSettings accepted = settings;
+                if (ResolveUntrustedServer(this, done.outcome, done.serverTrust, accepted)) {
+                    StartConnect(accepted);
+                    return;
+                }
+            }
+            OnConnectDone(id, settings, done.outcome, done.detail);
         });
 }
 
@@ -91,7 +112,9 @@ void CQuorvaneDlg::OnConnectDone(int id, const ConnectionSettings& settings,
     }
     connecting = false;
     listView->unsetCursor();
-    if (outcome == ConnectOutcome::PlainPasswordRefused) {
+    if (outcome == ConnectOutcome::PlainPasswordRefused ||
+        outcome == ConnectOutcome::ServerCertificateUntrusted ||
+        outcome == ConnectOutcome::ServerCertificateChanged) {
         // Declined: nothing was sent and there is nothing more to say.
         connectButton->setText(Q(Text(TextKey::Connect)));
         SetCommandButtonsEnabled(true);

@@ -8,6 +8,7 @@
 #include "texts/connect_failure.h"
 #include "ui/invalid_value_text.h"
 #include "ui/prompts.h"
+#include "ui/trust_prompt.h"
 #include "ui/qt_text.h"
 #include "ui/session_worker.h"
 #include "texts/text_table.h"
@@ -27,6 +28,7 @@ struct CWriteValueDlg::Outcome {
     int written = -1;
     UA_StatusCode status = UA_STATUSCODE_GOOD;
     std::string result;
+    std::optional<ServerTrust> serverTrust;
 };
 
 namespace {
@@ -119,6 +121,7 @@ void CWriteValueDlg::StartWrite(const ConnectionSettings& settings, const std::s
             PointList unused;
             OPCUABrowser engine(&unused);
             outcome.connect = engine.Connect(settings, cancel.get());
+            outcome.serverTrust = engine.LastServerTrust();
             if (outcome.connect == ConnectOutcome::Connected) {
                 outcome.written = engine.WriteValue(nodeId, text, typeIndex, outcome.result);
                 outcome.status = engine.LastWriteStatus();
@@ -143,8 +146,17 @@ void CWriteValueDlg::OnWriteDone(const ConnectionSettings& settings, const std::
         StartWrite(allowed, text);
         return;
     }
-    if (const auto failure = FailureText(outcome.connect)) {
-        Prompts::Message(this, Text(*failure));
+    // Only a certificate accepted for the window's session passes silently; another is asked.
+    ConnectionSettings accepted = settings;
+    if (ResolveUntrustedServer(this, outcome.connect, outcome.serverTrust, accepted)) {
+        StartWrite(accepted, text);
+        return;
+    }
+    if (outcome.connect == ConnectOutcome::ServerCertificateUntrusted ||
+        outcome.connect == ConnectOutcome::ServerCertificateChanged)
+        return;  // declined: nothing sent, the dialog stays open with the text
+    if (FailureText(outcome.connect)) {
+        Prompts::Message(this, FailureMessage(outcome.connect));
         return;
     }
     // A failure hands over the name of the status it ended with, for the message to tell.

@@ -51,7 +51,12 @@ const CauseCase kCases[] = {
      ConnectOutcome::CertKeyRejected},
     {"certificate untrusted", 3, UA_STATUSCODE_BADCERTIFICATEUNTRUSTED, false, true, std::nullopt,
      ConnectOutcome::CertKeyRejected},
+    // With a password the certificate judged is this installation's own.
     {"security checks failed", 2, UA_STATUSCODE_BADSECURITYCHECKSFAILED, false, true, true,
+     ConnectOutcome::ClientCertificateRefused},
+    {"our certificate untrusted", 2, UA_STATUSCODE_BADCERTIFICATEUNTRUSTED, false, true, true,
+     ConnectOutcome::ClientCertificateRefused},
+    {"their certificate untrusted", 3, UA_STATUSCODE_BADCERTIFICATEUNTRUSTED, false, true, true,
      ConnectOutcome::CertKeyRejected},
     {"policy rejected", 2, UA_STATUSCODE_BADSECURITYPOLICYREJECTED, false, true, std::nullopt,
      ConnectOutcome::PolicyNotOffered},

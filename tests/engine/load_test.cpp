@@ -12,52 +12,9 @@
 #include <vector>
 
 #include "engine/opcua_browser.h"
-#include "resources/hex_resources.h"
 #include "tests/engine/engine_test_support.h"
 
 using engine_test::TempDir;
-
-namespace {
-
-std::string_view View(const UaByteString& bytes) {
-    return {reinterpret_cast<const char*>(bytes->data), bytes->length};
-}
-
-}  // namespace
-
-TEST(BuiltInIdentity, CertificateIsDerAndNamesTheApplicationUri) {
-    const UaByteString certificate = OPCUABrowser::LoadHexResource(148);
-    ASSERT_GT(certificate->length, 500u);
-    EXPECT_EQ(certificate->data[0], 0x30);  // a DER SEQUENCE
-    EXPECT_EQ(certificate->data[1], 0x82);  // with a two-byte length ...
-    const std::size_t declared = (certificate->data[2] << 8) | certificate->data[3];
-    EXPECT_EQ(declared + 4, certificate->length);  // ... that covers exactly the whole
-    EXPECT_NE(View(certificate).find("urn:open62541.client.application"), std::string_view::npos);
-}
-
-TEST(BuiltInIdentity, KeyIsA2048BitPkcs1RsaKey) {
-    const UaByteString key = OPCUABrowser::LoadHexResource(149);
-    ASSERT_GT(key->length, 1100u);
-    EXPECT_LT(key->length, 1300u);
-    // RSAPrivateKey ::= SEQUENCE { version 0, modulus INTEGER of 257 bytes (leading zero), ... }
-    const unsigned char head[] = {0x30, 0x82};
-    const unsigned char versionAndModulus[] = {0x02, 0x01, 0x00, 0x02, 0x82, 0x01, 0x01, 0x00};
-    EXPECT_EQ(std::memcmp(key->data, head, 2), 0);
-    EXPECT_EQ(std::memcmp(key->data + 4, versionAndModulus, sizeof versionAndModulus), 0);
-}
-
-TEST(BuiltInIdentity, EachLoadIsACopyAndOtherIdsAreEmpty) {
-    const UaByteString first = OPCUABrowser::LoadHexResource(148);
-    const UaByteString second = OPCUABrowser::LoadHexResource(148);
-    EXPECT_NE(first->data, second->data);
-    EXPECT_TRUE(UA_ByteString_equal(first.get(), second.get()));
-    EXPECT_FALSE(UA_ByteString_equal(first.get(), OPCUABrowser::LoadHexResource(149).get()));
-    for (int id : {0, 147, 150, -148}) {
-        const UaByteString none = OPCUABrowser::LoadHexResource(id);
-        EXPECT_EQ(none->length, 0u) << id;
-        EXPECT_EQ(none->data, nullptr) << id;
-    }
-}
 
 TEST(LoadFile, ReadsTheWholeFile) {
     TempDir dir;

@@ -9,7 +9,8 @@
 #include "engine/opcua_browser.h"
 #include "engine/session_config.h"
 #include "engine/ua_types.h"
-#include "resources/hex_resources.h"
+#include "engine/certificate_pin.h"
+#include "tests/support/test_trust.h"
 #include "tests/support/demo_server_fixture.h"
 #include "tests/support/silent_server.h"
 
@@ -31,10 +32,10 @@ std::string Text(const UA_String& s) {
     return std::string(reinterpret_cast<const char*>(s.data), s.length);
 }
 
-// The built-in certificate and key, as a connect without paths loads them.
+// A certificate and key of the test's own, as a connect loads this installation's pair.
 struct BuiltInPair {
-    UaByteString certificate = OPCUABrowser::LoadHexResource(kClientCertificateResource);
-    UaByteString key = OPCUABrowser::LoadHexResource(kClientPrivateKeyResource);
+    UaByteString certificate = ByteStringOf(TestClientPair().certificate);
+    UaByteString key = ByteStringOf(TestClientPair().privateKey);
 };
 
 // A fresh client configured as a signed-in connect would configure it.
@@ -45,7 +46,7 @@ struct ConfiguredClient {
     ConfiguredClient(const UA_ByteString& certificate, const UA_ByteString& key,
                      const std::string& policy = "Basic256Sha256",
                      const std::string& mode = "Sign & Encrypt") {
-        ConfigureSecurity(config, certificate, key, policy, mode);
+        ConfigureSecurity(config, certificate, key, policy, mode, TestClientPair().applicationUri);
     }
 };
 
@@ -117,7 +118,7 @@ TEST(SessionSecurity, BuiltInPairGivesEveryPolicyForChannelAndTokens) {
     EXPECT_EQ(channel.size(), c.config.securityPoliciesSize);
     EXPECT_EQ(Text(c.config.securityPolicyUri), kPolicyPrefix + "Basic128Rsa15");
     EXPECT_EQ(c.config.securityMode, UA_MESSAGESECURITYMODE_SIGN);
-    EXPECT_EQ(Text(c.config.clientDescription.applicationUri), "urn:open62541.client.application");
+    EXPECT_EQ(Text(c.config.clientDescription.applicationUri), "urn:test-client:Quorvane");
 }
 
 TEST(SessionSecurity, NonePolicyCarriesTheCertificate) {
@@ -133,13 +134,30 @@ TEST(SessionSecurity, NonePolicyCarriesTheCertificate) {
     EXPECT_EQ(nonePolicies, 1);
 }
 
-TEST(SessionSecurity, EveryServerCertificateIsAccepted) {
+TEST(SessionSecurity, NoServerCertificateIsAcceptedUntilOneIsPinned) {
     const BuiltInPair pair;
     ConfiguredClient c(*pair.certificate, *pair.key);
-    UA_CertificateVerification& verification = c.config.certificateVerification;
-    // An untrusted, self-signed certificate: the built-in one will do.
-    EXPECT_EQ(verification.verifyCertificate(&verification, pair.certificate.get()),
-              UA_STATUSCODE_GOOD);
+    const UA_CertificateVerification& verification = c.config.certificateVerification;
+    const auto other = GenerateIdentity("urn:other:Quorvane", "other");
+    ASSERT_TRUE(other);
+    const UaByteString otherDer = ByteStringOf(other->certificate);
+    EXPECT_EQ(CheckPinnedCertificate(verification, *pair.certificate),
+              UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
+    PinServerCertificate(c.config, TestClientPair().certificate);
+    EXPECT_EQ(CheckPinnedCertificate(verification, *pair.certificate), UA_STATUSCODE_GOOD);
+    EXPECT_EQ(CheckPinnedCertificate(verification, *otherDer),
+              UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
+    // A chain counts by its leaf: the pinned one followed by another is still the pinned one,
+    // the other followed by the pinned one is not.
+    std::vector<std::uint8_t> chain = TestClientPair().certificate;
+    chain.insert(chain.end(), other->certificate.begin(), other->certificate.end());
+    EXPECT_EQ(CheckPinnedCertificate(verification, *ByteStringOf(chain)), UA_STATUSCODE_GOOD);
+    std::vector<std::uint8_t> reversed = other->certificate;
+    reversed.insert(reversed.end(), chain.begin(), chain.end());
+    EXPECT_EQ(CheckPinnedCertificate(verification, *ByteStringOf(reversed)),
+              UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
+    const UaByteString junk = ByteStringOf(std::vector<std::uint8_t>{0x30, 0x03, 1, 2, 3});
+    EXPECT_EQ(CheckPinnedCertificate(verification, *junk), UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
 }
 
 TEST(SessionSecurity, NoCertificateLeavesOnlyNone) {

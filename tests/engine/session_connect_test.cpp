@@ -9,7 +9,7 @@
 #include "engine/opcua_browser.h"
 #include "engine/password_token.h"
 #include "engine/ua_types.h"
-#include "resources/hex_resources.h"
+#include "tests/support/test_trust.h"
 #include "tests/engine/engine_test_support.h"
 
 using engine_test::SessionCount;
@@ -140,14 +140,14 @@ TEST_F(SecureSignIn, WrongPasswordOrUnknownUserFails) {
 TEST_F(SecureSignIn, CertificateAndKeyFromDerFiles) {
     TempDir dir;
     const std::string certificate =
-        dir.Write("client.der", FindHexResource(kClientCertificateResource));
-    const std::string key = dir.Write("client.key", FindHexResource(kClientPrivateKeyResource));
+        dir.Write("client.der", TestClientPair().certificate);
+    const std::string key = dir.Write("client.key", TestClientPair().privateKey);
     EXPECT_EQ(engine.ConnectCertificate(server->Url(), certificate, key, 10, "Basic256Sha256",
                                         "Sign & Encrypt"),
               0);
 }
 
-TEST_F(SecureSignIn, HalfAPairOfPathsMeansTheBuiltInPair) {
+TEST_F(SecureSignIn, HalfAPairOfPathsMeansThisInstallationsPair) {
     // Were the missing file read, there would be no certificate and no encrypting policy.
     const std::string missing = "/nonexistent/quorvane/client.der";
     EXPECT_EQ(engine.ConnectCertificate(server->Url(), missing, "", 10, "Basic256Sha256",
@@ -159,7 +159,7 @@ TEST_F(SecureSignIn, HalfAPairOfPathsMeansTheBuiltInPair) {
 
 TEST_F(SecureSignIn, UnreadableCertificateLeavesOnlyTheNonePolicy) {
     TempDir dir;
-    const std::string key = dir.Write("client.key", FindHexResource(kClientPrivateKeyResource));
+    const std::string key = dir.Write("client.key", TestClientPair().privateKey);
     const std::string missing = (dir.Path() / "absent.der").string();
     EXPECT_EQ(engine.ConnectCertificate(server->Url(), missing, key, 10, "Basic256Sha256",
                                         "Sign & Encrypt"),
@@ -199,7 +199,7 @@ TEST_F(SecureSignIn, GarbageKeyFailsInsteadOfAskingForAPassword) {
     const unsigned char junk[] = "this is not a private key\n";
     const std::string key = dir.Write("junk.key", junk);
     const std::string certificate =
-        dir.Write("client.der", FindHexResource(kClientCertificateResource));
+        dir.Write("client.der", TestClientPair().certificate);
 
     // Standard input that never delivers a byte, restored afterwards.
     int silent[2];

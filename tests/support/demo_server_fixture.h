@@ -11,7 +11,10 @@
 
 // Starts the demo server in this process on a free loopback port. Fails the test (and returns
 // null) when it cannot start.
+// A secure one's certificate is trusted in the test's own home (see test_trust.h).
 std::unique_ptr<DemoServer> StartDemoServer(DemoServerOptions options = {});
+// The same without trusting its certificate.
+std::unique_ptr<DemoServer> StartUntrustedDemoServer(DemoServerOptions options = {});
 
 // Polls `done` until it holds or `timeout` passes; true when it held.
 template <class Pred>

@@ -1,0 +1,59 @@
+#include "cli/certificate_commands.h"
+
+#include <ostream>
+
+#include "engine/certificate_facts.h"
+#include "engine/certificate_file.h"
+#include "engine/client_identity.h"
+#include "engine/pki_files.h"
+#include "engine/trust_store.h"
+#include "texts/certificate_texts.h"
+#include "texts/text_table.h"
+
+int RunCertificateCommand(const CliOptions& options, CliStreams& io) {
+    std::string error;
+    const auto identity = LoadOrCreateIdentity(PkiRoot(), &error);
+    if (!identity) {
+        io.err << "quorvane: " << Text(TextKey::ClientIdentityFailed) << error << "\n";
+        return kCliExportFailed;
+    }
+    if (options.showCertificate) {
+        io.out << Text(TextKey::CliCertificatePath) << identity->certificatePath.string() << "\n"
+               << Text(TextKey::CertApplicationUri) << identity->applicationUri << "\n"
+               << Text(TextKey::CertFingerprint) << FingerprintText(Sha256Of(identity->certificate))
+               << "\n";
+    }
+    if (!options.exportCertificate.empty() &&
+        !WriteCertificateFile(identity->certificate, options.exportCertificate)) {
+        io.err << "quorvane: " << Text(TextKey::CertificateWriteFailed) << ": "
+               << options.exportCertificate << "\n";
+        return kCliExportFailed;
+    }
+    return kCliDone;
+}
+
+int ReportUntrustedServer(const ServerTrust& trust, const std::string& url,
+                          const std::string& trustServer, CliStreams& io) {
+    const bool changed = trust.verdict == TrustVerdict::Changed;
+    io.err << "quorvane: "
+           << Text(changed ? TextKey::CliServerChanged : TextKey::CliServerUntrusted) << "\n";
+    if (!trustServer.empty() && trustServer != FingerprintText(trust.presented.fingerprint))
+        io.err << Text(TextKey::CliTrustMismatch) << trustServer << "\n";
+    io.err << ServerCertificateDescription(trust, url);
+    io.err << Text(TextKey::CliTrustHint) << FingerprintText(trust.presented.fingerprint)
+           << " --url " << url << " ...\n";
+    return kCliUntrusted;
+}
+
+bool RememberTrustedServer(const std::optional<ServerTrust>& trust, const std::string& url,
+                           const std::string& trustServer, CliStreams& io) {
+    if (trustServer.empty() || !trust ||
+        FingerprintText(trust->presented.fingerprint) != trustServer)
+        return true;
+    TrustStore store(PkiRoot());
+    // Naming the new fingerprint is the user's answer to a changed certificate too.
+    if (store.Trust(trust->presented, url, true)) return true;
+    io.err << "quorvane: " << Text(TextKey::CliTrustNotStored) << store.TrustedDir().string()
+           << "\n";
+    return false;
+}

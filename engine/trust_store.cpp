@@ -1,0 +1,97 @@
+#include "engine/trust_store.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "engine/pki_files.h"
+
+namespace {
+
+std::string HexOf(const Fingerprint& fingerprint) {
+    std::string text = FingerprintText(fingerprint);
+    text.erase(std::remove(text.begin(), text.end(), ':'), text.end());
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+}  // namespace
+
+std::string TrustedFileName(const Fingerprint& fingerprint) { return HexOf(fingerprint) + ".der"; }
+
+TrustStore::TrustStore(std::filesystem::path pkiRoot) : root(std::move(pkiRoot)) {}
+
+std::vector<std::pair<std::string, std::string>> TrustStore::ReadEndpoints() const {
+    std::vector<std::pair<std::string, std::string>> lines;
+    const auto content = ReadSmallFile(EndpointsFile());
+    if (!content) return lines;
+    std::istringstream in(std::string(content->begin(), content->end()));
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto space = line.find(' ');
+        // A line this program did not write is skipped, not guessed at.
+        if (space != 64 || line.size() <= space + 1) continue;
+        lines.emplace_back(line.substr(0, space), line.substr(space + 1));
+    }
+    return lines;
+}
+
+bool TrustStore::WriteEndpoints(
+    const std::vector<std::pair<std::string, std::string>>& lines) const {
+    std::string text;
+    for (const auto& [hex, url] : lines) text += hex + " " + url + "\n";
+    return WriteFileAtomically(
+        EndpointsFile(), {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, 0644);
+}
+
+TrustStore::Contents TrustStore::Load() const {
+    Contents contents;
+    std::error_code error;
+    std::filesystem::directory_iterator it(TrustedDir(), error);
+    if (error) return contents;  // nothing trusted yet
+    const auto endpoints = ReadEndpoints();
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : it) {
+        if (entry.path().extension() == ".der") files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());  // the same order on every run
+    for (const auto& path : files) {
+        const auto bytes = ReadSmallFile(path);
+        auto facts = bytes ? ReadCertificateFacts(*bytes) : std::nullopt;
+        if (!facts) {
+            contents.notes.push_back(path.string());
+            continue;
+        }
+        TrustedCertificate trusted{std::move(*facts), {}};
+        const std::string hex = HexOf(trusted.facts.fingerprint);
+        for (const auto& [lineHex, url] : endpoints)
+            if (lineHex == hex) trusted.endpointUrls.push_back(url);
+        contents.certificates.push_back(std::move(trusted));
+    }
+    return contents;
+}
+
+bool TrustStore::Trust(const CertificateFacts& certificate, const std::string& url, bool replace) {
+    auto endpoints = ReadEndpoints();
+    if (replace) {
+        for (const TrustedCertificate& old : Load().certificates) {
+            if (old.facts.fingerprint == certificate.fingerprint) continue;
+            const bool sameUri = !certificate.applicationUri.empty() &&
+                                 old.facts.applicationUri == certificate.applicationUri;
+            const bool sameUrl = std::find(old.endpointUrls.begin(), old.endpointUrls.end(), url) !=
+                                 old.endpointUrls.end();
+            if (!sameUri && !sameUrl) continue;
+            std::error_code error;
+            std::filesystem::remove(TrustedDir() / TrustedFileName(old.facts.fingerprint), error);
+            const std::string oldHex = HexOf(old.facts.fingerprint);
+            std::erase_if(endpoints, [&](const auto& line) { return line.first == oldHex; });
+        }
+    }
+    if (!WriteFileAtomically(TrustedDir() / TrustedFileName(certificate.fingerprint),
+                             certificate.der, 0644))
+        return false;
+    const std::string hex = HexOf(certificate.fingerprint);
+    if (std::find(endpoints.begin(), endpoints.end(), std::make_pair(hex, url)) == endpoints.end())
+        endpoints.emplace_back(hex, url);
+    return WriteEndpoints(endpoints);
+}
