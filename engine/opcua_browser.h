@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,8 +64,11 @@ public:
     // The same, leaving its request counts and phase timings in `stats` when that is not null.
     void BrowseAll(BrowseStats* stats);
 
-    // 0 read, -1 the read failed as a whole, -2 nothing to read.
-    int ReadValues(const std::vector<OPCUAItemData*>& records);
+    // 0 read, -1 the read failed as a whole, -2 nothing to read. Setting `*cancel` from another
+    // thread abandons a read on its way within a few tens of milliseconds (-1, records "BAD");
+    // the session then still holds the abandoned request and is best closed.
+    int ReadValues(const std::vector<OPCUAItemData*>& records,
+                   const std::atomic<bool>* cancel = nullptr);
 
     // 0 written and read back into `result`; -1 otherwise with `result` unchanged.
     int WriteValue(const UA_NodeId& nodeId, std::string text, int typeIndex, std::string& result);
@@ -85,8 +89,8 @@ protected:
     std::uint16_t maxBrowseContinuationPoints = 0;  // 0: no limit
 
     // Reads the three limits unless this session knows them; the Read's service result, with
-    // the response's time in `timestamp`.
-    UA_StatusCode LoadServerLimits(UA_DateTime& timestamp);
+    // the response's time in `timestamp`. `stop` abandons the wait.
+    UA_StatusCode LoadServerLimits(UA_DateTime& timestamp, const std::function<bool()>& stop = {});
     // Set by Connect from the settings; every connect asks the server for these.
     std::vector<std::string> sessionLocales;
 

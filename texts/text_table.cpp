@@ -20,7 +20,9 @@ struct TextPair {
     "                [--user 用户名 [--password-env 变量名] | --cert 证书 --key 私钥]\n"        \
     "                [--timeout 秒] [--lang zh|en] [--allow-plain-password]\n"                \
     "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                             \
-    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿\n"     \
+    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿;\n"    \
+    "                       - 写到标准输出 (默认 csv)，结果行写到标准错误\n"                  \
+    "  --format xls|xlsx|csv  不论文件名，按此格式导出\n"                                     \
     "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                        \
     "  --policy 策略        None, Basic128Rsa15, Basic256 或 Basic256Sha256 (与 --mode 同用)\n" \
     "  --mode 模式          None, Sign 或 \"Sign & Encrypt\" (也可写 SignAndEncrypt)\n"          \
@@ -30,13 +32,17 @@ struct TextPair {
     "  --timeout 秒         5 到 600，默认 10\n"                                                \
     "  --lang zh|en         输出文字的语言，默认 zh\n"                                          \
     "  --allow-plain-password  允许密码不加密地发送\n"                                          \
-    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败\n"
+    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败,\n"                                   \
+    "        6 搜索中连接中断 (已找到的点仍写入文件)\n"
 #define QV_CLI_USAGE_EN                                                                        \
     "usage: quorvane --export FILE [--url URL] [--policy P --mode M]\n"                        \
     "                [--user NAME [--password-env VAR] | --cert FILE --key FILE]\n"           \
     "                [--timeout S] [--lang zh|en] [--allow-plain-password]\n"                 \
     "Without a window: connects, finds every point and exports them to FILE, then exits.\n"   \
-    "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls\n"  \
+    "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls;\n" \
+    "                       - writes to standard output (csv unless --format says else)\n"  \
+    "                       and the result line to standard error\n"                        \
+    "  --format xls|xlsx|csv  the format, whatever the file's name\n"                       \
     "  --url URL            the server, opc.tcp://127.0.0.1:4840 by default\n"                \
     "  --policy P           None, Basic128Rsa15, Basic256 or Basic256Sha256 (with --mode)\n"  \
     "  --mode M             None, Sign or \"Sign & Encrypt\" (or SignAndEncrypt)\n"           \
@@ -47,7 +53,8 @@ struct TextPair {
     "  --timeout S          5 to 600 seconds, 10 by default\n"                                \
     "  --lang zh|en         language of the texts printed, zh by default\n"                  \
     "  --allow-plain-password  let the password travel unencrypted\n"                         \
-    "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed\n"
+    "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed,\n"             \
+    "            6 connection lost during the scan (the points found are still written)\n"
 
 // Listed in key order; the static_assert below and a test keep it that way.
 constexpr TextPair kPairs[] = {
@@ -124,6 +131,13 @@ constexpr TextPair kPairs[] = {
     {TextKey::RefreshBack, "连接已恢复，数值已更新", "connection restored, values updated"},
     {TextKey::PolicyNotOffered, "服务器不提供所选的安全策略/模式",
      "the server does not offer the chosen security policy and mode"},
+    {TextKey::ExportProgress, "正在导出... %d/%d", "exporting ... %d/%d"},
+    {TextKey::ExportDone, "已导出 %d 个点", "%d points exported"},
+    {TextKey::ExportCancelled, "导出已取消，文件未改变", "export cancelled, no file changed"},
+    {TextKey::ExportScopeQuestion, "只导出显示的 %d 个点？\n取消: 导出全部 %d 个点",
+     "Export only the %d points shown?\nCancel: export all %d points"},
+    {TextKey::CliBadFormat, "--format 只能是 xls, xlsx 或 csv: ",
+     "--format must be xls, xlsx or csv: "},
 };
 
 #undef QV_TITLE_PREFIX

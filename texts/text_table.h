@@ -68,6 +68,11 @@ enum class TextKey {
     RefreshLost,
     RefreshBack,
     PolicyNotOffered,
+    ExportProgress,
+    ExportDone,
+    ExportCancelled,
+    ExportScopeQuestion,
+    CliBadFormat,
     Count
 };
 

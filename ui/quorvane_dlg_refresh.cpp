@@ -63,12 +63,14 @@ void CQuorvaneDlg::OnRefreshPass() {
     job->reconnect = lastReadResult == -1;
     refreshRunning = true;
     const int id = attempt;
+    cancelRefresh = std::make_shared<std::atomic<bool>>(false);
     // The reconnect goes to the server the rows came from, whatever the URL box holds now.
     worker->Post(
-        [this, job, settings = sessionSettings] {
+        [this, job, settings = sessionSettings, cancel = cancelRefresh] {
             if (job->reconnect) {
                 browser.Disconnect();
-                if (!settings || browser.Connect(*settings) != ConnectOutcome::Connected) {
+                if (!settings ||
+                    browser.Connect(*settings, cancel.get()) != ConnectOutcome::Connected) {
                     job->reconnectFailed = true;
                     return job;
                 }
@@ -76,10 +78,20 @@ void CQuorvaneDlg::OnRefreshPass() {
             std::vector<OPCUAItemData*> copies;
             copies.reserve(job->items.size());
             for (auto& item : job->items) copies.push_back(item.copy.get());
-            job->readResult = browser.ReadValues(copies);
+            job->readResult = browser.ReadValues(copies, cancel.get());
+            // Given up: the session still holds a request that may never be answered, and
+            // whatever comes next (a new Connect, the end) starts from no session anyway.
+            if (*cancel) browser.Disconnect();
             return job;
         },
-        [this, id](const std::shared_ptr<RefreshJob>& done) { OnRefreshDone(id, *done); });
+        [this, id](const std::shared_ptr<RefreshJob>& done) {
+            // The rows wait for an export to end before they change.
+            if (ExportRunning()) {
+                afterExport.push_back([this, id, done] { OnRefreshDone(id, *done); });
+                return;
+            }
+            OnRefreshDone(id, *done);
+        });
     lastRefreshDuration = std::chrono::steady_clock::now() - started;
 }
 

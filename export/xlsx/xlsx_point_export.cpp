@@ -52,9 +52,8 @@ bool EndsWithZipDirectory(const std::string& path) {
 }  // namespace
 
 bool WritePointsXlsx(const std::vector<OPCUAItemData*>& points, std::size_t count,
-                     const std::string& target) {
+                     ReplacingFile& file, const ExportProgress* progress) {
     if (count > points.size() || count >= LXW_ROW_MAX) return false;
-    ReplacingFile file = ReplacingFile::Begin(target);
     if (!file.IsOpen()) return false;
 
     lxw_workbook_options options{};
@@ -68,10 +67,11 @@ bool WritePointsXlsx(const std::vector<OPCUAItemData*>& points, std::size_t coun
     for (std::size_t c = 0; c < header.size(); ++c) header[c] = kPointHeaderUtf8[c];
     if (!WriteRow(sheet, 0, header)) return false;
     for (std::size_t i = 1; i <= count; ++i) {
+        if (!KeepGoing(progress, i - 1, count)) return false;
         const PointCellsUtf8 cells = ToUtf8Cells(MakePointRow(*points[i - 1], i));
         if (!WriteRow(sheet, static_cast<lxw_row_t>(i), cells)) return false;
     }
-    if (!SheetRowsWritten(sheet)) return false;
+    if (!SheetRowsWritten(sheet) || !KeepGoing(progress, count, count)) return false;
     if (workbook_close(book.release()) != LXW_NO_ERROR) return false;
     // The library wrote through its own handle to the same file; ours makes it durable.
     return EndsWithZipDirectory(file.TemporaryPath()) && file.Commit();
