@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include <cstring>
 #include <istream>
 #include <ostream>
 
@@ -56,7 +57,11 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
         return kCliConnectFailed;
     }
     if (!result.exported.saved) {
-        io.err << Text(TextKey::ExportFailed) << "\n";
+        io.err << Text(TextKey::ExportFailed);
+        // Why, when the target said so: a FIFO nobody reads, a directory, a full device.
+        if (result.exported.error != 0)
+            io.err << " " << options.exportPath << ": " << std::strerror(result.exported.error);
+        io.err << "\n";
         return kCliExportFailed;
     }
     std::ostream& resultStream = toOutput ? io.err : io.out;

@@ -1,6 +1,7 @@
 #include "export/point_export.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "export/csv/csv_point_export.h"
 #include "export/point_row.h"
@@ -60,7 +61,12 @@ namespace {
 ExportResult ExportInto(const std::vector<OPCUAItemData*>& points, ReplacingFile file,
                         ExportFormat format, const ExportProgress* progress) {
     const std::size_t count = std::min(points.size(), MaxExportedPoints(format));
-    ExportResult result{false, points.size() - count, false};
+    ExportResult result{false, points.size() - count, false, 0};
+    // A FIFO without a reader, a directory, a socket: said before any work is done.
+    if (!file.IsOpen()) {
+        result.error = file.Error();
+        return result;
+    }
     // Told at the end whether the hook stopped it, so a cancel is not taken for a failure.
     bool stopped = false;
     const ExportProgress watch = [&](std::size_t done, std::size_t total) {
@@ -70,9 +76,11 @@ ExportResult ExportInto(const std::vector<OPCUAItemData*>& points, ReplacingFile
     switch (format) {
         case ExportFormat::Xlsx:
             result.saved = WritePointsXlsx(points, count, file, &watch);
+            result.error = result.saved ? 0 : file.Error();
             break;
         case ExportFormat::Csv:
             result.saved = WritePointsCsv(points, file, &watch);
+            result.error = result.saved ? 0 : file.Error();
             break;
         case ExportFormat::Xls: {
             XlsBook book;
@@ -92,7 +100,8 @@ ExportResult ExportInto(const std::vector<OPCUAItemData*>& points, ReplacingFile
 ExportResult ExportPoints(const std::vector<OPCUAItemData*>& points, const std::u16string& path,
                           ExportFormat format, const ExportProgress* progress) {
     if (path.find(u'\0') != std::u16string::npos) {
-        return {false, points.size() - std::min(points.size(), MaxExportedPoints(format)), false};
+        return {false, points.size() - std::min(points.size(), MaxExportedPoints(format)), false,
+                EINVAL};
     }
     return ExportInto(points, ReplacingFile::Begin(Utf16ToUtf8(path)), format, progress);
 }

@@ -20,6 +20,7 @@ struct ExportResult {
     bool saved = false;
     std::size_t notExported = 0;  // points beyond the sheet's last row
     bool cancelled = false;       // the progress hook said stop; nothing was left behind
+    int error = 0;                // errno of a target that could not be written, when known
 };
 
 // Told now and then how many of `total` points are written (once with 0 at the start, once

@@ -1,6 +1,7 @@
 // The command line's outputs: standard output as the export target, an explicit format, and a
 // scan cut short by a lost connection, which still writes what it found but says so.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -127,6 +128,26 @@ TEST_F(ScanOutput, FormatWinsOverTheNameAndABadOneIsRefused) {
     EXPECT_NE(err.str().find("--format must be xls, xlsx or csv: ods"), std::string::npos)
         << err.str();
     EXPECT_FALSE(std::filesystem::exists(File("x")));
+}
+
+// Targets that cannot take the points fail with the reason, and are left as they were.
+TEST_F(ScanOutput, ATargetThatCannotBeWrittenSaysWhy) {
+    auto server = StartDemoServer();
+    ASSERT_TRUE(server);
+    ASSERT_EQ(::mkfifo(File("fifo").c_str(), 0600), 0);
+    std::filesystem::create_directory(File("folder"));
+    const struct {
+        const char* name;
+        const char* reason;
+    } cases[] = {{"fifo", "No such device or address"}, {"folder", "Is a directory"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run({"--export", File(c.name), "--url", server->Url(), "--lang", "en"}),
+                  kCliExportFailed);
+        EXPECT_EQ(err.str(), "export data error! " + File(c.name) + ": " + c.reason + "\n");
+        EXPECT_EQ(out.str(), "");
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(File("fifo")));
+    EXPECT_TRUE(std::filesystem::is_directory(File("folder")));
 }
 
 // The line goes away part way through the walk: the file still gets what was found, the user

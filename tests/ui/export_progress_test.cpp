@@ -3,6 +3,7 @@
 // export only the rows shown.
 #include "tests/ui/point_ids.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
 
@@ -128,13 +129,35 @@ TEST_F(ExportProgress, WithAFilterTheUserMayExportOnlyTheRowsShown) {
     EXPECT_EQ(prompts.script.questions.size(), 2u);
 }
 
+// A new scan empties the rows the export reads: the export is cancelled and the scan starts
+// once it has ended.
+TEST_F(ExportProgress, ConnectDuringAnExportCancelsItFirst) {
+    auto server = StartDemoServer();
+    ASSERT_TRUE(server);
+    SetUrl(window, server->Url());
+    AddRows(300000);
+    prompts.script.fileAnswers.push_back(PathFor("never.xlsx"));
+    window.OnExport();
+    ASSERT_TRUE(window.ExportRunning());
+    Click(window, "connectButton");
+    EXPECT_EQ(window.Rows().size(), 300000u) << "emptied while the export still reads them";
+    ASSERT_TRUE(PumpUntil([&] {
+        return !window.ExportRunning() && !window.Connecting() && !window.WalkRunning() &&
+               !window.ScanPollPending();
+    }, 60s));
+    EXPECT_EQ(window.Rows().size(), server->Points().size());
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    EXPECT_TRUE(prompts.script.messages.empty());
+}
+
 TEST_F(ExportProgress, ClosingDuringAnExportLeavesNoFileBehind) {
+    window.show();
     AddRows(300000);
     prompts.script.fileAnswers.push_back(PathFor("never.xlsx"));
     window.OnExport();
     ASSERT_TRUE(window.ExportRunning());
     const auto closing = std::chrono::steady_clock::now();
-    window.done(0);
+    window.close();
     EXPECT_LT(std::chrono::steady_clock::now() - closing, 1s * kSlowdown);
     EXPECT_FALSE(window.ExportRunning());
     PumpFor(50ms);  // a late outcome, if any, is dropped
