@@ -16,6 +16,9 @@
 #include <vector>
 
 using PointList = mth_list<OPCUAItemData*>;
+
+// How long closing a session waits for the server's answer at most.
+inline constexpr std::uint32_t kCloseSessionWaitMs = 500;
 struct BrowseStats;
 
 // Holds at most one OPC UA session. Not thread-safe: one thread uses it at a time.
@@ -42,7 +45,10 @@ public:
                            const std::atomic<bool>* cancel = nullptr);
     // The status the last connect attempt ended with.
     UA_StatusCode LastConnectStatus() const { return lastConnectStatus; }
+    // Closes the session; waits at most kCloseSessionWaitMs for the server to confirm.
     void Disconnect();
+    // Drops the connection without closing the session, for a server that stopped answering.
+    void Abandon();
     bool HasSession() const { return client != nullptr; }
 
     // Lets the client do its own housekeeping (renewing the secure channel) without waiting;

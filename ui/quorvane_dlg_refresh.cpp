@@ -79,9 +79,9 @@ void CQuorvaneDlg::OnRefreshPass() {
             copies.reserve(job->items.size());
             for (auto& item : job->items) copies.push_back(item.copy.get());
             job->readResult = browser.ReadValues(copies, cancel.get());
-            // Given up: the session still holds a request that may never be answered, and
-            // whatever comes next (a new Connect, the end) starts from no session anyway.
-            if (*cancel) browser.Disconnect();
+            // Given up: the server may have stopped answering altogether, so the connection is
+            // dropped without waiting on it; whatever comes next starts from no session.
+            if (*cancel) browser.Abandon();
             return job;
         },
         [this, id](const std::shared_ptr<RefreshJob>& done) {
