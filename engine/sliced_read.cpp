@@ -55,7 +55,8 @@ public:
         if (!lost_ && !failed_) return ReadEnd::kComplete;
         // As a Read that failed as a whole: the slices still out and those not sent yet.
         pipeline_.Abandon();
-        for (const auto& [tag, slice] : inFlight_) sink_.Failed(slice.offset, slice.count, lostTime_);
+        for (const auto& [tag, slice] : inFlight_)
+            sink_.Failed(slice.offset, slice.count, lostTime_);
         for (const Slice& slice : queue_) sink_.Failed(slice.offset, slice.count, lostTime_);
         return lost_ ? ReadEnd::kSessionLost : ReadEnd::kComplete;
     }
@@ -67,7 +68,8 @@ private:
         const UA_ReadRequest& request = builder_.Build(records_.subspan(slice.offset, slice.count));
         if (options_.stats) {
             options_.stats->readRequests.fetch_add(1, std::memory_order_relaxed);
-            options_.stats->peakNodesPerRead = std::max(options_.stats->peakNodesPerRead, slice.count);
+            options_.stats->peakNodesPerRead =
+                std::max(options_.stats->peakNodesPerRead, slice.count);
         }
         const std::uint64_t tag = nextTag_++;
         const UA_StatusCode status = pipeline_.Send(&request, &UA_TYPES[UA_TYPES_READREQUEST],

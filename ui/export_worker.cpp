@@ -2,7 +2,6 @@
 
 #include <QMetaObject>
 #include <QPointer>
-
 #include <utility>
 
 ExportWorker::ExportWorker(QObject* context) : context_(context) {}

@@ -42,12 +42,18 @@ Options Parse(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i];
         const double value = std::atof(argv[i + 1]);
-        if (name == "--minutes") o.minutes = value;
-        else if (name == "--restart-seconds") o.restartSeconds = value;
-        else if (name == "--pass-seconds") o.passSeconds = value;
-        else if (name == "--retry-seconds") o.retrySeconds = value;
-        else if (name == "--rows") o.rows = static_cast<int>(value);
-        else if (name == "--points") o.points = static_cast<int>(value);
+        if (name == "--minutes")
+            o.minutes = value;
+        else if (name == "--restart-seconds")
+            o.restartSeconds = value;
+        else if (name == "--pass-seconds")
+            o.passSeconds = value;
+        else if (name == "--retry-seconds")
+            o.retrySeconds = value;
+        else if (name == "--rows")
+            o.rows = static_cast<int>(value);
+        else if (name == "--points")
+            o.points = static_cast<int>(value);
     }
     return o;
 }
@@ -73,8 +79,8 @@ double MiB(std::size_t bytes) { return static_cast<double>(bytes) / (1024.0 * 10
 
 std::unique_ptr<DemoServerProcess> StartServer(int port, int points) {
     auto server = std::make_unique<DemoServerProcess>(
-        QUORVANE_DEMO_SERVER,
-        std::vector<std::string>{"--port", std::to_string(port), "--points", std::to_string(points)});
+        QUORVANE_DEMO_SERVER, std::vector<std::string>{"--port", std::to_string(port), "--points",
+                                                       std::to_string(points)});
     if (server->Url().empty()) {
         std::fprintf(stderr, "soak: the demo server did not start on port %d\n", port);
         std::exit(1);
@@ -110,10 +116,11 @@ int main(int argc, char** argv) {
         if (static_cast<int>(screen.size()) == o.rows) break;
         if (!record->dataType.empty()) screen.push_back(record.get());
     }
-    std::printf("soak: %zu points found, %zu on screen, %s, %.0f min, restart every %.0f s, "
-                "pass every %.0f s\n",
-                owned.size(), screen.size(), settings.url.c_str(), o.minutes, o.restartSeconds,
-                o.passSeconds);
+    std::printf(
+        "soak: %zu points found, %zu on screen, %s, %.0f min, restart every %.0f s, "
+        "pass every %.0f s\n",
+        owned.size(), screen.size(), settings.url.c_str(), o.minutes, o.restartSeconds,
+        o.passSeconds);
 
     const auto start = Clock::now();
     const Clock::time_point end = start + Seconds(o.minutes * 60);
@@ -178,7 +185,8 @@ int main(int argc, char** argv) {
         } else {
             browser.KeepAlive();
             if (recovering) {
-                const double took = std::chrono::duration<double>(Clock::now() - restartedAt).count();
+                const double took =
+                    std::chrono::duration<double>(Clock::now() - restartedAt).count();
                 std::printf("restart %d: values back after %.1f s, %d pass(es)\n", restarts, took,
                             passesSinceRestart);
                 std::fflush(stdout);
@@ -197,9 +205,8 @@ int main(int argc, char** argv) {
                 passes, failedPasses, restarts, worstRecovery, worstPassesToRecover,
                 recovering ? ", the last restart not yet recovered" : "");
     if (firstMinuteRss != 0) {
-        const double growth = MiB(peakAfterFirstMinute > firstMinuteRss
-                                      ? peakAfterFirstMinute - firstMinuteRss
-                                      : 0);
+        const double growth =
+            MiB(peakAfterFirstMinute > firstMinuteRss ? peakAfterFirstMinute - firstMinuteRss : 0);
         std::printf("growth after the first minute %.2f MiB (target <= 1): %s\n", growth,
                     growth <= 1.0 ? "met" : "MISSED");
     }

@@ -2,12 +2,6 @@
 // stall of the window's thread during .xlsx exports of 200,000 and 1,000,000 points, the time
 // from pressing Cancel to idle, and the time to close the window while a refresh pass waits on
 // a server stopped with SIGSTOP. Prints its figures; run offscreen.
-#include "bench/ui/bench_session.h"
-#include "bench/walk/demo_server_process.h"
-#include "ui/point_table_model.h"
-#include "ui/prompts.h"
-#include "ui/quorvane_dlg.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -15,12 +9,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-
 #include <csignal>
 #include <cstdio>
 #include <memory>
 #include <thread>
 #include <vector>
+
+#include "bench/ui/bench_session.h"
+#include "bench/walk/demo_server_process.h"
+#include "ui/point_table_model.h"
+#include "ui/prompts.h"
+#include "ui/quorvane_dlg.h"
 
 namespace {
 
@@ -73,8 +72,9 @@ void ExportFigures(Prompts::Script& script, std::uint32_t points) {
     window.OnExport();
     PumpUntil([&] { return !window.ExportRunning(); }, std::chrono::seconds(600));
     const double total = Ms(Clock::now() - start);
-    std::printf(".xlsx export of %u points: %.0f ms, %lld bytes, longest stall %.1f ms (target < 50 ms)\n",
-                points, total, static_cast<long long>(QFileInfo(path).size()), watch.LongestMs());
+    std::printf(
+        ".xlsx export of %u points: %.0f ms, %lld bytes, longest stall %.1f ms (target < 50 ms)\n",
+        points, total, static_cast<long long>(QFileInfo(path).size()), watch.LongestMs());
 
     // Again, cancelled a quarter and half way: rows still being written, then (for .xlsx) the
     // library packing the workbook, which cannot be interrupted.
@@ -89,9 +89,10 @@ void ExportFigures(Prompts::Script& script, std::uint32_t points) {
         const auto cancel = Clock::now();
         window.findChild<QPushButton*>(QStringLiteral("exportButton"))->click();
         PumpUntil([&] { return !window.ExportRunning(); }, std::chrono::seconds(600));
-        std::printf("  Cancel at %.0f%% of the time (%s)%s: idle after %.1f ms, the earlier file %s\n",
-                    part * 100, written.toStdString().c_str(), running ? "" : " came too late",
-                    Ms(Clock::now() - cancel), QFileInfo(path).size() > 0 ? "kept" : "GONE");
+        std::printf(
+            "  Cancel at %.0f%% of the time (%s)%s: idle after %.1f ms, the earlier file %s\n",
+            part * 100, written.toStdString().c_str(), running ? "" : " came too late",
+            Ms(Clock::now() - cancel), QFileInfo(path).size() > 0 ? "kept" : "GONE");
     }
     QFile::remove(path);
 }
@@ -103,11 +104,15 @@ void FrozenServerFigures(const std::string& program) {
         return;
     }
     auto window = std::make_unique<CQuorvaneDlg>();
-    window->findChild<QLineEdit*>(QStringLiteral("urlBox"))->setText(QString::fromStdString(server.Url()));
+    window->findChild<QLineEdit*>(QStringLiteral("urlBox"))
+        ->setText(QString::fromStdString(server.Url()));
     window->show();
     window->findChild<QPushButton*>(QStringLiteral("connectButton"))->click();
-    PumpUntil([&] { return !window->Connecting() && !window->WalkRunning() && !window->ScanPollPending(); },
-              std::chrono::seconds(60));
+    PumpUntil(
+        [&] {
+            return !window->Connecting() && !window->WalkRunning() && !window->ScanPollPending();
+        },
+        std::chrono::seconds(60));
     // A pass of the window's own timer may be under way; the next one is the one that waits.
     PumpUntil([&] { return !window->RefreshRunning(); }, std::chrono::seconds(30));
     ::kill(server.Pid(), SIGSTOP);
@@ -124,8 +129,9 @@ void FrozenServerFigures(const std::string& program) {
     const auto closing = Clock::now();
     window->close();
     window.reset();
-    std::printf("close while a refresh Read waits on a SIGSTOPped server%s: %.1f ms (target < 1000 ms)\n",
-                waiting ? "" : " (the Read had ended)", Ms(Clock::now() - closing));
+    std::printf(
+        "close while a refresh Read waits on a SIGSTOPped server%s: %.1f ms (target < 1000 ms)\n",
+        waiting ? "" : " (the Read had ended)", Ms(Clock::now() - closing));
     ::kill(server.Pid(), SIGCONT);
 }
 

@@ -1,8 +1,8 @@
 // The command line's outputs: standard output as the export target, an explicit format, and a
 // scan cut short by a lost connection, which still writes what it found but says so.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -69,8 +69,7 @@ protected:
         std::istringstream in;
         out.str({});
         err.str({});
-        CliStreams io{in, out, err, [](const std::string&) { return std::nullopt; }, false,
-                      dataFd};
+        CliStreams io{in, out, err, [](const std::string&) { return std::nullopt; }, false, dataFd};
         return RunCommandLine(args, io);
     }
     std::string File(const std::string& name) const { return (dir / name).string(); }

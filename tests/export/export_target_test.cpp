@@ -197,8 +197,8 @@ TEST_F(ExportTargetTest, ACancelledExportLeavesTheOldFileAlone) {
             };
             const ExportResult result =
                 ExportPoints(points.Pointers(), dir_.File16("old.out"), format, &progress);
-            const std::string where = std::to_string(static_cast<int>(format)) + " at " +
-                                      std::to_string(stopAt);
+            const std::string where =
+                std::to_string(static_cast<int>(format)) + " at " + std::to_string(stopAt);
             EXPECT_FALSE(result.saved) << where;
             EXPECT_TRUE(result.cancelled) << where;
             EXPECT_EQ(lastDone, stopAt) << where;

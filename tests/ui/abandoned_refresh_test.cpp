@@ -1,10 +1,10 @@
 // A refresh pass whose Read the server never answers (a frozen server: the relay swallows every
 // Read answer) must not hold the window: Stop, closing and a new Connect end it within a second,
 // although the session would wait ten.
+#include <gtest/gtest.h>
+
 #include "tests/ui/ui_test_support.h"
 #include "tools/relay/delay_relay.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

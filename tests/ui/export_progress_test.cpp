@@ -1,18 +1,18 @@
 // Export on its worker: the window shows progress, the button cancels, a cancelled export leaves
 // the old file and no temporary; the rows stay as they are meanwhile; with a filter the user may
 // export only the rows shown.
-#include "tests/ui/point_ids.h"
-#include "tests/ui/ui_test_support.h"
-#include "ui/point_filter_model.h"
-#include "ui/point_list_view.h"
-#include "ui/point_table_model.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <gtest/gtest.h>
+#include "tests/ui/point_ids.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/point_filter_model.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
 
 namespace {
 
@@ -58,10 +58,13 @@ TEST_F(ExportProgress, TheButtonCancelsAndTheOldFileStays) {
     ASSERT_TRUE(window.ExportRunning());
     EXPECT_EQ(TextOf(window, "exportButton"), "取消");
     // The status line counts the rows as they go out.
-    ASSERT_TRUE(PumpUntil([&] {
-        const std::string status = TextOf(window, "statusLine");
-        return status.rfind("正在导出... ", 0) == 0 && status != "正在导出... 0/300000";
-    }, 60s)) << TextOf(window, "statusLine");
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            const std::string status = TextOf(window, "statusLine");
+            return status.rfind("正在导出... ", 0) == 0 && status != "正在导出... 0/300000";
+        },
+        60s))
+        << TextOf(window, "statusLine");
     EXPECT_NE(TextOf(window, "statusLine").find("/300000"), std::string::npos);
 
     const auto pressed = std::chrono::steady_clock::now();
@@ -141,10 +144,12 @@ TEST_F(ExportProgress, ConnectDuringAnExportCancelsItFirst) {
     ASSERT_TRUE(window.ExportRunning());
     Click(window, "connectButton");
     EXPECT_EQ(window.Rows().size(), 300000u) << "emptied while the export still reads them";
-    ASSERT_TRUE(PumpUntil([&] {
-        return !window.ExportRunning() && !window.Connecting() && !window.WalkRunning() &&
-               !window.ScanPollPending();
-    }, 60s));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return !window.ExportRunning() && !window.Connecting() && !window.WalkRunning() &&
+                   !window.ScanPollPending();
+        },
+        60s));
     EXPECT_EQ(window.Rows().size(), server->Points().size());
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
     EXPECT_TRUE(prompts.script.messages.empty());

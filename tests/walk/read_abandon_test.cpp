@@ -81,8 +81,8 @@ protected:
         ASSERT_TRUE(browser);
         for (std::uint32_t k = 0; k < 3; ++k) {
             owned.push_back(std::make_unique<OPCUAItemData>(
-                UA_NODEID_NUMERIC(server->PlantNamespace(), demo::kGeneratedBase + k), "old", "Int32",
-                "", "", "GOOD"));
+                UA_NODEID_NUMERIC(server->PlantNamespace(), demo::kGeneratedBase + k), "old",
+                "Int32", "", "", "GOOD"));
             records.push_back(owned.back().get());
         }
     }
