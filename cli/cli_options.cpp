@@ -130,7 +130,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         }
         static const char* const kWithValue[] = {
             "--export",       "--url",  "--policy", "--mode",    "--user",
-            "--password-env", "--cert", "--key",    "--timeout", "--lang"};
+            "--password-env", "--cert", "--key",    "--timeout", "--lang",
+            "--format"};
         if (!OneOf(kWithValue, a.name)) return Refuse(TextKey::CliUnknownOption, args[i]);
         std::string value;
         if (a.value) {
@@ -175,6 +176,16 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             const auto seconds = Timeout(value);
             if (!seconds) return Refuse(TextKey::CliBadValue, shown);
             s.timeoutSeconds = *seconds;
+        } else if (a.name == "--format") {
+            if (value == "xls") {
+                options.format = ExportFormat::Xls;
+            } else if (value == "xlsx") {
+                options.format = ExportFormat::Xlsx;
+            } else if (value == "csv") {
+                options.format = ExportFormat::Csv;
+            } else {
+                return Refuse(TextKey::CliBadFormat, value);
+            }
         } else if (a.name == "--lang") {
             if (value != "zh" && value != "en") return Refuse(TextKey::CliBadValue, shown);
             options.language = value == "en" ? 1 : 0;

@@ -22,7 +22,9 @@ struct TextPair {
     "      quorvane --list-endpoints --url URL [--timeout 秒] [--lang zh|en]\n"              \
     "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                             \
     "  --list-endpoints     列出服务器的端点: 策略 模式 登录方式 level 安全等级\n"              \
-    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿\n"     \
+    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿;\n"    \
+    "                       - 写到标准输出 (默认 csv)，结果行写到标准错误\n"                  \
+    "  --format xls|xlsx|csv  不论文件名，按此格式导出\n"                                     \
     "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                        \
     "  --policy 策略        None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n" \
     "                       Basic128Rsa15 或 Basic256 (后两者已弃用); 与 --mode 同用，\n"     \
@@ -35,7 +37,8 @@ struct TextPair {
     "  --lang zh|en         输出文字的语言; 默认取自 LC_ALL, LC_MESSAGES, LANG (zh* 为中文)\n"  \
     "  --allow-plain-password  允许密码不加密地发送\n"                                          \
     "  --verbose            把 OPC UA 库的日志写到标准错误\n"                                   \
-    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败\n"
+    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败,\n"                                   \
+    "        6 搜索中连接中断 (已找到的点仍写入文件)\n"
 #define QV_CLI_USAGE_EN                                                                        \
     "usage: quorvane --export FILE [--url URL] [--policy P --mode M]\n"                        \
     "                [--user NAME [--password-env VAR] | --cert FILE --key FILE]\n"           \
@@ -43,7 +46,10 @@ struct TextPair {
     "       quorvane --list-endpoints --url URL [--timeout S] [--lang zh|en]\n"               \
     "Without a window: connects, finds every point and exports them to FILE, then exits.\n"   \
     "  --list-endpoints     list the server's endpoints: policy mode sign-in level N\n"      \
-    "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls\n"  \
+    "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls;\n" \
+    "                       - writes to standard output (csv unless --format says else)\n"  \
+    "                       and the result line to standard error\n"                        \
+    "  --format xls|xlsx|csv  the format, whatever the file's name\n"                       \
     "  --url URL            the server, opc.tcp://127.0.0.1:4840 by default\n"                \
     "  --policy P           None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n" \
     "                       Basic128Rsa15 or Basic256 (both deprecated); with --mode, and\n" \
@@ -58,7 +64,8 @@ struct TextPair {
     "                       LC_MESSAGES, LANG (zh* Chinese, anything else English)\n"       \
     "  --allow-plain-password  let the password travel unencrypted\n"                         \
     "  --verbose            the OPC UA library's log on standard error\n"                   \
-    "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed\n"
+    "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed,\n"             \
+    "            6 connection lost during the scan (the points found are still written)\n"
 
 // Listed in key order; the static_assert below and a test keep it that way.
 constexpr TextPair kPairs[] = {
@@ -172,6 +179,13 @@ constexpr TextPair kPairs[] = {
     {TextKey::EndpointsNone, "服务器没有列出端点", "the server lists no endpoints"},
     {TextKey::ForgetServer, "忘记此服务器", "forget this server"},
     {TextKey::CliNeedsUrl, "--list-endpoints 需要 --url URL", "--list-endpoints needs --url URL"},
+    {TextKey::ExportProgress, "正在导出... %d/%d", "exporting ... %d/%d"},
+    {TextKey::ExportDone, "已导出 %d 个点", "%d points exported"},
+    {TextKey::ExportCancelled, "导出已取消，文件未改变", "export cancelled, no file changed"},
+    {TextKey::ExportScopeQuestion, "只导出显示的 %d 个点？\n取消: 导出全部 %d 个点",
+     "Export only the %d points shown?\nCancel: export all %d points"},
+    {TextKey::CliBadFormat, "--format 只能是 xls, xlsx 或 csv: ",
+     "--format must be xls, xlsx or csv: "},
 };
 
 #undef QV_TITLE_PREFIX

@@ -100,6 +100,11 @@ enum class TextKey {
     EndpointsNone,
     ForgetServer,
     CliNeedsUrl,
+    ExportProgress,
+    ExportDone,
+    ExportCancelled,
+    ExportScopeQuestion,
+    CliBadFormat,
     Count
 };
 

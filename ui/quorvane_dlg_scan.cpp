@@ -4,6 +4,7 @@
 #include "ui/quorvane_dlg.h"
 
 #include "engine/browse_stats.h"
+#include "ui/export_worker.h"
 #include "texts/connect_failure.h"
 #include "ui/login_option_dlg.h"
 #include "ui/point_list_view.h"
@@ -27,6 +28,10 @@ void CQuorvaneDlg::OnConnect() {
     // The caption is the only record of which way the switch goes.
     if (connectButton->text().toStdString() == Text(TextKey::Stop)) {
         Stop();
+    } else if (ExportRunning()) {
+        // A new scan empties the rows the export reads: end the export first.
+        exporter->Cancel();
+        afterExport.push_back([this] { Connect(); });
     } else {
         Connect();
     }
@@ -34,6 +39,7 @@ void CQuorvaneDlg::OnConnect() {
 
 void CQuorvaneDlg::Stop() {
     ++attempt;
+    if (cancelRefresh) *cancelRefresh = true;
     if (connecting) {
         // The attempt ends by itself within moments and leaves no session behind.
         *cancelConnect = true;
@@ -49,6 +55,7 @@ void CQuorvaneDlg::Stop() {
 
 void CQuorvaneDlg::Connect() {
     ++attempt;
+    if (cancelRefresh) *cancelRefresh = true;
     refreshRunning = false;
     refreshFailing = false;
     EndWalk();
