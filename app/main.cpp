@@ -43,7 +43,7 @@ int RunWithoutWindow(const std::vector<std::string>& args) {
                       if (value == nullptr) return std::nullopt;
                       return std::string(value);
                   },
-                  ::isatty(STDIN_FILENO) == 1};
+                  ::isatty(STDIN_FILENO) == 1, resultFd};
     int code = RunCommandLine(args, io);
     std::cout.flush();
     if (!WriteAll(resultFd, result.str())) {

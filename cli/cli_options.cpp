@@ -136,7 +136,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         static const char* const kWithValue[] = {
             "--export",       "--url",  "--policy", "--mode",    "--user",
             "--password-env", "--cert", "--key",    "--timeout", "--lang",
-            "--trust-server", "--export-certificate"};
+            "--trust-server", "--export-certificate", "--format"};
         if (!OneOf(kWithValue, a.name)) return Refuse(TextKey::CliUnknownOption, args[i]);
         std::string value;
         if (a.value) {
@@ -187,6 +187,16 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             options.trustServer = FingerprintText(*fingerprint);
         } else if (a.name == "--export-certificate") {
             options.exportCertificate = value;
+        } else if (a.name == "--format") {
+            if (value == "xls") {
+                options.format = ExportFormat::Xls;
+            } else if (value == "xlsx") {
+                options.format = ExportFormat::Xlsx;
+            } else if (value == "csv") {
+                options.format = ExportFormat::Csv;
+            } else {
+                return Refuse(TextKey::CliBadFormat, value);
+            }
         } else if (a.name == "--lang") {
             if (value != "zh" && value != "en") return Refuse(TextKey::CliBadValue, shown);
             options.language = value == "en" ? 1 : 0;

@@ -6,13 +6,15 @@
 #include <vector>
 
 #include "engine/connection_settings.h"
+#include "export/export_format.h"
 #include "texts/text_table.h"
 
 // What the command line asks for: scan one server and export its points, without a window.
 struct CliOptions {
     bool help = false;
     bool version = false;  // print "quorvane <version>" and nothing else
-    std::string exportPath;
+    std::string exportPath;  // "-": standard output
+    std::optional<ExportFormat> format;  // --format: whatever the path's extension
     ConnectionSettings settings;  // the URL defaults to the window's default
     std::string passwordEnv;      // for user sign-in: empty reads standard input
     int language = -1;            // 0 Chinese, 1 English, as the window; -1 the locale's

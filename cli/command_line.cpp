@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include <cstring>
 #include <istream>
 #include <ostream>
 
@@ -69,7 +70,10 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
         }
     }
 
-    const ScanExportResult result = ScanAndExport(options.settings, options.exportPath);
+    ExportTarget target{options.exportPath, options.format, -1};
+    const bool toOutput = options.exportPath == "-";
+    if (toOutput) target.fd = io.dataFd;
+    const ScanExportResult result = ScanAndExport(options.settings, target);
     // Remembered as soon as the server has shown it, whatever happens to the scan after.
     RememberTrustedServer(result.serverTrust, options.settings.url, options.trustServer, io);
     if ((result.outcome == ConnectOutcome::ServerCertificateUntrusted ||
@@ -87,14 +91,23 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
         return kCliConnectFailed;
     }
     if (!result.exported.saved) {
-        io.err << Text(TextKey::ExportFailed) << "\n";
+        io.err << Text(TextKey::ExportFailed);
+        // Why, when the target said so: a FIFO nobody reads, a directory, a full device.
+        if (result.exported.error != 0)
+            io.err << " " << options.exportPath << ": " << std::strerror(result.exported.error);
+        io.err << "\n";
         return kCliExportFailed;
     }
-    if (result.exported.notExported > 0) {
-        io.out << CappedExportText(result.format, result.exported.notExported) << "\n";
-    } else {
-        io.out << FormatText(TextKey::CliExported, static_cast<long long>(result.points))
-               << options.exportPath << "\n";
+    std::ostream& resultStream = toOutput ? io.err : io.out;
+    if (result.sessionLost) {
+        // The file may be all the user gets; it is written, but it is not the whole server.
+        io.err << FormatText(TextKey::SearchLost, static_cast<long long>(result.points)) << "\n";
     }
-    return kCliDone;
+    if (result.exported.notExported > 0) {
+        resultStream << CappedExportText(result.format, result.exported.notExported) << "\n";
+    } else {
+        resultStream << FormatText(TextKey::CliExported, static_cast<long long>(result.points))
+                     << options.exportPath << "\n";
+    }
+    return result.sessionLost ? kCliConnectionLost : kCliDone;
 }

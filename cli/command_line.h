@@ -13,6 +13,7 @@ enum CliExitCode : int {
     kCliConnectFailed = 3,
     kCliExportFailed = 4,
     kCliUntrusted = 5,  // the server's certificate is not trusted: nothing was sent to it
+    kCliConnectionLost = 6,  // the scan was cut short; what it found was still written
 };
 
 // Where the command line reads and writes; the program passes the process's own.
@@ -24,6 +25,9 @@ struct CliStreams {
     std::function<std::optional<std::string>(const std::string&)> environment;
     // Standard input is a terminal: ask for the password there and do not echo it.
     bool terminal = false;
+    // Where `--export -` writes the points (the process's standard output); then the result
+    // line goes to `err`, so that `out` stays empty.
+    int dataFd = -1;
 };
 
 // Runs `quorvane --export ...` (args without the program name) and returns its exit code:

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/browse_stats.h"
 #include "engine/opcua_browser.h"
 #include "export/util/utf_convert.h"
 #include "engine/scan_drain.h"
@@ -35,9 +36,15 @@ void TakeAll(PointList& list, const std::atomic<bool>& walkDone, OwnedRecords& r
 
 }  // namespace
 
-ScanExportResult ScanAndExport(const ConnectionSettings& settings, const std::string& path) {
+ExportFormat TargetFormat(const ExportTarget& target) {
+    if (target.format) return *target.format;
+    if (target.fd >= 0) return ExportFormat::Csv;  // text is what a pipe's reader expects
+    return ChooseExportFormat(SaveFilter::All, target.path);
+}
+
+ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportTarget& target) {
     ScanExportResult result;
-    result.format = ChooseExportFormat(SaveFilter::All, path);
+    result.format = TargetFormat(target);
     PointList list;
     OwnedRecords records;
     {
@@ -47,15 +54,19 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const std::st
         result.serverTrust = engine.LastServerTrust();
         if (result.outcome != ConnectOutcome::Connected) return result;
         std::atomic<bool> walkDone{false};
+        BrowseStats stats;
         std::thread walk([&] {
-            engine.BrowseAll();
+            engine.BrowseAll(&stats);
             walkDone = true;
         });
         TakeAll(list, walkDone, records);
         walk.join();
+        result.sessionLost = stats.sessionLost;
     }
     list.clear();  // anything left behind an early end
     result.points = records.rows.size();
-    result.exported = ExportPoints(records.rows, Utf8ToUtf16(path), result.format);
+    result.exported = target.fd >= 0
+                          ? ExportPointsTo(records.rows, target.fd, result.format)
+                          : ExportPoints(records.rows, Utf8ToUtf16(target.path), result.format);
     return result;
 }

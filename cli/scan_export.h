@@ -12,13 +12,25 @@
 // space into the point list, take every point out, export them.
 struct ScanExportResult {
     ConnectOutcome outcome = ConnectOutcome::UnknownKind;
-    ConnectDetail detail;    // what a failed connect found out about its cause
-    std::size_t points = 0;  // points the walk found
+    ConnectDetail detail;      // what a failed connect found out about its cause
+    std::size_t points = 0;    // points the walk found
+    bool sessionLost = false;  // the walk was cut short: the points are those found until then
     ExportFormat format = ExportFormat::Xls;
     ExportResult exported;
     std::optional<ServerTrust> serverTrust;  // how the server's certificate was judged
 };
 
-// The format follows the extension of `path` (.xls, .xlsx, .csv); anything else is .xls, as in
-// the window. Nothing is exported when the connect fails.
-ScanExportResult ScanAndExport(const ConnectionSettings& settings, const std::string& path);
+// Where the points go: a file, or an open descriptor (standard output) written from start to
+// end. Without `format` it follows the extension of `path` (.xls, .xlsx, .csv, anything else
+// .xls as in the window); a descriptor without one gets .csv.
+struct ExportTarget {
+    std::string path;
+    std::optional<ExportFormat> format;
+    int fd = -1;
+};
+
+// Nothing is exported when the connect fails; a walk cut short still exports what it found.
+ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportTarget& target);
+
+// The format `target` is written in.
+ExportFormat TargetFormat(const ExportTarget& target);

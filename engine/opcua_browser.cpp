@@ -93,10 +93,26 @@ OPCUABrowser::~OPCUABrowser() { Disconnect(); }
 
 void OPCUABrowser::Disconnect() {
     if (client) {
+        // Closing the session is a courtesy the client waits for; a server that stopped
+        // answering must not hold a Stop, a reconnect or the window's end for the whole timeout.
+        UA_ClientConfig* config = UA_Client_getConfig(client.get());
+        config->timeout = std::min<UA_UInt32>(config->timeout, kCloseSessionWaitMs);
         UA_Client_disconnect(client.get());
         client.reset();
     }
     // A later session may be with another server, or the same one reconfigured.
+    maxNodesPerRead.reset();
+}
+
+void OPCUABrowser::Abandon() {
+    if (client) {
+        // No CloseSession: the server drops the session when it times out. Whatever the
+        // library still sends on the way out waits no longer than a close would.
+        UA_ClientConfig* config = UA_Client_getConfig(client.get());
+        config->timeout = std::min<UA_UInt32>(config->timeout, kCloseSessionWaitMs);
+        UA_Client_disconnectSecureChannel(client.get());
+        client.reset();
+    }
     maxNodesPerRead.reset();
 }
 

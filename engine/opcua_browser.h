@@ -11,11 +11,15 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 using PointList = mth_list<OPCUAItemData*>;
+
+// How long closing a session waits for the server's answer at most.
+inline constexpr std::uint32_t kCloseSessionWaitMs = 500;
 struct BrowseStats;
 
 // Holds at most one OPC UA session. Not thread-safe: one thread uses it at a time.
@@ -44,7 +48,10 @@ public:
     UA_StatusCode LastConnectStatus() const { return lastConnectStatus; }
     // What the last failed attempt found out about its cause.
     const ConnectDetail& LastConnectDetail() const { return lastDetail; }
+    // Closes the session; waits at most kCloseSessionWaitMs for the server to confirm.
     void Disconnect();
+    // Drops the connection without closing the session, for a server that stopped answering.
+    void Abandon();
     bool HasSession() const { return client != nullptr; }
 
     // Lets the client do its own housekeeping (renewing the secure channel) without waiting;
@@ -66,8 +73,11 @@ public:
     // The same, leaving its request counts and phase timings in `stats` when that is not null.
     void BrowseAll(BrowseStats* stats);
 
-    // 0 read, -1 the read failed as a whole, -2 nothing to read.
-    int ReadValues(const std::vector<OPCUAItemData*>& records);
+    // 0 read, -1 the read failed as a whole, -2 nothing to read. Setting `*cancel` from another
+    // thread abandons a read on its way within a few tens of milliseconds (-1, records "BAD");
+    // the session then still holds the abandoned request and is best closed.
+    int ReadValues(const std::vector<OPCUAItemData*>& records,
+                   const std::atomic<bool>* cancel = nullptr);
 
     // 0 written and read back into `result`; -1 otherwise with `result` unchanged. A point
     // that holds an array, or a value of a type without a text form, is not written: one typed
@@ -96,8 +106,8 @@ protected:
     std::uint16_t maxBrowseContinuationPoints = 0;  // 0: no limit
 
     // Reads the three limits unless this session knows them; the Read's service result, with
-    // the response's time in `timestamp`.
-    UA_StatusCode LoadServerLimits(UA_DateTime& timestamp);
+    // the response's time in `timestamp`. `stop` abandons the wait.
+    UA_StatusCode LoadServerLimits(UA_DateTime& timestamp, const std::function<bool()>& stop = {});
     // Set by Connect from the settings; every connect asks the server for these.
     std::vector<std::string> sessionLocales;
 

@@ -9,11 +9,10 @@
 #include "engine/browse_session_loss.h"
 #include "engine/browse_stats.h"
 #include "engine/read_results.h"
+#include "engine/request_retry.h"
 
 namespace {
 
-// How long one wait for answers lasts at most: the walk looks for interruption in between.
-constexpr UA_UInt32 kPollMs = 20;
 // After interruption, how long the walk waits for answers on their way, to give back the
 // continuation points they bring; what comes later is thrown away.
 constexpr std::uint32_t kGiveBackMs = 60;
@@ -215,40 +214,54 @@ void PipelinedWalk::Handle(RequestPipeline::Answer& answer) {
     }
 }
 
-// A request the server did not answer as a whole. Only a lost session ends the walk; a
-// timeout gets one more try in the smallest batches, a request too large is halved.
+// A request the server did not answer as a whole, dealt with as StepAfterFailure says. A node
+// whose Browse timed out is tried once more on its own.
 void PipelinedWalk::Failed(Batch& batch, UA_StatusCode status) {
-    if (IsSessionLost(status)) {
-        sessionLost_ = true;
-        return;
-    }
-    const bool timedOut = status == UA_STATUSCODE_BADTIMEOUT;
-    if (timedOut) ++stats_.timeouts;
+    if (status == UA_STATUSCODE_BADTIMEOUT) ++stats_.timeouts;
     switch (batch.kind) {
         case Kind::kRelease:
+            if (StepAfterFailure(status, 1, true) == RetryStep::kSessionLost) sessionLost_ = true;
             return;
         case Kind::kBrowse:
-            if (timedOut && !batch.retry) {
-                for (const UA_NodeId* node : batch.nodes)
-                    timedOut_.push_back({node, batch.depth, batch.kin});
-            } else if (IsReadLimitStatus(status) && batch.nodes.size() > 1) {
-                nodesPerBrowse_ = std::max<std::size_t>(1, batch.nodes.size() / 2);
-                for (auto it = batch.nodes.rbegin(); it != batch.nodes.rend(); ++it)
-                    queue_.push_front({*it, batch.depth, batch.kin});
-            } else {
-                Fail(batch.nodes.size());
+            switch (StepAfterFailure(status, batch.nodes.size(), batch.retry)) {
+                case RetryStep::kSessionLost:
+                    sessionLost_ = true;
+                    return;
+                case RetryStep::kRetrySmaller:
+                case RetryStep::kRetry:
+                    for (const UA_NodeId* node : batch.nodes)
+                        timedOut_.push_back({node, batch.depth, batch.kin});
+                    return;
+                case RetryStep::kShrink:
+                    nodesPerBrowse_ = std::max<std::size_t>(1, batch.nodes.size() / 2);
+                    for (auto it = batch.nodes.rbegin(); it != batch.nodes.rend(); ++it)
+                        queue_.push_front({*it, batch.depth, batch.kin});
+                    return;
+                case RetryStep::kGiveUp:
+                    Fail(batch.nodes.size());
+                    return;
             }
             return;
         case Kind::kBrowseNext:
-            if (IsReadLimitStatus(status) && batch.held.size() > 1)
-                nodesPerBrowse_ = std::max<std::size_t>(1, batch.held.size() / 2);
             for (Held& h : batch.held) {
-                if ((timedOut && !h.retry) || (IsReadLimitStatus(status) && batch.held.size() > 1)) {
-                    h.retry = timedOut;
-                    held_.push_back(std::move(h));
-                } else {
-                    Release(std::move(h.point));
-                    Fail(1);
+                switch (StepAfterFailure(status, batch.held.size(), h.retry)) {
+                    case RetryStep::kSessionLost:
+                        sessionLost_ = true;
+                        return;
+                    case RetryStep::kShrink:
+                        nodesPerBrowse_ = std::max<std::size_t>(1, batch.held.size() / 2);
+                        h.retry = false;
+                        held_.push_back(std::move(h));
+                        break;
+                    case RetryStep::kRetrySmaller:
+                    case RetryStep::kRetry:
+                        h.retry = true;
+                        held_.push_back(std::move(h));
+                        break;
+                    case RetryStep::kGiveUp:
+                        Release(std::move(h.point));
+                        Fail(1);
+                        break;
                 }
             }
             return;

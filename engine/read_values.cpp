@@ -4,77 +4,65 @@
 #include <utility>
 
 #include "engine/opcua_browser.h"
+#include "engine/read_request.h"
 #include "engine/server_limits.h"
-#include "engine/ua_types.h"
+#include "engine/sliced_read.h"
 #include "engine/value_text.h"
 
 namespace {
 
 using Records = std::span<OPCUAItemData* const>;
 
-// Where batching starts when the server named no limit but refused a Read for its size.
-constexpr std::size_t kFirstFallbackBatch = 1000;
+// Keeps every slice's answer until all are in: the records change only then, so a failure part
+// way leaves them as one failed Read would, values untouched, all "BAD". Every record of the
+// call gets the time of the first answer.
+class StoreWhenComplete : public SliceSink {
+public:
+    explicit StoreWhenComplete(Records all) : all_(all) {}
 
-// Reads the Value attribute of `records`. The ids only borrow the records' NodeIds, which stay
-// put for the call, so nothing is copied per point and the request owns nothing to free.
-UaReadResponse SendRead(UA_Client* client, Records records, std::vector<UA_ReadValueId>& ids) {
-    ids.resize(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        UA_ReadValueId& id = ids[i];
-        UA_ReadValueId_init(&id);
-        id.nodeId = records[i]->nodeId;
-        id.attributeId = UA_ATTRIBUTEID_VALUE;
+    void Answered(std::size_t offset, std::size_t count, UaAnyResponse& response,
+                  const std::string& timeText) override {
+        if (timeText_.empty()) timeText_ = timeText;
+        answers_.push_back({offset, count, std::move(response)});
     }
-    UA_ReadRequest request;
-    UA_ReadRequest_init(&request);
-    request.nodesToRead = ids.data();
-    request.nodesToReadSize = ids.size();
-    return UaReadResponse::Adopt(UA_Client_Service_read(client, request));
-}
+    void Failed(std::size_t, std::size_t, const std::string& timeText) override {
+        if (timeText_.empty()) timeText_ = timeText;
+        failed_ = true;
+    }
 
-struct Batch {
-    std::size_t offset;
-    std::size_t count;
-    UaReadResponse response;
-};
-
-// Reads `all` in batches of at most `batchSize`, halving it whenever the server refuses one for
-// its size. The records change only once every batch has been answered, so a failure part way
-// leaves them as one failed Read would: values untouched, all "BAD". Every record of the call
-// gets the same time text. `batchSize` ends as the size the server took.
-int ReadInBatches(UA_Client* client, Records all, std::size_t& batchSize) {
-    std::vector<UA_ReadValueId> ids;
-    std::vector<Batch> batches;
-    batches.reserve(all.size() / batchSize + 1);
-    std::string timeText;
-    for (std::size_t offset = 0; offset < all.size();) {
-        const std::size_t count = std::min(batchSize, all.size() - offset);
-        UaReadResponse response = SendRead(client, all.subspan(offset, count), ids);
-        const UA_ResponseHeader& header = response->responseHeader;
-        if (timeText.empty()) timeText = TimeText(header.timestamp);
-        if (header.serviceResult == UA_STATUSCODE_GOOD) {
-            batches.push_back({offset, count, std::move(response)});
-            offset += count;
-        } else if (IsReadLimitStatus(header.serviceResult) && count > 1) {
-            batchSize = count / 2;
-        } else {
-            MarkReadFailed(all, timeText);
-            return -1;
+    // 0 when every record got its result, -1 (all marked failed) otherwise.
+    int Finish(bool complete) {
+        if (timeText_.empty()) timeText_ = TimeText(0);
+        complete = complete && !failed_;
+        for (std::size_t i = 0; complete && i < answers_.size(); ++i) {
+            // A mismatch marks its own slice failed; the whole call fails with it.
+            Answer& a = answers_[i];
+            complete = StoreReadResults(all_.subspan(a.offset, a.count),
+                                        a.response.As<UA_ReadResponse>(), timeText_);
         }
+        if (!complete) MarkReadFailed(all_, timeText_);
+        return complete ? 0 : -1;
     }
-    bool complete = true;
-    for (const Batch& batch : batches)
-        complete &= StoreReadResults(all.subspan(batch.offset, batch.count), *batch.response, timeText);
-    if (!complete) MarkReadFailed(all, timeText);
-    return complete ? 0 : -1;
-}
+
+private:
+    struct Answer {
+        std::size_t offset;
+        std::size_t count;
+        UaAnyResponse response;
+    };
+    Records all_;
+    std::vector<Answer> answers_;
+    std::string timeText_;
+    bool failed_ = false;
+};
 
 }  // namespace
 
-UA_StatusCode OPCUABrowser::LoadServerLimits(UA_DateTime& timestamp) {
+UA_StatusCode OPCUABrowser::LoadServerLimits(UA_DateTime& timestamp,
+                                             const std::function<bool()>& stop) {
     if (maxNodesPerRead) return UA_STATUSCODE_GOOD;
     ServerLimits limits;
-    const UA_StatusCode status = ReadServerLimits(client.get(), limits, timestamp);
+    const UA_StatusCode status = ReadServerLimits(client.get(), limits, timestamp, stop);
     if (status != UA_STATUSCODE_GOOD) return status;
     maxNodesPerRead = limits.maxNodesPerRead;
     maxNodesPerBrowse = limits.maxNodesPerBrowse;
@@ -82,7 +70,8 @@ UA_StatusCode OPCUABrowser::LoadServerLimits(UA_DateTime& timestamp) {
     return status;
 }
 
-int OPCUABrowser::ReadValues(const std::vector<OPCUAItemData*>& records) {
+int OPCUABrowser::ReadValues(const std::vector<OPCUAItemData*>& records,
+                             const std::atomic<bool>* cancel) {
     if (records.empty()) return -2;
     const Records all(records);
     if (!client) {
@@ -90,12 +79,13 @@ int OPCUABrowser::ReadValues(const std::vector<OPCUAItemData*>& records) {
         MarkReadFailed(all, TimeText(0));
         return -1;
     }
+    const auto stop = [cancel] { return cancel != nullptr && cancel->load(); };
 
     // One Read of one node can exceed no limit, so only larger reads need to know it.
     std::size_t limit = 0;
     if (all.size() > 1) {
         UA_DateTime timestamp = 0;
-        if (LoadServerLimits(timestamp) != UA_STATUSCODE_GOOD) {
+        if (LoadServerLimits(timestamp, stop) != UA_STATUSCODE_GOOD) {
             // The session is gone or the server refuses Reads; the values would fare no better.
             MarkReadFailed(all, TimeText(timestamp));
             return -1;
@@ -103,24 +93,17 @@ int OPCUABrowser::ReadValues(const std::vector<OPCUAItemData*>& records) {
         limit = *maxNodesPerRead;
     }
 
-    std::size_t batchSize = limit;
-    if (limit == 0 || all.size() <= limit) {
-        std::vector<UA_ReadValueId> ids;
-        UaReadResponse whole = SendRead(client.get(), all, ids);
-        const UA_ResponseHeader& header = whole->responseHeader;
-        if (header.serviceResult == UA_STATUSCODE_GOOD) {
-            return StoreReadResults(all, *whole, TimeText(header.timestamp)) ? 0 : -1;
-        }
-        if (!IsReadLimitStatus(header.serviceResult) || all.size() == 1) {
-            MarkReadFailed(all, TimeText(header.timestamp));
-            return -1;
-        }
-        batchSize = std::min(all.size() / 2, limit == 0 ? kFirstFallbackBatch : limit);
-    }
-
-    const int result = ReadInBatches(client.get(), all, batchSize);
+    ReadRequestBuilder builder;
+    SliceReadOptions options;
+    const std::size_t first = limit == 0 ? all.size() : std::min(limit, all.size());
+    options.sliceSize = first;
+    options.stop = stop;
+    options.allOrNothing = true;
+    StoreWhenComplete sink(all);
+    const ReadEnd end = ReadInSlices(client.get(), all, builder, options, sink);
+    const int result = sink.Finish(end == ReadEnd::kComplete);
     // Later reads of this session start at a size the server took.
-    if (result == 0 && (limit == 0 || batchSize < limit))
-        maxNodesPerRead = static_cast<std::uint32_t>(batchSize);
+    if (result == 0 && options.sliceSize < first)
+        maxNodesPerRead = static_cast<std::uint32_t>(options.sliceSize);
     return result;
 }

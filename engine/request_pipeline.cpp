@@ -70,3 +70,23 @@ void RequestPipeline::Abandon() {
     }
     pending_.clear();
 }
+
+std::optional<UaAnyResponse> AwaitAnswer(UA_Client* client, const void* request,
+                                         const UA_DataType* requestType,
+                                         const UA_DataType* responseType,
+                                         const std::function<bool()>& stop, UA_StatusCode& status) {
+    RequestPipeline pipeline(client);
+    status = pipeline.Send(request, requestType, responseType, 0);
+    if (status != UA_STATUSCODE_GOOD) return std::nullopt;
+    std::vector<RequestPipeline::Answer> answers;
+    while (answers.empty()) {
+        if (stop && stop()) {
+            status = UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT;
+            return std::nullopt;
+        }
+        status = pipeline.Collect(answers, kPollMs);
+        if (answers.empty() && status != UA_STATUSCODE_GOOD) return std::nullopt;
+    }
+    status = answers.front().response.Header().serviceResult;
+    return std::move(answers.front().response);
+}

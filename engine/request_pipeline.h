@@ -4,12 +4,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // At most this many requests of one walk are on their way at once, so that a small PLC is
 // never flooded; four already hide a plant network's round trips behind each other.
 inline constexpr std::size_t kMaxOutstandingRequests = 4;
+// How long one wait for answers lasts at most: whoever waits looks for a stop in between.
+inline constexpr UA_UInt32 kPollMs = 20;
 
 // A response of any service, owned: freed with the library's routine for its type.
 class UaAnyResponse {
@@ -79,3 +83,10 @@ private:
     std::vector<std::unique_ptr<Pending>> pending_;
     std::size_t peak_ = 0;
 };
+
+// Sends one request and waits for its answer, asking `stop` (when given) between waits. None
+// when stopped, when nothing could be sent or when the connection went; `status` says which.
+std::optional<UaAnyResponse> AwaitAnswer(UA_Client* client, const void* request,
+                                         const UA_DataType* requestType,
+                                         const UA_DataType* responseType,
+                                         const std::function<bool()>& stop, UA_StatusCode& status);

@@ -3,6 +3,7 @@
 #include <open62541/client.h>
 
 #include <cstdint>
+#include <functional>
 
 // What the server says it takes in one request, from its ServerCapabilities; 0 where it names
 // no limit or the answer is not a number.
@@ -13,8 +14,10 @@ struct ServerLimits {
 };
 
 // One Read of the three values. Returns the Read's service result; `limits` is set only when
-// it is good. `timestamp` gets the response's time either way.
-UA_StatusCode ReadServerLimits(UA_Client* client, ServerLimits& limits, UA_DateTime& timestamp);
+// it is good. `timestamp` gets the response's time either way (0 without a response). `stop`,
+// when given, is asked while the answer is awaited and abandons it.
+UA_StatusCode ReadServerLimits(UA_Client* client, ServerLimits& limits, UA_DateTime& timestamp,
+                               const std::function<bool()>& stop = {});
 
 // The limit from one read result; 0 when the server names none or the value is not an
 // unsigned number.

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "engine/opcua_item_data.h"
+#include "engine/sliced_read.h"
 
 struct BrowseStats;
 
@@ -14,13 +15,10 @@ struct BrowseStats;
 // peak; slices this size keep that small and several of them travel at once.
 inline constexpr std::size_t kDefaultNodesPerRead = 8192;
 
-enum class ReadEnd { kComplete, kSessionLost, kInterrupted };
-
 // Reads the values and UserAccessLevels of the walk's points in slices of at most
 // `maxNodesPerRead` attributes (0: the default), several on their way at once, and stores each
-// slice's results as ReadValues would, with the time of that slice's answer. A slice refused for its size is halved (and so
-// are the ones after it); one that times out is tried once more in halves; one that fails
-// otherwise is marked "BAD", and so is every slice not yet read, which would fare no better.
-// A lost session marks everything not yet read "BAD" and ends the read at once.
+// slice's results as ReadValues would, with the time of that slice's answer. Failed slices are
+// retried or given up as ReadInSlices says; what is given up is marked "BAD". Thread
+// interruption ends the read.
 ReadEnd ReadWalkValues(UA_Client* client, std::span<OPCUAItemData* const> records,
                        std::size_t maxNodesPerRead, BrowseStats& stats);

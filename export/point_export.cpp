@@ -1,9 +1,11 @@
 #include "export/point_export.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "export/csv/csv_point_export.h"
 #include "export/point_row.h"
+#include "export/replacing_file.h"
 #include "export/util/utf_convert.h"
 #include "export/xls/xls_book.h"
 #include "export/xlsx/xlsx_point_export.h"
@@ -26,12 +28,20 @@ std::string DefaultExportFileName(const std::string& url) {
     return "UA_" + host + ".xls";
 }
 
-std::size_t FillPointSheet(XlsSheet& sheet, const std::vector<OPCUAItemData*>& points) {
+bool KeepGoing(const ExportProgress* progress, std::size_t done, std::size_t total) {
+    if (progress == nullptr || !*progress) return true;
+    if (done % kProgressEvery != 0 && done != total) return true;
+    return (*progress)(done, total);
+}
+
+std::size_t FillPointSheet(XlsSheet& sheet, const std::vector<OPCUAItemData*>& points,
+                           const ExportProgress* progress) {
     for (std::uint32_t column = 0; column < std::size(kHeader); ++column) {
         if (XlsCell* cell = sheet.Cell(0, column)) cell->SetWString(kHeader[column]);
     }
     const std::size_t count = std::min(points.size(), kMaxExportedPoints);
     for (std::size_t i = 1; i <= count; ++i) {
+        if (!KeepGoing(progress, i - 1, count)) return i - 1;
         const PointRow row = MakePointRow(*points[i - 1], i);
         const auto r = static_cast<std::uint32_t>(i);
         sheet.Cell(r, 0)->SetString(row.id.c_str());
@@ -45,22 +55,58 @@ std::size_t FillPointSheet(XlsSheet& sheet, const std::vector<OPCUAItemData*>& p
     return count;
 }
 
-ExportResult ExportPoints(const std::vector<OPCUAItemData*>& points, const std::u16string& path,
-                          ExportFormat format) {
+namespace {
+
+// One export into `file`, whichever way it was opened.
+ExportResult ExportInto(const std::vector<OPCUAItemData*>& points, ReplacingFile file,
+                        ExportFormat format, const ExportProgress* progress) {
     const std::size_t count = std::min(points.size(), MaxExportedPoints(format));
-    const ExportResult capped{false, points.size() - count};
+    ExportResult result{false, points.size() - count, false, 0};
+    // A FIFO without a reader, a directory, a socket: said before any work is done.
+    if (!file.IsOpen()) {
+        result.error = file.Error();
+        return result;
+    }
+    // Told at the end whether the hook stopped it, so a cancel is not taken for a failure.
+    bool stopped = false;
+    const ExportProgress watch = [&](std::size_t done, std::size_t total) {
+        stopped = progress && *progress && !(*progress)(done, total);
+        return !stopped;
+    };
     switch (format) {
         case ExportFormat::Xlsx:
-            if (path.find(u'\0') != std::u16string::npos) return capped;
-            return {WritePointsXlsx(points, count, Utf16ToUtf8(path)), capped.notExported};
-        case ExportFormat::Csv:
-            if (path.find(u'\0') != std::u16string::npos) return capped;
-            return {WritePointsCsv(points, Utf16ToUtf8(path)), capped.notExported};
-        case ExportFormat::Xls:
+            result.saved = WritePointsXlsx(points, count, file, &watch);
+            result.error = result.saved ? 0 : file.Error();
             break;
+        case ExportFormat::Csv:
+            result.saved = WritePointsCsv(points, file, &watch);
+            result.error = result.saved ? 0 : file.Error();
+            break;
+        case ExportFormat::Xls: {
+            XlsBook book;
+            book.New();
+            FillPointSheet(*book.GetSheet(0), points, &watch);
+            result.saved = !stopped && watch(count, count) && book.SaveInto(std::move(file));
+            break;
+        }
     }
-    XlsBook book;
-    book.New();
-    FillPointSheet(*book.GetSheet(0), points);
-    return {book.SaveAs(path), capped.notExported};
+    result.cancelled = stopped;
+    if (stopped) result.saved = false;
+    return result;
+}
+
+}  // namespace
+
+ExportResult ExportPoints(const std::vector<OPCUAItemData*>& points, const std::u16string& path,
+                          ExportFormat format, const ExportProgress* progress) {
+    if (path.find(u'\0') != std::u16string::npos) {
+        return {false, points.size() - std::min(points.size(), MaxExportedPoints(format)), false,
+                EINVAL};
+    }
+    return ExportInto(points, ReplacingFile::Begin(Utf16ToUtf8(path)), format, progress);
+}
+
+ExportResult ExportPointsTo(const std::vector<OPCUAItemData*>& points, int fd, ExportFormat format,
+                            const ExportProgress* progress) {
+    return ExportInto(points, ReplacingFile::Into(fd), format, progress);
 }

@@ -6,10 +6,14 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
 namespace {
+
+// As the kernel: a longer chain of links is a loop.
+constexpr int kMaxLinks = 40;
 
 std::string DirectoryOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -26,13 +30,48 @@ void SyncDirectory(const std::string& directory) {
     ::close(fd);
 }
 
+// The name a chain of symbolic links finally leads to (which need not exist yet); empty with
+// `error` set when the chain loops or a link cannot be read.
+std::string FollowLinks(std::string path, int& error) {
+    for (int links = 0;; ++links) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        if (links == kMaxLinks) {
+            error = ELOOP;
+            return {};
+        }
+        std::vector<char> buffer(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= buffer.size()) {
+            error = n < 0 ? errno : ENAMETOOLONG;
+            return {};
+        }
+        std::string next(buffer.data(), static_cast<std::size_t>(n));
+        path = next.front() == '/' ? next : DirectoryOf(path) + "/" + next;
+    }
+}
+
+// A private temporary for content made before it goes into a device, FIFO or descriptor.
+int MakeScratch(std::string& path) {
+    const char* dir = std::getenv("TMPDIR");
+    std::string name = std::string(dir && *dir ? dir : "/tmp") + "/.quorvane-export-XXXXXX";
+    std::vector<char> pattern(name.begin(), name.end());
+    pattern.push_back('\0');
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd >= 0) path = pattern.data();
+    return fd;
+}
+
 }  // namespace
 
 ReplacingFile::~ReplacingFile() { Abandon(); }
 
 ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
+      sink_(std::exchange(other.sink_, -1)),
+      ownsSink_(other.ownsSink_),
       failed_(other.failed_),
+      error_(other.error_),
       appendOffset_(other.appendOffset_),
       target_(std::move(other.target_)),
       temporary_(std::exchange(other.temporary_, {})) {}
@@ -41,7 +80,10 @@ ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
     if (this != &other) {
         Abandon();
         fd_ = std::exchange(other.fd_, -1);
+        sink_ = std::exchange(other.sink_, -1);
+        ownsSink_ = other.ownsSink_;
         failed_ = other.failed_;
+        error_ = other.error_;
         appendOffset_ = other.appendOffset_;
         target_ = std::move(other.target_);
         temporary_ = std::exchange(other.temporary_, {});
@@ -49,22 +91,55 @@ ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
     return *this;
 }
 
-ReplacingFile ReplacingFile::Begin(const std::string& target) {
+ReplacingFile ReplacingFile::Begin(const std::string& given) {
     ReplacingFile file;
-    if (target.empty() || target.back() == '/') return file;
+    if (given.empty() || given.back() == '/') {
+        file.error_ = EISDIR;
+        return file;
+    }
+    const std::string target = FollowLinks(given, file.error_);
+    if (target.empty()) return file;
+    file.target_ = target;
+
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && (S_ISCHR(existing.st_mode) || S_ISFIFO(existing.st_mode))) {
+        // Without O_NONBLOCK a FIFO nobody reads would hold the export for ever.
+        const int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC |
+                          (S_ISFIFO(existing.st_mode) ? O_NONBLOCK : 0);
+        const int sink = ::open(target.c_str(), flags);
+        if (sink < 0) {
+            file.error_ = errno;
+            return file;
+        }
+        // Once a reader is there, writes wait for room as in any pipe.
+        if (S_ISFIFO(existing.st_mode))
+            ::fcntl(sink, F_SETFL, ::fcntl(sink, F_GETFL) & ~O_NONBLOCK);
+        file.sink_ = sink;
+        file.ownsSink_ = true;
+        file.fd_ = MakeScratch(file.temporary_);
+        if (file.fd_ < 0) file.error_ = errno;
+        return file;
+    }
+    if (exists && !S_ISREG(existing.st_mode)) {
+        file.error_ = S_ISDIR(existing.st_mode) ? EISDIR : EINVAL;
+        return file;
+    }
+
     // Hidden, and short whatever the target's name: a name near the length limit still works.
     const std::string name = DirectoryOf(target) + "/.quorvane-export-XXXXXX";
     std::vector<char> pattern(name.begin(), name.end());
     pattern.push_back('\0');
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) return file;
+    if (fd < 0) {
+        file.error_ = errno;
+        return file;
+    }
     file.fd_ = fd;
-    file.target_ = target;
     file.temporary_ = pattern.data();
     // mkostemp makes the file private (0600); keep the replaced file's mode, or give what a
     // plain create would give.
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0) {
+    if (exists) {
         ::fchmod(fd, existing.st_mode & 07777);
     } else {
         const mode_t mask = ::umask(0);
@@ -74,16 +149,32 @@ ReplacingFile ReplacingFile::Begin(const std::string& target) {
     return file;
 }
 
+ReplacingFile ReplacingFile::Into(int fd) {
+    ReplacingFile file;
+    if (fd < 0) {
+        file.error_ = EBADF;
+        return file;
+    }
+    file.sink_ = fd;
+    file.ownsSink_ = false;
+    file.fd_ = MakeScratch(file.temporary_);
+    if (file.fd_ < 0) file.error_ = errno;
+    return file;
+}
+
+bool ReplacingFile::Fail(int error) {
+    if (!failed_) error_ = error;
+    failed_ = true;
+    return false;
+}
+
 bool ReplacingFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
     if (failed_ || fd_ < 0) return false;
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t written = ::pwrite(fd_, bytes, size, static_cast<off_t>(offset));
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            failed_ = true;
-            return false;
-        }
+        if (written <= 0) return Fail(written < 0 ? errno : ENOSPC);
         bytes += written;
         size -= static_cast<std::size_t>(written);
         offset += static_cast<std::uint64_t>(written);
@@ -99,16 +190,44 @@ bool ReplacingFile::Append(const void* data, std::size_t size) {
 
 bool ReplacingFile::Truncate(std::uint64_t size) {
     if (failed_ || fd_ < 0) return false;
-    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) failed_ = true;
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) Fail(errno);
     return !failed_;
+}
+
+// The whole temporary, from its start, into the sink.
+bool ReplacingFile::CopyIntoSink() {
+    std::vector<char> buffer(1 << 16);
+    for (off_t offset = 0;;) {
+        const ssize_t got = ::pread(fd_, buffer.data(), buffer.size(), offset);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return Fail(errno);
+        if (got == 0) return true;
+        offset += got;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t n = ::write(sink_, buffer.data() + done, static_cast<std::size_t>(got - done));
+            if (n < 0 && errno == EINTR) continue;
+            // A device that takes nothing (a full disk's stand-in says ENOSPC) fails the export.
+            if (n <= 0) return Fail(n < 0 ? errno : ENOSPC);
+            done += n;
+        }
+    }
 }
 
 bool ReplacingFile::Commit() {
     if (fd_ < 0) return false;
-    bool ok = !failed_ && ::fsync(fd_) == 0;
+    if (sink_ >= 0) {
+        const bool ok = !failed_ && CopyIntoSink();
+        const bool closed = !ownsSink_ || ::close(std::exchange(sink_, -1)) == 0;
+        if (ownsSink_ && !closed && ok) Fail(errno);
+        sink_ = -1;
+        Abandon();  // the temporary is done with either way
+        return ok && closed;
+    }
+    bool ok = !failed_;
+    if (ok && ::fsync(fd_) != 0) ok = Fail(errno);
     // A close can report a write the disk refused late; it counts as a failed write.
-    ok = (::close(std::exchange(fd_, -1)) == 0) && ok;
-    ok = ok && ::rename(temporary_.c_str(), target_.c_str()) == 0;
+    if (::close(std::exchange(fd_, -1)) != 0 && ok) ok = Fail(errno);
+    if (ok && ::rename(temporary_.c_str(), target_.c_str()) != 0) ok = Fail(errno);
     if (!ok) {
         Abandon();
         return false;
@@ -120,5 +239,7 @@ bool ReplacingFile::Commit() {
 
 void ReplacingFile::Abandon() {
     if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+    if (sink_ >= 0 && ownsSink_) ::close(sink_);
+    sink_ = -1;
     if (!temporary_.empty()) ::unlink(std::exchange(temporary_, {}).c_str());
 }

@@ -24,7 +24,9 @@ struct TextPair {
     "      quorvane --show-certificate | --export-certificate 文件 | --version | --help\n"    \
     "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                             \
     "  --list-endpoints     列出服务器的端点: 策略 模式 登录方式 level 安全等级\n"              \
-    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿\n"     \
+    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿;\n"    \
+    "                       - 写到标准输出 (默认 csv)，结果行写到标准错误\n"                  \
+    "  --format xls|xlsx|csv  不论文件名，按此格式导出\n"                                     \
     "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                        \
     "  --policy 策略        None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n" \
     "                       Basic128Rsa15 或 Basic256 (后两者已弃用); 与 --mode 同用，\n"     \
@@ -41,7 +43,8 @@ struct TextPair {
     "  --show-certificate   显示本客户端证书的路径、应用程序 URI 和指纹\n"                      \
     "  --export-certificate 文件  导出本客户端证书 (DER; 文件名以 .pem 结尾则为 PEM)\n"         \
     "  --version            显示版本\n"                                                        \
-    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任\n"
+    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任,\n"           \
+    "        6 搜索中连接中断 (已找到的点仍写入文件)\n"
 #define QV_CLI_USAGE_EN                                                                        \
     "usage: quorvane --export FILE [--url URL] [--policy P --mode M]\n"                        \
     "                [--user NAME [--password-env VAR] | --cert FILE --key FILE]\n"           \
@@ -51,7 +54,10 @@ struct TextPair {
     "       quorvane --show-certificate | --export-certificate FILE | --version | --help\n"  \
     "Without a window: connects, finds every point and exports them to FILE, then exits.\n"   \
     "  --list-endpoints     list the server's endpoints: policy mode sign-in level N\n"      \
-    "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls\n"  \
+    "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls;\n" \
+    "                       - writes to standard output (csv unless --format says else)\n"  \
+    "                       and the result line to standard error\n"                        \
+    "  --format xls|xlsx|csv  the format, whatever the file's name\n"                       \
     "  --url URL            the server, opc.tcp://127.0.0.1:4840 by default\n"                \
     "  --policy P           None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n" \
     "                       Basic128Rsa15 or Basic256 (both deprecated); with --mode, and\n" \
@@ -72,7 +78,8 @@ struct TextPair {
     "  --export-certificate FILE  write this client's certificate (DER; PEM for .pem)\n"    \
     "  --version            print the version\n"                                              \
     "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed,\n"              \
-    "            5 server certificate not trusted\n"
+    "            5 server certificate not trusted,\n"                                \
+    "            6 connection lost during the scan (the points found are still written)\n"
 
 // Listed in key order; the static_assert below and a test keep it that way.
 constexpr TextPair kPairs[] = {
@@ -248,6 +255,13 @@ constexpr TextPair kPairs[] = {
      "cannot store the trusted certificate: "},
     {TextKey::CliCertificatePath, "证书文件: ",
      "certificate file: "},
+    {TextKey::ExportProgress, "正在导出... %d/%d", "exporting ... %d/%d"},
+    {TextKey::ExportDone, "已导出 %d 个点", "%d points exported"},
+    {TextKey::ExportCancelled, "导出已取消，文件未改变", "export cancelled, no file changed"},
+    {TextKey::ExportScopeQuestion, "只导出显示的 %d 个点？\n取消: 导出全部 %d 个点",
+     "Export only the %d points shown?\nCancel: export all %d points"},
+    {TextKey::CliBadFormat, "--format 只能是 xls, xlsx 或 csv: ",
+     "--format must be xls, xlsx or csv: "},
 };
 
 #undef QV_TITLE_PREFIX

@@ -131,6 +131,11 @@ enum class TextKey {
     CliTrustMismatch,
     CliTrustNotStored,
     CliCertificatePath,
+    ExportProgress,
+    ExportDone,
+    ExportCancelled,
+    ExportScopeQuestion,
+    CliBadFormat,
     Count
 };
 

@@ -3,6 +3,7 @@
 #include "ui/about_dlg.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_layout.h"
+#include "ui/export_worker.h"
 #include "ui/filter_box.h"
 #include "ui/login_option_dlg.h"
 #include "ui/named_control.h"
@@ -58,6 +59,8 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
     connect(&scanTimer, &QTimer::timeout, this, &CQuorvaneDlg::OnScanPoll);
     connect(&refreshTimer, &QTimer::timeout, this, &CQuorvaneDlg::OnRefreshPass);
     worker = std::make_unique<SessionWorker>(this);
+    exporter = std::make_unique<ExportWorker>(this);
+    connect(&exportProgressTimer, &QTimer::timeout, this, &CQuorvaneDlg::ShowExportProgress);
 
     BuildControls();
     setWindowIcon(AppIcon());
@@ -134,7 +137,7 @@ void CQuorvaneDlg::BuildControls() {
 
     exportButton = Named(new QPushButton(QStringLiteral("导出"), this), "exportButton", kExportButton);
     QRect exportRect = DluToPixels({582, 337, 50, 17}, scale);
-    exportRect.setWidth(FittingWidth(exportRect.width(), {CaptionWidth(*exportButton, {TextKey::Export})}));
+    exportRect.setWidth(FittingWidth(exportRect.width(), {CaptionWidth(*exportButton, {TextKey::Export, TextKey::Cancel})}));
     exportButton->setGeometry(exportRect);
 
     statusLine = Named(new QLabel(this), "statusLine", kStatusLine);
@@ -238,7 +241,7 @@ void CQuorvaneDlg::OnLanguage() {
     language = language == 0 ? 1 : 0;
     connectButton->setText(Q(Text(TextKey::Connect)));
     optionButton->setText(Q(Text(TextKey::Option)));
-    exportButton->setText(Q(Text(TextKey::Export)));
+    exportButton->setText(Q(Text(ExportRunning() ? TextKey::Cancel : TextKey::Export)));
     languageButton->setText(Q(Text(TextKey::LanguageName)));
     serverLabel->setText(Q(Text(TextKey::ServerLabel)));
     setWindowTitle(Q(MainWindowTitle()));
@@ -329,6 +332,14 @@ void CQuorvaneDlg::Teardown() {
     connecting = false;
     refreshRunning = false;
     if (cancelConnect) *cancelConnect = true;
+    if (cancelRefresh) *cancelRefresh = true;
+    // The export reads the rows, which go below; what waited for it is for nobody now.
+    exportProgressTimer.stop();
+    if (exporter) {
+        exporter->Cancel();
+        exporter->Wait();
+    }
+    afterExport.clear();
     if (worker) {
         EndWalk();
         worker->Run([this] { browser.Disconnect(); });

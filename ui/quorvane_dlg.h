@@ -2,6 +2,7 @@
 
 #include "engine/opcua_browser.h"
 #include "texts/text_table.h"
+#include "export/export_format.h"
 
 #include <QDialog>
 #include <QPoint>
@@ -21,6 +22,8 @@
 struct BrowseStats;
 class CLoginOptionDlg;
 class SessionWorker;
+class ExportWorker;
+struct ExportResult;
 class CWriteValueDlg;
 class PointDetailsDlg;
 class PointFilterModel;
@@ -113,6 +116,8 @@ public:
     bool WalkRunning() const { return walkThreads != nullptr; }
     bool Connecting() const { return connecting; }
     bool RefreshRunning() const { return refreshRunning; }
+    // An export is on its way; the rows stay as they are until it ends.
+    bool ExportRunning() const;
     // Work handed to the session's thread that has not finished yet (joins, connects, passes).
     int BackgroundJobs() const;
     // The settings of the connect the rows came from, used again by the refresh's reconnect.
@@ -160,6 +165,10 @@ private:
     void Teardown();
     struct RefreshJob;
     void OnRefreshDone(int attempt, const RefreshJob& job);
+    void OnExportDone(const ExportResult& result, std::size_t points, ExportFormat format);
+    void ShowExportProgress();
+    // Runs what waited for the export to end: refresh results, write results, a Connect.
+    void RunAfterExport();
     void DeleteSelectedRows();
     void CopyIdentifier(int row);
     void OpenWriteDialog();
@@ -208,6 +217,11 @@ private:
     bool refreshRunning = false;
     bool refreshFailing = false;
     std::shared_ptr<std::atomic<bool>> cancelConnect;
+    // Set by Stop, Connect and closing: a refresh pass's read or reconnect gives up at once.
+    std::shared_ptr<std::atomic<bool>> cancelRefresh;
+    QTimer exportProgressTimer;
+    std::vector<std::function<void()>> afterExport;
+    std::unique_ptr<ExportWorker> exporter;
     std::optional<ConnectionSettings> sessionSettings;
     std::shared_ptr<BrowseStats> walkStats;
     // Last: it is joined first, while everything its jobs use still exists.

@@ -104,6 +104,7 @@ void CQuorvaneDlg::OnMenuCommand(int id) {
 }
 
 void CQuorvaneDlg::DeleteSelectedRows() {
+    if (ExportRunning()) return;  // the export reads these rows
     // The selection is of shown rows; the table removes by its own rows.
     std::vector<int> selected;
     for (const QModelIndex& index : listView->selectionModel()->selectedRows()) {
@@ -146,6 +147,12 @@ void CQuorvaneDlg::OpenWriteDialog() {
 }
 
 void CQuorvaneDlg::OnWriteResult(const UA_NodeId& nodeId, std::string& text, bool failed) {
+    if (ExportRunning()) {
+        // The row changes once the export that reads it has ended.
+        auto id = std::make_shared<UaNodeId>(UaNodeId::CopyOf(nodeId));
+        afterExport.push_back([this, id, text, failed]() mutable { OnWriteResult(**id, text, failed); });
+        return;
+    }
     if (failed) {
         // `text` names the status the write ended with, when there is one.
         Prompts::Message(this, text.empty() ? Text(TextKey::WriteFailed)

@@ -65,12 +65,14 @@ void CQuorvaneDlg::OnRefreshPass() {
     job->reconnect = lastReadResult == -1;
     refreshRunning = true;
     const int id = attempt;
+    cancelRefresh = std::make_shared<std::atomic<bool>>(false);
     // The reconnect goes to the server the rows came from, whatever the URL box holds now.
     worker->Post(
-        [this, job, settings = sessionSettings] {
+        [this, job, settings = sessionSettings, cancel = cancelRefresh] {
             if (job->reconnect) {
                 browser.Disconnect();
-                if (!settings || browser.Connect(*settings) != ConnectOutcome::Connected) {
+                if (!settings ||
+                    browser.Connect(*settings, cancel.get()) != ConnectOutcome::Connected) {
                     job->reconnectFailed = true;
                     return job;
                 }
@@ -78,10 +80,20 @@ void CQuorvaneDlg::OnRefreshPass() {
             std::vector<OPCUAItemData*> copies;
             copies.reserve(job->items.size());
             for (auto& item : job->items) copies.push_back(item.copy.get());
-            job->readResult = browser.ReadValues(copies);
+            job->readResult = browser.ReadValues(copies, cancel.get());
+            // Given up: the server may have stopped answering altogether, so the connection is
+            // dropped without waiting on it; whatever comes next starts from no session.
+            if (*cancel) browser.Abandon();
             return job;
         },
-        [this, id](const std::shared_ptr<RefreshJob>& done) { OnRefreshDone(id, *done); });
+        [this, id](const std::shared_ptr<RefreshJob>& done) {
+            // The rows wait for an export to end before they change.
+            if (ExportRunning()) {
+                afterExport.push_back([this, id, done] { OnRefreshDone(id, *done); });
+                return;
+            }
+            OnRefreshDone(id, *done);
+        });
     lastRefreshDuration = std::chrono::steady_clock::now() - started;
 }
 

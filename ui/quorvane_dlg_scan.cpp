@@ -4,6 +4,7 @@
 #include "ui/quorvane_dlg.h"
 
 #include "engine/browse_stats.h"
+#include "ui/export_worker.h"
 #include "texts/connect_failure.h"
 #include "ui/login_option_dlg.h"
 #include "ui/point_list_view.h"
@@ -40,6 +41,10 @@ void CQuorvaneDlg::OnConnect() {
     // The caption is the only record of which way the switch goes.
     if (connectButton->text().toStdString() == Text(TextKey::Stop)) {
         Stop();
+    } else if (ExportRunning()) {
+        // A new scan empties the rows the export reads: end the export first.
+        exporter->Cancel();
+        afterExport.push_back([this] { Connect(); });
     } else {
         Connect();
     }
@@ -47,6 +52,7 @@ void CQuorvaneDlg::OnConnect() {
 
 void CQuorvaneDlg::Stop() {
     ++attempt;
+    if (cancelRefresh) *cancelRefresh = true;
     if (connecting) {
         // The attempt ends by itself within moments and leaves no session behind.
         *cancelConnect = true;
@@ -62,6 +68,7 @@ void CQuorvaneDlg::Stop() {
 
 void CQuorvaneDlg::Connect() {
     ++attempt;
+    if (cancelRefresh) *cancelRefresh = true;
     refreshRunning = false;
     refreshFailing = false;
     EndWalk();

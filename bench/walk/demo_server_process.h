@@ -19,6 +19,8 @@ public:
     DemoServerProcess& operator=(const DemoServerProcess&) = delete;
 
     const std::string& Url() const { return url_; }
+    // The child, to freeze (SIGSTOP) and thaw; -1 when it did not start.
+    pid_t Pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;

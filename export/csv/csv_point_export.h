@@ -1,11 +1,14 @@
 #pragma once
 
-#include <string>
 #include <vector>
 
-struct OPCUAItemData;
+#include "export/point_export.h"
 
-// Writes the header and one record per point to a .csv file (UTF-8 with byte-order mark, CRLF)
-// that replaces `target` (UTF-8 path) only once complete; false with `target` untouched on any
-// failure. Every pointer must be valid.
-bool WritePointsCsv(const std::vector<OPCUAItemData*>& points, const std::string& target);
+struct OPCUAItemData;
+class ReplacingFile;
+
+// Writes the header and one record per point as .csv (UTF-8 with byte-order mark, CRLF) into
+// `file` and commits it; false, with nothing replaced, on any failure or when `progress` says
+// stop. Every pointer must be valid.
+bool WritePointsCsv(const std::vector<OPCUAItemData*>& points, ReplacingFile& file,
+                    const ExportProgress* progress = nullptr);

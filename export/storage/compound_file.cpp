@@ -23,7 +23,10 @@ bool Stream::Write(std::span<const std::uint8_t> bytes) {
 
 std::unique_ptr<CompoundFile> CompoundFile::Create(const std::u16string& path) {
     if (path.find(u'\0') != std::u16string::npos) return nullptr;
-    ReplacingFile file = ReplacingFile::Begin(Utf16ToUtf8(path));
+    return CreateIn(ReplacingFile::Begin(Utf16ToUtf8(path)));
+}
+
+std::unique_ptr<CompoundFile> CompoundFile::CreateIn(ReplacingFile file) {
     if (!file.IsOpen()) return nullptr;
     std::unique_ptr<CompoundFile> compound(new CompoundFile(std::move(file)));
     if (!compound->Commit()) return nullptr;

@@ -38,6 +38,8 @@ class CompoundFile {
 public:
     // Starts the file that will replace `path`. Null when it cannot be created there.
     static std::unique_ptr<CompoundFile> Create(const std::u16string& path);
+    // The same into an open ReplacingFile (a descriptor, say). Null when `file` is not open.
+    static std::unique_ptr<CompoundFile> CreateIn(ReplacingFile file);
 
     ~CompoundFile();
     CompoundFile(const CompoundFile&) = delete;

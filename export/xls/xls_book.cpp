@@ -27,15 +27,26 @@ bool XlsBook::SaveAs(const std::u16string& path) {
     return false;
 }
 
+bool XlsBook::SaveInto(ReplacingFile target) {
+    Close();
+    const auto bytes = BuildStream();
+    if (!bytes) return false;
+    return WriteStream(cfb::CompoundFile::CreateIn(std::move(target)), bytes->bytes());
+}
+
 bool XlsBook::Save() {
     if (!path_) return false;
     const auto bytes = BuildStream();
     if (!bytes) return false;
-    auto file = cfb::CompoundFile::Create(*path_);
+    return WriteStream(cfb::CompoundFile::Create(*path_), bytes->bytes());
+}
+
+bool XlsBook::WriteStream(std::unique_ptr<cfb::CompoundFile> file,
+                          std::span<const std::uint8_t> bytes) {
     if (!file) return false;
     std::optional<cfb::Stream> stream;
     if (file->CreateStream(kStreamName)) stream = file->OpenStream(kStreamName);
-    if (!stream || !stream->Write(bytes->bytes())) {
+    if (!stream || !stream->Write(bytes)) {
         file->Discard();
         return false;
     }

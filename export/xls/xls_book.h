@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ public:
     // Saves the book as `path`, which it keeps as its file. A failed save leaves any file at
     // `path` as it was and the book without a file.
     bool SaveAs(const std::u16string& path);
+    // Saves into `file` (a descriptor, say) instead of a path; the book keeps no path.
+    bool SaveInto(ReplacingFile file);
     // Replaces the book's file with a compound file whose "Workbook" stream holds the whole
     // book; false without a file, when the file cannot be written or a cell text is longer than
     // 65535 characters. The old file stays whole until the new one is complete on the disk.
@@ -43,6 +46,8 @@ public:
 
 private:
     bool Rebuild();
+    static bool WriteStream(std::unique_ptr<cfb::CompoundFile> file,
+                            std::span<const std::uint8_t> bytes);
 
     std::optional<std::u16string> path_;
     xls::Workbook workbook_;

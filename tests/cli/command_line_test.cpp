@@ -272,7 +272,7 @@ TEST_F(CommandLine, ProgramIsQuietUnlessVerbose) {
 
 TEST_F(CommandLine, UnwritableFileFailsToExport) {
     ASSERT_EQ(Run({"--export", File("missing/x.xlsx"), "--url", server->Url()}), kCliExportFailed);
-    EXPECT_EQ(err.str(), "导出数据失败!\n");
+    EXPECT_EQ(err.str(), "导出数据失败! " + File("missing/x.xlsx") + ": No such file or directory\n");
 }
 
 TEST_F(CommandLine, BadArgumentsAndHelp) {

@@ -69,13 +69,12 @@ TEST_F(ReplacingFileTest, FailsWhereNothingCanBeWritten) {
     EXPECT_FALSE(ReplacingFile::Begin(dir_.File("missing/t.bin")).IsOpen());
     EXPECT_FALSE(ReplacingFile::Begin("").IsOpen());
     EXPECT_FALSE(ReplacingFile::Begin(dir_.File("")).IsOpen()) << "a directory, not a file";
-    // A directory in the way: the rename fails and the temporary goes.
+    // A directory in the way is refused before anything is written.
     ASSERT_EQ(::mkdir(dir_.File("sub").c_str(), 0755), 0);
     WriteAll(dir_.File("sub/keep"), "k");
     ReplacingFile file = ReplacingFile::Begin(dir_.File("sub"));
-    ASSERT_TRUE(file.IsOpen());
-    ASSERT_TRUE(file.Append("x", 1));
-    EXPECT_FALSE(file.Commit());
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.Error(), EISDIR);
     EXPECT_EQ(dir_.Names(), std::vector<std::string>{"sub"});
     EXPECT_EQ(ReadAll(dir_.File("sub/keep")), "k");
 }

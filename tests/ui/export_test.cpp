@@ -47,9 +47,11 @@ class Export : public ::testing::Test {
 protected:
     QString PathFor(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
+    // Exports on the window's worker and waits for the outcome to be shown.
     void ExportTo(const QString& path) {
         prompts.script.fileAnswers.push_back(path);
         window.OnExport();
+        ASSERT_TRUE(PumpUntil([&] { return !window.ExportRunning(); }, std::chrono::seconds(120)));
     }
 
     PromptScript prompts;

@@ -17,6 +17,7 @@
 namespace {
 
 constexpr std::uint32_t kBrowseRequestType = 527;
+constexpr std::uint32_t kReadRequestType = 631;
 
 // Small chunks must go out at once: Nagle's wait would add to the delay we set.
 void NoDelay(int fd) {
@@ -194,5 +195,11 @@ RequestMatcher BrowseRequestMentioning(std::string text) {
     return [text = std::move(text)](std::span<const std::uint8_t> chunk) {
         if (uatcp::ServiceTypeId(chunk) != kBrowseRequestType) return false;
         return std::search(chunk.begin(), chunk.end(), text.begin(), text.end()) != chunk.end();
+    };
+}
+
+RequestMatcher ReadRequests() {
+    return [](std::span<const std::uint8_t> chunk) {
+        return uatcp::ServiceTypeId(chunk) == kReadRequestType;
     };
 }

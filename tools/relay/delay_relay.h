@@ -68,3 +68,6 @@ private:
 // Browse requests (not BrowseNext) whose chunk holds the bytes of `text`, for instance a
 // string NodeId's identifier.
 RequestMatcher BrowseRequestMentioning(std::string text);
+
+// Every Read request: with its answers dropped the server seems frozen to anyone reading.
+RequestMatcher ReadRequests();
