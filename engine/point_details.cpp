@@ -3,9 +3,11 @@
 #include <open62541/client_highlevel.h>
 
 #include <iterator>
+#include <span>
 #include <utility>
 
 #include "engine/node_id_text.h"
+#include "engine/read_request.h"
 #include "engine/ua_types.h"
 #include "engine/value_text.h"
 
@@ -199,16 +201,11 @@ PointDetails ReadPointDetails(UA_Client* client, const UA_NodeId& nodeId) {
         details.status = UA_STATUSCODE_BADNOTCONNECTED;
         return details;
     }
-    UA_ReadValueId ids[std::size(kAttributes)];
-    for (std::size_t i = 0; i < std::size(kAttributes); ++i) {
-        UA_ReadValueId_init(&ids[i]);
-        ids[i].nodeId = nodeId;  // borrowed until the request is sent
-        ids[i].attributeId = kAttributes[i].id;
-    }
-    UA_ReadRequest request;
-    UA_ReadRequest_init(&request);
-    request.nodesToRead = ids;
-    request.nodesToReadSize = std::size(kAttributes);
+    UA_UInt32 attributeIds[std::size(kAttributes)];
+    for (std::size_t i = 0; i < std::size(kAttributes); ++i) attributeIds[i] = kAttributes[i].id;
+    ReadRequestBuilder builder(attributeIds);
+    // A shallow copy: the ids stay the builder's, borrowed until the request is sent.
+    UA_ReadRequest request = builder.Build(std::span<const UA_NodeId>(&nodeId, 1));
     request.timestampsToReturn = UA_TIMESTAMPSTORETURN_BOTH;
     const UaReadResponse response = UaReadResponse::Adopt(UA_Client_Service_read(client, request));
     details.status = response->responseHeader.serviceResult;

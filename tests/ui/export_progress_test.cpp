@@ -98,7 +98,7 @@ TEST_F(ExportProgress, RowsStayPutWhileExportedAndTheEndIsTold) {
     EXPECT_EQ(TextOf(window, "statusLine"), "200000 points exported");
     const QByteArray csv = Read(path);
     EXPECT_EQ(csv.count('\n'), 200001);
-    EXPECT_TRUE(csv.endsWith("200000,200000,ItemID,ns=2;i=200000,Long,\r\n"));
+    EXPECT_TRUE(csv.endsWith("200000,200000,ItemID,ns=2;i=200000,Long,,\r\n"));
     EXPECT_TRUE(prompts.script.messages.empty());
 }
 
