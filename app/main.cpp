@@ -37,13 +37,16 @@ int RunWithoutWindow(const std::vector<std::string>& args) {
     }
     ::dup2(STDERR_FILENO, STDOUT_FILENO);
     std::ostringstream result;
-    CliStreams io{std::cin, result, std::cerr,
+    CliStreams io{std::cin,
+                  result,
+                  std::cerr,
                   [](const std::string& name) -> std::optional<std::string> {
                       const char* value = std::getenv(name.c_str());
                       if (value == nullptr) return std::nullopt;
                       return std::string(value);
                   },
-                  ::isatty(STDIN_FILENO) == 1, resultFd};
+                  ::isatty(STDIN_FILENO) == 1,
+                  resultFd};
     int code = RunCommandLine(args, io);
     std::cout.flush();
     if (!WriteAll(resultFd, result.str())) {

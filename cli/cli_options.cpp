@@ -55,13 +55,36 @@ CliParse Refuse(TextKey key, std::string detail) {
 
 bool WantsCommandLine(const std::vector<std::string>& args) {
     // Qt's own options, with one dash or two; those of the first list take a value.
-    static const char* const kQtWithValue[] = {
-        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-        "qwindowicon", "qwindowtitle", "style", "stylesheet", "session", "display", "geometry",
-        "title", "name", "font", "fn", "bg", "background", "fg", "foreground", "btn", "button",
-        "visual", "ncols", "cmap", "im", "inputstyle", "qmljsdebugger"};
-    static const char* const kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync",
-                                           "testability"};
+    static const char* const kQtWithValue[] = {"platform",
+                                               "platformpluginpath",
+                                               "platformtheme",
+                                               "plugin",
+                                               "qwindowgeometry",
+                                               "qwindowicon",
+                                               "qwindowtitle",
+                                               "style",
+                                               "stylesheet",
+                                               "session",
+                                               "display",
+                                               "geometry",
+                                               "title",
+                                               "name",
+                                               "font",
+                                               "fn",
+                                               "bg",
+                                               "background",
+                                               "fg",
+                                               "foreground",
+                                               "btn",
+                                               "button",
+                                               "visual",
+                                               "ncols",
+                                               "cmap",
+                                               "im",
+                                               "inputstyle",
+                                               "qmljsdebugger"};
+    static const char* const kQtFlags[] = {"reverse", "widgetcount", "nograb",
+                                           "dograb",  "sync",        "testability"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.size() < 2 || arg[0] != '-') continue;  // Qt passes other words on; so do we
@@ -134,9 +157,9 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             return Refuse(TextKey::CliPasswordOnCommandLine, {});
         }
         static const char* const kWithValue[] = {
-            "--export",       "--url",  "--policy", "--mode",    "--user",
-            "--password-env", "--cert", "--key",    "--timeout", "--lang",
-            "--trust-server", "--export-certificate", "--format"};
+            "--export", "--url", "--policy",  "--mode", "--user",         "--password-env",
+            "--cert",   "--key", "--timeout", "--lang", "--trust-server", "--export-certificate",
+            "--format"};
         if (!OneOf(kWithValue, a.name)) return Refuse(TextKey::CliUnknownOption, args[i]);
         std::string value;
         if (a.value) {
@@ -208,7 +231,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     // Commands about this client's own certificate need no server.
     if (options.showCertificate || !options.exportCertificate.empty()) return {options, {}};
     if (options.listEndpoints) {
-        if (!options.exportPath.empty()) return Refuse(TextKey::CliConflict, "--list-endpoints --export");
+        if (!options.exportPath.empty())
+            return Refuse(TextKey::CliConflict, "--list-endpoints --export");
         if (!url) return Refuse(TextKey::CliNeedsUrl, {});
     } else if (options.exportPath.empty()) {
         return Refuse(TextKey::CliNeedsExport, {});

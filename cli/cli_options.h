@@ -12,14 +12,14 @@
 // What the command line asks for: scan one server and export its points, without a window.
 struct CliOptions {
     bool help = false;
-    bool version = false;  // print "quorvane <version>" and nothing else
-    std::string exportPath;  // "-": standard output
+    bool version = false;                // print "quorvane <version>" and nothing else
+    std::string exportPath;              // "-": standard output
     std::optional<ExportFormat> format;  // --format: whatever the path's extension
-    ConnectionSettings settings;  // the URL defaults to the window's default
-    std::string passwordEnv;      // for user sign-in: empty reads standard input
-    int language = -1;            // 0 Chinese, 1 English, as the window; -1 the locale's
-    bool listEndpoints = false;   // print the server's endpoints instead of exporting
-    bool verbose = false;         // the library's log on standard error
+    ConnectionSettings settings;         // the URL defaults to the window's default
+    std::string passwordEnv;             // for user sign-in: empty reads standard input
+    int language = -1;                   // 0 Chinese, 1 English, as the window; -1 the locale's
+    bool listEndpoints = false;          // print the server's endpoints instead of exporting
+    bool verbose = false;                // the library's log on standard error
     // --trust-server: the server certificate to trust for this run and from now on ("AA:BB:..")
     std::string trustServer;
     bool showCertificate = false;   // --show-certificate

@@ -8,9 +8,9 @@
 #include "cli/cli_options.h"
 #include "cli/password_input.h"
 #include "cli/scan_export.h"
-#include "quorvane_version.h"
 #include "engine/endpoint_list.h"
 #include "engine/library_log.h"
+#include "quorvane_version.h"
 #include "texts/connect_failure.h"
 #include "texts/export_texts.h"
 #include "texts/text_table.h"
@@ -79,8 +79,8 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     if ((result.outcome == ConnectOutcome::ServerCertificateUntrusted ||
          result.outcome == ConnectOutcome::ServerCertificateChanged) &&
         result.serverTrust) {
-        return ReportUntrustedServer(*result.serverTrust, options.settings.url,
-                                     options.trustServer, io);
+        return ReportUntrustedServer(*result.serverTrust, options.settings.url, options.trustServer,
+                                     io);
     }
     if (FailureText(result.outcome)) {
         io.err << FailureMessage(result.outcome, result.detail) << "\n";

@@ -12,7 +12,7 @@ enum CliExitCode : int {
     kCliBadArguments = 2,
     kCliConnectFailed = 3,
     kCliExportFailed = 4,
-    kCliUntrusted = 5,  // the server's certificate is not trusted: nothing was sent to it
+    kCliUntrusted = 5,       // the server's certificate is not trusted: nothing was sent to it
     kCliConnectionLost = 6,  // the scan was cut short; what it found was still written
 };
 

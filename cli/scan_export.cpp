@@ -7,8 +7,8 @@
 
 #include "engine/browse_stats.h"
 #include "engine/opcua_browser.h"
-#include "export/util/utf_convert.h"
 #include "engine/scan_drain.h"
+#include "export/util/utf_convert.h"
 
 namespace {
 

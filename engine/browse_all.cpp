@@ -37,7 +37,10 @@ void OPCUABrowser::BrowseAll(BrowseStats* stats) {
         Clock::time_point start = Clock::now();
         WalkEnd end = WalkEnd::kSessionLost;
         UA_DateTime limitsTime = 0;
-        const UA_StatusCode limits = client ? LoadServerLimits(limitsTime, [] { return boost::this_thread::interruption_requested(); }) : UA_STATUSCODE_BADNOTCONNECTED;
+        const UA_StatusCode limits =
+            client ? LoadServerLimits(limitsTime,
+                                      [] { return boost::this_thread::interruption_requested(); })
+                   : UA_STATUSCODE_BADNOTCONNECTED;
         if (limits == UA_STATUSCODE_GOOD) {
             PipelinedWalk walk(client.get(),
                                {*maxNodesPerRead, maxNodesPerBrowse, maxBrowseContinuationPoints},

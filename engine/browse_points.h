@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/opcua_browser.h"
 #include "engine/object_paths.h"
+#include "engine/opcua_browser.h"
 #include "engine/opcua_item_data.h"
 
 // The records a walk has built and not yet handed to the point list. Whatever is still held

@@ -20,8 +20,8 @@ std::string TextOf(const UA_String& s) {
 
 }  // namespace
 
-void TakeReferences(UA_BrowseResult& result, std::uint32_t object,
-                    std::vector<ChildNode>& children, PointRecords& points, BrowseStats& stats) {
+void TakeReferences(UA_BrowseResult& result, std::uint32_t object, std::vector<ChildNode>& children,
+                    PointRecords& points, BrowseStats& stats) {
     for (std::size_t i = 0; i < result.referencesSize; ++i) {
         UA_ReferenceDescription& ref = result.references[i];
         // Only the local part of the target counts; a server index or namespace URI is ignored.

@@ -15,11 +15,11 @@ struct BrowseStats {
     std::atomic<std::uint64_t> pointsFound{0};         // variables met so far, duplicates included
 
     // What the walk asked of the server at most, to hold against the limits it names.
-    std::size_t peakOutstanding = 0;      // requests on their way at once
-    std::size_t peakNodesPerBrowse = 0;   // nodes in one Browse, continuation points in a BrowseNext
-    std::size_t peakNodesPerRead = 0;     // nodes in one Read
-    std::size_t nodesFailed = 0;          // nodes the server did not answer for, or refused
-    std::size_t timeouts = 0;             // requests that timed out
+    std::size_t peakOutstanding = 0;     // requests on their way at once
+    std::size_t peakNodesPerBrowse = 0;  // nodes in one Browse, continuation points in a BrowseNext
+    std::size_t peakNodesPerRead = 0;    // nodes in one Read
+    std::size_t nodesFailed = 0;         // nodes the server did not answer for, or refused
+    std::size_t timeouts = 0;            // requests that timed out
 
     double walkSeconds = 0;      // the Browse phase
     double sortSeconds = 0;      // sorting and dropping duplicates

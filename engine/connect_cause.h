@@ -1,17 +1,17 @@
 #pragma once
 
-#include "engine/connection_settings.h"
-
 #include <open62541/types.h>
 
 #include <optional>
+
+#include "engine/connection_settings.h"
 
 // What a failed connect's status says about its cause.
 enum class ConnectCause {
     Unreachable,      // nothing answered in time, or the connection went away
     IdentityRefused,  // the server refused the user identity
     CertificateRefused,
-    PolicyRefused,    // the server turned the chosen policy or mode down
+    PolicyRefused,  // the server turned the chosen policy or mode down
     Unknown,
 };
 ConnectCause CauseOf(UA_StatusCode status);

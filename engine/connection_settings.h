@@ -8,8 +8,8 @@
 // The security choices the options offer, in their order (no sorting). New policies go at the
 // end so that the indices of the older ones stay.
 inline constexpr const char* kSecurityPolicies[] = {
-    "None", "Basic128Rsa15", "Basic256", "Basic256Sha256", "Aes128_Sha256_RsaOaep",
-    "Aes256_Sha256_RsaPss"};
+    "None",           "Basic128Rsa15",         "Basic256",
+    "Basic256Sha256", "Aes128_Sha256_RsaOaep", "Aes256_Sha256_RsaPss"};
 // Policies kept for old servers but marked as no longer safe.
 inline constexpr bool kPolicyDeprecated[] = {false, true, true, false, false, false};
 // Policy indices from the weakest to the strongest; a secure mode without a policy takes the
@@ -55,18 +55,18 @@ struct ConnectDetail {
 // How one attempt to open a session ended.
 enum class ConnectOutcome {
     Connected,
-    AnonymousRejected,     // the server answered and refused, for no reason told apart below
+    AnonymousRejected,  // the server answered and refused, for no reason told apart below
     MissingUserPassword,
     UserPasswordRejected,  // the server refused the user name or password
     MissingCertKey,
-    CertKeyRejected,       // certificate or key unusable here or refused by the server
+    CertKeyRejected,  // certificate or key unusable here or refused by the server
     UnknownKind,
     // Only a policy that sends the password unencrypted was offered, and the settings did not
     // allow that: nothing was sent.
     PlainPasswordRefused,
-    Unreachable,           // nothing answered in time, or the connection went before a session
-    PolicyNotOffered,      // the server offers no endpoint with the chosen policy and mode
-    Cancelled,             // the caller gave up on the attempt
+    Unreachable,       // nothing answered in time, or the connection went before a session
+    PolicyNotOffered,  // the server offers no endpoint with the chosen policy and mode
+    Cancelled,         // the caller gave up on the attempt
     // The server's certificate would have been used (a secure channel, an encrypted password)
     // but is not trusted: nothing was entrusted to it, the caller decides.
     ServerCertificateUntrusted,

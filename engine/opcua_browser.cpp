@@ -1,30 +1,30 @@
 #include "engine/opcua_browser.h"
 
-#include <open62541/client_config_default.h>
 #include <fcntl.h>
+#include <open62541/client_config_default.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <span>
 
+#include "engine/certificate_facts.h"
+#include "engine/certificate_pin.h"
+#include "engine/client_identity.h"
 #include "engine/connect_cause.h"
 #include "engine/connect_diagnosis.h"
 #include "engine/endpoint_list.h"
 #include "engine/library_log.h"
-#include "engine/run_until.h"
 #include "engine/password_token.h"
-#include "engine/session_config.h"
-#include "engine/certificate_facts.h"
-#include "engine/certificate_pin.h"
-#include "engine/client_identity.h"
 #include "engine/pki_files.h"
+#include "engine/run_until.h"
+#include "engine/session_config.h"
 #include "engine/trust_store.h"
 
 namespace {
@@ -44,7 +44,8 @@ struct FileDescriptor {
 
 bool IsKnownPolicy(const std::string& name) {
     return std::find_if(std::begin(kSecurityPolicies), std::end(kSecurityPolicies),
-                        [&name](const char* p) { return name == p; }) != std::end(kSecurityPolicies);
+                        [&name](const char* p) { return name == p; }) !=
+           std::end(kSecurityPolicies);
 }
 
 // False when an encrypting policy was chosen but could not be built from the certificate and key.
@@ -76,8 +77,8 @@ std::optional<bool> ServerOffers(const ConnectionSettings& s, std::string& offer
     if (listing.status != UA_STATUSCODE_GOOD) return std::nullopt;
     offered = OfferedPairs(listing.endpoints);
     const UA_MessageSecurityMode mode = SecurityModeFromName(s.securityMode);
-    const int modeIndex = mode == UA_MESSAGESECURITYMODE_NONE   ? 0
-                          : mode == UA_MESSAGESECURITYMODE_SIGN ? 1
+    const int modeIndex = mode == UA_MESSAGESECURITYMODE_NONE             ? 0
+                          : mode == UA_MESSAGESECURITYMODE_SIGN           ? 1
                           : mode == UA_MESSAGESECURITYMODE_SIGNANDENCRYPT ? 2
                                                                           : -1;
     return std::any_of(listing.endpoints.begin(), listing.endpoints.end(), [&](const auto& e) {
@@ -135,9 +136,10 @@ UA_StatusCode OPCUABrowser::AwaitConnect(const std::string& url) {
 UA_StatusCode OPCUABrowser::WaitForSession(const std::string& url) {
     const UA_StatusCode status = UA_Client_connectAsync(client.get(), url.c_str());
     if (status != UA_STATUSCODE_GOOD) return status;
-    return RunUntil(client.get(), cancel, cancelled, [](UA_SecureChannelState, UA_SessionState session) {
-        return session == UA_SESSIONSTATE_ACTIVATED;
-    });
+    return RunUntil(client.get(), cancel, cancelled,
+                    [](UA_SecureChannelState, UA_SessionState session) {
+                        return session == UA_SESSIONSTATE_ACTIVATED;
+                    });
 }
 
 bool OPCUABrowser::CancelledNow() {
@@ -186,8 +188,8 @@ bool OPCUABrowser::ConfigureOwnIdentity(UA_ClientConfig& config, const std::stri
 bool OPCUABrowser::DecideServerCertificate(const std::string& url,
                                            const UA_EndpointDescription& endpoint,
                                            UA_ClientConfig& config) {
-    const auto facts = ReadCertificateFacts(
-        {endpoint.serverCertificate.data, endpoint.serverCertificate.length});
+    const auto facts =
+        ReadCertificateFacts({endpoint.serverCertificate.data, endpoint.serverCertificate.length});
     if (!facts) return false;  // nothing to show; the connect fails as with a bad certificate
     const TrustStore store(PkiRoot());
     const std::vector<Fingerprint> accepted = ParseFingerprints(acceptedCertificates);
@@ -258,8 +260,8 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
         const UaByteString privateKey = LoadFile(privateKeyPath);
         // The server compares the announced URI with the one the certificate names.
         const auto own = ReadCertificateFacts({certificate->data, certificate->length});
-        const std::string uri = own && !own->applicationUri.empty() ? own->applicationUri
-                                                                     : ClientApplicationUri();
+        const std::string uri =
+            own && !own->applicationUri.empty() ? own->applicationUri : ClientApplicationUri();
         ConfigureSecurity(*config, *certificate, *privateKey, securityPolicy, securityMode, uri);
     } else if (!ConfigureOwnIdentity(*config, securityPolicy, securityMode)) {
         return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
@@ -300,7 +302,9 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     sessionLocales = s.localeIds;
     int result = 1;
     switch (s.authKind) {
-        case 1: result = ConnectAnonymous(s.url, s.timeoutSeconds); break;
+        case 1:
+            result = ConnectAnonymous(s.url, s.timeoutSeconds);
+            break;
         case 2:
             if (s.userName.empty() || s.password.empty()) {
                 Disconnect();
@@ -312,8 +316,8 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
                                          s.securityPolicy, s.securityMode);
             break;
         case 3:
-            if (s.certificatePath.empty() || s.privateKeyPath.empty() ||
-                s.securityPolicy.empty() || s.securityMode.empty()) {
+            if (s.certificatePath.empty() || s.privateKeyPath.empty() || s.securityPolicy.empty() ||
+                s.securityMode.empty()) {
                 Disconnect();
                 cancel = nullptr;
                 return ConnectOutcome::MissingCertKey;
@@ -321,7 +325,9 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
             result = ConnectCertificate(s.url, s.certificatePath, s.privateKeyPath,
                                         s.timeoutSeconds, s.securityPolicy, s.securityMode);
             break;
-        default: cancel = nullptr; return ConnectOutcome::UnknownKind;
+        default:
+            cancel = nullptr;
+            return ConnectOutcome::UnknownKind;
     }
     cancel = nullptr;
     if (result == 0) return ConnectOutcome::Connected;

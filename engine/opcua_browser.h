@@ -1,12 +1,5 @@
 #pragma once
 
-#include "engine/connection_settings.h"
-#include "engine/mth_list.h"
-#include "engine/opcua_item_data.h"
-#include "engine/server_trust.h"
-#include "engine/session_config.h"
-#include "engine/ua_types.h"
-
 #include <open62541/types.h>
 
 #include <atomic>
@@ -15,6 +8,13 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/connection_settings.h"
+#include "engine/mth_list.h"
+#include "engine/opcua_item_data.h"
+#include "engine/server_trust.h"
+#include "engine/session_config.h"
+#include "engine/ua_types.h"
 
 using PointList = mth_list<OPCUAItemData*>;
 
@@ -36,9 +36,9 @@ public:
     int ConnectUserPassword(std::string url, std::string userName, std::string password,
                             int timeoutSeconds, std::string securityPolicy,
                             std::string securityMode);
-    int ConnectCertificate(std::string url, std::string certificatePath,
-                           std::string privateKeyPath, int timeoutSeconds,
-                           std::string securityPolicy, std::string securityMode);
+    int ConnectCertificate(std::string url, std::string certificatePath, std::string privateKeyPath,
+                           int timeoutSeconds, std::string securityPolicy,
+                           std::string securityMode);
     // By `settings.authKind`. Missing credentials are found before any connection is tried; a
     // failed attempt leaves no session. Setting `*cancel` from another thread ends an attempt
     // within a few tens of milliseconds as Cancelled.
@@ -137,7 +137,7 @@ private:
     UA_StatusCode lastWriteStatus = UA_STATUSCODE_GOOD;
     bool cancelled = false;
     bool sessionCreated = false;  // the last attempt got as far as a session on the server
-    bool policyUsable = true;  // the chosen policy could be built with the certificate and key
+    bool policyUsable = true;     // the chosen policy could be built with the certificate and key
     std::vector<std::string> acceptedCertificates;  // fingerprints accepted for this run
     std::optional<ServerTrust> serverTrust;
     bool serverUndecided = false;  // the last attempt stopped at an untrusted certificate

@@ -54,13 +54,15 @@ int PolicyAfterModeChoice(int mode, int policy, std::span<const int> offered) {
 
 bool SignInAllowed(int authKind, unsigned tokens, int modeIndex) {
     switch (authKind) {
-        case 1: return (tokens & kTokenAnonymous) != 0;
-        case 2: return (tokens & kTokenUserName) != 0;
-        case 3: return modeIndex > 0 && (tokens & kTokenAnonymous) != 0;
-        default: return false;
+        case 1:
+            return (tokens & kTokenAnonymous) != 0;
+        case 2:
+            return (tokens & kTokenUserName) != 0;
+        case 3:
+            return modeIndex > 0 && (tokens & kTokenAnonymous) != 0;
+        default:
+            return false;
     }
 }
 
-SignInSections SectionsFor(int authKind) {
-    return {authKind == 2, authKind == 3};
-}
+SignInSections SectionsFor(int authKind) { return {authKind == 2, authKind == 3}; }

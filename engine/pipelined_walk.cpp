@@ -39,8 +39,7 @@ PipelinedWalk::PipelinedWalk(UA_Client* client, const ServerLimits& limits, Poin
     : points_(points),
       stats_(stats),
       pipeline_(client),
-      nodesPerBrowse_(limits.maxNodesPerBrowse ? limits.maxNodesPerBrowse
-                                               : kDefaultNodesPerBrowse),
+      nodesPerBrowse_(limits.maxNodesPerBrowse ? limits.maxNodesPerBrowse : kDefaultNodesPerBrowse),
       continuationLimit_(limits.maxBrowseContinuationPoints) {}
 
 WalkEnd PipelinedWalk::Run() {
@@ -118,8 +117,8 @@ void PipelinedWalk::Fill() {
 std::size_t PipelinedWalk::NextBatchSize() const {
     const auto known = referencesOfKin_.find(queue_.front().kin);
     const std::size_t seen = known == referencesOfKin_.end() ? 0 : known->second;
-    const std::size_t budget = seen ? std::max<std::size_t>(1, kReferencesPerBrowse / seen)
-                                    : kProbeNodes;
+    const std::size_t budget =
+        seen ? std::max<std::size_t>(1, kReferencesPerBrowse / seen) : kProbeNodes;
     const std::size_t free = kMaxOutstandingRequests - pipeline_.Outstanding();
     const std::size_t spread = (queue_.size() + free - 1) / free;
     return std::max<std::size_t>(1, std::min({nodesPerBrowse_, budget, spread}));
@@ -170,14 +169,16 @@ bool PipelinedWalk::SendRelease() {
     request.continuationPoints = points.data();
     request.continuationPointsSize = points.size();
     return Send(&request, &UA_TYPES[UA_TYPES_BROWSENEXTREQUEST],
-                &UA_TYPES[UA_TYPES_BROWSENEXTRESPONSE], Batch{Kind::kRelease, {}, 0, 0, {}, false, false});
+                &UA_TYPES[UA_TYPES_BROWSENEXTRESPONSE],
+                Batch{Kind::kRelease, {}, 0, 0, {}, false, false});
 }
 
 bool PipelinedWalk::Send(const void* request, const UA_DataType* requestType,
                          const UA_DataType* responseType, Batch batch) {
     const std::size_t size = batch.kind == Kind::kBrowse ? batch.nodes.size() : batch.held.size();
     stats_.browseRequests.fetch_add(1, std::memory_order_relaxed);
-    if (batch.kind != Kind::kBrowse) stats_.browseNextRequests.fetch_add(1, std::memory_order_relaxed);
+    if (batch.kind != Kind::kBrowse)
+        stats_.browseNextRequests.fetch_add(1, std::memory_order_relaxed);
     stats_.peakNodesPerBrowse = std::max(stats_.peakNodesPerBrowse, size);
     const std::uint64_t tag = nextTag_++;
     const UA_StatusCode status = pipeline_.Send(request, requestType, responseType, tag);

@@ -47,8 +47,8 @@ private:
     // A node half browsed: the server holds the rest of its references behind `point`.
     struct Queued {
         const UA_NodeId* node;
-        std::size_t depth;    // Objects is 0
-        std::uint64_t kin;    // depth and the parent's reference count: alike nodes share it
+        std::size_t depth;  // Objects is 0
+        std::uint64_t kin;  // depth and the parent's reference count: alike nodes share it
     };
     struct Held {
         const UA_NodeId* node;
@@ -73,8 +73,8 @@ private:
     std::size_t NextBatchSize() const;
     bool SendBrowseNext(std::vector<Held> held);
     bool SendRelease();
-    bool Send(const void* request, const UA_DataType* requestType,
-              const UA_DataType* responseType, Batch batch);
+    bool Send(const void* request, const UA_DataType* requestType, const UA_DataType* responseType,
+              Batch batch);
     void Handle(RequestPipeline::Answer& answer);
     void HandleBrowse(Batch& batch, UA_BrowseResponse& response);
     void HandleBrowseNext(Batch& batch, UA_BrowseNextResponse& response);
@@ -97,7 +97,7 @@ private:
     std::deque<Queued> refused_;   // no continuation point was left for them
     std::unordered_map<std::uint64_t, std::size_t> referencesOfKin_;  // most of one node
     std::size_t refusedBatch_ = 1;
-    bool refusedInFlight_ = false;          // such a retry goes out alone
+    bool refusedInFlight_ = false;  // such a retry goes out alone
     std::deque<Held> held_;
     std::vector<UaByteString> toRelease_;
     std::unordered_map<std::uint64_t, Batch> inFlight_;

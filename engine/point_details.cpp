@@ -13,9 +13,8 @@
 
 namespace {
 
-using UaTranslateResponse =
-    UaOwned<UA_TranslateBrowsePathsToNodeIdsResponse,
-            UA_TYPES_TRANSLATEBROWSEPATHSTONODEIDSRESPONSE>;
+using UaTranslateResponse = UaOwned<UA_TranslateBrowsePathsToNodeIdsResponse,
+                                    UA_TYPES_TRANSLATEBROWSEPATHSTONODEIDSRESPONSE>;
 
 struct Attribute {
     UA_UInt32 id;
@@ -50,7 +49,9 @@ const T* ScalarOf(const UA_Variant& v, int typeIndex) {
 }
 
 // A missing time is no time, not the year 1601.
-std::string TimeOrNothing(bool has, UA_DateTime time) { return has ? TimeText(time) : std::string(); }
+std::string TimeOrNothing(bool has, UA_DateTime time) {
+    return has ? TimeText(time) : std::string();
+}
 
 // A built-in type by its name; another by its DisplayName, read from the server.
 std::string DataTypeName(UA_Client* client, const UA_NodeId& type) {
@@ -110,11 +111,10 @@ std::vector<UaNodeId> FindProperties(UA_Client* client, const UA_NodeId& nodeId)
     UA_TranslateBrowsePathsToNodeIdsRequest_init(&request);
     request.browsePaths = paths;
     request.browsePathsSize = 2;
-    const UaTranslateResponse response =
-        UaTranslateResponse::Adopt(UA_Client_Service_translateBrowsePathsToNodeIds(client, request));
+    const UaTranslateResponse response = UaTranslateResponse::Adopt(
+        UA_Client_Service_translateBrowsePathsToNodeIds(client, request));
     std::vector<UaNodeId> found(2);
-    if (response->responseHeader.serviceResult != UA_STATUSCODE_GOOD ||
-        response->resultsSize != 2)
+    if (response->responseHeader.serviceResult != UA_STATUSCODE_GOOD || response->resultsSize != 2)
         return found;
     for (std::size_t i = 0; i < 2; ++i) {
         const UA_BrowsePathResult& r = response->results[i];
@@ -130,8 +130,7 @@ void AddProperties(UA_Client* client, const UA_NodeId& nodeId, std::vector<Detai
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         if (UA_NodeId_isNull(nodes[i].get())) continue;
         UaVariant value;
-        const UA_StatusCode status =
-            UA_Client_readValueAttribute(client, *nodes[i], value.get());
+        const UA_StatusCode status = UA_Client_readValueAttribute(client, *nodes[i], value.get());
         DetailLine line{labels[i]};
         if (status != UA_STATUSCODE_GOOD) {
             line.text = UA_StatusCode_name(status);
@@ -148,25 +147,38 @@ void AddProperties(UA_Client* client, const UA_NodeId& nodeId, std::vector<Detai
 
 std::string NodeClassName(std::int32_t nodeClass) {
     switch (nodeClass) {
-        case UA_NODECLASS_OBJECT: return "Object";
-        case UA_NODECLASS_VARIABLE: return "Variable";
-        case UA_NODECLASS_METHOD: return "Method";
-        case UA_NODECLASS_OBJECTTYPE: return "ObjectType";
-        case UA_NODECLASS_VARIABLETYPE: return "VariableType";
-        case UA_NODECLASS_REFERENCETYPE: return "ReferenceType";
-        case UA_NODECLASS_DATATYPE: return "DataType";
-        case UA_NODECLASS_VIEW: return "View";
-        default: return std::to_string(nodeClass);
+        case UA_NODECLASS_OBJECT:
+            return "Object";
+        case UA_NODECLASS_VARIABLE:
+            return "Variable";
+        case UA_NODECLASS_METHOD:
+            return "Method";
+        case UA_NODECLASS_OBJECTTYPE:
+            return "ObjectType";
+        case UA_NODECLASS_VARIABLETYPE:
+            return "VariableType";
+        case UA_NODECLASS_REFERENCETYPE:
+            return "ReferenceType";
+        case UA_NODECLASS_DATATYPE:
+            return "DataType";
+        case UA_NODECLASS_VIEW:
+            return "View";
+        default:
+            return std::to_string(nodeClass);
     }
 }
 
 std::string ValueRankText(std::int32_t rank) {
     const std::string number = std::to_string(rank);
     switch (rank) {
-        case UA_VALUERANK_SCALAR_OR_ONE_DIMENSION: return number + " (ScalarOrOneDimension)";
-        case UA_VALUERANK_ANY: return number + " (Any)";
-        case UA_VALUERANK_SCALAR: return number + " (Scalar)";
-        case UA_VALUERANK_ONE_OR_MORE_DIMENSIONS: return number + " (OneOrMoreDimensions)";
+        case UA_VALUERANK_SCALAR_OR_ONE_DIMENSION:
+            return number + " (ScalarOrOneDimension)";
+        case UA_VALUERANK_ANY:
+            return number + " (Any)";
+        case UA_VALUERANK_SCALAR:
+            return number + " (Scalar)";
+        case UA_VALUERANK_ONE_OR_MORE_DIMENSIONS:
+            return number + " (OneOrMoreDimensions)";
         default:
             if (rank == 1) return number + " (1 dimension)";
             if (rank > 1) return number + " (" + number + " dimensions)";
@@ -217,8 +229,8 @@ PointDetails ReadPointDetails(UA_Client* client, const UA_NodeId& nodeId) {
         const UA_DataValue& result = response->results[i];
         const UA_UInt32 attribute = kAttributes[i].id;
         DetailLine line{kAttributes[i].label};
-        const bool access = attribute == UA_ATTRIBUTEID_ACCESSLEVEL ||
-                            attribute == UA_ATTRIBUTEID_USERACCESSLEVEL;
+        const bool access =
+            attribute == UA_ATTRIBUTEID_ACCESSLEVEL || attribute == UA_ATTRIBUTEID_USERACCESSLEVEL;
         const UA_StatusCode status = result.hasStatus ? result.status : UA_STATUSCODE_GOOD;
         if (access) line.kind = DetailLine::Kind::kAccess;
         // A value with a bad status still has its status and times to show.
@@ -233,11 +245,14 @@ PointDetails ReadPointDetails(UA_Client* client, const UA_NodeId& nodeId) {
         }
         details.lines.push_back(std::move(line));
         if (attribute == UA_ATTRIBUTEID_VALUE) {
-            details.lines.push_back({"StatusCode", DetailLine::Kind::kText, UA_StatusCode_name(status)});
-            details.lines.push_back({"SourceTimestamp", DetailLine::Kind::kText,
-                                     TimeOrNothing(result.hasSourceTimestamp, result.sourceTimestamp)});
-            details.lines.push_back({"ServerTimestamp", DetailLine::Kind::kText,
-                                     TimeOrNothing(result.hasServerTimestamp, result.serverTimestamp)});
+            details.lines.push_back(
+                {"StatusCode", DetailLine::Kind::kText, UA_StatusCode_name(status)});
+            details.lines.push_back(
+                {"SourceTimestamp", DetailLine::Kind::kText,
+                 TimeOrNothing(result.hasSourceTimestamp, result.sourceTimestamp)});
+            details.lines.push_back(
+                {"ServerTimestamp", DetailLine::Kind::kText,
+                 TimeOrNothing(result.hasServerTimestamp, result.serverTimestamp)});
         }
     }
     AddProperties(client, nodeId, details.lines);

@@ -19,7 +19,7 @@ struct DetailLine {
 
     std::string label;  // the attribute's or property's own name, as the list's headers
     Kind kind = Kind::kText;
-    std::string text;   // the value, or the name of the status the server answered with
+    std::string text;         // the value, or the name of the status the server answered with
     std::uint8_t access = 0;  // kAccess lines whose read succeeded
     bool failed = false;      // `text` is a status name
 };

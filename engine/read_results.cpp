@@ -1,4 +1,5 @@
 #include "engine/read_results.h"
+
 #include "engine/value_text.h"
 
 bool IsReadLimitStatus(UA_StatusCode serviceResult) {
@@ -57,8 +58,8 @@ bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResp
     return true;
 }
 
-bool StoreWalkReadResults(std::span<OPCUAItemData* const> records,
-                          const UA_ReadResponse& response, const std::string& timeText) {
+bool StoreWalkReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResponse& response,
+                          const std::string& timeText) {
     if (response.resultsSize != records.size() * kWalkAttributeCount) {
         MarkReadFailed(records, timeText);
         return false;

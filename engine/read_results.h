@@ -28,5 +28,5 @@ bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResp
 inline constexpr UA_UInt32 kWalkAttributes[] = {UA_ATTRIBUTEID_VALUE,
                                                 UA_ATTRIBUTEID_USERACCESSLEVEL};
 inline constexpr std::size_t kWalkAttributeCount = std::size(kWalkAttributes);
-bool StoreWalkReadResults(std::span<OPCUAItemData* const> records,
-                          const UA_ReadResponse& response, const std::string& timeText);
+bool StoreWalkReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResponse& response,
+                          const std::string& timeText);

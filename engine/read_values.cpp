@@ -1,10 +1,9 @@
-#include "engine/read_results.h"
-
 #include <algorithm>
 #include <utility>
 
 #include "engine/opcua_browser.h"
 #include "engine/read_request.h"
+#include "engine/read_results.h"
 #include "engine/server_limits.h"
 #include "engine/sliced_read.h"
 #include "engine/value_text.h"

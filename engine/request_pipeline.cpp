@@ -37,9 +37,9 @@ UA_StatusCode RequestPipeline::Send(const void* request, const UA_DataType* requ
     // Made before the call: the answer may be stored as soon as the request is out.
     auto pending = std::make_unique<Pending>(Pending{tag, 0, UaAnyResponse(responseType), false});
     pending_.reserve(pending_.size() + 1);
-    const UA_StatusCode status = __UA_Client_AsyncService(
-        client_, request, requestType, &RequestPipeline::OnAnswer, responseType, pending.get(),
-        &pending->requestId);
+    const UA_StatusCode status =
+        __UA_Client_AsyncService(client_, request, requestType, &RequestPipeline::OnAnswer,
+                                 responseType, pending.get(), &pending->requestId);
     if (status != UA_STATUSCODE_GOOD) return status;
     pending_.push_back(std::move(pending));
     peak_ = std::max(peak_, pending_.size());

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "engine/opcua_browser.h"
-
 #include <cstddef>
 #include <vector>
 
+#include "engine/opcua_browser.h"
+
 struct DrainResult {
-    std::size_t taken = 0;  // records appended to the batch (the end marker not counted)
-    bool endSeen = false;   // the end marker was taken and released
-    bool budgetHit = false; // stopped at `maxRecords` with the list possibly not empty
+    std::size_t taken = 0;   // records appended to the batch (the end marker not counted)
+    bool endSeen = false;    // the end marker was taken and released
+    bool budgetHit = false;  // stopped at `maxRecords` with the list possibly not empty
 };
 
 // Takes records from `list` without waiting and appends them to `batch`, until the list is empty,

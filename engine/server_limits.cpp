@@ -40,6 +40,7 @@ UA_StatusCode ReadServerLimits(UA_Client* client, ServerLimits& limits, UA_DateT
     limits.maxNodesPerRead = LimitFromDataValue(answer.results[0]);
     limits.maxNodesPerBrowse = LimitFromDataValue(answer.results[1]);
     const std::uint32_t points = LimitFromDataValue(answer.results[2]);
-    limits.maxBrowseContinuationPoints = static_cast<std::uint16_t>(points > 0xFFFF ? 0xFFFF : points);
+    limits.maxBrowseContinuationPoints =
+        static_cast<std::uint16_t>(points > 0xFFFF ? 0xFFFF : points);
     return status;
 }

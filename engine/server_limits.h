@@ -9,8 +9,8 @@
 // no limit or the answer is not a number.
 struct ServerLimits {
     std::uint32_t maxNodesPerRead = 0;
-    std::uint32_t maxNodesPerBrowse = 0;              // also continuation points per BrowseNext
-    std::uint16_t maxBrowseContinuationPoints = 0;    // held at once by one session
+    std::uint32_t maxNodesPerBrowse = 0;            // also continuation points per BrowseNext
+    std::uint16_t maxBrowseContinuationPoints = 0;  // held at once by one session
 };
 
 // One Read of the three values. Returns the Read's service result; `limits` is set only when

@@ -116,13 +116,16 @@ void ConfigureSecurity(UA_ClientConfig& config, const UA_ByteString& certificate
 }
 
 void ApplySessionLocales(UA_ClientConfig& config, const std::vector<std::string>& localeIds) {
-    UA_Array_delete(config.sessionLocaleIds, config.sessionLocaleIdsSize, &UA_TYPES[UA_TYPES_LOCALEID]);
+    UA_Array_delete(config.sessionLocaleIds, config.sessionLocaleIdsSize,
+                    &UA_TYPES[UA_TYPES_LOCALEID]);
     config.sessionLocaleIds = nullptr;
     config.sessionLocaleIdsSize = 0;
     if (localeIds.empty()) return;
-    auto* ids = static_cast<UA_LocaleId*>(UA_Array_new(localeIds.size(), &UA_TYPES[UA_TYPES_LOCALEID]));
+    auto* ids =
+        static_cast<UA_LocaleId*>(UA_Array_new(localeIds.size(), &UA_TYPES[UA_TYPES_LOCALEID]));
     if (ids == nullptr) return;
-    for (std::size_t i = 0; i < localeIds.size(); ++i) ids[i] = UA_STRING_ALLOC(localeIds[i].c_str());
+    for (std::size_t i = 0; i < localeIds.size(); ++i)
+        ids[i] = UA_STRING_ALLOC(localeIds[i].c_str());
     config.sessionLocaleIds = ids;
     config.sessionLocaleIdsSize = localeIds.size();
 }

@@ -1,12 +1,12 @@
 #include "engine/value_text.h"
 
-#include "engine/node_id_text.h"
-
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+
+#include "engine/node_id_text.h"
 
 namespace {
 
@@ -84,12 +84,11 @@ bool ElementText(const void* data, const UA_DataType* type, std::string& text);
 // usually written (a NodeId's GUID text keeps the stored byte order instead).
 bool GuidValue(const UA_Guid& g, std::string& text) {
     char buffer[40];
-    const int n = std::snprintf(buffer, sizeof buffer,
-                                "%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x",
-                                static_cast<unsigned>(g.data1), unsigned{g.data2}, unsigned{g.data3},
-                                unsigned{g.data4[0]}, unsigned{g.data4[1]}, unsigned{g.data4[2]},
-                                unsigned{g.data4[3]}, unsigned{g.data4[4]}, unsigned{g.data4[5]},
-                                unsigned{g.data4[6]}, unsigned{g.data4[7]});
+    const int n = std::snprintf(
+        buffer, sizeof buffer, "%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x",
+        static_cast<unsigned>(g.data1), unsigned{g.data2}, unsigned{g.data3}, unsigned{g.data4[0]},
+        unsigned{g.data4[1]}, unsigned{g.data4[2]}, unsigned{g.data4[3]}, unsigned{g.data4[4]},
+        unsigned{g.data4[5]}, unsigned{g.data4[6]}, unsigned{g.data4[7]});
     text.assign(buffer, static_cast<std::size_t>(n));
     return true;
 }
@@ -107,8 +106,8 @@ bool StatusCodeValue(UA_StatusCode code, std::string& text) {
 bool ExpandedNodeIdValue(const UA_ExpandedNodeId& id, std::string& text) {
     std::string nodeText = NodeIdToText(id.nodeId);
     if (id.namespaceUri.length > 0) {
-        nodeText = "nsu=" + std::string(UpToZero(id.namespaceUri)) +
-                   nodeText.substr(nodeText.find(';'));
+        nodeText =
+            "nsu=" + std::string(UpToZero(id.namespaceUri)) + nodeText.substr(nodeText.find(';'));
     }
     text = id.serverIndex != 0 ? "svr=" + std::to_string(id.serverIndex) + ";" + nodeText
                                : std::move(nodeText);

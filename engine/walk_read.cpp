@@ -1,7 +1,6 @@
 #include "engine/walk_read.h"
 
 #include <algorithm>
-
 #include <boost/thread/thread.hpp>
 
 #include "engine/read_results.h"

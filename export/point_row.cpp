@@ -1,7 +1,7 @@
 #include "export/point_row.h"
 
-#include "engine/opcua_item_data.h"
 #include "engine/node_id_text.h"
+#include "engine/opcua_item_data.h"
 #include "export/util/utf_convert.h"
 
 namespace {

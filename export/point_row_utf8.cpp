@@ -23,7 +23,11 @@ std::string Latin1ToUtf8(std::string_view bytes) {
 }
 
 PointCellsUtf8 ToUtf8Cells(const PointRow& row) {
-    return {Latin1ToUtf8(row.id),        Utf16ToUtf8(row.name),      Latin1ToUtf8(row.regType),
-            Utf16ToUtf8(row.regAddress), Latin1ToUtf8(row.dataType), std::string(),
+    return {Latin1ToUtf8(row.id),
+            Utf16ToUtf8(row.name),
+            Latin1ToUtf8(row.regType),
+            Utf16ToUtf8(row.regAddress),
+            Latin1ToUtf8(row.dataType),
+            std::string(),
             row.path};
 }

@@ -105,8 +105,8 @@ ReplacingFile ReplacingFile::Begin(const std::string& given) {
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && (S_ISCHR(existing.st_mode) || S_ISFIFO(existing.st_mode))) {
         // Without O_NONBLOCK a FIFO nobody reads would hold the export for ever.
-        const int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC |
-                          (S_ISFIFO(existing.st_mode) ? O_NONBLOCK : 0);
+        const int flags =
+            O_WRONLY | O_NOCTTY | O_CLOEXEC | (S_ISFIFO(existing.st_mode) ? O_NONBLOCK : 0);
         const int sink = ::open(target.c_str(), flags);
         if (sink < 0) {
             file.error_ = errno;
@@ -204,7 +204,8 @@ bool ReplacingFile::CopyIntoSink() {
         if (got == 0) return true;
         offset += got;
         for (ssize_t done = 0; done < got;) {
-            const ssize_t n = ::write(sink_, buffer.data() + done, static_cast<std::size_t>(got - done));
+            const ssize_t n =
+                ::write(sink_, buffer.data() + done, static_cast<std::size_t>(got - done));
             if (n < 0 && errno == EINTR) continue;
             // A device that takes nothing (a full disk's stand-in says ENOSPC) fails the export.
             if (n <= 0) return Fail(n < 0 ? errno : ENOSPC);

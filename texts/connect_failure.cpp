@@ -5,20 +5,34 @@
 
 std::optional<TextKey> FailureText(ConnectOutcome outcome) {
     switch (outcome) {
-    case ConnectOutcome::Connected: return std::nullopt;
-    case ConnectOutcome::AnonymousRejected: return TextKey::ConnectFailed;
-    case ConnectOutcome::MissingUserPassword: return TextKey::UserPasswordEmpty;
-    case ConnectOutcome::UserPasswordRejected: return TextKey::UserPasswordWrong;
-    case ConnectOutcome::MissingCertKey: return TextKey::CertKeyEmpty;
-    case ConnectOutcome::CertKeyRejected: return TextKey::CertKeyWrong;
-    case ConnectOutcome::UnknownKind: return TextKey::ConnectFailed;
-    case ConnectOutcome::PlainPasswordRefused: return TextKey::PlainPasswordPrompt;
-    case ConnectOutcome::Unreachable: return TextKey::ConnectFailed;
-    case ConnectOutcome::PolicyNotOffered: return TextKey::PolicyNotOffered;
-    case ConnectOutcome::Cancelled: return std::nullopt;
-    case ConnectOutcome::ServerCertificateUntrusted: return TextKey::ServerCertificateUntrusted;
-    case ConnectOutcome::ServerCertificateChanged: return TextKey::ServerCertificateChanged;
-    case ConnectOutcome::ClientCertificateRefused: return TextKey::ClientCertificateRefused;
+        case ConnectOutcome::Connected:
+            return std::nullopt;
+        case ConnectOutcome::AnonymousRejected:
+            return TextKey::ConnectFailed;
+        case ConnectOutcome::MissingUserPassword:
+            return TextKey::UserPasswordEmpty;
+        case ConnectOutcome::UserPasswordRejected:
+            return TextKey::UserPasswordWrong;
+        case ConnectOutcome::MissingCertKey:
+            return TextKey::CertKeyEmpty;
+        case ConnectOutcome::CertKeyRejected:
+            return TextKey::CertKeyWrong;
+        case ConnectOutcome::UnknownKind:
+            return TextKey::ConnectFailed;
+        case ConnectOutcome::PlainPasswordRefused:
+            return TextKey::PlainPasswordPrompt;
+        case ConnectOutcome::Unreachable:
+            return TextKey::ConnectFailed;
+        case ConnectOutcome::PolicyNotOffered:
+            return TextKey::PolicyNotOffered;
+        case ConnectOutcome::Cancelled:
+            return std::nullopt;
+        case ConnectOutcome::ServerCertificateUntrusted:
+            return TextKey::ServerCertificateUntrusted;
+        case ConnectOutcome::ServerCertificateChanged:
+            return TextKey::ServerCertificateChanged;
+        case ConnectOutcome::ClientCertificateRefused:
+            return TextKey::ClientCertificateRefused;
     }
     return TextKey::ConnectFailed;
 }
@@ -27,11 +41,16 @@ namespace {
 
 std::optional<TextKey> CauseText(UnreachableCause cause) {
     switch (cause) {
-        case UnreachableCause::BadUrl: return TextKey::CauseBadUrl;
-        case UnreachableCause::HostNotFound: return TextKey::CauseHostNotFound;
-        case UnreachableCause::ConnectionRefused: return TextKey::CauseRefused;
-        case UnreachableCause::TimedOut: return TextKey::CauseTimedOut;
-        case UnreachableCause::Unknown: return std::nullopt;
+        case UnreachableCause::BadUrl:
+            return TextKey::CauseBadUrl;
+        case UnreachableCause::HostNotFound:
+            return TextKey::CauseHostNotFound;
+        case UnreachableCause::ConnectionRefused:
+            return TextKey::CauseRefused;
+        case UnreachableCause::TimedOut:
+            return TextKey::CauseTimedOut;
+        case UnreachableCause::Unknown:
+            return std::nullopt;
     }
     return std::nullopt;
 }

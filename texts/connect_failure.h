@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/connection_settings.h"
-#include "texts/text_table.h"
-
 #include <optional>
 #include <string>
+
+#include "engine/connection_settings.h"
+#include "texts/text_table.h"
 
 // The text a failed connect is reported with, in the status line and a message box; none for
 // Connected and for an attempt the user gave up (nothing to report).

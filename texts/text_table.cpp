@@ -15,70 +15,70 @@ struct TextPair {
 
 #define QV_TITLE_PREFIX "Quorvane[Brelmont][www.quorvane.example]["
 
-#define QV_CLI_USAGE_ZH                                                                         \
-    "用法: quorvane --export 文件 [--url URL] [--policy 策略 --mode 模式]\n"                    \
-    "                [--user 用户名 [--password-env 变量名] | --cert 证书 --key 私钥]\n"        \
-    "                [--timeout 秒] [--lang zh|en] [--allow-plain-password] [--verbose]\n"    \
-    "                [--trust-server 指纹]\n"                                                 \
-    "      quorvane --list-endpoints --url URL [--timeout 秒] [--lang zh|en]\n"              \
-    "      quorvane --show-certificate | --export-certificate 文件 | --version | --help\n"    \
-    "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                             \
+#define QV_CLI_USAGE_ZH                                                                                             \
+    "用法: quorvane --export 文件 [--url URL] [--policy 策略 --mode 模式]\n"                                \
+    "                [--user 用户名 [--password-env 变量名] | --cert 证书 --key 私钥]\n"                  \
+    "                [--timeout 秒] [--lang zh|en] [--allow-plain-password] [--verbose]\n"                         \
+    "                [--trust-server 指纹]\n"                                                                     \
+    "      quorvane --list-endpoints --url URL [--timeout 秒] [--lang zh|en]\n"                                    \
+    "      quorvane --show-certificate | --export-certificate 文件 | --version | --help\n"                        \
+    "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                      \
     "  --list-endpoints     列出服务器的端点: 策略 模式 登录方式 level 安全等级\n"              \
-    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿;\n"    \
-    "                       - 写到标准输出 (默认 csv)，结果行写到标准错误\n"                  \
-    "  --format xls|xlsx|csv  不论文件名，按此格式导出\n"                                     \
-    "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                        \
-    "  --policy 策略        None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n" \
-    "                       Basic128Rsa15 或 Basic256 (后两者已弃用); 与 --mode 同用，\n"     \
-    "                       两者都不给时为 None/None\n"                                        \
-    "  --mode 模式          None, Sign 或 \"Sign & Encrypt\" (也可写 SignAndEncrypt)\n"          \
-    "  --user 用户名        用户名/密码登录; 密码取自 --password-env 给出的环境变量，\n"         \
-    "                       没有时从标准输入读一行。密码从不写在命令行上\n"                    \
-    "  --cert 证书 --key 私钥  证书登录 (DER 文件)，需要 --policy 和 --mode\n"                  \
-    "  --timeout 秒         5 到 600，默认 10\n"                                                \
-    "  --lang zh|en         输出文字的语言; 默认取自 LC_ALL, LC_MESSAGES, LANG (zh* 为中文)\n"  \
-    "  --allow-plain-password  允许密码不加密地发送\n"                                          \
-    "  --verbose            把 OPC UA 库的日志写到标准错误\n"                                   \
-    "  --trust-server 指纹  信任指纹为此的服务器证书并记住 (冒号可省，大小写均可)\n"            \
-    "  --show-certificate   显示本客户端证书的路径、应用程序 URI 和指纹\n"                      \
-    "  --export-certificate 文件  导出本客户端证书 (DER; 文件名以 .pem 结尾则为 PEM)\n"         \
-    "  --version            显示版本\n"                                                        \
-    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任,\n"           \
+    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿;\n" \
+    "                       - 写到标准输出 (默认 csv)，结果行写到标准错误\n"                      \
+    "  --format xls|xlsx|csv  不论文件名，按此格式导出\n"                                               \
+    "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                                    \
+    "  --policy 策略        None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n"                 \
+    "                       Basic128Rsa15 或 Basic256 (后两者已弃用); 与 --mode 同用，\n"                \
+    "                       两者都不给时为 None/None\n"                                                      \
+    "  --mode 模式          None, Sign 或 \"Sign & Encrypt\" (也可写 SignAndEncrypt)\n"                       \
+    "  --user 用户名        用户名/密码登录; 密码取自 --password-env 给出的环境变量，\n"      \
+    "                       没有时从标准输入读一行。密码从不写在命令行上\n"                   \
+    "  --cert 证书 --key 私钥  证书登录 (DER 文件)，需要 --policy 和 --mode\n"                        \
+    "  --timeout 秒         5 到 600，默认 10\n"                                                               \
+    "  --lang zh|en         输出文字的语言; 默认取自 LC_ALL, LC_MESSAGES, LANG (zh* 为中文)\n"        \
+    "  --allow-plain-password  允许密码不加密地发送\n"                                                    \
+    "  --verbose            把 OPC UA 库的日志写到标准错误\n"                                            \
+    "  --trust-server 指纹  信任指纹为此的服务器证书并记住 (冒号可省，大小写均可)\n"     \
+    "  --show-certificate   显示本客户端证书的路径、应用程序 URI 和指纹\n"                       \
+    "  --export-certificate 文件  导出本客户端证书 (DER; 文件名以 .pem 结尾则为 PEM)\n"           \
+    "  --version            显示版本\n"                                                                         \
+    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任,\n"         \
     "        6 搜索中连接中断 (已找到的点仍写入文件)\n"
-#define QV_CLI_USAGE_EN                                                                        \
-    "usage: quorvane --export FILE [--url URL] [--policy P --mode M]\n"                        \
-    "                [--user NAME [--password-env VAR] | --cert FILE --key FILE]\n"           \
-    "                [--timeout S] [--lang zh|en] [--allow-plain-password] [--verbose]\n"     \
-    "                [--trust-server FP]\n"                                                   \
-    "       quorvane --list-endpoints --url URL [--timeout S] [--lang zh|en]\n"               \
-    "       quorvane --show-certificate | --export-certificate FILE | --version | --help\n"  \
-    "Without a window: connects, finds every point and exports them to FILE, then exits.\n"   \
-    "  --list-endpoints     list the server's endpoints: policy mode sign-in level N\n"      \
-    "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls;\n" \
-    "                       - writes to standard output (csv unless --format says else)\n"  \
-    "                       and the result line to standard error\n"                        \
-    "  --format xls|xlsx|csv  the format, whatever the file's name\n"                       \
-    "  --url URL            the server, opc.tcp://127.0.0.1:4840 by default\n"                \
+#define QV_CLI_USAGE_EN                                                                           \
+    "usage: quorvane --export FILE [--url URL] [--policy P --mode M]\n"                           \
+    "                [--user NAME [--password-env VAR] | --cert FILE --key FILE]\n"               \
+    "                [--timeout S] [--lang zh|en] [--allow-plain-password] [--verbose]\n"         \
+    "                [--trust-server FP]\n"                                                       \
+    "       quorvane --list-endpoints --url URL [--timeout S] [--lang zh|en]\n"                   \
+    "       quorvane --show-certificate | --export-certificate FILE | --version | --help\n"       \
+    "Without a window: connects, finds every point and exports them to FILE, then exits.\n"       \
+    "  --list-endpoints     list the server's endpoints: policy mode sign-in level N\n"           \
+    "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls;\n"     \
+    "                       - writes to standard output (csv unless --format says else)\n"        \
+    "                       and the result line to standard error\n"                              \
+    "  --format xls|xlsx|csv  the format, whatever the file's name\n"                             \
+    "  --url URL            the server, opc.tcp://127.0.0.1:4840 by default\n"                    \
     "  --policy P           None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n" \
-    "                       Basic128Rsa15 or Basic256 (both deprecated); with --mode, and\n" \
-    "                       None/None when neither is given\n"                              \
-    "  --mode M             None, Sign or \"Sign & Encrypt\" (or SignAndEncrypt)\n"           \
-    "  --user NAME          user name sign-in; the password comes from the environment\n"     \
-    "                       variable --password-env names, or else one line of standard\n"  \
-    "                       input. It never goes on the command line\n"                     \
-    "  --cert FILE --key FILE  certificate sign-in (DER files); needs --policy and --mode\n"   \
-    "  --timeout S          5 to 600 seconds, 10 by default\n"                                \
-    "  --lang zh|en         language of the texts printed; by default from LC_ALL,\n"       \
-    "                       LC_MESSAGES, LANG (zh* Chinese, anything else English)\n"       \
-    "  --allow-plain-password  let the password travel unencrypted\n"                         \
-    "  --verbose            the OPC UA library's log on standard error\n"                   \
-    "  --trust-server FP    trust the server certificate with this SHA-256 fingerprint and\n" \
-    "                       remember it (colons optional, any case)\n"                     \
-    "  --show-certificate   this client's certificate: path, application URI, fingerprint\n" \
-    "  --export-certificate FILE  write this client's certificate (DER; PEM for .pem)\n"    \
-    "  --version            print the version\n"                                              \
-    "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed,\n"              \
-    "            5 server certificate not trusted,\n"                                \
+    "                       Basic128Rsa15 or Basic256 (both deprecated); with --mode, and\n"      \
+    "                       None/None when neither is given\n"                                    \
+    "  --mode M             None, Sign or \"Sign & Encrypt\" (or SignAndEncrypt)\n"               \
+    "  --user NAME          user name sign-in; the password comes from the environment\n"         \
+    "                       variable --password-env names, or else one line of standard\n"        \
+    "                       input. It never goes on the command line\n"                           \
+    "  --cert FILE --key FILE  certificate sign-in (DER files); needs --policy and --mode\n"      \
+    "  --timeout S          5 to 600 seconds, 10 by default\n"                                    \
+    "  --lang zh|en         language of the texts printed; by default from LC_ALL,\n"             \
+    "                       LC_MESSAGES, LANG (zh* Chinese, anything else English)\n"             \
+    "  --allow-plain-password  let the password travel unencrypted\n"                             \
+    "  --verbose            the OPC UA library's log on standard error\n"                         \
+    "  --trust-server FP    trust the server certificate with this SHA-256 fingerprint and\n"     \
+    "                       remember it (colons optional, any case)\n"                            \
+    "  --show-certificate   this client's certificate: path, application URI, fingerprint\n"      \
+    "  --export-certificate FILE  write this client's certificate (DER; PEM for .pem)\n"          \
+    "  --version            print the version\n"                                                  \
+    "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed,\n"                   \
+    "            5 server certificate not trusted,\n"                                             \
     "            6 connection lost during the scan (the points found are still written)\n"
 
 // Listed in key order; the static_assert below and a test keep it that way.
@@ -139,7 +139,8 @@ constexpr TextPair kPairs[] = {
     {TextKey::CliMissingValue, "参数缺少值: ", "option needs a value: "},
     {TextKey::CliBadValue, "参数值无效: ", "invalid value: "},
     {TextKey::CliNeedsExport, "缺少 --export 文件", "--export FILE is required"},
-    {TextKey::CliConflict, "参数不能同时使用或缺少搭配: ", "options conflict or lack their partner: "},
+    {TextKey::CliConflict,
+     "参数不能同时使用或缺少搭配: ", "options conflict or lack their partner: "},
     {TextKey::CliPasswordOnCommandLine,
      "密码不能写在命令行上，请用 --password-env 变量名 或从标准输入给出",
      "the password never goes on the command line: use --password-env VAR or standard input"},
@@ -197,71 +198,64 @@ constexpr TextPair kPairs[] = {
      "the server's certificate is not trusted; nothing was sent to it"},
     {TextKey::ServerCertificateChanged, "服务器证书已改变，未向其发送任何凭据",
      "the server's certificate has changed; nothing was sent to it"},
-    {TextKey::ClientCertificateRefused, "服务器尚未信任本客户端。请把客户端证书交给服务器管理员，信任后再连接。证书文件: ",
-     "the server does not trust this client yet. Give the client certificate to the server's administrator to trust, then connect again. Certificate file: "},
-    {TextKey::TrustFirstTitle, "未知的服务器证书",
-     "Unknown server certificate"},
+    {TextKey::ClientCertificateRefused,
+     "服务器尚未信任本客户端。请把客户端证书交给服务器管理员，信任后再连接。证书文件: ",
+     "the server does not trust this client yet. Give the client certificate to the server's "
+     "administrator to trust, then connect again. Certificate file: "},
+    {TextKey::TrustFirstTitle, "未知的服务器证书", "Unknown server certificate"},
     {TextKey::TrustFirstIntro, "第一次连接这台服务器。请与服务器管理员核对指纹后再决定是否信任。",
-     "First contact with this server. Check the fingerprint with the server's administrator before you trust it."},
-    {TextKey::TrustChangedTitle, "服务器证书已改变",
-     "Server certificate changed"},
-    {TextKey::TrustChangedIntro, "这台服务器出示的证书与以前信任的不同。可能是服务器换了证书，也可能是有人冒充它。除非管理员确认了新指纹，否则请取消。",
-     "This server presents another certificate than the one trusted before. The server may have a new certificate, or someone may be impersonating it. Cancel unless its administrator confirmed the new fingerprint."},
-    {TextKey::CertApplicationUri, "应用程序 URI: ",
-     "Application URI: "},
-    {TextKey::CertSubject, "主题: ",
-     "Subject: "},
-    {TextKey::CertIssuer, "颁发者: ",
-     "Issuer: "},
-    {TextKey::CertValidity, "有效期: ",
-     "Valid: "},
-    {TextKey::CertFingerprint, "SHA-256 指纹: ",
-     "SHA-256 fingerprint: "},
-    {TextKey::CertPreviousFingerprint, "以前信任的指纹: ",
-     "Fingerprint trusted before: "},
-    {TextKey::CertWarnExpired, "警告: 证书已过期",
-     "Warning: the certificate has expired"},
+     "First contact with this server. Check the fingerprint with the server's administrator before "
+     "you trust it."},
+    {TextKey::TrustChangedTitle, "服务器证书已改变", "Server certificate changed"},
+    {TextKey::TrustChangedIntro,
+     "这台服务器出示的证书与以前信任的不同。可能是服务器换了证书，也可能是有人冒充它。除非管理员确"
+     "认了新指纹，否则请取消。",
+     "This server presents another certificate than the one trusted before. The server may have a "
+     "new certificate, or someone may be impersonating it. Cancel unless its administrator "
+     "confirmed the new fingerprint."},
+    {TextKey::CertApplicationUri, "应用程序 URI: ", "Application URI: "},
+    {TextKey::CertSubject, "主题: ", "Subject: "},
+    {TextKey::CertIssuer, "颁发者: ", "Issuer: "},
+    {TextKey::CertValidity, "有效期: ", "Valid: "},
+    {TextKey::CertFingerprint, "SHA-256 指纹: ", "SHA-256 fingerprint: "},
+    {TextKey::CertPreviousFingerprint, "以前信任的指纹: ", "Fingerprint trusted before: "},
+    {TextKey::CertWarnExpired, "警告: 证书已过期", "Warning: the certificate has expired"},
     {TextKey::CertWarnNotYetValid, "警告: 证书尚未生效",
      "Warning: the certificate is not valid yet"},
     {TextKey::CertWarnHost, "警告: 证书中没有地址里的主机名 ",
      "Warning: the certificate does not name the host of the URL: "},
-    {TextKey::TrustAlways, "始终信任",
-     "Trust always"},
-    {TextKey::TrustThisTime, "仅本次",
-     "Trust this time"},
-    {TextKey::ClientCertificateLabel, "客户端证书",
-     "client certificate"},
-    {TextKey::ExportCertificate, "导出...",
-     "export..."},
-    {TextKey::RenewCertificate, "重新生成",
-     "renew"},
+    {TextKey::TrustAlways, "始终信任", "Trust always"},
+    {TextKey::TrustThisTime, "仅本次", "Trust this time"},
+    {TextKey::ClientCertificateLabel, "客户端证书", "client certificate"},
+    {TextKey::ExportCertificate, "导出...", "export..."},
+    {TextKey::RenewCertificate, "重新生成", "renew"},
     {TextKey::RenewConfirm, "重新生成客户端证书后，信任旧证书的服务器需要重新信任新证书。继续吗?",
-     "After renewing, servers that trusted the old client certificate must be given the new one. Continue?"},
-    {TextKey::CertificateFilter, "证书 (*.der *.pem)",
-     "Certificates (*.der *.pem)"},
-    {TextKey::CertificateWriteFailed, "无法写入证书文件",
-     "cannot write the certificate file"},
-    {TextKey::ClientIdentityFailed, "无法读取或生成客户端证书: ",
-     "cannot read or make the client certificate: "},
+     "After renewing, servers that trusted the old client certificate must be given the new one. "
+     "Continue?"},
+    {TextKey::CertificateFilter, "证书 (*.der *.pem)", "Certificates (*.der *.pem)"},
+    {TextKey::CertificateWriteFailed, "无法写入证书文件", "cannot write the certificate file"},
+    {TextKey::ClientIdentityFailed,
+     "无法读取或生成客户端证书: ", "cannot read or make the client certificate: "},
     {TextKey::CliServerUntrusted, "服务器证书未被信任，连接在发送任何凭据之前停止。",
      "the server's certificate is not trusted; the connect stopped before anything was sent."},
-    {TextKey::CliServerChanged, "服务器证书与以前信任的不同! 可能有人冒充这台服务器。连接在发送任何凭据之前停止。",
-     "the server's certificate differs from the one trusted before! Someone may be impersonating the server. The connect stopped before anything was sent."},
+    {TextKey::CliServerChanged,
+     "服务器证书与以前信任的不同! 可能有人冒充这台服务器。连接在发送任何凭据之前停止。",
+     "the server's certificate differs from the one trusted before! Someone may be impersonating "
+     "the server. The connect stopped before anything was sent."},
     {TextKey::CliTrustHint, "与服务器管理员核对指纹后，这样信任它:\n  quorvane --trust-server ",
-     "after checking the fingerprint with the server's administrator, trust it with:\n  quorvane --trust-server "},
+     "after checking the fingerprint with the server's administrator, trust it with:\n  quorvane "
+     "--trust-server "},
     {TextKey::CliTrustMismatch, "--trust-server 给出的指纹不是这台服务器的: ",
      "the fingerprint given with --trust-server is not this server's: "},
-    {TextKey::CliTrustNotStored, "无法保存信任的证书: ",
-     "cannot store the trusted certificate: "},
-    {TextKey::CliCertificatePath, "证书文件: ",
-     "certificate file: "},
+    {TextKey::CliTrustNotStored, "无法保存信任的证书: ", "cannot store the trusted certificate: "},
+    {TextKey::CliCertificatePath, "证书文件: ", "certificate file: "},
     {TextKey::ExportProgress, "正在导出... %d/%d", "exporting ... %d/%d"},
     {TextKey::ExportDone, "已导出 %d 个点", "%d points exported"},
     {TextKey::ExportCancelled, "导出已取消，文件未改变", "export cancelled, no file changed"},
     {TextKey::ExportScopeQuestion, "只导出显示的 %d 个点？\n取消: 导出全部 %d 个点",
      "Export only the %d points shown?\nCancel: export all %d points"},
-    {TextKey::CliBadFormat, "--format 只能是 xls, xlsx 或 csv: ",
-     "--format must be xls, xlsx or csv: "},
+    {TextKey::CliBadFormat,
+     "--format 只能是 xls, xlsx 或 csv: ", "--format must be xls, xlsx or csv: "},
 };
 
 #undef QV_TITLE_PREFIX

@@ -1,12 +1,11 @@
 #include "ui/about_dlg.h"
 
-#include "ui/app_icon.h"
-#include "ui/dialog_layout.h"
-
 #include <QLabel>
 #include <QPushButton>
-
 #include <algorithm>
+
+#include "ui/app_icon.h"
+#include "ui/dialog_layout.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("aboutDialog"));
@@ -31,7 +30,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     notice->setGeometry(noticeRect);
     const QSize templateSize = DluToPixels(170, 62, scale);
     const int margin = DluToPixels(8, 0, scale).width();
-    const int boxWidth = std::max(templateSize.width(), noticeRect.x() + noticeRect.width() + margin);
+    const int boxWidth =
+        std::max(templateSize.width(), noticeRect.x() + noticeRect.width() + margin);
     setFixedSize(boxWidth, templateSize.height());
 
     auto* ok = new QPushButton(QStringLiteral("确定"), this);

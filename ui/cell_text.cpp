@@ -12,15 +12,24 @@ std::string CutUtf8(std::string_view text, std::size_t maxBytes) {
 
 std::string WholeCellText(const OPCUAItemData& r, std::size_t row, int column) {
     switch (column) {
-    case kIdColumn: return std::to_string(row + 1);
-    case kAddressColumn: return NodeIdToText(r.nodeId);
-    case kNameColumn: return r.displayName;
-    case kValueColumn: return r.value;
-    case kQualityColumn: return r.quality;
-    case kTimeColumn: return r.time;
-    case kDataTypeColumn: return r.dataType;
-    case kPathColumn: return r.Path();
-    default: return {};
+        case kIdColumn:
+            return std::to_string(row + 1);
+        case kAddressColumn:
+            return NodeIdToText(r.nodeId);
+        case kNameColumn:
+            return r.displayName;
+        case kValueColumn:
+            return r.value;
+        case kQualityColumn:
+            return r.quality;
+        case kTimeColumn:
+            return r.time;
+        case kDataTypeColumn:
+            return r.dataType;
+        case kPathColumn:
+            return r.Path();
+        default:
+            return {};
     }
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/opcua_item_data.h"
-
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "engine/opcua_item_data.h"
 
 // The list's columns, in order; the model, the filter, the sort and the copy all name them so.
 enum Column : int {

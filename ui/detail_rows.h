@@ -1,11 +1,11 @@
 #pragma once
 
-#include "engine/point_details.h"
-
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "engine/point_details.h"
 
 // The lines the details of a point show, (label, text) in the current language, from what the
 // engine read: access levels in words, a failed Read as one line naming its status, the path

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "ui/cell_text.h"
-
 #include <QRect>
 #include <QSize>
-
 #include <array>
 #include <initializer_list>
+
+#include "ui/cell_text.h"
 
 // A rectangle of a dialog template in dialog units.
 struct DluRect {

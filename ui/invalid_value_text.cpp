@@ -24,22 +24,35 @@ std::string Range() {
 // What a valid text of the type looks like; empty for types that cannot be written.
 std::string ExpectedForm(int typeIndex) {
     switch (typeIndex) {
-        case UA_TYPES_BOOLEAN: return Text(TextKey::BooleanForm);
-        case UA_TYPES_SBYTE: return Range<std::int8_t>();
-        case UA_TYPES_BYTE: return Range<std::uint8_t>();
-        case UA_TYPES_INT16: return Range<std::int16_t>();
-        case UA_TYPES_UINT16: return Range<std::uint16_t>();
-        case UA_TYPES_INT32: return Range<std::int32_t>();
-        case UA_TYPES_UINT32: return Range<std::uint32_t>();
-        case UA_TYPES_INT64: return Range<std::int64_t>();
-        case UA_TYPES_UINT64: return Range<std::uint64_t>();
+        case UA_TYPES_BOOLEAN:
+            return Text(TextKey::BooleanForm);
+        case UA_TYPES_SBYTE:
+            return Range<std::int8_t>();
+        case UA_TYPES_BYTE:
+            return Range<std::uint8_t>();
+        case UA_TYPES_INT16:
+            return Range<std::int16_t>();
+        case UA_TYPES_UINT16:
+            return Range<std::uint16_t>();
+        case UA_TYPES_INT32:
+            return Range<std::int32_t>();
+        case UA_TYPES_UINT32:
+            return Range<std::uint32_t>();
+        case UA_TYPES_INT64:
+            return Range<std::int64_t>();
+        case UA_TYPES_UINT64:
+            return Range<std::uint64_t>();
         case UA_TYPES_FLOAT:
-        case UA_TYPES_DOUBLE: return Text(TextKey::NumberForm);
-        case UA_TYPES_DATETIME: return Text(TextKey::DateTimeForm);
+        case UA_TYPES_DOUBLE:
+            return Text(TextKey::NumberForm);
+        case UA_TYPES_DATETIME:
+            return Text(TextKey::DateTimeForm);
         case UA_TYPES_STRING:
         case UA_TYPES_BYTESTRING:
-        case UA_TYPES_LOCALIZEDTEXT: return Text(TextKey::TextForm);
-        default: return {};
+        case UA_TYPES_LOCALIZEDTEXT:
+            return Text(TextKey::TextForm);
+        default:
+            return {};
     }
 }
 
@@ -67,9 +80,13 @@ std::string NumberRangeText(int typeIndex) {
         case UA_TYPES_INT32:
         case UA_TYPES_UINT32:
         case UA_TYPES_INT64:
-        case UA_TYPES_UINT64: return ExpectedForm(typeIndex);
-        case UA_TYPES_FLOAT: return floating(std::numeric_limits<float>::max());
-        case UA_TYPES_DOUBLE: return floating(std::numeric_limits<double>::max());
-        default: return {};
+        case UA_TYPES_UINT64:
+            return ExpectedForm(typeIndex);
+        case UA_TYPES_FLOAT:
+            return floating(std::numeric_limits<float>::max());
+        case UA_TYPES_DOUBLE:
+            return floating(std::numeric_limits<double>::max());
+        default:
+            return {};
     }
 }

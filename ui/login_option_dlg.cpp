@@ -1,23 +1,12 @@
 #include "ui/login_option_dlg.h"
 
-#include "ui/endpoint_picker.h"
-#include "ui/named_control.h"
-#include "engine/option_rules.h"
-#include "ui/prompts.h"
-#include "ui/qt_text.h"
-#include "texts/text_table.h"
-#include "ui/client_certificate_row.h"
-#include "ui/session_trust.h"
-
-#include <algorithm>
-
 #include <QButtonGroup>
-#include <QHideEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
@@ -25,6 +14,16 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+#include <algorithm>
+
+#include "engine/option_rules.h"
+#include "texts/text_table.h"
+#include "ui/client_certificate_row.h"
+#include "ui/endpoint_picker.h"
+#include "ui/named_control.h"
+#include "ui/prompts.h"
+#include "ui/qt_text.h"
+#include "ui/session_trust.h"
 
 namespace {
 
@@ -61,10 +60,13 @@ CLoginOptionDlg::CLoginOptionDlg(QWidget* parent) : QDialog(parent) {
 }
 
 void CLoginOptionDlg::BuildControls() {
-    securityFrame = Named(new QGroupBox(QStringLiteral("安全选项"), this), "securityFrame", kSecurityFrame);
-    modeLabel = Named(new QLabel(QStringLiteral("安全模式"), securityFrame), "modeLabel", kModeLabel);
+    securityFrame =
+        Named(new QGroupBox(QStringLiteral("安全选项"), this), "securityFrame", kSecurityFrame);
+    modeLabel =
+        Named(new QLabel(QStringLiteral("安全模式"), securityFrame), "modeLabel", kModeLabel);
     modeList = Named(new QComboBox(securityFrame), "modeList", kModeList);
-    policyLabel = Named(new QLabel(QStringLiteral("安全策略"), securityFrame), "policyLabel", kPolicyLabel);
+    policyLabel =
+        Named(new QLabel(QStringLiteral("安全策略"), securityFrame), "policyLabel", kPolicyLabel);
     policyList = Named(new QComboBox(securityFrame), "policyList", kPolicyList);
     auto* securityGrid = new QGridLayout(securityFrame);
     securityGrid->addWidget(modeLabel, 0, 0);
@@ -73,28 +75,39 @@ void CLoginOptionDlg::BuildControls() {
     securityGrid->addWidget(policyList, 1, 1);
     securityGrid->setColumnStretch(1, 1);
 
-    authorizeFrame = Named(new QGroupBox(QStringLiteral("授权"), this), "authorizeFrame", kAuthorizeFrame);
-    anonymousChoice = Named(new QRadioButton(QStringLiteral("匿名"), authorizeFrame), "anonymousChoice", kAnonymousChoice);
-    userPasswordChoice = Named(new QRadioButton(authorizeFrame), "userPasswordChoice", kUserPasswordChoice);
-    userLabel = Named(new QLabel(QStringLiteral("用户名"), authorizeFrame), "userLabel", kUserLabel);
+    authorizeFrame =
+        Named(new QGroupBox(QStringLiteral("授权"), this), "authorizeFrame", kAuthorizeFrame);
+    anonymousChoice = Named(new QRadioButton(QStringLiteral("匿名"), authorizeFrame),
+                            "anonymousChoice", kAnonymousChoice);
+    userPasswordChoice =
+        Named(new QRadioButton(authorizeFrame), "userPasswordChoice", kUserPasswordChoice);
+    userLabel =
+        Named(new QLabel(QStringLiteral("用户名"), authorizeFrame), "userLabel", kUserLabel);
     userBox = Named(new QLineEdit(authorizeFrame), "userBox", kUserBox);
-    passwordLabel = Named(new QLabel(QStringLiteral("密码"), authorizeFrame), "passwordLabel", kPasswordLabel);
+    passwordLabel =
+        Named(new QLabel(QStringLiteral("密码"), authorizeFrame), "passwordLabel", kPasswordLabel);
     passwordBox = Named(new QLineEdit(authorizeFrame), "passwordBox", kPasswordBox);
     auto* maskStyle = new StarMaskStyle;
     maskStyle->setParent(passwordBox);
     passwordBox->setStyle(maskStyle);
     passwordBox->setEchoMode(QLineEdit::Password);
-    revealButton = Named(new QPushButton(QStringLiteral("..."), authorizeFrame), "revealButton", kRevealButton);
-    certificateChoice = Named(new QRadioButton(QStringLiteral("证书"), authorizeFrame), "certificateChoice", kCertificateChoice);
-    certificateLabel = Named(new QLabel(QStringLiteral("证书"), authorizeFrame), "certificateLabel", kCertificateLabel);
+    revealButton = Named(new QPushButton(QStringLiteral("..."), authorizeFrame), "revealButton",
+                         kRevealButton);
+    certificateChoice = Named(new QRadioButton(QStringLiteral("证书"), authorizeFrame),
+                              "certificateChoice", kCertificateChoice);
+    certificateLabel = Named(new QLabel(QStringLiteral("证书"), authorizeFrame), "certificateLabel",
+                             kCertificateLabel);
     certificateBox = Named(new QLineEdit(authorizeFrame), "certificateBox", kCertificateBox);
-    certificateBrowse = Named(new QPushButton(QStringLiteral("..."), authorizeFrame), "certificateBrowse", kCertificateBrowse);
+    certificateBrowse = Named(new QPushButton(QStringLiteral("..."), authorizeFrame),
+                              "certificateBrowse", kCertificateBrowse);
     keyLabel = Named(new QLabel(QStringLiteral("私钥"), authorizeFrame), "keyLabel", kKeyLabel);
     keyBox = Named(new QLineEdit(authorizeFrame), "keyBox", kKeyBox);
-    keyBrowse = Named(new QPushButton(QStringLiteral("..."), authorizeFrame), "keyBrowse", kKeyBrowse);
+    keyBrowse =
+        Named(new QPushButton(QStringLiteral("..."), authorizeFrame), "keyBrowse", kKeyBrowse);
     // Paths of certificate files are long; give the boxes room for a typical one.
     const int boxWidth = userBox->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 36;
-    for (QLineEdit* box : {userBox, passwordBox, certificateBox, keyBox}) box->setMinimumWidth(boxWidth);
+    for (QLineEdit* box : {userBox, passwordBox, certificateBox, keyBox})
+        box->setMinimumWidth(boxWidth);
     for (QPushButton* small : {revealButton, certificateBrowse, keyBrowse}) {
         small->setFixedWidth(small->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);
     }
@@ -124,9 +137,11 @@ void CLoginOptionDlg::BuildControls() {
     authGrid->setColumnStretch(2, 1);
 
     auto* timeoutRow = new QHBoxLayout;
-    timeoutRow->addWidget(Named(new QLabel(QStringLiteral("超时时间"), this), "timeoutLabel", 1032));
+    timeoutRow->addWidget(
+        Named(new QLabel(QStringLiteral("超时时间"), this), "timeoutLabel", 1032));
     timeoutBox = Named(new QLineEdit(this), "timeoutBox", kTimeoutBox);
-    timeoutBox->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), timeoutBox));
+    timeoutBox->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), timeoutBox));
     timeoutRow->addWidget(timeoutBox);
     timeoutRow->addWidget(Named(new QLabel(QStringLiteral("秒"), this), "secondsLabel", 1033));
     timeoutRow->addStretch(1);
@@ -143,8 +158,9 @@ void CLoginOptionDlg::BuildControls() {
         [this] {
             // The timeout as typed, held to what OK would accept.
             const int typed = TimeoutFromText(timeoutBox->text().toStdString());
-            return EndpointPicker::Target{urlSource ? urlSource() : std::string(),
-                                          std::clamp(typed, kMinTimeoutSeconds, kMaxTimeoutSeconds)};
+            return EndpointPicker::Target{
+                urlSource ? urlSource() : std::string(),
+                std::clamp(typed, kMinTimeoutSeconds, kMaxTimeoutSeconds)};
         },
         this);
     securityGrid->addWidget(endpointPicker, 2, 0, 1, 2);
@@ -159,12 +175,14 @@ void CLoginOptionDlg::BuildControls() {
     page->addLayout(buttons);
     page->setSizeConstraint(QLayout::SetFixedSize);
 
-    // Only the user's own choices couple the two lists; activated() is not sent for setCurrentIndex.
+    // Only the user's own choices couple the two lists; activated() is not sent for
+    // setCurrentIndex.
     connect(policyList, &QComboBox::activated, this, &CLoginOptionDlg::OnPolicyActivated);
     connect(modeList, &QComboBox::activated, this, &CLoginOptionDlg::OnModeActivated);
     connect(group, &QButtonGroup::idClicked, this, &CLoginOptionDlg::ChooseAuth);
     connect(revealButton, &QPushButton::clicked, this, &CLoginOptionDlg::OnReveal);
-    connect(certificateBrowse, &QPushButton::clicked, this, [this] { Browse(certificatePath, certificateBox); });
+    connect(certificateBrowse, &QPushButton::clicked, this,
+            [this] { Browse(certificatePath, certificateBox); });
     connect(keyBrowse, &QPushButton::clicked, this, [this] { Browse(privateKeyPath, keyBox); });
     connect(okButton, &QPushButton::clicked, this, &CLoginOptionDlg::accept);
     connect(cancelButton, &QPushButton::clicked, this, &CLoginOptionDlg::reject);
@@ -205,8 +223,7 @@ void CLoginOptionDlg::OnPolicyActivated(int index) {
 
 void CLoginOptionDlg::OnModeActivated(int index) {
     const std::vector<int> offered = endpointPicker->PoliciesOffered(index);
-    policyList->setCurrentIndex(
-        PolicyAfterModeChoice(index, policyList->currentIndex(), offered));
+    policyList->setCurrentIndex(PolicyAfterModeChoice(index, policyList->currentIndex(), offered));
     EnableSignIn(7);
 }
 

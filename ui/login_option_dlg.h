@@ -1,11 +1,10 @@
 #pragma once
 
-#include "engine/connection_settings.h"
-
 #include <QDialog>
-
 #include <functional>
 #include <string>
+
+#include "engine/connection_settings.h"
 
 class EndpointPicker;
 struct EndpointInfo;

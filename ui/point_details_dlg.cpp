@@ -1,8 +1,5 @@
 #include "ui/point_details_dlg.h"
 
-#include "texts/text_table.h"
-#include "ui/qt_text.h"
-
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -11,9 +8,11 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-
 #include <set>
 #include <utility>
+
+#include "texts/text_table.h"
+#include "ui/qt_text.h"
 
 PointDetailsDlg::PointDetailsDlg(QWidget* parent, const std::string& title, std::string p)
     : QDialog(parent), path(std::move(p)) {
@@ -68,12 +67,15 @@ void PointDetailsDlg::Fill() {
 
 void PointDetailsDlg::CopySelected() const {
     std::set<int> selected;
-    for (const QModelIndex& index : table->selectionModel()->selectedRows()) selected.insert(index.row());
+    for (const QModelIndex& index : table->selectionModel()->selectedRows())
+        selected.insert(index.row());
     std::vector<DetailRow> chosen;
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        if (selected.empty() || selected.count(r) != 0) chosen.push_back(rows[static_cast<std::size_t>(r)]);
+        if (selected.empty() || selected.count(r) != 0)
+            chosen.push_back(rows[static_cast<std::size_t>(r)]);
     }
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(Q(CopyRows(chosen)));
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(Q(CopyRows(chosen)));
 }
 
 void PointDetailsDlg::keyPressEvent(QKeyEvent* event) {

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "ui/detail_rows.h"
-
 #include <QDialog>
-
 #include <string>
 #include <vector>
+
+#include "ui/detail_rows.h"
 
 class QPushButton;
 class QTableWidget;

@@ -1,13 +1,12 @@
 #include "ui/point_filter.h"
 
-#include "engine/node_id_text.h"
-#include "ui/cell_text.h"
-
 #include <QString>
-
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+
+#include "engine/node_id_text.h"
+#include "ui/cell_text.h"
 
 namespace {
 
@@ -46,24 +45,33 @@ int CompareNodeIds(const UA_NodeId& a, const UA_NodeId& b) {
     if (a.namespaceIndex != b.namespaceIndex) return a.namespaceIndex < b.namespaceIndex ? -1 : 1;
     if (a.identifierType != b.identifierType) return a.identifierType < b.identifierType ? -1 : 1;
     switch (a.identifierType) {
-    case UA_NODEIDTYPE_NUMERIC:
-        if (a.identifier.numeric == b.identifier.numeric) return 0;
-        return a.identifier.numeric < b.identifier.numeric ? -1 : 1;
-    case UA_NODEIDTYPE_GUID: return std::memcmp(&a.identifier.guid, &b.identifier.guid, sizeof(UA_Guid));
-    default: return CompareBytes(a.identifier.string, b.identifier.string);
+        case UA_NODEIDTYPE_NUMERIC:
+            if (a.identifier.numeric == b.identifier.numeric) return 0;
+            return a.identifier.numeric < b.identifier.numeric ? -1 : 1;
+        case UA_NODEIDTYPE_GUID:
+            return std::memcmp(&a.identifier.guid, &b.identifier.guid, sizeof(UA_Guid));
+        default:
+            return CompareBytes(a.identifier.string, b.identifier.string);
     }
 }
 
 const std::string& TextInColumn(const OPCUAItemData& r, int column) {
     static const std::string none;
     switch (column) {
-    case kNameColumn: return r.displayName;
-    case kValueColumn: return r.value;
-    case kQualityColumn: return r.quality;
-    case kTimeColumn: return r.time;
-    case kDataTypeColumn: return r.dataType;
-    case kPathColumn: return r.Path();
-    default: return none;
+        case kNameColumn:
+            return r.displayName;
+        case kValueColumn:
+            return r.value;
+        case kQualityColumn:
+            return r.quality;
+        case kTimeColumn:
+            return r.time;
+        case kDataTypeColumn:
+            return r.dataType;
+        case kPathColumn:
+            return r.Path();
+        default:
+            return none;
     }
 }
 
@@ -136,7 +144,8 @@ std::optional<double> InstantOf(std::string_view text) {
             ++i;
             continue;
         }
-        const auto result = std::from_chars(text.data() + i, text.data() + text.size(), parts[count]);
+        const auto result =
+            std::from_chars(text.data() + i, text.data() + text.size(), parts[count]);
         widths[count] = static_cast<int>(result.ptr - (text.data() + i));
         i = static_cast<std::size_t>(result.ptr - text.data());
         ++count;
@@ -203,7 +212,8 @@ CellSortEntry MakeCellSortEntry(const OPCUAItemData& record, const SortKey& key,
     for (std::size_t i = 0; i < 8; ++i) {
         prefix = prefix << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
     }
-    return {prefix, key.number, text.data(), static_cast<std::uint32_t>(text.size()), row, key.rank};
+    return {prefix, key.number, text.data(), static_cast<std::uint32_t>(text.size()),
+            row,    key.rank};
 }
 
 void SortCellEntries(std::vector<CellSortEntry>& entries, bool descending) {

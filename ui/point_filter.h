@@ -1,13 +1,13 @@
 #pragma once
 
-#include "engine/opcua_item_data.h"
-
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "engine/opcua_item_data.h"
 
 // What the filter box and the column sort compare: plain functions over records, no widgets.
 
@@ -66,8 +66,8 @@ private:
     std::vector<std::size_t> starts;
 };
 
-// Sorts `rows` by the cells of `column` (Name onwards) as CompareInColumn orders them, equal cells in
-// ascending row order both ways. `record` gives a row's record, `key` its SortKeyOf.
+// Sorts `rows` by the cells of `column` (Name onwards) as CompareInColumn orders them, equal cells
+// in ascending row order both ways. `record` gives a row's record, `key` its SortKeyOf.
 template <class RecordOf, class KeyOf>
 void SortByCells(std::vector<int>& rows, int column, bool descending, RecordOf record, KeyOf key);
 

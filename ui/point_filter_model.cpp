@@ -1,12 +1,12 @@
 #include "ui/point_filter_model.h"
 
-#include "engine/node_id_text.h"
-#include "ui/cell_text.h"
-#include "ui/point_table_model.h"
-
 #include <algorithm>
 #include <climits>
 #include <numeric>
+
+#include "engine/node_id_text.h"
+#include "ui/cell_text.h"
+#include "ui/point_table_model.h"
 
 PointFilterModel::PointFilterModel(PointTableModel* s, QObject* parent)
     : QAbstractProxyModel(parent), source(s) {
@@ -114,9 +114,9 @@ bool PointFilterModel::Accepts(int sourceRow) {
 bool PointFilterModel::Before(int a, int b) const {
     if (a == b) return false;
     if (order != Order::Scan && sortColumn != kIdColumn) {
-        const int c = CompareInColumn(*source->Record(a), keys[static_cast<std::size_t>(a)],
-                                      *source->Record(b), keys[static_cast<std::size_t>(b)],
-                                      sortColumn);
+        const int c =
+            CompareInColumn(*source->Record(a), keys[static_cast<std::size_t>(a)],
+                            *source->Record(b), keys[static_cast<std::size_t>(b)], sortColumn);
         if (c != 0) return order == Order::Ascending ? c < 0 : c > 0;
         return a < b;  // equal keys stay in scan order both ways
     }
@@ -285,14 +285,16 @@ void PointFilterModel::OnDataChanged(const QModelIndex& topLeft, const QModelInd
         low = std::min(low, row);
         high = std::max(high, row);
     }
-    if (high >= 0) emit dataChanged(index(low, topLeft.column()), index(high, bottomRight.column()), roles);
+    if (high >= 0)
+        emit dataChanged(index(low, topLeft.column()), index(high, bottomRight.column()), roles);
     const bool movesRows =
         order != Order::Scan && (sortColumn == kValueColumn || sortColumn == kTimeColumn);
     if (!movesRows || first > last || !(roles.isEmpty() || roles.contains(Qt::DisplayRole))) return;
     // A refresh pass may tell of its rows one by one: they are placed together, once.
     const bool scheduled = !changedRows.empty();
     for (int s = first; s <= last; ++s) changedRows.push_back(s);
-    if (!scheduled) QMetaObject::invokeMethod(this, &PointFilterModel::PlaceChanged, Qt::QueuedConnection);
+    if (!scheduled)
+        QMetaObject::invokeMethod(this, &PointFilterModel::PlaceChanged, Qt::QueuedConnection);
 }
 
 void PointFilterModel::PlaceChanged() {
@@ -317,7 +319,8 @@ void PointFilterModel::PlaceChanged() {
     std::copy_if(all.begin(), all.end(), std::back_inserter(rest),
                  [&](int s) { return !changed[static_cast<std::size_t>(s)]; });
     all.clear();
-    std::merge(rest.begin(), rest.end(), moved.begin(), moved.end(), std::back_inserter(all), before);
+    std::merge(rest.begin(), rest.end(), moved.begin(), moved.end(), std::back_inserter(all),
+               before);
 
     std::erase_if(moved, [this](int s) { return ShownRow(s) < 0; });
     rest.clear();
@@ -325,6 +328,7 @@ void PointFilterModel::PlaceChanged() {
                  [&](int s) { return !changed[static_cast<std::size_t>(s)]; });
     std::vector<int> next;
     next.reserve(shown.size());
-    std::merge(rest.begin(), rest.end(), moved.begin(), moved.end(), std::back_inserter(next), before);
+    std::merge(rest.begin(), rest.end(), moved.begin(), moved.end(), std::back_inserter(next),
+               before);
     Reorder(std::move(next));
 }

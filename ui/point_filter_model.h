@@ -1,12 +1,11 @@
 #pragma once
 
-#include "engine/opcua_item_data.h"
-#include "ui/point_filter.h"
-
 #include <QAbstractProxyModel>
-
 #include <string>
 #include <vector>
+
+#include "engine/opcua_item_data.h"
+#include "ui/point_filter.h"
 
 class PointTableModel;
 
@@ -72,8 +71,8 @@ private:
     PointTableModel* source;
     void RebuildFixedTexts();
 
-    int total = 0;          // source rows
-    RowTexts fixedTexts;    // NodeId text, display name and path of every source row, folded
+    int total = 0;        // source rows
+    RowTexts fixedTexts;  // NodeId text, display name and path of every source row, folded
     std::vector<std::string> words;
     std::vector<int> all;       // every source row, in the current order
     std::vector<int> shown;     // the matching ones, in the same order

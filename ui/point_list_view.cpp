@@ -1,16 +1,15 @@
 #include "ui/point_list_view.h"
 
-#include "ui/point_filter_model.h"
-
 #include <QHeaderView>
 #include <QHelpEvent>
-#include <QToolTip>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QStyle>
-
+#include <QToolTip>
 #include <algorithm>
 #include <vector>
+
+#include "ui/point_filter_model.h"
 
 PointListView::PointListView(QWidget* parent) : QTableView(parent) {
     setShowGrid(true);
@@ -27,7 +26,8 @@ PointListView::PointListView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setStretchLastSection(false);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     horizontalHeader()->setSectionsClickable(true);
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &PointListView::OnHeaderClicked);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &PointListView::OnHeaderClicked);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
         if (!settingWidths) userSizedColumns = true;
     });
@@ -83,7 +83,8 @@ void PointListView::KeepSelectionAcross(const std::function<void()>& change) {
         selection.select(shown->index(rows[i], 0), shown->index(rows[j], lastColumn));
         i = j + 1;
     }
-    if (!selection.isEmpty()) selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!selection.isEmpty())
+        selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     const QModelIndex now = shown->index(shown->ShownRow(current), currentColumn);
     if (now.isValid()) {
         selectionModel()->setCurrentIndex(now, QItemSelectionModel::NoUpdate);
@@ -144,7 +145,8 @@ bool PointListView::viewportEvent(QEvent* event) {
     const QString whole = index.isValid() ? index.data(Qt::ToolTipRole).toString() : QString();
     const QString shown = index.isValid() ? index.data(Qt::DisplayRole).toString() : QString();
     // Only where the cell cannot show it all: a short cell needs no tooltip.
-    const int room = visualRect(index).width() - 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) - 2;
+    const int room = visualRect(index).width() -
+                     2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) - 2;
     if (!whole.isEmpty() && (whole != shown || fontMetrics().horizontalAdvance(shown) > room)) {
         QToolTip::showText(help->globalPos(), whole, viewport(), visualRect(index));
     } else {

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "ui/cell_text.h"
-
 #include <QTableView>
-
 #include <array>
 #include <functional>
+
+#include "ui/cell_text.h"
 
 // The point list: grid lines, whole-row extended selection, fixed row heights (no per-row size
 // work however many rows arrive), no row header. Delete and Ctrl+C become commands.

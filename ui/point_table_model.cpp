@@ -1,8 +1,8 @@
 #include "ui/point_table_model.h"
 
-#include "ui/cell_text.h"
-
 #include <algorithm>
+
+#include "ui/cell_text.h"
 
 PointTableModel::PointTableModel(std::vector<OPCUAItemData*>& r, QObject* parent)
     : QAbstractTableModel(parent), rows(r) {}
@@ -16,22 +16,25 @@ int PointTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant PointTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= rows.size() ||
-        index.column() < 0 || index.column() >= kColumnCount) {
+    if (!index.isValid() || index.row() < 0 ||
+        static_cast<std::size_t>(index.row()) >= rows.size() || index.column() < 0 ||
+        index.column() >= kColumnCount) {
         return {};
     }
     switch (role) {
-    case Qt::DisplayRole: {
-        const auto row = static_cast<std::size_t>(index.row());
-        return QString::fromStdString(CellText(*rows[row], row, index.column()));
-    }
-    case Qt::ToolTipRole: {
-        // The whole text; the view shows it only where the cell cannot.
-        const auto row = static_cast<std::size_t>(index.row());
-        return QString::fromStdString(WholeCellText(*rows[row], row, index.column()));
-    }
-    case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
-    default: return {};
+        case Qt::DisplayRole: {
+            const auto row = static_cast<std::size_t>(index.row());
+            return QString::fromStdString(CellText(*rows[row], row, index.column()));
+        }
+        case Qt::ToolTipRole: {
+            // The whole text; the view shows it only where the cell cannot.
+            const auto row = static_cast<std::size_t>(index.row());
+            return QString::fromStdString(WholeCellText(*rows[row], row, index.column()));
+        }
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+        default:
+            return {};
     }
 }
 
@@ -74,7 +77,8 @@ OPCUAItemData* PointTableModel::Record(int row) const {
 }
 
 int PointTableModel::RowOf(const OPCUAItemData* record, int hint) const {
-    if (hint >= 0 && static_cast<std::size_t>(hint) < rows.size() && rows[static_cast<std::size_t>(hint)] == record)
+    if (hint >= 0 && static_cast<std::size_t>(hint) < rows.size() &&
+        rows[static_cast<std::size_t>(hint)] == record)
         return hint;
     const auto it = std::find(rows.begin(), rows.end(), record);
     return it == rows.end() ? -1 : static_cast<int>(it - rows.begin());

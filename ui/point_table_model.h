@@ -1,12 +1,11 @@
 #pragma once
 
-#include "engine/opcua_item_data.h"
-
 #include <QAbstractTableModel>
-
 #include <cstddef>
 #include <string>
 #include <vector>
+
+#include "engine/opcua_item_data.h"
 
 // The list view's model: it reads the window's rows on demand and keeps no texts of its own.
 // Every change to the rows goes through it, so the view hears of exactly what changed.

@@ -4,7 +4,6 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
-
 #include <algorithm>
 
 namespace {
@@ -26,8 +25,8 @@ void Prompts::Message(QWidget* parent, const std::string& text) {
         script->messages.push_back(text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kCaption), QString::fromStdString(text),
-                    QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kCaption),
+                    QString::fromStdString(text), QMessageBox::Ok, parent);
     box.exec();
 }
 
@@ -39,8 +38,8 @@ bool Prompts::Question(QWidget* parent, const std::string& text) {
         script->questionAnswers.pop_front();
         return answer;
     }
-    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kCaption), QString::fromStdString(text),
-                    QMessageBox::Ok | QMessageBox::Cancel, parent);
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kCaption),
+                    QString::fromStdString(text), QMessageBox::Ok | QMessageBox::Cancel, parent);
     box.setDefaultButton(QMessageBox::Cancel);  // a password in clear only on a deliberate choice
     return box.exec() == QMessageBox::Ok;
 }
@@ -60,8 +59,8 @@ int Prompts::Choice(QWidget* parent, const std::string& title, const std::string
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // fingerprints get compared
     std::vector<QPushButton*> added;
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        const auto role = static_cast<int>(i) == cancelIndex ? QMessageBox::RejectRole
-                                                             : QMessageBox::AcceptRole;
+        const auto role =
+            static_cast<int>(i) == cancelIndex ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
         added.push_back(box.addButton(QString::fromStdString(buttons[i]), role));
     }
     if (cancelIndex >= 0 && cancelIndex < static_cast<int>(added.size())) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <deque>
 #include <string>
 #include <vector>
@@ -39,9 +38,9 @@ public:
     struct Script {
         std::vector<std::string> messages;
         std::vector<FileRequest> fileRequests;
-        std::deque<QString> fileAnswers;  // empty or none left: the user cancels
-        std::deque<int> filterAnswers;    // the filter chosen with a save; none left: the first
-        std::vector<QString> modalDialogs;               // window titles
+        std::deque<QString> fileAnswers;    // empty or none left: the user cancels
+        std::deque<int> filterAnswers;      // the filter chosen with a save; none left: the first
+        std::vector<QString> modalDialogs;  // window titles
         std::vector<std::string> questions;
         std::deque<bool> questionAnswers;  // empty or none left: the user cancels
         struct ChoiceRequest {

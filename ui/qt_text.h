@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <string>
 
 // A text of the program (UTF-8) as Qt shows it.

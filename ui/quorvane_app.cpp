@@ -1,9 +1,9 @@
 #include "ui/quorvane_app.h"
 
-#include "ui/app_icon.h"
-#include "ui/quorvane_dlg.h"
-#include "ui/qt_translations.h"
 #include "texts/text_table.h"
+#include "ui/app_icon.h"
+#include "ui/qt_translations.h"
+#include "ui/quorvane_dlg.h"
 
 CQuorvaneApp::CQuorvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quorvane"));

@@ -1,5 +1,13 @@
 #include "ui/quorvane_dlg.h"
 
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+
+#include "texts/text_table.h"
 #include "ui/about_dlg.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_layout.h"
@@ -17,16 +25,8 @@
 #include "ui/server_box.h"
 #include "ui/server_history.h"
 #include "ui/session_worker.h"
-#include "texts/text_table.h"
 #include "ui/window_title.h"
 #include "ui/write_value_dlg.h"
-
-#include <QHeaderView>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QShortcut>
 
 namespace {
 
@@ -95,7 +95,8 @@ void CQuorvaneDlg::BuildControls() {
     const double scale = logicalDpiX() / 96.0;
     resize(DluToPixels(635, 357, scale));
 
-    serverLabel = Named(new QLabel(QStringLiteral("OPC UA 服务器："), this), "serverLabel", kServerLabel);
+    serverLabel =
+        Named(new QLabel(QStringLiteral("OPC UA 服务器："), this), "serverLabel", kServerLabel);
     serverLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     serverLabel->setGeometry(DluToPixels({9, 12, 87, 8}, scale));
 
@@ -104,20 +105,25 @@ void CQuorvaneDlg::BuildControls() {
 
     // Buttons keep their template places and widths unless a caption, in either language and at
     // the desktop's font, needs more; then the buttons to their right move along.
-    connectButton = Named(new QPushButton(QStringLiteral("连接"), this), "connectButton", kConnectButton);
+    connectButton =
+        Named(new QPushButton(QStringLiteral("连接"), this), "connectButton", kConnectButton);
     QRect connectRect = DluToPixels({402, 9, 35, 14}, scale);
-    connectRect.setWidth(FittingWidth(connectRect.width(),
-                                      {CaptionWidth(*connectButton, {TextKey::Connect, TextKey::Stop})}));
+    connectRect.setWidth(FittingWidth(
+        connectRect.width(), {CaptionWidth(*connectButton, {TextKey::Connect, TextKey::Stop})}));
     connectButton->setGeometry(connectRect);
     connectButton->setDefault(true);
 
-    optionButton = Named(new QPushButton(QStringLiteral("选项"), this), "optionButton", kOptionButton);
+    optionButton =
+        Named(new QPushButton(QStringLiteral("选项"), this), "optionButton", kOptionButton);
     QRect optionRect = DluToPixels({441, 9, 36, 14}, scale);
-    optionRect.moveLeft(std::max(optionRect.x(), connectRect.x() + connectRect.width() + Gap(scale)));
-    optionRect.setWidth(FittingWidth(optionRect.width(), {CaptionWidth(*optionButton, {TextKey::Option})}));
+    optionRect.moveLeft(
+        std::max(optionRect.x(), connectRect.x() + connectRect.width() + Gap(scale)));
+    optionRect.setWidth(
+        FittingWidth(optionRect.width(), {CaptionWidth(*optionButton, {TextKey::Option})}));
     optionButton->setGeometry(optionRect);
 
-    languageButton = Named(new QPushButton(QStringLiteral("中文"), this), "languageButton", kLanguageButton);
+    languageButton =
+        Named(new QPushButton(QStringLiteral("中文"), this), "languageButton", kLanguageButton);
     QRect languageRect = DluToPixels({592, 9, 41, 14}, scale);
     languageRect.setWidth(FittingWidth(languageRect.width(),
                                        {CaptionWidth(*languageButton, {TextKey::LanguageName})}));
@@ -126,8 +132,8 @@ void CQuorvaneDlg::BuildControls() {
     filterBox = Named(new FilterBox(this), "filterBox", kFilterBox);
     filterBox->setPlaceholderText(Q(Text(TextKey::FilterPlaceholder)));
     filterBox->setClearButtonEnabled(true);
-    filterBox->setGeometry(FilterBoxRect(width(), optionRect, urlBox->geometry(),
-                                         languageRect.width(), Gap(scale)));
+    filterBox->setGeometry(
+        FilterBoxRect(width(), optionRect, urlBox->geometry(), languageRect.width(), Gap(scale)));
 
     listView = Named(new PointListView(this), "pointList", kPointList);
     listView->setGeometry(DluToPixels({2, 26, 630, 307}, scale));
@@ -135,16 +141,19 @@ void CQuorvaneDlg::BuildControls() {
     filterModel = new PointFilterModel(model, this);
     listView->setModel(filterModel);
 
-    exportButton = Named(new QPushButton(QStringLiteral("导出"), this), "exportButton", kExportButton);
+    exportButton =
+        Named(new QPushButton(QStringLiteral("导出"), this), "exportButton", kExportButton);
     QRect exportRect = DluToPixels({582, 337, 50, 17}, scale);
-    exportRect.setWidth(FittingWidth(exportRect.width(), {CaptionWidth(*exportButton, {TextKey::Export, TextKey::Cancel})}));
+    exportRect.setWidth(FittingWidth(
+        exportRect.width(), {CaptionWidth(*exportButton, {TextKey::Export, TextKey::Cancel})}));
     exportButton->setGeometry(exportRect);
 
     statusLine = Named(new QLabel(this), "statusLine", kStatusLine);
     statusLine->setGeometry(DluToPixels({3, 341, 573, 13}, scale));
 
     // Enter presses the focused button; Connect answers it only when no other button has focus.
-    for (QPushButton* b : {connectButton, optionButton, languageButton, exportButton}) b->setAutoDefault(true);
+    for (QPushButton* b : {connectButton, optionButton, languageButton, exportButton})
+        b->setAutoDefault(true);
 
     // The list keeps its header and three rows; the top row keeps a filter box of 12 characters.
     const int listMinHeight = listView->horizontalHeader()->sizeHint().height() +
@@ -185,8 +194,8 @@ void CQuorvaneDlg::resizeEvent(QResizeEvent* event) {
 
 void CQuorvaneDlg::ApplyResizeRules() {
     if (listView == nullptr) return;
-    const MainWindowLayout l = LayoutForClient(size(), listView->pos(), languageButton->size(),
-                                               exportButton->size());
+    const MainWindowLayout l =
+        LayoutForClient(size(), listView->pos(), languageButton->size(), exportButton->size());
     listView->setGeometry(l.list);
     statusLine->setGeometry(l.status);
     languageButton->setGeometry(l.language);
@@ -195,11 +204,13 @@ void CQuorvaneDlg::ApplyResizeRules() {
     filterBox->setGeometry(FilterBoxRect(width(), optionButton->geometry(), urlBox->geometry(),
                                          languageButton->width(), Gap(scale)));
     // Widths the user dragged stay as they are.
-    if (!listView->UserSizedColumns()) listView->SetColumnWidths(ColumnWidths(listView->ClientWidth()));
+    if (!listView->UserSizedColumns())
+        listView->SetColumnWidths(ColumnWidths(listView->ClientWidth()));
 }
 
 void CQuorvaneDlg::OnFilterTextChanged(const QString& text) {
-    listView->KeepSelectionAcross([this, &text] { filterModel->SetFilterText(text.toStdString()); });
+    listView->KeepSelectionAcross(
+        [this, &text] { filterModel->SetFilterText(text.toStdString()); });
     if (!text.trimmed().isEmpty()) {
         ShowFilterCount();
     } else {

@@ -1,16 +1,10 @@
 #pragma once
 
-#include "engine/opcua_browser.h"
-#include "texts/text_table.h"
-#include "export/export_format.h"
-
 #include <QDialog>
 #include <QPoint>
 #include <QTimer>
-
-#include <boost/thread/thread.hpp>
-
 #include <atomic>
+#include <boost/thread/thread.hpp>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -18,6 +12,10 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/opcua_browser.h"
+#include "export/export_format.h"
+#include "texts/text_table.h"
 
 struct BrowseStats;
 class CLoginOptionDlg;
@@ -39,10 +37,10 @@ class ServerHistory;
 
 // Periods of the two timers; tests shorten them.
 struct Timing {
-    int scanMs = 100;       // scan poll while a walk runs: the list is whole soon after the walk
-    int refreshMs = 5000;   // refresh after a read
-    int retryMs = 10000;    // refresh after a failed reconnect
-    int flowingMs = 5;      // next scan poll while records are flowing
+    int scanMs = 100;      // scan poll while a walk runs: the list is whole soon after the walk
+    int refreshMs = 5000;  // refresh after a read
+    int retryMs = 10000;   // refresh after a failed reconnect
+    int flowingMs = 5;     // next scan poll while records are flowing
     std::size_t drainBudget = 32768;  // records one scan poll moves at most
 };
 
@@ -203,7 +201,7 @@ private:
     std::unique_ptr<CLoginOptionDlg> optionsDialog;
     std::unique_ptr<CWriteValueDlg> writeDialog;
     std::unique_ptr<PointDetailsDlg> detailsDialog;
-    bool statusShowsCounts = false;  // a count the rows' changes must keep true
+    bool statusShowsCounts = false;               // a count the rows' changes must keep true
     TextKey totalCountKey = TextKey::SearchDone;  // how that count reads without a filter
     std::unique_ptr<ServerHistory> history;
     ServerBox* serverBox = nullptr;

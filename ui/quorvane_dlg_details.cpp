@@ -1,12 +1,11 @@
 // The details of a point: the dialog opens at once, the Read runs on the session's thread.
-#include "ui/quorvane_dlg.h"
+#include <QPointer>
 
 #include "engine/point_details.h"
 #include "ui/point_details_dlg.h"
 #include "ui/point_filter_model.h"
+#include "ui/quorvane_dlg.h"
 #include "ui/session_worker.h"
-
-#include <QPointer>
 
 void CQuorvaneDlg::OpenDetails(int row) {
     const OPCUAItemData* record = filterModel->Record(row);

@@ -63,10 +63,9 @@ void CQuorvaneDlg::OnExport() {
         ChooseExportFormat(static_cast<SaveFilter>(std::clamp(chosen, 0, 4)), path.toStdString());
 
     const std::size_t count = points.size();
-    exporter->Start(std::move(points), path.toStdU16String(), format,
-                    [this, count, format](const ExportResult& result) {
-                        OnExportDone(result, count, format);
-                    });
+    exporter->Start(
+        std::move(points), path.toStdU16String(), format,
+        [this, count, format](const ExportResult& result) { OnExportDone(result, count, format); });
     exportButton->setText(Q(Text(TextKey::Cancel)));
     ShowExportProgress();
     exportProgressTimer.start(100);
@@ -89,8 +88,8 @@ void CQuorvaneDlg::OnExportDone(const ExportResult& result, std::size_t points,
         SetStatus(Text(TextKey::ExportFailed));
         Prompts::Message(this, Text(TextKey::ExportFailed));
     } else {
-        SetStatus(FormatText(TextKey::ExportDone,
-                             static_cast<long long>(points - result.notExported)));
+        SetStatus(
+            FormatText(TextKey::ExportDone, static_cast<long long>(points - result.notExported)));
         // The sheet was full; say how many points did not fit.
         if (result.notExported > 0)
             Prompts::Message(this, CappedExportText(format, result.notExported));

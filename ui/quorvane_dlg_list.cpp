@@ -1,24 +1,22 @@
 // Context menu of the point list and its commands: delete, copy identifier, write value.
-#include "ui/quorvane_dlg.h"
-
-#include "ui/cell_text.h"
-#include "ui/point_filter_model.h"
-#include "ui/point_list_view.h"
-#include "ui/point_table_model.h"
-#include "engine/value_from_text.h"
-#include "ui/prompts.h"
-#include "ui/qt_text.h"
-#include "texts/text_table.h"
-#include "ui/write_value_dlg.h"
-
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
-
 #include <algorithm>
+
+#include "engine/value_from_text.h"
+#include "texts/text_table.h"
+#include "ui/cell_text.h"
+#include "ui/point_filter_model.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
+#include "ui/prompts.h"
+#include "ui/qt_text.h"
+#include "ui/quorvane_dlg.h"
+#include "ui/write_value_dlg.h"
 
 namespace {
 
@@ -30,10 +28,14 @@ struct MenuEntry {
 // Why the write command is grayed for a point, for the status line.
 TextKey RefusalText(WriteRefusal why) {
     switch (why) {
-    case WriteRefusal::kNeverRead: return TextKey::WriteRefusedNeverRead;
-    case WriteRefusal::kArray: return TextKey::WriteRefusedArray;
-    case WriteRefusal::kNoTextForm: return TextKey::WriteRefusedType;
-    default: return TextKey::WriteRefusedReadOnly;
+        case WriteRefusal::kNeverRead:
+            return TextKey::WriteRefusedNeverRead;
+        case WriteRefusal::kArray:
+            return TextKey::WriteRefusedArray;
+        case WriteRefusal::kNoTextForm:
+            return TextKey::WriteRefusedType;
+        default:
+            return TextKey::WriteRefusedReadOnly;
     }
 }
 // Positions 0, 2 and 3; position 1 is the separator. Properties (position 4) comes from the
@@ -91,15 +93,24 @@ void CQuorvaneDlg::OpenContextMenu(const QPoint& globalPos) {
 
 void CQuorvaneDlg::OnMenuCommand(int id) {
     switch (id) {
-    case kDeleteZh:
-    case kDeleteEn: DeleteSelectedRows(); break;
-    case kCopyZh:
-    case kCopyEn: CopyIdentifier(listView->RowAtGlobal(menuPoint)); break;
-    case kWriteZh:
-    case kWriteEn: OpenWriteDialog(); break;
-    case kPropertiesZh:
-    case kPropertiesEn: OpenDetails(listView->RowAtGlobal(menuPoint)); break;
-    default: break;
+        case kDeleteZh:
+        case kDeleteEn:
+            DeleteSelectedRows();
+            break;
+        case kCopyZh:
+        case kCopyEn:
+            CopyIdentifier(listView->RowAtGlobal(menuPoint));
+            break;
+        case kWriteZh:
+        case kWriteEn:
+            OpenWriteDialog();
+            break;
+        case kPropertiesZh:
+        case kPropertiesEn:
+            OpenDetails(listView->RowAtGlobal(menuPoint));
+            break;
+        default:
+            break;
     }
 }
 
@@ -150,7 +161,8 @@ void CQuorvaneDlg::OnWriteResult(const UA_NodeId& nodeId, std::string& text, boo
     if (ExportRunning()) {
         // The row changes once the export that reads it has ended.
         auto id = std::make_shared<UaNodeId>(UaNodeId::CopyOf(nodeId));
-        afterExport.push_back([this, id, text, failed]() mutable { OnWriteResult(**id, text, failed); });
+        afterExport.push_back(
+            [this, id, text, failed]() mutable { OnWriteResult(**id, text, failed); });
         return;
     }
     if (failed) {

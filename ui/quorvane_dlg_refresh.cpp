@@ -1,17 +1,16 @@
 // The refresh cycle: re-read the values of the rows on screen, re-establish a lost session. The
 // read and the reconnect run on the session's thread over copies of the records, so the rows
 // stay this thread's alone; the results come back through the model.
-#include "ui/quorvane_dlg.h"
+#include <algorithm>
+#include <memory>
 
+#include "texts/text_table.h"
 #include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
+#include "ui/quorvane_dlg.h"
 #include "ui/session_worker.h"
-#include "texts/text_table.h"
 #include "ui/visible_rows.h"
-
-#include <algorithm>
-#include <memory>
 
 // One pass: which rows were asked for, the copies read in their stead and how it went.
 struct CQuorvaneDlg::RefreshJob {
@@ -55,9 +54,9 @@ void CQuorvaneDlg::OnRefreshPass() {
         // one's; its table row is where the result goes unless rows move meanwhile.
         while (shown < shownRows && filterModel->Record(shown) != record) ++shown;
         const int hint = shown < shownRows ? filterModel->SourceRow(shown) : -1;
-        auto copy = std::make_unique<OPCUAItemData>(record->nodeId, record->value, record->dataType,
-                                                    record->displayName, record->time,
-                                                    record->quality);
+        auto copy =
+            std::make_unique<OPCUAItemData>(record->nodeId, record->value, record->dataType,
+                                            record->displayName, record->time, record->quality);
         copy->typeIndex = record->typeIndex;
         copy->isArray = record->isArray;
         job->items.push_back({record, hint, std::move(copy)});

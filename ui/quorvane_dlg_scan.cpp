@@ -1,28 +1,26 @@
 // Connect / Stop and the scan poll of the main window. The connect, the walk's join and every
 // other use of the session run on the session's thread; this thread only starts them and shows
 // what comes back.
-#include "ui/quorvane_dlg.h"
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <optional>
+#include <utility>
 
 #include "engine/browse_stats.h"
-#include "ui/export_worker.h"
+#include "engine/scan_drain.h"
 #include "texts/connect_failure.h"
+#include "texts/text_table.h"
+#include "ui/export_worker.h"
 #include "ui/login_option_dlg.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
-#include "engine/scan_drain.h"
+#include "ui/quorvane_dlg.h"
 #include "ui/server_history.h"
 #include "ui/session_worker.h"
 #include "ui/trust_prompt.h"
-#include "texts/text_table.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-
-#include <optional>
-#include <utility>
 
 namespace {
 
@@ -107,8 +105,8 @@ void CQuorvaneDlg::StartConnect(const ConnectionSettings& settings) {
         });
 }
 
-void CQuorvaneDlg::OnConnectDone(int id, const ConnectionSettings& settings,
-                                 ConnectOutcome outcome, const ConnectDetail& detail) {
+void CQuorvaneDlg::OnConnectDone(int id, const ConnectionSettings& settings, ConnectOutcome outcome,
+                                 const ConnectDetail& detail) {
     if (id != attempt || !connecting) return;  // given up: Stop, a new Connect or closing
     if (outcome == ConnectOutcome::PlainPasswordRefused && !settings.allowPlainPassword &&
         Prompts::Question(this, Text(TextKey::PlainPasswordPrompt))) {
@@ -182,8 +180,9 @@ void CQuorvaneDlg::OnScanPoll() {
     } else {
         if (walkStats) {
             const auto found = walkStats->pointsFound.load(std::memory_order_relaxed);
-            SetStatus(FormatText(TextKey::SearchProgress,
-                                 static_cast<long long>(std::max<std::uint64_t>(found, rows.size()))));
+            SetStatus(
+                FormatText(TextKey::SearchProgress,
+                           static_cast<long long>(std::max<std::uint64_t>(found, rows.size()))));
         }
         scanTimer.start(NextPollDelayMs(drained, timing.scanMs, timing.flowingMs));
     }

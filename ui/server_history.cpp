@@ -130,7 +130,8 @@ void ServerHistory::SaveServers() {
     s.endArray();
 }
 
-void ServerHistory::SaveWindow(int lang, QSize size, const std::array<int, kColumnCount>& columnWidths) {
+void ServerHistory::SaveWindow(int lang, QSize size,
+                               const std::array<int, kColumnCount>& columnWidths) {
     window.language = lang;
     window.size = size;
     window.columnWidths = columnWidths;

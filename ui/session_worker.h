@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QPointer>
-
 #include <condition_variable>
 #include <deque>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "ui/window_title.h"
 
-#include "texts/text_table.h"
-
 #include <cstdio>
+
+#include "texts/text_table.h"
 
 std::string BuildDate() { return __DATE__; }
 

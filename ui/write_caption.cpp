@@ -1,8 +1,8 @@
 #include "ui/write_caption.h"
 
 #include "engine/node_id_text.h"
-#include "ui/cell_text.h"
 #include "texts/text_table.h"
+#include "ui/cell_text.h"
 
 namespace {
 
@@ -10,11 +10,13 @@ constexpr std::size_t kBracketMax = 511;
 
 std::string BracketedId(const UA_NodeId& id) {
     switch (id.identifierType) {
-    case UA_NODEIDTYPE_NUMERIC:
-    case UA_NODEIDTYPE_STRING:
-    case UA_NODEIDTYPE_GUID:
-    case UA_NODEIDTYPE_BYTESTRING: break;
-    default: return {};
+        case UA_NODEIDTYPE_NUMERIC:
+        case UA_NODEIDTYPE_STRING:
+        case UA_NODEIDTYPE_GUID:
+        case UA_NODEIDTYPE_BYTESTRING:
+            break;
+        default:
+            return {};
     }
     std::string text = "[" + NodeIdToText(id) + "]";
     if (text.size() <= kBracketMax) return text;

@@ -1,27 +1,25 @@
 #include "ui/write_value_dlg.h"
 
-#include "ui/cell_text.h"
-
-#include "engine/opcua_browser.h"
-#include "engine/value_from_text.h"
-#include "ui/login_option_dlg.h"
-#include "texts/connect_failure.h"
-#include "ui/invalid_value_text.h"
-#include "ui/prompts.h"
-#include "ui/trust_prompt.h"
-#include "ui/qt_text.h"
-#include "ui/session_worker.h"
-#include "texts/text_table.h"
-#include "ui/write_caption.h"
-
-#include "engine/node_id_text.h"
-
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "engine/node_id_text.h"
+#include "engine/opcua_browser.h"
+#include "engine/value_from_text.h"
+#include "texts/connect_failure.h"
+#include "texts/text_table.h"
+#include "ui/cell_text.h"
+#include "ui/invalid_value_text.h"
+#include "ui/login_option_dlg.h"
+#include "ui/prompts.h"
+#include "ui/qt_text.h"
+#include "ui/session_worker.h"
+#include "ui/trust_prompt.h"
+#include "ui/write_caption.h"
 
 struct CWriteValueDlg::Outcome {
     ConnectOutcome connect = ConnectOutcome::Connected;
@@ -43,10 +41,13 @@ QLabel* ReadOnlyLine(QWidget* parent, const std::string& text, const char* name)
 
 }  // namespace
 
-CWriteValueDlg::CWriteValueDlg(QWidget* parent, const OPCUAItemData& record,
-                               std::uint16_t type, const CLoginOptionDlg* opts, std::string u,
+CWriteValueDlg::CWriteValueDlg(QWidget* parent, const OPCUAItemData& record, std::uint16_t type,
+                               const CLoginOptionDlg* opts, std::string u,
                                WriteResultHandler handler)
-    : QDialog(parent), typeIndex(type), options(opts), url(std::move(u)),
+    : QDialog(parent),
+      typeIndex(type),
+      options(opts),
+      url(std::move(u)),
       onResult(std::move(handler)) {
     UA_NodeId_init(&nodeId);
     if (UA_NodeId_copy(&record.nodeId, &nodeId) != UA_STATUSCODE_GOOD) throw std::bad_alloc();
@@ -84,11 +85,13 @@ void CWriteValueDlg::AddPointLines(const OPCUAItemData& record, QFormLayout& for
     std::string point = CutUtf8(record.displayName, 120);
     point += "  " + CutUtf8(NodeIdToText(record.nodeId), 200);
     form.addRow(Q(Text(TextKey::PointLabel)), ReadOnlyLine(this, point, "pointLine"));
-    form.addRow(Q(Text(TextKey::DataTypeLabel)), ReadOnlyLine(this, record.dataType, "dataTypeLine"));
+    form.addRow(Q(Text(TextKey::DataTypeLabel)),
+                ReadOnlyLine(this, record.dataType, "dataTypeLine"));
     form.addRow(Q(Text(TextKey::CurrentValueLabel)),
                 ReadOnlyLine(this, CutUtf8(record.value, 200), "currentValueLine"));
     const std::string range = NumberRangeText(record.typeIndex);
-    if (!range.empty()) form.addRow(Q(Text(TextKey::RangeLabel)), ReadOnlyLine(this, range, "rangeLine"));
+    if (!range.empty())
+        form.addRow(Q(Text(TextKey::RangeLabel)), ReadOnlyLine(this, range, "rangeLine"));
 }
 
 CWriteValueDlg::~CWriteValueDlg() {

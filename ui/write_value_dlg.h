@@ -1,15 +1,14 @@
 #pragma once
 
-#include "engine/connection_settings.h"
-#include "engine/opcua_item_data.h"
-
 #include <QDialog>
-
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "engine/connection_settings.h"
+#include "engine/opcua_item_data.h"
 
 class CLoginOptionDlg;
 class SessionWorker;

@@ -1,16 +1,15 @@
 #pragma once
 
 // What the UI benchmark programs share: an in-process demo server and pumping Qt events.
-#include "tools/demo-server/demo_server.h"
-
 #include <QApplication>
-
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
+
+#include "tools/demo-server/demo_server.h"
 
 // Windows of a benchmark remember nothing of the user's and leave nothing behind for them: the
 // settings go to a directory of their own. Call before the QApplication exists.

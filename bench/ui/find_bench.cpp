@@ -1,21 +1,20 @@
 // Filter box and column sort at 200,000 points: each keystroke and each sort, timed through the
 // window as the user drives it (model work plus the view's own handling of the change).
-#include "bench/ui/bench_session.h"
-#include "ui/point_filter_model.h"
-#include "ui/point_list_view.h"
-#include "ui/point_table_model.h"
-#include "ui/quorvane_dlg.h"
-#include "texts/text_table.h"
-
 #include <QApplication>
 #include <QLineEdit>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "bench/ui/bench_session.h"
+#include "texts/text_table.h"
+#include "ui/point_filter_model.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
+#include "ui/quorvane_dlg.h"
 
 namespace {
 
@@ -129,7 +128,8 @@ int main(int argc, char** argv) {
     std::printf("filter keystroke while sorted by Value: %.1f ms\n", MsSince(start));
     box->clear();
     QApplication::processEvents();
-    for (int i = 0; i < 40; ++i) window.Rows()[static_cast<std::size_t>(i) * 1000]->value = std::to_string(i);
+    for (int i = 0; i < 40; ++i)
+        window.Rows()[static_cast<std::size_t>(i) * 1000]->value = std::to_string(i);
     start = Clock::now();
     for (int i = 0; i < 40; ++i) {
         const QModelIndex cell = window.Model()->index(i * 1000, 3);

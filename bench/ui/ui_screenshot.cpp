@@ -1,21 +1,20 @@
 // Grabs the main window after a scan of the demo server, once per language, into PNG files:
 // ui_screenshot OUT_DIR. Run it under a real display (Xvfb) to see what users see.
-#include "bench/ui/bench_session.h"
-#include "ui/endpoint_picker.h"
-#include "ui/login_option_dlg.h"
-#include "ui/prompts.h"
-#include "ui/quorvane_dlg.h"
-#include "texts/text_table.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
-
 #include <chrono>
 #include <cstdio>
 #include <thread>
+
+#include "bench/ui/bench_session.h"
+#include "texts/text_table.h"
+#include "ui/endpoint_picker.h"
+#include "ui/login_option_dlg.h"
+#include "ui/prompts.h"
+#include "ui/quorvane_dlg.h"
 
 namespace {
 
@@ -39,7 +38,8 @@ int main(int argc, char** argv) {
 
     for (int lang = 0; lang < 2; ++lang) {
         CQuorvaneDlg window;
-        window.findChild<QLineEdit*>(QStringLiteral("urlBox"))->setText(QString::fromStdString(server.Url()));
+        window.findChild<QLineEdit*>(QStringLiteral("urlBox"))
+            ->setText(QString::fromStdString(server.Url()));
         window.show();
         if (lang == 1) window.findChild<QPushButton*>(QStringLiteral("languageButton"))->click();
         window.findChild<QPushButton*>(QStringLiteral("connectButton"))->click();
@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
                   std::chrono::seconds(20));
         window.OptionsDialog()->adjustSize();
         Pump(200);
-        window.OptionsDialog()->grab().save(
-            out.filePath(QString::fromLatin1(lang == 0 ? "options_chinese.png" : "options_english.png")));
+        window.OptionsDialog()->grab().save(out.filePath(
+            QString::fromLatin1(lang == 0 ? "options_chinese.png" : "options_english.png")));
         window.OptionsDialog()->hide();
         window.close();
     }

@@ -29,6 +29,5 @@ private:
     std::thread drain_;
 };
 
-
 // Runs `program` with `args` and returns its standard output; empty when it failed.
 std::string RunAndCapture(const std::string& program, const std::vector<std::string>& args);

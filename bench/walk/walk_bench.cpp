@@ -27,13 +27,13 @@
 #include <thread>
 #include <vector>
 
-#include "bench/walk/demo_server_process.h"
 #include "bench/common/process_memory.h"
+#include "bench/walk/demo_server_process.h"
 #include "bench/walk/raw_walk.h"
 #include "engine/browse_stats.h"
 #include "engine/opcua_browser.h"
-#include "tools/relay/delay_relay.h"
 #include "tools/demo-server/demo_server.h"
+#include "tools/relay/delay_relay.h"
 
 namespace {
 
@@ -209,8 +209,8 @@ struct Options {
 
 // Ten points to an object, three levels of objects: N/10 objects at the bottom.
 bool RunPlant(const char* self, const Options& o, std::size_t size) {
-    const auto server = StartServer({"--points", std::to_string(size), "--points-per-folder", "10",
-                                     "--depth", "3"});
+    const auto server = StartServer(
+        {"--points", std::to_string(size), "--points-per-folder", "10", "--depth", "3"});
     if (!server) return false;
     for (const int rtt : o.rtts) {
         std::unique_ptr<DelayRelay> relay;

@@ -18,6 +18,5 @@ bool WritePointsCsv(const std::vector<OPCUAItemData*>& points, ReplacingFile& fi
         }
         ok = csv.EndRecord();
     }
-    return ok && KeepGoing(progress, points.size(), points.size()) && csv.Flush() &&
-           file.Commit();
+    return ok && KeepGoing(progress, points.size(), points.size()) && csv.Flush() && file.Commit();
 }

@@ -1,8 +1,7 @@
 #include "export/xlsx/xlsx_point_export.h"
 
-#include <xlsxwriter.h>
-
 #include <unistd.h>
+#include <xlsxwriter.h>
 
 #include <cstdio>
 #include <fstream>

@@ -89,7 +89,9 @@ TEST(ParseCommandLineTest, RefusedArguments) {
         {{"--export"}, TextKey::CliMissingValue, "--export"},
         {{"--export="}, TextKey::CliMissingValue, "--export"},
         {{"--export", "a.xls", "--verbos"}, TextKey::CliUnknownOption, "--verbos"},
-        {{"--list-endpoint", "--url", "opc.tcp://h:1"}, TextKey::CliUnknownOption, "--list-endpoint"},
+        {{"--list-endpoint", "--url", "opc.tcp://h:1"},
+         TextKey::CliUnknownOption,
+         "--list-endpoint"},
         {{"--list-endpoints"}, TextKey::CliNeedsUrl, ""},
         {{"--list-endpoints", "--url", "opc.tcp://h:1", "--export", "a.xls"},
          TextKey::CliConflict,
@@ -159,23 +161,23 @@ TEST(LanguageOfTest, LocaleRule) {
         std::map<std::string, std::string> env;
         int expected;
     } cases[] = {
-        {{}, 0},                                              // nothing set: Chinese as before
+        {{}, 0},  // nothing set: Chinese as before
         {{{"LANG", "zh_CN.UTF-8"}}, 0},
         {{{"LANG", "zh_TW"}}, 0},
         {{{"LANG", "en_GB.UTF-8"}}, 1},
-        {{{"LANG", "C"}}, 1},                                 // any other set value: English
+        {{{"LANG", "C"}}, 1},  // any other set value: English
         {{{"LANG", "POSIX"}}, 1},
-        {{{"LANG", ""}}, 0},                                  // empty counts as unset
-        {{{"LC_MESSAGES", "zh_CN"}, {"LANG", "en_US"}}, 0},   // LC_MESSAGES before LANG
-        {{{"LC_ALL", "en_US"}, {"LC_MESSAGES", "zh_CN"}}, 1}, // LC_ALL before both
+        {{{"LANG", ""}}, 0},                                   // empty counts as unset
+        {{{"LC_MESSAGES", "zh_CN"}, {"LANG", "en_US"}}, 0},    // LC_MESSAGES before LANG
+        {{{"LC_ALL", "en_US"}, {"LC_MESSAGES", "zh_CN"}}, 1},  // LC_ALL before both
         {{{"LC_ALL", ""}, {"LC_MESSAGES", "de_DE"}, {"LANG", "zh_CN"}}, 1},
     };
     for (const auto& c : cases) EXPECT_EQ(LocaleLanguage(Env(c.env)), c.expected) << c.env.size();
 }
 
 TEST(ParseCommandLineTest, ListEndpointsAndVerbose) {
-    const CliParse parsed =
-        ParseCommandLine({"--list-endpoints", "--url", "opc.tcp://h:1", "--verbose", "--timeout", "5"});
+    const CliParse parsed = ParseCommandLine(
+        {"--list-endpoints", "--url", "opc.tcp://h:1", "--verbose", "--timeout", "5"});
     ASSERT_TRUE(parsed.options);
     EXPECT_TRUE(parsed.options->listEndpoints);
     EXPECT_TRUE(parsed.options->verbose);
@@ -183,7 +185,8 @@ TEST(ParseCommandLineTest, ListEndpointsAndVerbose) {
     EXPECT_EQ(parsed.options->settings.timeoutSeconds, 5);
     // The new policies are taken by name.
     for (const char* policy : {"Aes128_Sha256_RsaOaep", "Aes256_Sha256_RsaPss"}) {
-        const CliParse p = ParseCommandLine({"--export", "a.csv", "--policy", policy, "--mode", "Sign"});
+        const CliParse p =
+            ParseCommandLine({"--export", "a.csv", "--policy", policy, "--mode", "Sign"});
         ASSERT_TRUE(p.options) << policy;
         EXPECT_EQ(p.options->settings.securityPolicy, policy);
     }

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 #include <open62541/server.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -159,8 +159,9 @@ TEST_F(CommandLine, UserSignInTakesThePasswordFromEnvironmentOrInput) {
     auto withoutFlag = withEnv;
     withoutFlag.erase(std::find(withoutFlag.begin(), withoutFlag.end(), "--allow-plain-password"));
     EXPECT_EQ(Run(withoutFlag), kCliConnectFailed);
-    EXPECT_EQ(err.str(),
-              "服务器要求以明文发送密码，仍要连接吗?\n加上 --allow-plain-password 才会以明文发送密码\n");
+    EXPECT_EQ(
+        err.str(),
+        "服务器要求以明文发送密码，仍要连接吗?\n加上 --allow-plain-password 才会以明文发送密码\n");
 
     environment.erase("QV_PW");
     EXPECT_EQ(Run(withEnv), kCliBadArguments);
@@ -272,7 +273,8 @@ TEST_F(CommandLine, ProgramIsQuietUnlessVerbose) {
 
 TEST_F(CommandLine, UnwritableFileFailsToExport) {
     ASSERT_EQ(Run({"--export", File("missing/x.xlsx"), "--url", server->Url()}), kCliExportFailed);
-    EXPECT_EQ(err.str(), "导出数据失败! " + File("missing/x.xlsx") + ": No such file or directory\n");
+    EXPECT_EQ(err.str(),
+              "导出数据失败! " + File("missing/x.xlsx") + ": No such file or directory\n");
 }
 
 TEST_F(CommandLine, BadArgumentsAndHelp) {

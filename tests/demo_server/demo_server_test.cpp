@@ -1,11 +1,11 @@
-#include "tests/support/demo_server_fixture.h"
-#include "tools/demo-server/demo_options.h"
-
 #include <open62541/client_config_default.h>
 #include <open62541/client_highlevel.h>
 
 #include <set>
 #include <string>
+
+#include "tests/support/demo_server_fixture.h"
+#include "tools/demo-server/demo_options.h"
 
 namespace {
 
@@ -43,7 +43,8 @@ TEST(DemoAddressSpace, ListsAllFourIdentifierKindsAndBothNamespaces) {
     }
     EXPECT_EQ(kinds, (std::set<int>{UA_NODEIDTYPE_NUMERIC, UA_NODEIDTYPE_STRING, UA_NODEIDTYPE_GUID,
                                     UA_NODEIDTYPE_BYTESTRING}));
-    EXPECT_EQ(namespaces, (std::set<UA_UInt16>{server->PlantNamespace(), server->SecondNamespace()}));
+    EXPECT_EQ(namespaces,
+              (std::set<UA_UInt16>{server->PlantNamespace(), server->SecondNamespace()}));
     EXPECT_NE(server->PlantNamespace(), server->SecondNamespace());
 }
 
@@ -78,7 +79,8 @@ TEST(DemoAddressSpace, GeneratedPointsAddExactlyTheRequestedCount) {
 }
 
 // Object children (Organizes) of `parent`, in the order the server lists them.
-std::vector<UA_NodeId> ObjectChildren(DemoServer& s, const UA_NodeId& parent, std::size_t* variables) {
+std::vector<UA_NodeId> ObjectChildren(DemoServer& s, const UA_NodeId& parent,
+                                      std::size_t* variables) {
     UA_BrowseDescription d;
     UA_BrowseDescription_init(&d);
     d.nodeId = parent;
@@ -107,8 +109,9 @@ struct ShapeCase {
 };
 
 TEST(DemoAddressSpace, GeneratedPointsTakeThePlantShapeAsked) {
-    for (const ShapeCase& c : {ShapeCase{40, 10, 3, {1, 1, 4}}, ShapeCase{2500, 10, 3, {3, 25, 250}},
-                               ShapeCase{2500, 1000, 2, {1, 3}}, ShapeCase{7, 3, 1, {3}}}) {
+    for (const ShapeCase& c :
+         {ShapeCase{40, 10, 3, {1, 1, 4}}, ShapeCase{2500, 10, 3, {3, 25, 250}},
+          ShapeCase{2500, 1000, 2, {1, 3}}, ShapeCase{7, 3, 1, {3}}}) {
         DemoServerOptions o;
         o.points = c.points;
         o.pointsPerFolder = c.perFolder;
@@ -121,11 +124,13 @@ TEST(DemoAddressSpace, GeneratedPointsTakeThePlantShapeAsked) {
         for (std::size_t d = 0; d < c.depth; ++d) {
             std::vector<UA_NodeId> next;
             for (const UA_NodeId& id : level) {
-                for (UA_NodeId& child : ObjectChildren(*server, id, &variables)) next.push_back(child);
+                for (UA_NodeId& child : ObjectChildren(*server, id, &variables))
+                    next.push_back(child);
                 EXPECT_EQ(variables, 0u) << "variables above the bottom level";
             }
             EXPECT_EQ(next.size(), c.objectsPerLevel[d]) << c.points << " at level " << d + 1;
-            if (d > 0) for (UA_NodeId& id : level) UA_NodeId_clear(&id);
+            if (d > 0)
+                for (UA_NodeId& id : level) UA_NodeId_clear(&id);
             level = std::move(next);
         }
         std::size_t points = 0;
@@ -142,8 +147,10 @@ TEST(DemoAddressSpace, GeneratedPointsTakeThePlantShapeAsked) {
 UA_UInt32 ReadUnsigned(DemoServer& s, UA_UInt32 numericId) {
     UA_Variant v = ReadOnServer(s, UA_NODEID_NUMERIC(0, numericId));
     UA_UInt32 value = 0xFFFFFFFF;
-    if (UA_Variant_hasScalarType(&v, &UA_TYPES[UA_TYPES_UINT32])) value = *static_cast<UA_UInt32*>(v.data);
-    if (UA_Variant_hasScalarType(&v, &UA_TYPES[UA_TYPES_UINT16])) value = *static_cast<UA_UInt16*>(v.data);
+    if (UA_Variant_hasScalarType(&v, &UA_TYPES[UA_TYPES_UINT32]))
+        value = *static_cast<UA_UInt32*>(v.data);
+    if (UA_Variant_hasScalarType(&v, &UA_TYPES[UA_TYPES_UINT16]))
+        value = *static_cast<UA_UInt16*>(v.data);
     UA_Variant_clear(&v);
     return value;
 }
@@ -155,9 +162,14 @@ TEST(DemoAddressSpace, AnnouncesTheLimitsItWasGiven) {
     o.maxContinuationPoints = 1;
     auto server = StartDemoServer(o);
     ASSERT_TRUE(server);
-    EXPECT_EQ(ReadUnsigned(*server, UA_NS0ID_SERVER_SERVERCAPABILITIES_OPERATIONLIMITS_MAXNODESPERBROWSE), 7u);
-    EXPECT_EQ(ReadUnsigned(*server, UA_NS0ID_SERVER_SERVERCAPABILITIES_OPERATIONLIMITS_MAXNODESPERREAD), 10u);
-    EXPECT_EQ(ReadUnsigned(*server, UA_NS0ID_SERVER_SERVERCAPABILITIES_MAXBROWSECONTINUATIONPOINTS), 1u);
+    EXPECT_EQ(
+        ReadUnsigned(*server, UA_NS0ID_SERVER_SERVERCAPABILITIES_OPERATIONLIMITS_MAXNODESPERBROWSE),
+        7u);
+    EXPECT_EQ(
+        ReadUnsigned(*server, UA_NS0ID_SERVER_SERVERCAPABILITIES_OPERATIONLIMITS_MAXNODESPERREAD),
+        10u);
+    EXPECT_EQ(ReadUnsigned(*server, UA_NS0ID_SERVER_SERVERCAPABILITIES_MAXBROWSECONTINUATIONPOINTS),
+              1u);
 }
 
 TEST(DemoAddressSpace, EmptyObjectsHasNoPoints) {
@@ -187,10 +199,12 @@ TEST(DemoServerSessions, UsersSignInWithTheirPasswordOnly) {
     o.users = {{"operator", "secret"}};
     auto server = StartDemoServer(o);
     ASSERT_TRUE(server);
-    EXPECT_EQ(UA_Client_connectUsername(NewClient().get(), server->Url().c_str(), "operator", "secret"),
-              UA_STATUSCODE_GOOD);
-    EXPECT_NE(UA_Client_connectUsername(NewClient().get(), server->Url().c_str(), "operator", "wrong"),
-              UA_STATUSCODE_GOOD);
+    EXPECT_EQ(
+        UA_Client_connectUsername(NewClient().get(), server->Url().c_str(), "operator", "secret"),
+        UA_STATUSCODE_GOOD);
+    EXPECT_NE(
+        UA_Client_connectUsername(NewClient().get(), server->Url().c_str(), "operator", "wrong"),
+        UA_STATUSCODE_GOOD);
     EXPECT_EQ(UA_Client_connect(NewClient().get(), server->Url().c_str()), UA_STATUSCODE_GOOD);
 }
 
@@ -224,12 +238,18 @@ TEST(DemoServerSessions, CountsValueReadsOfDemoVariablesAndStopsAndRestartsOnIts
 }
 
 TEST(DemoOptions, AcceptsEveryOption) {
-    ParsedOptions p = ParseDemoOptions({"--host", "0.0.0.0", "--port", "4841", "--points", "200000",
-                                        "--secure", "--user", "a:b:c", "--user", "x:",
-                                        "--max-refs", "2", "--max-nodes-per-read", "100",
-                                        "--points-per-folder", "10", "--depth", "3",
-                                        "--max-nodes-per-browse", "7",
-                                        "--max-continuation-points", "1"});
+    ParsedOptions p = ParseDemoOptions({"--host",   "0.0.0.0",
+                                        "--port",   "4841",
+                                        "--points", "200000",
+                                        "--secure", "--user",
+                                        "a:b:c",    "--user",
+                                        "x:",       "--max-refs",
+                                        "2",        "--max-nodes-per-read",
+                                        "100",      "--points-per-folder",
+                                        "10",       "--depth",
+                                        "3",        "--max-nodes-per-browse",
+                                        "7",        "--max-continuation-points",
+                                        "1"});
     ASSERT_EQ(p.error, "");
     EXPECT_EQ(p.options.host, "0.0.0.0");
     EXPECT_EQ(p.options.port, 4841);

@@ -1,7 +1,7 @@
-#include "tests/support/demo_server_fixture.h"
-#include "engine/opcua_browser.h"
-
 #include <gtest/gtest.h>
+
+#include "engine/opcua_browser.h"
+#include "tests/support/demo_server_fixture.h"
 
 namespace {
 

@@ -1,7 +1,4 @@
 #include "engine/connect_cause.h"
-#include "engine/opcua_browser.h"
-#include "tests/support/demo_server_fixture.h"
-#include "tests/support/silent_server.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +6,10 @@
 #include <chrono>
 #include <future>
 #include <thread>
+
+#include "engine/opcua_browser.h"
+#include "tests/support/demo_server_fixture.h"
+#include "tests/support/silent_server.h"
 
 namespace {
 
@@ -28,7 +29,8 @@ constexpr UA_StatusCode kIdentityRejected = UA_STATUSCODE_BADIDENTITYTOKENREJECT
 
 const CauseCase kCases[] = {
     // Nothing answered: the same text for every kind, whatever else is known.
-    {"timeout", 2, UA_STATUSCODE_BADTIMEOUT, false, true, std::nullopt, ConnectOutcome::Unreachable},
+    {"timeout", 2, UA_STATUSCODE_BADTIMEOUT, false, true, std::nullopt,
+     ConnectOutcome::Unreachable},
     {"refused port", 1, UA_STATUSCODE_BADCONNECTIONREJECTED, false, true, std::nullopt,
      ConnectOutcome::Unreachable},
     {"closed while certificate unusable", 3, UA_STATUSCODE_BADCONNECTIONCLOSED, false, false,
@@ -67,9 +69,9 @@ const CauseCase kCases[] = {
 TEST(ConnectCause, OutcomeByStatusAndWhatElseIsKnown) {
     for (const CauseCase& c : kCases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(FailedConnectOutcome(c.authKind, c.status, c.sessionCreated, c.policyUsable,
-                                       c.offered),
-                  c.expected);
+        EXPECT_EQ(
+            FailedConnectOutcome(c.authKind, c.status, c.sessionCreated, c.policyUsable, c.offered),
+            c.expected);
     }
 }
 

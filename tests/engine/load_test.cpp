@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,7 +41,8 @@ TEST(LoadFile, AFifoIsRefusedAtOnceWithoutWaitingForAWriter) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const auto start = std::chrono::steady_clock::now();
     // Run apart so that a regression hangs only this thread; a writer opened below unblocks it.
-    auto loaded = std::async(std::launch::async, [&] { return OPCUABrowser::LoadFile(fifo)->length; });
+    auto loaded =
+        std::async(std::launch::async, [&] { return OPCUABrowser::LoadFile(fifo)->length; });
     const bool finished = loaded.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
     if (!finished) {
         const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);

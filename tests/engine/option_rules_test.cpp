@@ -8,8 +8,8 @@ TEST(TimeoutText, LeadingDigitsCount) {
     struct Case {
         const char* text;
         int seconds;
-    } cases[] = {{"10", 10},  {"0010", 10}, {"", 0},   {"abc", 0},
-                 {"12abc", 12}, {"5", 5},   {"600", 600}, {" 7", 0}};
+    } cases[] = {{"10", 10},    {"0010", 10}, {"", 0},      {"abc", 0},
+                 {"12abc", 12}, {"5", 5},     {"600", 600}, {" 7", 0}};
     for (const auto& c : cases) EXPECT_EQ(TimeoutFromText(c.text), c.seconds) << c.text;
 }
 
@@ -20,7 +20,8 @@ TEST(TimeoutText, HugeNumbersStayAboveTheLimit) {
 }
 
 TEST(TimeoutText, OnlyFiveToSixHundredIsAccepted) {
-    for (const char* ok : {"5", "600", "10", "0010", "300s"}) EXPECT_TRUE(TimeoutAcceptable(ok)) << ok;
+    for (const char* ok : {"5", "600", "10", "0010", "300s"})
+        EXPECT_TRUE(TimeoutAcceptable(ok)) << ok;
     for (const char* bad : {"4", "601", "0", "", "x5"}) EXPECT_FALSE(TimeoutAcceptable(bad)) << bad;
 }
 
@@ -40,8 +41,8 @@ TEST(SecurityCoupling, ModeChoiceMovesThePolicy) {
     // mode, policy before -> policy after
     struct Case {
         int mode, policy, expected;
-    } cases[] = {{0, 0, 0}, {0, 2, 0}, {0, 3, 0}, {1, 0, 3}, {2, 0, 3},
-                 {1, 3, 3}, {2, 2, 2}, {2, 1, 1}};
+    } cases[] = {{0, 0, 0}, {0, 2, 0}, {0, 3, 0}, {1, 0, 3},
+                 {2, 0, 3}, {1, 3, 3}, {2, 2, 2}, {2, 1, 1}};
     for (const auto& c : cases) {
         EXPECT_EQ(PolicyAfterModeChoice(c.mode, c.policy), c.expected)
             << "mode " << c.mode << " policy " << c.policy;

@@ -68,7 +68,8 @@ TEST(PointRecord, OnlyNewEndMarkerMakesAnEndMarker) {
 
     // Whatever NodeId a server uses, its variable is a point: the marker's own NodeId included.
     for (UA_UInt16 ns : {0, 1, 3}) {
-        EXPECT_FALSE(IsEndMarker(OPCUAItemData(UA_NODEID_NUMERIC(ns, 0xFFFFFFFF), "", "", "", "", "")))
+        EXPECT_FALSE(
+            IsEndMarker(OPCUAItemData(UA_NODEID_NUMERIC(ns, 0xFFFFFFFF), "", "", "", "", "")))
             << "ns=" << ns;
     }
     EXPECT_FALSE(IsEndMarker(OPCUAItemData(marker->nodeId, "", "", "", "", "")));

@@ -1,10 +1,9 @@
-#include "engine/read_results.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "engine/opcua_browser.h"
+#include "engine/read_results.h"
 #include "engine/value_text.h"
 #include "tests/engine/engine_test_support.h"
 

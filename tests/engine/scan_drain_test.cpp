@@ -1,13 +1,16 @@
-#include "tests/ui/point_ids.h"
 #include "engine/scan_drain.h"
-#include "tests/support/demo_server_fixture.h"
-#include "tools/demo-server/demo_nodes.h"
 
 #include <gtest/gtest.h>
 
+#include "tests/support/demo_server_fixture.h"
+#include "tests/ui/point_ids.h"
+#include "tools/demo-server/demo_nodes.h"
+
 namespace {
 
-OPCUAItemData* Point(UA_UInt32 id) { return new OPCUAItemData(NumericId(2, id), "", "", "p", "", ""); }
+OPCUAItemData* Point(UA_UInt32 id) {
+    return new OPCUAItemData(NumericId(2, id), "", "", "p", "", "");
+}
 
 class ScanDrain : public ::testing::Test {
 protected:

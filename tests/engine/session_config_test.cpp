@@ -1,3 +1,5 @@
+#include "engine/session_config.h"
+
 #include <gtest/gtest.h>
 #include <open62541/client_config_default.h>
 #include <open62541/plugin/securitypolicy.h>
@@ -6,13 +8,12 @@
 #include <set>
 #include <string>
 
-#include "engine/opcua_browser.h"
-#include "engine/session_config.h"
-#include "engine/ua_types.h"
 #include "engine/certificate_pin.h"
-#include "tests/support/test_trust.h"
+#include "engine/opcua_browser.h"
+#include "engine/ua_types.h"
 #include "tests/support/demo_server_fixture.h"
 #include "tests/support/silent_server.h"
+#include "tests/support/test_trust.h"
 
 namespace {
 

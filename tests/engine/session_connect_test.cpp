@@ -9,8 +9,8 @@
 #include "engine/opcua_browser.h"
 #include "engine/password_token.h"
 #include "engine/ua_types.h"
-#include "tests/support/test_trust.h"
 #include "tests/engine/engine_test_support.h"
+#include "tests/support/test_trust.h"
 
 using engine_test::SessionCount;
 using engine_test::TempDir;
@@ -139,8 +139,7 @@ TEST_F(SecureSignIn, WrongPasswordOrUnknownUserFails) {
 
 TEST_F(SecureSignIn, CertificateAndKeyFromDerFiles) {
     TempDir dir;
-    const std::string certificate =
-        dir.Write("client.der", TestClientPair().certificate);
+    const std::string certificate = dir.Write("client.der", TestClientPair().certificate);
     const std::string key = dir.Write("client.key", TestClientPair().privateKey);
     EXPECT_EQ(engine.ConnectCertificate(server->Url(), certificate, key, 10, "Basic256Sha256",
                                         "Sign & Encrypt"),
@@ -198,8 +197,7 @@ TEST_F(SecureSignIn, GarbageKeyFailsInsteadOfAskingForAPassword) {
     TempDir dir;
     const unsigned char junk[] = "this is not a private key\n";
     const std::string key = dir.Write("junk.key", junk);
-    const std::string certificate =
-        dir.Write("client.der", TestClientPair().certificate);
+    const std::string certificate = dir.Write("client.der", TestClientPair().certificate);
 
     // Standard input that never delivers a byte, restored afterwards.
     int silent[2];

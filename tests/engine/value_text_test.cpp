@@ -1,4 +1,3 @@
-#include "engine/node_id_text.h"
 #include "engine/value_text.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +7,8 @@
 #include <limits>
 #include <string>
 #include <vector>
+
+#include "engine/node_id_text.h"
 
 namespace {
 
@@ -126,19 +127,22 @@ TEST(VariantToText, TypesWithoutANumberOrTextForm) {
         const char* expected;
     };
     const Case cases[] = {
-        {"Guid, fields as numbers", Render(guid, UA_TYPES_GUID), "12345678-9abc-def0-0102-0304050607ff"},
+        {"Guid, fields as numbers", Render(guid, UA_TYPES_GUID),
+         "12345678-9abc-def0-0102-0304050607ff"},
         {"StatusCode", Render(UA_StatusCode{0x803C0000}, UA_TYPES_STATUSCODE),
          "BadOutOfRange (0x803C0000)"},
         {"StatusCode Good", Render(UA_StatusCode{0}, UA_TYPES_STATUSCODE), "Good (0x00000000)"},
-        {"QualifiedName", Render(UA_QUALIFIEDNAME(1, const_cast<char*>("Name")), UA_TYPES_QUALIFIEDNAME),
-         "1:Name"},
+        {"QualifiedName",
+         Render(UA_QUALIFIEDNAME(1, const_cast<char*>("Name")), UA_TYPES_QUALIFIEDNAME), "1:Name"},
         {"NodeId", Render(UA_NODEID_STRING(2, const_cast<char*>("Line1.Temp")), UA_TYPES_NODEID),
          "ns=2;s=Line1.Temp"},
         {"ExpandedNodeId", Render(plain, UA_TYPES_EXPANDEDNODEID), "ns=0;i=85"},
-        {"ExpandedNodeId with URI", Render(withUri, UA_TYPES_EXPANDEDNODEID), "nsu=urn:plant;s=Tank"},
+        {"ExpandedNodeId with URI", Render(withUri, UA_TYPES_EXPANDEDNODEID),
+         "nsu=urn:plant;s=Tank"},
         {"ExpandedNodeId elsewhere", Render(remote, UA_TYPES_EXPANDEDNODEID), "svr=2;ns=3;i=7"},
         {"XmlElement", Render(xml, UA_TYPES_XMLELEMENT), "<a/>"},
-        {"ExtensionObject still encoded", Render(encoded, UA_TYPES_EXTENSIONOBJECT), "ns=0;i=887 (5 B)"},
+        {"ExtensionObject still encoded", Render(encoded, UA_TYPES_EXTENSIONOBJECT),
+         "ns=0;i=887 (5 B)"},
         {"ExtensionObject decoded", Render(decoded, UA_TYPES_EXTENSIONOBJECT), "ns=0;i=886 (16 B)"},
         {"structure the library decoded", Render(range, UA_TYPES_RANGE), "ns=0;i=886 (16 B)"},
         {"enumeration", Render(UA_NodeClass{UA_NODECLASS_VARIABLE}, UA_TYPES_NODECLASS), "2"},
@@ -160,10 +164,12 @@ TEST(VariantToText, ArraysShowEachElementAsItsScalar) {
     EXPECT_EQ(render(UA_EMPTY_ARRAY_SENTINEL, 0, UA_TYPES_INT32), "[]");
     UA_Double doubles[] = {0.1, 3.14159};
     EXPECT_EQ(render(doubles, 2, UA_TYPES_DOUBLE), "[0.100, 3.142]");
-    UA_String strings[] = {UA_STRING(const_cast<char*>("a b")), UA_STRING(const_cast<char*>("世界"))};
+    UA_String strings[] = {UA_STRING(const_cast<char*>("a b")),
+                           UA_STRING(const_cast<char*>("世界"))};
     EXPECT_EQ(render(strings, 2, UA_TYPES_STRING), "[a b, 世界]");
     UA_StatusCode codes[] = {0x803C0000, 0};
-    EXPECT_EQ(render(codes, 2, UA_TYPES_STATUSCODE), "[BadOutOfRange (0x803C0000), Good (0x00000000)]");
+    EXPECT_EQ(render(codes, 2, UA_TYPES_STATUSCODE),
+              "[BadOutOfRange (0x803C0000), Good (0x00000000)]");
 
     // 64 elements are shown, then how many there are.
     std::vector<UA_Byte> many(100);

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "tools/demo-server/demo_server.h"
-#include "tools/demo-server/demo_nodes.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
 #include <thread>
+
+#include "tools/demo-server/demo_nodes.h"
+#include "tools/demo-server/demo_server.h"
 
 // Starts the demo server in this process on a free loopback port. Fails the test (and returns
 // null) when it cannot start.

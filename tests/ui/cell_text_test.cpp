@@ -1,13 +1,14 @@
-#include "tests/ui/point_ids.h"
 #include "ui/cell_text.h"
-#include "ui/invalid_value_text.h"
-#include "export/point_row.h"
-#include "texts/text_table.h"
-#include "ui/write_caption.h"
+
+#include <gtest/gtest.h>
 
 #include <QString>
 
-#include <gtest/gtest.h>
+#include "export/point_row.h"
+#include "tests/ui/point_ids.h"
+#include "texts/text_table.h"
+#include "ui/invalid_value_text.h"
+#include "ui/write_caption.h"
 
 namespace {
 
@@ -28,11 +29,11 @@ TEST(CutUtf8, CutsToTheLimitButNeverSplitsASequence) {
         std::size_t limit;
         std::string expected;
     } cases[] = {
-        {"abc", 3, "abc"}, {"", 0, ""},       {"abcd", 3, "abc"}, {han, 3, "点"},
-        {han, 4, "点"},    {han, 5, "点"},    {han, 6, "点名"},   {han, 2, ""},
-        {emoji, 4, "a"},   {emoji, 5, emoji},
+        {"abc", 3, "abc"}, {"", 0, ""},      {"abcd", 3, "abc"}, {han, 3, "点"},  {han, 4, "点"},
+        {han, 5, "点"},    {han, 6, "点名"}, {han, 2, ""},       {emoji, 4, "a"}, {emoji, 5, emoji},
     };
-    for (const auto& c : cases) EXPECT_EQ(CutUtf8(c.text, c.limit), c.expected) << c.text << " / " << c.limit;
+    for (const auto& c : cases)
+        EXPECT_EQ(CutUtf8(c.text, c.limit), c.expected) << c.text << " / " << c.limit;
 }
 
 TEST(CellTexts, ColumnsShowTheRecord) {

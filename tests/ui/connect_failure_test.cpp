@@ -1,8 +1,8 @@
-#include "tests/ui/options_helpers.h"
-
 #include <gtest/gtest.h>
 
 #include <optional>
+
+#include "tests/ui/options_helpers.h"
 
 namespace {
 
@@ -16,13 +16,14 @@ protected:
     // Presses Connect and checks the Failed state with `expected` as status and message.
     void ExpectFailure(TextKey expected, std::optional<TextKey> cause = std::nullopt) {
         ASSERT_TRUE(PressConnect(window));
-        const std::string text = Text(expected, GetParam()) + (cause ? Text(*cause, GetParam()) : "");
+        const std::string text =
+            Text(expected, GetParam()) + (cause ? Text(*cause, GetParam()) : "");
         EXPECT_EQ(TextOf(window, "statusLine"), text);
         ASSERT_EQ(prompts.script.messages.size(), 1u);
         EXPECT_EQ(prompts.script.messages[0], text);
         EXPECT_EQ(TextOf(window, "connectButton"), Text(TextKey::Connect, GetParam()));
-        ExpectButtonsEnabled(window, {"connectButton", "optionButton", "exportButton", "languageButton"},
-                             true);
+        ExpectButtonsEnabled(
+            window, {"connectButton", "optionButton", "exportButton", "languageButton"}, true);
         EXPECT_FALSE(window.ScanPollPending());
         EXPECT_FALSE(window.WalkRunning());
     }

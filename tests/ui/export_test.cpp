@@ -1,26 +1,28 @@
-#include "tests/ui/point_ids.h"
-#include "tests/ui/ui_test_support.h"
-#include "ui/point_table_model.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
+#include "tests/ui/point_ids.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/point_table_model.h"
 
 namespace {
 
 // Reads sheet 0 back with xlrd, an independent reader: one line per row, cells joined by tabs.
 std::vector<std::string> ReadSheet(const QString& path) {
     QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import sys, xlrd\n"
-                                 "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
-                                 "for r in range(s.nrows):\n"
-                                 "    print('\\t'.join(str(s.cell_value(r, c)) for c in range(min(s.ncols, 5))))\n"),
-                  path});
+    python.start(
+        QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral(
+             "import sys, xlrd\n"
+             "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+             "for r in range(s.nrows):\n"
+             "    print('\\t'.join(str(s.cell_value(r, c)) for c in range(min(s.ncols, 5))))\n"),
+         path});
     python.waitForFinished(120000);
     std::vector<std::string> lines;
     if (python.exitCode() != 0) {
@@ -131,9 +133,9 @@ TEST_F(Export, ContentFollowsTheChosenTypeOrTheExtension) {
         const char* name;
         QByteArray magic;
     } cases[] = {
-        {1, "chosen", QByteArray("PK\x03\x04", 4)},                // .xlsx chosen, no extension
-        {2, "chosen.txt", QByteArray("\xEF\xBB\xBFID,Name")},      // .csv chosen
-        {0, "typed.csv", QByteArray("\xEF\xBB\xBFID,Name")},       // typed over the filter
+        {1, "chosen", QByteArray("PK\x03\x04", 4)},            // .xlsx chosen, no extension
+        {2, "chosen.txt", QByteArray("\xEF\xBB\xBFID,Name")},  // .csv chosen
+        {0, "typed.csv", QByteArray("\xEF\xBB\xBFID,Name")},   // typed over the filter
         {2, "typed.xlsx", QByteArray("PK\x03\x04", 4)},
         {4, "other.dat", QByteArray::fromHex("d0cf11e0a1b11ae1")},  // anything else: .xls
     };
@@ -146,8 +148,9 @@ TEST_F(Export, ContentFollowsTheChosenTypeOrTheExtension) {
     }
     QFile csv(PathFor("typed.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    EXPECT_EQ(csv.readAll(), QByteArray("\xEF\xBB\xBFID,Name,RegType,RegAddress,DataType,Description,Path\r\n"
-                                        "1,1001,ItemID,ns=2;i=1001,Long,,\r\n"));
+    EXPECT_EQ(csv.readAll(),
+              QByteArray("\xEF\xBB\xBFID,Name,RegType,RegAddress,DataType,Description,Path\r\n"
+                         "1,1001,ItemID,ns=2;i=1001,Long,,\r\n"));
     EXPECT_TRUE(prompts.script.messages.empty());
 }
 
@@ -188,7 +191,8 @@ TEST_F(Export, UnwritablePathIsReported) {
 
 TEST_F(Export, MoreThanASheetHoldsIsCappedAndTold) {
     std::vector<OPCUAItemData*> batch;
-    for (UA_UInt32 i = 1; i <= 70000; ++i) batch.push_back(new OPCUAItemData(NumericId(2, i), "", "", "", "", ""));
+    for (UA_UInt32 i = 1; i <= 70000; ++i)
+        batch.push_back(new OPCUAItemData(NumericId(2, i), "", "", "", "", ""));
     window.Model()->AppendRows(batch);
     const QString path = PathFor("big.xls");
     ExportTo(path);
@@ -201,7 +205,8 @@ TEST_F(Export, MoreThanASheetHoldsIsCappedAndTold) {
     language = 1;
     ExportTo(PathFor("big2.xls"));
     ASSERT_EQ(prompts.script.messages.size(), 2u);
-    EXPECT_EQ(prompts.script.messages[1], "exported the first 65535 points, 4465 points not exported");
+    EXPECT_EQ(prompts.script.messages[1],
+              "exported the first 65535 points, 4465 points not exported");
 }
 
 }  // namespace

@@ -1,12 +1,6 @@
 // The filter box and the column sort: what is shown, and that every command acts on the row the
 // user sees.
-#include "engine/node_id_text.h"
-#include "tests/ui/point_ids.h"
-#include "tests/ui/ui_test_support.h"
-#include "ui/point_filter_model.h"
-#include "ui/point_list_view.h"
-#include "ui/point_table_model.h"
-#include "ui/write_value_dlg.h"
+#include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
 #include <QClipboard>
@@ -14,7 +8,13 @@
 #include <QHeaderView>
 #include <QTest>
 
-#include <gtest/gtest.h>
+#include "engine/node_id_text.h"
+#include "tests/ui/point_ids.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/point_filter_model.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
+#include "ui/write_value_dlg.h"
 
 namespace {
 
@@ -28,8 +28,8 @@ struct Point {
 };
 // Scan order; the Int32 values sort differently as numbers and as texts.
 constexpr Point kPoints[] = {
-    {"Pump speed", "1450", "Int32", 5},   {"Tank level", "-3", "Int32", 5},
-    {"Pump Running", "1", "Boolean", 0},  {"Valve", "200", "Int32", 5},
+    {"Pump speed", "1450", "Int32", 5},    {"Tank level", "-3", "Int32", 5},
+    {"Pump Running", "1", "Boolean", 0},   {"Valve", "200", "Int32", 5},
     {"Tank name", "Tank 1", "String", 11}, {"Counter", "25", "Int32", 5},
 };
 
@@ -57,7 +57,8 @@ protected:
     // Display names of the shown rows, top to bottom.
     std::vector<std::string> ShownNames() {
         std::vector<std::string> names;
-        for (int r = 0; r < Shown().rowCount(); ++r) names.push_back(Shown().Record(r)->displayName);
+        for (int r = 0; r < Shown().rowCount(); ++r)
+            names.push_back(Shown().Record(r)->displayName);
         return names;
     }
     std::string ShownCell(int row, int column) {
@@ -80,11 +81,11 @@ TEST_F(FindPoints, FilterMatchesEveryWordInAnyColumnIgnoringCase) {
     };
     const Case cases[] = {
         {"pump", {"Pump speed", "Pump Running"}},
-        {"PUMP run", {"Pump Running"}},             // every word must match
-        {"tank 1", {"Tank name"}},                  // "1" from the value, "tank" from the name
-        {"boolean", {"Pump Running"}},              // data type
-        {"ns=2;i=4", {"Valve"}},                    // NodeId text
-        {"-3", {"Tank level"}},                     // value
+        {"PUMP run", {"Pump Running"}},  // every word must match
+        {"tank 1", {"Tank name"}},       // "1" from the value, "tank" from the name
+        {"boolean", {"Pump Running"}},   // data type
+        {"ns=2;i=4", {"Valve"}},         // NodeId text
+        {"-3", {"Tank level"}},          // value
         {"pump valve", {}},
         {"   ", {"Pump speed", "Tank level", "Pump Running", "Valve", "Tank name", "Counter"}},
     };
@@ -128,8 +129,8 @@ TEST_F(FindPoints, CommandsActOnTheShownRowUnderTheCursor) {
     QTest::keyClick(&View(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("ns=2;i=2"));
 
-    View().selectionModel()->select(Shown().index(1, 0),
-                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    View().selectionModel()->select(
+        Shown().index(1, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     ChooseFromMenu(window, RowCentre(window, 1), 2);
     ASSERT_NE(window.WriteDialog(), nullptr);
     EXPECT_EQ(NodeIdToText(window.WriteDialog()->NodeId()), "ns=2;i=5");
@@ -137,16 +138,16 @@ TEST_F(FindPoints, CommandsActOnTheShownRowUnderTheCursor) {
     ChooseFromMenu(window, RowCentre(window, 1), 0);  // delete the selected shown row
     EXPECT_EQ(ShownNames(), std::vector<std::string>{"Tank level"});
     Type("");
-    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"Pump speed", "Tank level", "Pump Running", "Valve",
-                                                      "Counter"}));
+    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"Pump speed", "Tank level", "Pump Running",
+                                                      "Valve", "Counter"}));
 }
 
 TEST_F(FindPoints, SelectionStaysOnItsPointsWhileTyping) {
-    View().selectionModel()->select(Shown().index(3, 0),
-                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    View().selectionModel()->select(
+        Shown().index(3, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     View().setCurrentIndex(Shown().index(3, 0));
-    View().selectionModel()->select(Shown().index(3, 0),
-                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    View().selectionModel()->select(
+        Shown().index(3, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     Type("int32");  // Valve is now the third shown row
     ASSERT_EQ(View().selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(View().selectionModel()->selectedRows()[0].row(), 2);
@@ -155,15 +156,15 @@ TEST_F(FindPoints, SelectionStaysOnItsPointsWhileTyping) {
 
 TEST_F(FindPoints, HeaderClicksSortUpDownAndBackToScanOrder) {
     ClickHeader(3);  // Value: Int32 values as numbers, texts after the numbers
-    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"Tank level", "Pump Running", "Counter", "Valve",
-                                                      "Pump speed", "Tank name"}));
+    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"Tank level", "Pump Running", "Counter",
+                                                      "Valve", "Pump speed", "Tank name"}));
     EXPECT_TRUE(View().horizontalHeader()->isSortIndicatorShown());
     ClickHeader(3);
     EXPECT_EQ(ShownNames(), (std::vector<std::string>{"Tank name", "Pump speed", "Valve", "Counter",
                                                       "Pump Running", "Tank level"}));
     ClickHeader(3);
-    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"Pump speed", "Tank level", "Pump Running", "Valve",
-                                                      "Tank name", "Counter"}));
+    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"Pump speed", "Tank level", "Pump Running",
+                                                      "Valve", "Tank name", "Counter"}));
     EXPECT_FALSE(View().horizontalHeader()->isSortIndicatorShown());
 
     ClickHeader(2);  // Name, and the filter keeps the sort
@@ -184,8 +185,8 @@ TEST_F(FindPoints, SortedByValueTheSelectionFollowsItsPoint) {
     Shown().SetSort(3, PointFilterModel::Order::Ascending);
     ASSERT_EQ(ShownNames()[3], "Valve");
     View().setCurrentIndex(Shown().index(3, 2));
-    View().selectionModel()->select(Shown().index(3, 0),
-                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    View().selectionModel()->select(
+        Shown().index(3, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     window.Rows()[3]->value = "-100";  // as a refresh pass writes it, then says so
     emit window.Model()->dataChanged(window.Model()->index(0, 3), window.Model()->index(5, 3));
     QApplication::processEvents();  // rows told of one by one are placed together, afterwards
@@ -196,7 +197,8 @@ TEST_F(FindPoints, SortedByValueTheSelectionFollowsItsPoint) {
 }
 
 TEST_F(FindPoints, TheProxyPassesQtsModelChecks) {
-    QAbstractItemModelTester tester(&Shown(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester tester(&Shown(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     Type("pump");
     Shown().SetSort(2, PointFilterModel::Order::Descending);
     Type("");

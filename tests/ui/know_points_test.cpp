@@ -1,8 +1,18 @@
 // Knowing each point from the window: its path in the list and the filter, why it cannot be
 // written, its details, the write dialog's lines, and a list that keeps Enter and its counts.
-#include "tests/ui/ui_test_support.h"
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTest>
+#include <algorithm>
+#include <map>
+
 #include "engine/node_id_text.h"
 #include "engine/value_from_text.h"
+#include "tests/ui/ui_test_support.h"
 #include "ui/cell_text.h"
 #include "ui/detail_rows.h"
 #include "ui/point_details_dlg.h"
@@ -10,17 +20,6 @@
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
 #include "ui/write_value_dlg.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QHeaderView>
-#include <QMenu>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <map>
 
 namespace {
 
@@ -39,7 +38,8 @@ protected:
     }
     std::vector<std::string> ShownNames() {
         std::vector<std::string> names;
-        for (int r = 0; r < window.Shown()->rowCount(); ++r) names.push_back(window.Shown()->Record(r)->displayName);
+        for (int r = 0; r < window.Shown()->rowCount(); ++r)
+            names.push_back(window.Shown()->Record(r)->displayName);
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -59,7 +59,8 @@ TEST_F(KnowPoints, PathsShowInTheirColumnAndTheFilterFindsObjectNames) {
     const int level = RowOf(Plant(demo::kTankLevel));
     ASSERT_GE(level, 0);
     EXPECT_EQ(CellShown(window, level, kPathColumn), "Plant/Line1/Tank1");
-    EXPECT_EQ(window.Model()->headerData(kPathColumn, Qt::Horizontal).toString().toStdString(), "Path");
+    EXPECT_EQ(window.Model()->headerData(kPathColumn, Qt::Horizontal).toString().toStdString(),
+              "Path");
     Filter("pump1");
     EXPECT_EQ(ShownNames(), (std::vector<std::string>{"Counter", "Running", "Speed"}));
     Filter("LINE1 pump1 speed");
@@ -197,7 +198,8 @@ TEST_F(KnowPoints, RowsCutAtTheBottomAreRefreshedToo) {
 TEST(PointTooltips, LongCellsTellTheirWholeText) {
     std::vector<OPCUAItemData*> rows;
     PointTableModel model(rows, nullptr);
-    auto* record = new OPCUAItemData(UA_NODEID_NUMERIC(2, 1), std::string(600, 'v'), "String", "n", "", "");
+    auto* record =
+        new OPCUAItemData(UA_NODEID_NUMERIC(2, 1), std::string(600, 'v'), "String", "n", "", "");
     model.AppendRows({record});
     const QModelIndex value = model.index(0, kValueColumn);
     EXPECT_EQ(model.data(value, Qt::DisplayRole).toString().size(), 511);
@@ -225,7 +227,8 @@ TEST(DetailRows, AccessInWordsFailureNamedAndPathLast) {
     PromptScript prompts;
     PointDetails details;
     details.lines.push_back({"AccessLevel", DetailLine::Kind::kAccess, "", 0x07});
-    details.lines.push_back({"UserAccessLevel", DetailLine::Kind::kAccess, "BadUserAccessDenied", 0, true});
+    details.lines.push_back(
+        {"UserAccessLevel", DetailLine::Kind::kAccess, "BadUserAccessDenied", 0, true});
     details.lines.push_back({"DataType", DetailLine::Kind::kText, "Double"});
     auto rows = DetailRows(details, "Plant/Line1");
     ASSERT_EQ(rows.size(), 4u);
@@ -234,7 +237,8 @@ TEST(DetailRows, AccessInWordsFailureNamedAndPathLast) {
     EXPECT_EQ(rows[3], (DetailRow{"Path", "Plant/Line1"}));
     language = 1;
     EXPECT_EQ(AccessWords(0), "none");
-    EXPECT_EQ(AccessWords(UA_ACCESSLEVELMASK_WRITE | UA_ACCESSLEVELMASK_HISTORYWRITE), "write, history write");
+    EXPECT_EQ(AccessWords(UA_ACCESSLEVELMASK_WRITE | UA_ACCESSLEVELMASK_HISTORYWRITE),
+              "write, history write");
     PointDetails failed;
     failed.status = UA_STATUSCODE_BADSESSIONIDINVALID;
     rows = DetailRows(failed, "");

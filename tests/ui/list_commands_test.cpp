@@ -1,14 +1,14 @@
-#include "tests/ui/point_ids.h"
-#include "tests/ui/ui_test_support.h"
-#include "ui/point_list_view.h"
-#include "ui/point_table_model.h"
+#include <gtest/gtest.h>
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QTest>
 
-#include <gtest/gtest.h>
+#include "tests/ui/point_ids.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
 
 namespace {
 
@@ -19,7 +19,8 @@ protected:
         window.show();
         std::vector<OPCUAItemData*> batch;
         for (UA_UInt32 i = 1; i <= count; ++i) {
-            batch.push_back(new OPCUAItemData(NumericId(2, i), "", "", "P" + std::to_string(i), "", ""));
+            batch.push_back(
+                new OPCUAItemData(NumericId(2, i), "", "", "P" + std::to_string(i), "", ""));
         }
         batch.push_back(new OPCUAItemData(GuidId(2), "", "", "G", "", ""));
         batch.push_back(new OPCUAItemData(ByteStringId(2, "\x01\x02\x03"), "", "", "B", "", ""));
@@ -34,8 +35,9 @@ protected:
     void Select(std::initializer_list<int> rowsToSelect) {
         View().clearSelection();
         for (int r : rowsToSelect) {
-            View().selectionModel()->select(View().model()->index(r, 0),
-                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            View().selectionModel()->select(
+                View().model()->index(r, 0),
+                QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
     }
 
@@ -124,7 +126,8 @@ TEST_F(ListCommands, CopyTakesTheRowUnderTheMenuNotTheSelection) {
 TEST_F(ListCommands, CopyOnEmptySpaceCopiesNothing) {
     const QRect last = View().visualRect(View().model()->index(count + 1, 1));
     ASSERT_LT(last.bottom() + 30, View().viewport()->height());
-    const QPoint below = View().viewport()->mapToGlobal(QPoint(last.center().x(), last.bottom() + 20));
+    const QPoint below =
+        View().viewport()->mapToGlobal(QPoint(last.center().x(), last.bottom() + 20));
     Choose(below, 3);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
     // Opening the menu and choosing nothing changes nothing either.

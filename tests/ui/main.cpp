@@ -1,7 +1,6 @@
-#include <QApplication>
-
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <cstdlib>
 #include <filesystem>
 #include <string>

@@ -1,16 +1,16 @@
-#include "tests/ui/ui_test_support.h"
-#include "ui/login_option_dlg.h"
-#include "ui/point_filter_model.h"
-#include "ui/cell_text.h"
-#include "ui/point_list_view.h"
-#include "ui/point_table_model.h"
-#include "ui/window_title.h"
+#include <gtest/gtest.h>
 
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTest>
 
-#include <gtest/gtest.h>
+#include "tests/ui/ui_test_support.h"
+#include "ui/cell_text.h"
+#include "ui/login_option_dlg.h"
+#include "ui/point_filter_model.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
+#include "ui/window_title.h"
 
 namespace {
 
@@ -31,7 +31,8 @@ TEST_F(MainWindow, FreshStart) {
     EXPECT_EQ(TextOf(window, "exportButton"), "导出");
     EXPECT_EQ(TextOf(window, "languageButton"), "中文");
     EXPECT_EQ(TextOf(window, "statusLine"), "");
-    ExpectButtonsEnabled(window, {"connectButton", "optionButton", "exportButton", "languageButton"}, true);
+    ExpectButtonsEnabled(window,
+                         {"connectButton", "optionButton", "exportButton", "languageButton"}, true);
     EXPECT_TRUE(Find<QPushButton>(window, "connectButton")->isDefault());
     EXPECT_EQ(window.Model()->rowCount(), 0);
     EXPECT_EQ(window.LastReadResult(), -1);
@@ -113,7 +114,8 @@ TEST_F(MainWindow, LanguageToggleRelabelsAndTogglesBack) {
         for (const Label& l : labels)
             EXPECT_EQ(TextOf(window, l.control), toggled == 1 ? l.english : l.chinese) << l.control;
         EXPECT_EQ(window.windowTitle().toStdString(), MainWindowTitle());
-        EXPECT_EQ(window.Model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("DataType"));
+        EXPECT_EQ(window.Model()->headerData(6, Qt::Horizontal).toString(),
+                  QStringLiteral("DataType"));
     }
 }
 

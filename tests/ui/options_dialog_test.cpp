@@ -1,10 +1,10 @@
-#include "tests/ui/options_helpers.h"
+#include <gtest/gtest.h>
 
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTest>
 
-#include <gtest/gtest.h>
+#include "tests/ui/options_helpers.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ TEST_F(OptionsDialog, FreshDialog) {
     EXPECT_EQ(dialog.GetTimeout(), "10");
     EXPECT_EQ(Box("timeoutBox").text(), QStringLiteral("10"));
     // The older entries keep their places; the deprecated ones say so.
-    const QStringList policies{"None", "Basic128Rsa15 (已弃用)", "Basic256 (已弃用)",
-                               "Basic256Sha256", "Aes128_Sha256_RsaOaep", "Aes256_Sha256_RsaPss"};
+    const QStringList policies{"None",           "Basic128Rsa15 (已弃用)", "Basic256 (已弃用)",
+                               "Basic256Sha256", "Aes128_Sha256_RsaOaep",  "Aes256_Sha256_RsaPss"};
     const QStringList modes{"None", "Sign", "Sign & Encrypt"};
     ASSERT_EQ(Policy().count(), 6);
     ASSERT_EQ(Mode().count(), 3);
@@ -49,7 +49,8 @@ TEST_F(OptionsDialog, FreshDialog) {
     EXPECT_EQ(Policy().currentIndex(), 0);
     EXPECT_EQ(Mode().currentIndex(), 0);
     EXPECT_TRUE(Find<QRadioButton>(dialog, "anonymousChoice")->isChecked());
-    for (const char* off : {"userBox", "passwordBox", "certificateBox", "keyBox", "certificateBrowse", "keyBrowse"}) {
+    for (const char* off :
+         {"userBox", "passwordBox", "certificateBox", "keyBox", "certificateBrowse", "keyBrowse"}) {
         EXPECT_FALSE(Enabled(off)) << off;
     }
     EXPECT_TRUE(Enabled("revealButton"));
@@ -194,7 +195,8 @@ TEST_F(OptionsDialog, BrowseStoresThePathAtOnce) {
     Click(dialog, "certificateBrowse");
     ASSERT_EQ(prompts.script.fileRequests.size(), 1u);
     EXPECT_FALSE(prompts.script.fileRequests[0].save);
-    EXPECT_EQ(prompts.script.fileRequests[0].filter, QStringLiteral("der Files(*.der);;All File(*.*)"));
+    EXPECT_EQ(prompts.script.fileRequests[0].filter,
+              QStringLiteral("der Files(*.der);;All File(*.*)"));
     EXPECT_EQ(prompts.script.fileRequests[0].initialName, QStringLiteral("*.der"));
     EXPECT_EQ(dialog.GetCertificatePath(), "/certs/client.der");
     EXPECT_EQ(Box("certificateBox").text(), QStringLiteral("/certs/client.der"));
@@ -220,8 +222,9 @@ TEST_F(OptionsDialog, RevealTogglesTheMask) {
     EXPECT_EQ(Box("passwordBox").echoMode(), QLineEdit::Normal);
     Click(dialog, "revealButton");
     EXPECT_EQ(Box("passwordBox").echoMode(), QLineEdit::Password);
-    EXPECT_EQ(Box("passwordBox").style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
-                                                    &Box("passwordBox")),
+    EXPECT_EQ(Box("passwordBox")
+                  .style()
+                  ->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &Box("passwordBox")),
               '*');
 }
 
@@ -232,12 +235,17 @@ TEST_F(OptionsDialog, RefreshTextsInBothLanguages) {
     EXPECT_EQ(Find<QGroupBox>(dialog, "securityFrame")->title(), QStringLiteral("security option"));
     EXPECT_EQ(Find<QGroupBox>(dialog, "authorizeFrame")->title(), QStringLiteral("authorize"));
     EXPECT_EQ(Find<QRadioButton>(dialog, "anonymousChoice")->text(), QStringLiteral("anonymous"));
-    EXPECT_EQ(Find<QRadioButton>(dialog, "certificateChoice")->text(), QStringLiteral("certificate"));
+    EXPECT_EQ(Find<QRadioButton>(dialog, "certificateChoice")->text(),
+              QStringLiteral("certificate"));
     const std::pair<const char*, const char*> english[] = {
-        {"userLabel", "user name"},         {"passwordLabel", "password"},
-        {"policyLabel", "security policy"}, {"modeLabel", "security mode"},
-        {"certificateLabel", "certificate"}, {"keyLabel", "private key"},
-        {"okButton", "OK"},                 {"cancelButton", "Cancel"},
+        {"userLabel", "user name"},
+        {"passwordLabel", "password"},
+        {"policyLabel", "security policy"},
+        {"modeLabel", "security mode"},
+        {"certificateLabel", "certificate"},
+        {"keyLabel", "private key"},
+        {"okButton", "OK"},
+        {"cancelButton", "Cancel"},
         {"timeoutLabel", "超时时间"},  // not translated
     };
     for (const auto& [control, text] : english) EXPECT_EQ(TextOf(dialog, control), text) << control;

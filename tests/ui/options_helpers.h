@@ -1,14 +1,13 @@
 #pragma once
 
-#include "tests/ui/ui_test_support.h"
-#include "ui/login_option_dlg.h"
-
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
-
 #include <string>
 #include <utility>
+
+#include "tests/ui/ui_test_support.h"
+#include "ui/login_option_dlg.h"
 
 // Fills the options dialog the way a user would and confirms it with OK.
 struct OptionsInput {

@@ -1,10 +1,11 @@
 // The plain rules behind the filter box and the column sort.
-#include "tests/ui/point_ids.h"
 #include "ui/point_filter.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include "tests/ui/point_ids.h"
 
 namespace {
 
@@ -30,8 +31,14 @@ TEST(MatchesFilter, EachWordSomewhereNeverAcrossTwoParts) {
         bool matches;
     };
     const Case cases[] = {
-        {"", true},          {"pump", true},       {"ns=2;i=7", true},  {"INT32 145", true},
-        {"speed pump", true}, {"pump valve", false}, {"speed1450", false},  // no word spans two parts
+        {"", true},
+        {"pump", true},
+        {"ns=2;i=7", true},
+        {"INT32 145", true},
+        {"speed pump", true},
+        {"pump valve", false},
+        {"speed1450", false},  // no word spans two
+                               // parts
         {"i=7pump", false},
     };
     for (const Case& c : cases) {

@@ -1,11 +1,10 @@
-#include "tests/ui/point_ids.h"
-#include "ui/point_table_model.h"
-
-#include <QAbstractItemModelTester>
-
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <memory>
+
+#include "tests/ui/point_ids.h"
+#include "ui/point_table_model.h"
 
 namespace {
 
@@ -40,7 +39,8 @@ protected:
 
 TEST_F(PointModel, EightColumnsWithFixedHeadersPathLast) {
     EXPECT_EQ(model.columnCount(), 8);
-    const char* headers[] = {"ID", "Address", "Name", "Value", "Quality", "Time", "DataType", "Path"};
+    const char* headers[] = {"ID",      "Address", "Name",     "Value",
+                             "Quality", "Time",    "DataType", "Path"};
     for (int c = 0; c < 8; ++c) {
         EXPECT_EQ(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
                   QString::fromLatin1(headers[c]));

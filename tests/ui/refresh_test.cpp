@@ -1,10 +1,10 @@
-#include "tests/ui/ui_test_support.h"
-#include "ui/point_list_view.h"
-#include "ui/point_table_model.h"
+#include <gtest/gtest.h>
 
 #include <QScrollBar>
 
-#include <gtest/gtest.h>
+#include "tests/ui/ui_test_support.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
 
 namespace {
 
@@ -38,7 +38,8 @@ TEST_F(Refresh, ChangingValuesAppearAfterAPass) {
     ASSERT_GE(counter, 0);
     ScrollToTop(counter);
     const std::string before = window.Rows()[static_cast<std::size_t>(counter)]->value;
-    EXPECT_TRUE(PumpUntil([&] { return window.Rows()[static_cast<std::size_t>(counter)]->value != before; }, 5s));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return window.Rows()[static_cast<std::size_t>(counter)]->value != before; }, 5s));
     EXPECT_EQ(CellShown(window, counter, 4), "GOOD");
     EXPECT_EQ(window.LastReadResult(), 0);
     EXPECT_EQ(window.RefreshInterval(), FastTiming().refreshMs);

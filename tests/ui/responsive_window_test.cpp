@@ -1,17 +1,16 @@
 // The window keeps answering while the network does not: connect to a server that never
 // answers, Stop and close during it, progress and honest texts, the reconnect's target.
-#include "tests/support/silent_server.h"
-#include "tests/ui/options_helpers.h"
-#include "ui/point_list_view.h"
-#include "ui/point_table_model.h"
+#include <gtest/gtest.h>
 
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
+
+#include "tests/support/silent_server.h"
+#include "tests/ui/options_helpers.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
 
 namespace {
 
@@ -122,7 +121,8 @@ long long NumberIn(const std::string& text, const std::string& before, const std
     if (text.rfind(before, 0) != 0 || text.size() < before.size() + after.size() ||
         text.compare(text.size() - after.size(), after.size(), after) != 0)
         return -1;
-    const std::string digits = text.substr(before.size(), text.size() - before.size() - after.size());
+    const std::string digits =
+        text.substr(before.size(), text.size() - before.size() - after.size());
     if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) return -1;
     return std::stoll(digits);
 }
@@ -142,11 +142,13 @@ TEST(ScanProgress, TheCountGrowsWhileWalkingInBothLanguages) {
         const std::string after = lang == 0 ? " 个点" : " points found";
         ASSERT_TRUE(PressConnect(window));
         std::vector<long long> seen;
-        ASSERT_TRUE(PumpUntil([&] {
-            const long long n = NumberIn(TextOf(window, "statusLine"), before, after);
-            if (n >= 0 && (seen.empty() || seen.back() != n)) seen.push_back(n);
-            return !window.WalkRunning() && !window.ScanPollPending();
-        }, 120s));
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                const long long n = NumberIn(TextOf(window, "statusLine"), before, after);
+                if (n >= 0 && (seen.empty() || seen.back() != n)) seen.push_back(n);
+                return !window.WalkRunning() && !window.ScanPollPending();
+            },
+            120s));
         ASSERT_GE(seen.size(), 2u);
         EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
         EXPECT_GT(seen.back(), 0);  // variables met, so a node met twice counts twice
@@ -165,11 +167,12 @@ TEST(ScanLost, AWalkWhoseServerStopsSaysSo) {
     CQuorvaneDlg window(FastTiming());
     SetUrl(window, server->Url());
     ASSERT_TRUE(PressConnect(window));
-    ASSERT_TRUE(PumpUntil([&] {
-        return NumberIn(TextOf(window, "statusLine"), "正在搜索... 已找到 ", " 个点") > 0;
-    }, 60s));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return NumberIn(TextOf(window, "statusLine"), "正在搜索... 已找到 ", " 个点") > 0; },
+        60s));
     server->Stop();
-    ASSERT_TRUE(PumpUntil([&] { return !window.WalkRunning() && !window.ScanPollPending(); }, 120s));
+    ASSERT_TRUE(
+        PumpUntil([&] { return !window.WalkRunning() && !window.ScanPollPending(); }, 120s));
     EXPECT_EQ(TextOf(window, "statusLine"),
               "连接中断 已找到 " + std::to_string(window.Rows().size()) + " 个点");
     EXPECT_LT(window.Rows().size(), offered);

@@ -1,12 +1,11 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <set>
+
 #include "engine/node_id_text.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/point_table_model.h"
-
-#include <QAbstractItemModelTester>
-
-#include <gtest/gtest.h>
-
-#include <set>
 
 namespace {
 

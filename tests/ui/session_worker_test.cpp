@@ -1,14 +1,13 @@
 #include "ui/session_worker.h"
 
-#include "tests/ui/ui_test_support.h"
-
-#include <QObject>
-
 #include <gtest/gtest.h>
 
+#include <QObject>
 #include <atomic>
 #include <thread>
 #include <vector>
+
+#include "tests/ui/ui_test_support.h"
 
 namespace {
 
@@ -49,8 +48,12 @@ TEST(SessionWorker, EndingRunsWhatIsQueuedAndDropsTheAnswers) {
         QObject context;
         SessionWorker worker(&context);
         for (int i = 0; i < 3; ++i) {
-            worker.Post([&] { std::this_thread::sleep_for(5ms); return ++ran; },
-                        [&](int) { ++delivered; });
+            worker.Post(
+                [&] {
+                    std::this_thread::sleep_for(5ms);
+                    return ++ran;
+                },
+                [&](int) { ++delivered; });
         }
         worker.Drain();
         EXPECT_EQ(ran, 3);

@@ -1,10 +1,11 @@
 #include "texts/text_table.h"
-#include "ui/window_title.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <string>
+
+#include "ui/window_title.h"
 
 namespace {
 

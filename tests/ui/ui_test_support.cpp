@@ -1,9 +1,9 @@
 #include "tests/ui/ui_test_support.h"
 
+#include <QMenu>
+
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
-
-#include <QMenu>
 
 std::string CellShown(const CQuorvaneDlg& window, int row, int column) {
     const auto* model = window.Model();

@@ -1,19 +1,18 @@
 #pragma once
 
 #include "tests/support/demo_server_fixture.h"
+#include "texts/text_table.h"
 #include "ui/prompts.h"
 #include "ui/quorvane_dlg.h"
-#include "texts/text_table.h"
 
 class PointListView;
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <initializer_list>
 #include <memory>
@@ -105,9 +104,11 @@ inline bool ScanToEnd(CQuorvaneDlg& window,
 // Pumps events until no work of the window is left on the session's thread.
 inline bool WaitIdle(CQuorvaneDlg& window,
                      std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
-    return PumpUntil([&] {
-        return window.BackgroundJobs() == 0 && !window.Connecting() && !window.RefreshRunning();
-    }, timeout);
+    return PumpUntil(
+        [&] {
+            return window.BackgroundJobs() == 0 && !window.Connecting() && !window.RefreshRunning();
+        },
+        timeout);
 }
 
 // One refresh pass from start to end, its results shown.

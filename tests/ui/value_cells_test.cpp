@@ -1,9 +1,9 @@
 // What the list shows for the demo server's values of every kind, and names in the session's
 // language.
+#include <gtest/gtest.h>
+
 #include "tests/ui/ui_test_support.h"
 #include "tools/demo-server/demo_nodes.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

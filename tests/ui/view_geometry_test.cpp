@@ -1,9 +1,9 @@
-#include "ui/dialog_layout.h"
-#include "ui/visible_rows.h"
-
 #include <gtest/gtest.h>
 
 #include <numeric>
+
+#include "ui/dialog_layout.h"
+#include "ui/visible_rows.h"
 
 namespace {
 
@@ -40,8 +40,8 @@ TEST(DialogUnits, EightPointFontAtNinetySixDpi) {
 }
 
 TEST(ResizeRules, ControlsFollowTheClientArea) {
-    const MainWindowLayout l = LayoutForClient(QSize(1000, 600), QPoint(3, 42), QSize(62, 23),
-                                               QSize(75, 28));
+    const MainWindowLayout l =
+        LayoutForClient(QSize(1000, 600), QPoint(3, 42), QSize(62, 23), QSize(75, 28));
     EXPECT_EQ(l.list, QRect(3, 42, 1000, 600 - 42 - 50));
     const int bottom = 42 + 508;
     EXPECT_EQ(l.status, QRect(0, bottom + 15, 900, 24));
@@ -50,8 +50,8 @@ TEST(ResizeRules, ControlsFollowTheClientArea) {
 }
 
 TEST(ResizeRules, TooLowAWindowGivesTheListNoHeight) {
-    const MainWindowLayout l = LayoutForClient(QSize(400, 60), QPoint(3, 42), QSize(62, 23),
-                                               QSize(75, 28));
+    const MainWindowLayout l =
+        LayoutForClient(QSize(400, 60), QPoint(3, 42), QSize(62, 23), QSize(75, 28));
     EXPECT_EQ(l.list.height(), 0);
     EXPECT_EQ(l.exportButton.top(), 42 + 8);
 }

@@ -1,14 +1,14 @@
 // The main window at its smallest: nothing overlaps, no caption is cut, in either language; the
 // user's column widths survive a resize; Qt's own texts follow the language.
-#include "tests/ui/ui_test_support.h"
-#include "ui/about_dlg.h"
-#include "ui/point_list_view.h"
-#include "ui/qt_translations.h"
+#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QHeaderView>
 
-#include <gtest/gtest.h>
+#include "tests/ui/ui_test_support.h"
+#include "ui/about_dlg.h"
+#include "ui/point_list_view.h"
+#include "ui/qt_translations.h"
 
 namespace {
 
@@ -22,8 +22,9 @@ TEST_F(WindowFit, AtTheMinimumSizeNothingOverlapsOrIsCut) {
     window.show();
     window.resize(window.minimumSize());
     ASSERT_EQ(window.size(), window.minimumSize());
-    const char* names[] = {"serverLabel", "urlBox",   "connectButton", "optionButton",
-                           "filterBox",   "languageButton", "pointList", "statusLine", "exportButton"};
+    const char* names[] = {"serverLabel",  "urlBox",     "connectButton",
+                           "optionButton", "filterBox",  "languageButton",
+                           "pointList",    "statusLine", "exportButton"};
     for (int toggle = 0; toggle < 2; ++toggle) {
         SCOPED_TRACE(language == 0 ? "Chinese" : "English");
         std::vector<QWidget*> controls;
@@ -39,7 +40,8 @@ TEST_F(WindowFit, AtTheMinimumSizeNothingOverlapsOrIsCut) {
                 EXPECT_LE(w->geometry().right(), window.width()) << n;
             }
             if (auto* b = qobject_cast<QPushButton*>(w)) {
-                EXPECT_GE(b->width(), b->sizeHint().width()) << n << " caption " << b->text().toStdString();
+                EXPECT_GE(b->width(), b->sizeHint().width())
+                    << n << " caption " << b->text().toStdString();
             }
             if (auto* l = qobject_cast<QLabel*>(w); l != nullptr && !l->text().isEmpty()) {
                 EXPECT_GE(l->width(), l->sizeHint().width()) << n;
@@ -60,7 +62,7 @@ TEST_F(WindowFit, DraggedColumnWidthsSurviveAResize) {
     PointListView& view = ListView(window);
     window.resize(1200, 700);
     EXPECT_NEAR(view.columnWidth(0) * 15, view.ClientWidth(), 15);  // the rule, before any drag
-    view.horizontalHeader()->resizeSection(2, 300);  // as a drag does
+    view.horizontalHeader()->resizeSection(2, 300);                 // as a drag does
     const int first = view.columnWidth(0);
     window.resize(1000, 650);
     EXPECT_EQ(view.columnWidth(2), 300);

@@ -1,14 +1,14 @@
-#include "tests/ui/options_helpers.h"
-#include "ui/point_list_view.h"
-#include "ui/point_table_model.h"
-#include "ui/invalid_value_text.h"
-#include "ui/write_value_dlg.h"
+#include <gtest/gtest.h>
 
 #include <QMenu>
 #include <QPointer>
 #include <QTest>
 
-#include <gtest/gtest.h>
+#include "tests/ui/options_helpers.h"
+#include "ui/invalid_value_text.h"
+#include "ui/point_list_view.h"
+#include "ui/point_table_model.h"
+#include "ui/write_value_dlg.h"
 
 namespace {
 
@@ -44,7 +44,9 @@ protected:
         Find<QLineEdit>(dialog, "valueBox")->setText(QString::fromUtf8(text));
     }
 
-    const std::string& ValueOf(int row) const { return window.Rows()[static_cast<std::size_t>(row)]->value; }
+    const std::string& ValueOf(int row) const {
+        return window.Rows()[static_cast<std::size_t>(row)]->value;
+    }
 };
 
 TEST_F(WriteValue, DoubleShowsTheValueReadBack) {
@@ -109,11 +111,13 @@ TEST_F(WriteValue, ReadOnlyPointFailsNamingTheStatusAndKeepsItsValue) {
     ASSERT_GE(row, 0);
     const OPCUAItemData& record = *window.Rows()[static_cast<std::size_t>(row)];
     const std::string before = ValueOf(row);
-    for (const char* expected : {"写值失败! BadNotWritable", "write value failure! BadNotWritable"}) {
+    for (const char* expected :
+         {"写值失败! BadNotWritable", "write value failure! BadNotWritable"}) {
         SCOPED_TRACE(expected);
         prompts.script.messages.clear();
         CWriteValueDlg dialog(&window, record, record.typeIndex, window.OptionsDialog(),
-                              server->Url(), [this](const UA_NodeId& id, std::string& text, bool failed) {
+                              server->Url(),
+                              [this](const UA_NodeId& id, std::string& text, bool failed) {
                                   window.OnWriteResult(id, text, failed);
                               });
         dialog.show();
@@ -192,7 +196,7 @@ TEST_F(WriteValue, UserPasswordSessionUsesTheChosenSecurity) {
     in.mode = 0;
     ConfirmOptions(*window.OptionsDialog(), in);
     prompts.script.questionAnswers = {true};  // the password may go in clear to this server
-    PressOk(dialog);  // OK again tries with the options of now
+    PressOk(dialog);                          // OK again tries with the options of now
     ASSERT_TRUE(PumpUntil([&] { return !dialog.Writing(); }));
     EXPECT_EQ(prompts.script.questions.size(), 1u);
     EXPECT_EQ(prompts.script.messages.size(), 1u);
@@ -213,9 +217,9 @@ TEST_F(WriteValue, ResultGoesToThePointWrittenNotTheLastRightClick) {
     MenuOnRow(0, 0);       // and a delete of the first row, which moves every row up
     Type(dialog, "4.5");
     PressOk(dialog);
-    const auto it = std::find_if(window.Rows().begin(), window.Rows().end(), [&](const OPCUAItemData* r) {
-        return UA_NodeId_equal(&r->nodeId, &targetId);
-    });
+    const auto it = std::find_if(
+        window.Rows().begin(), window.Rows().end(),
+        [&](const OPCUAItemData* r) { return UA_NodeId_equal(&r->nodeId, &targetId); });
     ASSERT_NE(it, window.Rows().end());
     EXPECT_EQ((*it)->value, "4.500");
     EXPECT_EQ(ValueOf(other - 1), otherBefore);
@@ -255,7 +259,8 @@ TEST_F(WriteValue, WriteOverEmptySpaceDoesNothing) {
     window.Model()->DeleteRows(3, window.Rows().size() - 3);
     View().selectRow(0);
     const QRect last = View().visualRect(View().model()->index(2, 1));
-    ChooseFromMenu(window, View().viewport()->mapToGlobal(QPoint(last.center().x(), last.bottom() + 40)), 2);
+    ChooseFromMenu(
+        window, View().viewport()->mapToGlobal(QPoint(last.center().x(), last.bottom() + 40)), 2);
     EXPECT_EQ(window.WriteDialog(), nullptr);
 }
 

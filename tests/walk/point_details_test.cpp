@@ -1,10 +1,11 @@
 // The details of a point, read on demand from the demo server.
+#include "engine/point_details.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 
-#include "engine/point_details.h"
 #include "tests/walk/walk_test_support.h"
 
 namespace {

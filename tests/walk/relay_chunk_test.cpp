@@ -29,7 +29,8 @@ Bytes Chunk(const char* type, char kind, const Bytes& security, std::uint32_t se
     U32(b, requestId);
     b.insert(b.end(), body.begin(), body.end());
     const auto size = static_cast<std::uint32_t>(b.size());
-    for (int i = 0; i < 4; ++i) b[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(size >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(size >> (8 * i));
     return b;
 }
 
@@ -105,14 +106,18 @@ TEST(RelayChunks, ShiftingTheSequenceNumberWrapsAndLeavesTheRequestId) {
 }
 
 TEST(RelayChunks, ReadsTheServiceTypeOfAMessage) {
-    EXPECT_EQ(uatcp::ServiceTypeId(Chunk("MSG", 'F', TokenHeader(), 1, 1, FourByteTypeId(527))), 527u);
-    EXPECT_EQ(uatcp::ServiceTypeId(Chunk("MSG", 'F', TokenHeader(), 1, 1, FourByteTypeId(631))), 631u);
-    EXPECT_EQ(uatcp::ServiceTypeId(Chunk("MSG", 'F', TokenHeader(), 1, 1, {0x00, 0x2A, 0, 0})), 42u);
+    EXPECT_EQ(uatcp::ServiceTypeId(Chunk("MSG", 'F', TokenHeader(), 1, 1, FourByteTypeId(527))),
+              527u);
+    EXPECT_EQ(uatcp::ServiceTypeId(Chunk("MSG", 'F', TokenHeader(), 1, 1, FourByteTypeId(631))),
+              631u);
+    EXPECT_EQ(uatcp::ServiceTypeId(Chunk("MSG", 'F', TokenHeader(), 1, 1, {0x00, 0x2A, 0, 0})),
+              42u);
     Bytes numeric = {0x02, 0x00, 0x00};
     U32(numeric, 70000);
     EXPECT_EQ(uatcp::ServiceTypeId(Chunk("MSG", 'F', TokenHeader(), 1, 1, numeric)), 70000u);
     EXPECT_FALSE(uatcp::ServiceTypeId(Chunk("MSG", 'F', TokenHeader(), 1, 1, {0x03, 0, 0, 0})));
-    EXPECT_FALSE(uatcp::ServiceTypeId(Chunk("OPN", 'F', AsymmetricHeader(), 1, 1, FourByteTypeId(446))));
+    EXPECT_FALSE(
+        uatcp::ServiceTypeId(Chunk("OPN", 'F', AsymmetricHeader(), 1, 1, FourByteTypeId(446))));
 }
 
 }  // namespace

@@ -38,15 +38,25 @@ std::optional<long double> IntegerFrom(const std::string& text, int typeIndex) {
         return static_cast<long double>(*v);
     };
     switch (typeIndex) {
-        case UA_TYPES_SBYTE: return widen(UA_SByte{});
-        case UA_TYPES_BYTE: return widen(UA_Byte{});
-        case UA_TYPES_INT16: return widen(UA_Int16{});
-        case UA_TYPES_UINT16: return widen(UA_UInt16{});
-        case UA_TYPES_INT32: return widen(UA_Int32{});
-        case UA_TYPES_UINT32: return widen(UA_UInt32{});
-        case UA_TYPES_INT64: return widen(UA_Int64{});
-        case UA_TYPES_UINT64: return widen(UA_UInt64{});
-        default: ADD_FAILURE() << "not an integer type"; return std::nullopt;
+        case UA_TYPES_SBYTE:
+            return widen(UA_SByte{});
+        case UA_TYPES_BYTE:
+            return widen(UA_Byte{});
+        case UA_TYPES_INT16:
+            return widen(UA_Int16{});
+        case UA_TYPES_UINT16:
+            return widen(UA_UInt16{});
+        case UA_TYPES_INT32:
+            return widen(UA_Int32{});
+        case UA_TYPES_UINT32:
+            return widen(UA_UInt32{});
+        case UA_TYPES_INT64:
+            return widen(UA_Int64{});
+        case UA_TYPES_UINT64:
+            return widen(UA_UInt64{});
+        default:
+            ADD_FAILURE() << "not an integer type";
+            return std::nullopt;
     }
 }
 
@@ -59,27 +69,47 @@ TEST(ValueFromText, IntegersAreWholeDecimalOrHexTextsWithinTheTypesRange) {
         std::optional<long double> expected;
     } cases[] = {
         // Forms
-        {"42", UA_TYPES_INT32, 42}, {"  \t+42 ", UA_TYPES_INT32, 42}, {"-7", UA_TYPES_INT16, -7},
-        {"0x1F", UA_TYPES_INT32, 31}, {"0X1f", UA_TYPES_UINT16, 31}, {"-0x10", UA_TYPES_INT64, -16},
+        {"42", UA_TYPES_INT32, 42},
+        {"  \t+42 ", UA_TYPES_INT32, 42},
+        {"-7", UA_TYPES_INT16, -7},
+        {"0x1F", UA_TYPES_INT32, 31},
+        {"0X1f", UA_TYPES_UINT16, 31},
+        {"-0x10", UA_TYPES_INT64, -16},
         {"010", UA_TYPES_INT32, 10},  // decimal: no octal surprise
-        {"-0", UA_TYPES_UINT32, 0}, {"08", UA_TYPES_BYTE, 8},
+        {"-0", UA_TYPES_UINT32, 0},
+        {"08", UA_TYPES_BYTE, 8},
         // Not a number of the type: nothing is written
-        {"12abc", UA_TYPES_INT32, kRefused}, {"abc", UA_TYPES_INT64, kRefused},
-        {"", UA_TYPES_INT32, kRefused}, {"   ", UA_TYPES_UINT32, kRefused},
-        {"1 2", UA_TYPES_INT16, kRefused}, {"0x", UA_TYPES_INT32, kRefused},
-        {"0x1G", UA_TYPES_INT32, kRefused}, {"--1", UA_TYPES_INT32, kRefused},
-        {"-+1", UA_TYPES_UINT32, kRefused}, {"+", UA_TYPES_INT32, kRefused},
-        {"1.0", UA_TYPES_INT32, kRefused}, {"1e3", UA_TYPES_INT32, kRefused},
+        {"12abc", UA_TYPES_INT32, kRefused},
+        {"abc", UA_TYPES_INT64, kRefused},
+        {"", UA_TYPES_INT32, kRefused},
+        {"   ", UA_TYPES_UINT32, kRefused},
+        {"1 2", UA_TYPES_INT16, kRefused},
+        {"0x", UA_TYPES_INT32, kRefused},
+        {"0x1G", UA_TYPES_INT32, kRefused},
+        {"--1", UA_TYPES_INT32, kRefused},
+        {"-+1", UA_TYPES_UINT32, kRefused},
+        {"+", UA_TYPES_INT32, kRefused},
+        {"1.0", UA_TYPES_INT32, kRefused},
+        {"1e3", UA_TYPES_INT32, kRefused},
         // Limits: the ends are accepted, one beyond is refused, never clamped or wrapped
-        {"99999999999", UA_TYPES_INT32, kRefused}, {"-99999999999", UA_TYPES_INT32, kRefused},
-        {"2147483647", UA_TYPES_INT32, 2147483647}, {"-2147483648", UA_TYPES_INT32, -2147483648.0L},
-        {"2147483648", UA_TYPES_INT32, kRefused}, {"0x80000000", UA_TYPES_INT32, kRefused},
-        {"300", UA_TYPES_BYTE, kRefused}, {"255", UA_TYPES_BYTE, 255},
-        {"-1", UA_TYPES_BYTE, kRefused}, {"200", UA_TYPES_SBYTE, kRefused},
-        {"-128", UA_TYPES_SBYTE, -128}, {"-129", UA_TYPES_SBYTE, kRefused},
-        {"70000", UA_TYPES_INT16, kRefused}, {"65535", UA_TYPES_UINT16, 65535},
-        {"65536", UA_TYPES_UINT16, kRefused}, {"-1", UA_TYPES_UINT32, kRefused},
-        {"4294967295", UA_TYPES_UINT32, 4294967295.0L}, {"4294967296", UA_TYPES_UINT32, kRefused},
+        {"99999999999", UA_TYPES_INT32, kRefused},
+        {"-99999999999", UA_TYPES_INT32, kRefused},
+        {"2147483647", UA_TYPES_INT32, 2147483647},
+        {"-2147483648", UA_TYPES_INT32, -2147483648.0L},
+        {"2147483648", UA_TYPES_INT32, kRefused},
+        {"0x80000000", UA_TYPES_INT32, kRefused},
+        {"300", UA_TYPES_BYTE, kRefused},
+        {"255", UA_TYPES_BYTE, 255},
+        {"-1", UA_TYPES_BYTE, kRefused},
+        {"200", UA_TYPES_SBYTE, kRefused},
+        {"-128", UA_TYPES_SBYTE, -128},
+        {"-129", UA_TYPES_SBYTE, kRefused},
+        {"70000", UA_TYPES_INT16, kRefused},
+        {"65535", UA_TYPES_UINT16, 65535},
+        {"65536", UA_TYPES_UINT16, kRefused},
+        {"-1", UA_TYPES_UINT32, kRefused},
+        {"4294967295", UA_TYPES_UINT32, 4294967295.0L},
+        {"4294967296", UA_TYPES_UINT32, kRefused},
         {"9223372036854775807", UA_TYPES_INT64, 9223372036854775807.0L},
         {"-9223372036854775808", UA_TYPES_INT64, -9223372036854775808.0L},
         {"9223372036854775808", UA_TYPES_INT64, kRefused},
@@ -87,7 +117,8 @@ TEST(ValueFromText, IntegersAreWholeDecimalOrHexTextsWithinTheTypesRange) {
         {"18446744073709551615", UA_TYPES_UINT64, 18446744073709551615.0L},
         {"0xFFFFFFFFFFFFFFFF", UA_TYPES_UINT64, 18446744073709551615.0L},
         {"18446744073709551616", UA_TYPES_UINT64, kRefused},
-        {"99999999999999999999", UA_TYPES_UINT64, kRefused}, {"-1", UA_TYPES_UINT64, kRefused},
+        {"99999999999999999999", UA_TYPES_UINT64, kRefused},
+        {"-1", UA_TYPES_UINT64, kRefused},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IntegerFrom(c.text, c.type), c.expected)
@@ -100,10 +131,10 @@ TEST(ValueFromText, BooleansAreTrueFalseOneOrZeroInAnyCase) {
         const char* text;
         std::optional<bool> expected;
     } cases[] = {
-        {"true", true},   {"TRUE", true},   {"True", true},  {"1", true},
-        {" false ", false}, {"FaLsE", false}, {"0", false},
-        {"2", std::nullopt}, {"-1", std::nullopt}, {"", std::nullopt}, {"yes", std::nullopt},
-        {"truex", std::nullopt}, {"0x1", std::nullopt}, {"01", std::nullopt}, {"t", std::nullopt},
+        {"true", true},        {"TRUE", true},       {"True", true},        {"1", true},
+        {" false ", false},    {"FaLsE", false},     {"0", false},          {"2", std::nullopt},
+        {"-1", std::nullopt},  {"", std::nullopt},   {"yes", std::nullopt}, {"truex", std::nullopt},
+        {"0x1", std::nullopt}, {"01", std::nullopt}, {"t", std::nullopt},
     };
     for (const auto& c : cases) {
         const auto v = ScalarFrom<UA_Boolean>(c.text, UA_TYPES_BOOLEAN);
@@ -122,19 +153,31 @@ TEST(ValueFromText, FloatingTextsAreDecimalAndFiniteUnlessSpelledOut) {
         Kind kind;
         double value;
     } cases[] = {
-        {"1.5", UA_TYPES_DOUBLE, Value, 1.5},      {" -2.5e3 ", UA_TYPES_DOUBLE, Value, -2500.0},
-        {"2.5E+1", UA_TYPES_DOUBLE, Value, 25.0},  {".5", UA_TYPES_DOUBLE, Value, 0.5},
-        {"5.", UA_TYPES_DOUBLE, Value, 5.0},       {"+7", UA_TYPES_DOUBLE, Value, 7.0},
-        {"1e308", UA_TYPES_DOUBLE, Value, 1e308},  {"0.1", UA_TYPES_FLOAT, Value, double{0.1f}},
+        {"1.5", UA_TYPES_DOUBLE, Value, 1.5},
+        {" -2.5e3 ", UA_TYPES_DOUBLE, Value, -2500.0},
+        {"2.5E+1", UA_TYPES_DOUBLE, Value, 25.0},
+        {".5", UA_TYPES_DOUBLE, Value, 0.5},
+        {"5.", UA_TYPES_DOUBLE, Value, 5.0},
+        {"+7", UA_TYPES_DOUBLE, Value, 7.0},
+        {"1e308", UA_TYPES_DOUBLE, Value, 1e308},
+        {"0.1", UA_TYPES_FLOAT, Value, double{0.1f}},
         {"3.4e38", UA_TYPES_FLOAT, Value, double{3.4e38f}},
-        {"abc", UA_TYPES_DOUBLE, Refused, 0},      {"", UA_TYPES_DOUBLE, Refused, 0},
-        {"12abc", UA_TYPES_DOUBLE, Refused, 0},    {"1e999", UA_TYPES_DOUBLE, Refused, 0},
-        {"-1e999", UA_TYPES_DOUBLE, Refused, 0},   {"1e39", UA_TYPES_FLOAT, Refused, 0},
-        {"0x1p3", UA_TYPES_DOUBLE, Refused, 0},    {"1e", UA_TYPES_DOUBLE, Refused, 0},
-        {".", UA_TYPES_DOUBLE, Refused, 0},        {"1,5", UA_TYPES_DOUBLE, Refused, 0},
-        {"nanx", UA_TYPES_DOUBLE, Refused, 0},     {"in", UA_TYPES_DOUBLE, Refused, 0},
-        {"nan", UA_TYPES_DOUBLE, Nan, 0},          {"NaN", UA_TYPES_FLOAT, Nan, 0},
-        {"inf", UA_TYPES_DOUBLE, PlusInf, 0},      {"-Infinity", UA_TYPES_DOUBLE, MinusInf, 0},
+        {"abc", UA_TYPES_DOUBLE, Refused, 0},
+        {"", UA_TYPES_DOUBLE, Refused, 0},
+        {"12abc", UA_TYPES_DOUBLE, Refused, 0},
+        {"1e999", UA_TYPES_DOUBLE, Refused, 0},
+        {"-1e999", UA_TYPES_DOUBLE, Refused, 0},
+        {"1e39", UA_TYPES_FLOAT, Refused, 0},
+        {"0x1p3", UA_TYPES_DOUBLE, Refused, 0},
+        {"1e", UA_TYPES_DOUBLE, Refused, 0},
+        {".", UA_TYPES_DOUBLE, Refused, 0},
+        {"1,5", UA_TYPES_DOUBLE, Refused, 0},
+        {"nanx", UA_TYPES_DOUBLE, Refused, 0},
+        {"in", UA_TYPES_DOUBLE, Refused, 0},
+        {"nan", UA_TYPES_DOUBLE, Nan, 0},
+        {"NaN", UA_TYPES_FLOAT, Nan, 0},
+        {"inf", UA_TYPES_DOUBLE, PlusInf, 0},
+        {"-Infinity", UA_TYPES_DOUBLE, MinusInf, 0},
         {"+INF", UA_TYPES_FLOAT, PlusInf, 0},
     };
     for (const auto& c : cases) {
@@ -151,11 +194,20 @@ TEST(ValueFromText, FloatingTextsAreDecimalAndFiniteUnlessSpelledOut) {
         }
         ASSERT_TRUE(v.has_value());
         switch (c.kind) {
-            case Value: EXPECT_EQ(*v, c.value); break;
-            case Nan: EXPECT_TRUE(std::isnan(*v)); break;
-            case PlusInf: EXPECT_EQ(*v, std::numeric_limits<double>::infinity()); break;
-            case MinusInf: EXPECT_EQ(*v, -std::numeric_limits<double>::infinity()); break;
-            case Refused: break;
+            case Value:
+                EXPECT_EQ(*v, c.value);
+                break;
+            case Nan:
+                EXPECT_TRUE(std::isnan(*v));
+                break;
+            case PlusInf:
+                EXPECT_EQ(*v, std::numeric_limits<double>::infinity());
+                break;
+            case MinusInf:
+                EXPECT_EQ(*v, -std::numeric_limits<double>::infinity());
+                break;
+            case Refused:
+                break;
         }
     }
 }
@@ -191,8 +243,9 @@ TEST(ValueFromText, TextTypesCarryTheBytesAsTyped) {
         const char* text;
         int type;
     } cases[] = {
-        {"Hello 世界", UA_TYPES_STRING}, {"", UA_TYPES_STRING},      {"  padded  ", UA_TYPES_STRING},
-        {"0x1F", UA_TYPES_BYTESTRING},   {"", UA_TYPES_BYTESTRING},  {"Pump 2", UA_TYPES_LOCALIZEDTEXT},
+        {"Hello 世界", UA_TYPES_STRING}, {"", UA_TYPES_STRING},
+        {"  padded  ", UA_TYPES_STRING}, {"0x1F", UA_TYPES_BYTESTRING},
+        {"", UA_TYPES_BYTESTRING},       {"Pump 2", UA_TYPES_LOCALIZEDTEXT},
         {"", UA_TYPES_LOCALIZEDTEXT},
     };
     for (const auto& c : cases) {
@@ -272,11 +325,11 @@ TEST(CanWrite, OnlyScalarsOfTableTypesThatWereRead) {
         bool isArray;
         bool expected;
     } cases[] = {
-        {UA_TYPES_INT32, false, true},     {UA_TYPES_BOOLEAN, false, true},
-        {UA_TYPES_DATETIME, false, true},  {UA_TYPES_LOCALIZEDTEXT, false, true},
+        {UA_TYPES_INT32, false, true},      {UA_TYPES_BOOLEAN, false, true},
+        {UA_TYPES_DATETIME, false, true},   {UA_TYPES_LOCALIZEDTEXT, false, true},
         {UA_TYPES_BYTESTRING, false, true}, {UA_TYPES_INT32, true, false},
-        {UA_TYPES_GUID, false, false},     {UA_TYPES_QUALIFIEDNAME, false, false},
-        {UA_TYPES_NODEID, false, false},   {OPCUAItemData::kNoType, false, false},
+        {UA_TYPES_GUID, false, false},      {UA_TYPES_QUALIFIEDNAME, false, false},
+        {UA_TYPES_NODEID, false, false},    {OPCUAItemData::kNoType, false, false},
     };
     for (const auto& c : cases) {
         OPCUAItemData record(UA_NODEID_NUMERIC(2, 1), "", "", "p", "", "");

@@ -24,9 +24,8 @@ std::map<std::string, std::string> PathsOf(const Records& points) {
 }
 
 const OPCUAItemData* Find(const Records& points, const std::string& id) {
-    const auto it = std::find_if(points.begin(), points.end(), [&](const auto& r) {
-        return NodeIdToText(r->nodeId) == id;
-    });
+    const auto it = std::find_if(points.begin(), points.end(),
+                                 [&](const auto& r) { return NodeIdToText(r->nodeId) == id; });
     return it == points.end() ? nullptr : it->get();
 }
 
@@ -79,12 +78,11 @@ TEST_F(WalkPaths, EachPointNamesTheObjectsAboveItBreadthFirst) {
     UA_Int32 one = 1;
     UA_Variant_setScalar(&attr.value, &one, &UA_TYPES[UA_TYPES_INT32]);
     attr.displayName = UA_LOCALIZEDTEXT(const_cast<char*>(""), const_cast<char*>("Top"));
-    ASSERT_EQ(UA_Server_addVariableNode(server->Server(), top,
-                                        UA_NODEID_NUMERIC(0, UA_NS0ID_OBJECTSFOLDER),
-                                        UA_NODEID_NUMERIC(0, UA_NS0ID_ORGANIZES),
-                                        UA_QUALIFIEDNAME(top.namespaceIndex, const_cast<char*>("Top")),
-                                        UA_NODEID_NUMERIC(0, UA_NS0ID_BASEDATAVARIABLETYPE), attr,
-                                        nullptr, nullptr),
+    ASSERT_EQ(UA_Server_addVariableNode(
+                  server->Server(), top, UA_NODEID_NUMERIC(0, UA_NS0ID_OBJECTSFOLDER),
+                  UA_NODEID_NUMERIC(0, UA_NS0ID_ORGANIZES),
+                  UA_QUALIFIEDNAME(top.namespaceIndex, const_cast<char*>("Top")),
+                  UA_NODEID_NUMERIC(0, UA_NS0ID_BASEDATAVARIABLETYPE), attr, nullptr, nullptr),
               UA_STATUSCODE_GOOD);
     const Records points = WalkAll(*browser, list);
     UA_Server_deleteNode(server->Server(), top, true);
@@ -110,7 +108,8 @@ TEST_F(WalkPaths, EachPointNamesTheObjectsAboveItBreadthFirst) {
         EXPECT_EQ(paths.at(c.id), c.path) << c.id;
     }
     // Generated points lie `depth` levels below Generated, then in their block.
-    const OPCUAItemData* generated = Find(points, ns + ";i=" + std::to_string(demo::kGeneratedBase));
+    const OPCUAItemData* generated =
+        Find(points, ns + ";i=" + std::to_string(demo::kGeneratedBase));
     ASSERT_NE(generated, nullptr);
     const std::string& deep = generated->Path();
     EXPECT_EQ(deep.rfind("Generated/", 0), 0u) << deep;
@@ -123,7 +122,8 @@ TEST_F(WalkPaths, UserAccessLevelComesWithTheValueRead) {
     const Records points = WalkAll(*browser, list);
     const std::string ns = "ns=" + std::to_string(server->PlantNamespace());
     const OPCUAItemData* readOnly = Find(points, ns + ";i=" + std::to_string(demo::kReadOnly));
-    const OPCUAItemData* writable = Find(points, ns + ";i=" + std::to_string(demo::kWritableDouble));
+    const OPCUAItemData* writable =
+        Find(points, ns + ";i=" + std::to_string(demo::kWritableDouble));
     const OPCUAItemData* array = Find(points, ns + ";i=" + std::to_string(demo::kInt32Array));
     ASSERT_TRUE(readOnly && writable && array);
     EXPECT_TRUE(readOnly->accessKnown);

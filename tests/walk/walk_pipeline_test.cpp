@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/request_pipeline.h"
 #include "engine/node_id_text.h"
+#include "engine/request_pipeline.h"
 #include "tests/walk/walk_test_support.h"
 #include "tools/relay/delay_relay.h"
 
@@ -22,7 +22,8 @@ using Clock = std::chrono::steady_clock;
 // NodeId text and display name of every point, in the order the list received them.
 std::vector<std::string> Listing(const Records& points) {
     std::vector<std::string> out;
-    for (const auto& record : points) out.push_back(NodeIdToText(record->nodeId) + " " + record->displayName);
+    for (const auto& record : points)
+        out.push_back(NodeIdToText(record->nodeId) + " " + record->displayName);
     return out;
 }
 
@@ -116,15 +117,14 @@ TEST_P(SqueezedServerTest, ListsEveryPointWithItsValueWithinTheServersLimits) {
     EXPECT_TRUE(SamePoints(ListedPoints(again), ExpectedPoints(*server)));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Limits, SqueezedServerTest,
-    ::testing::Values(SqueezedCase{"OneNodePerBrowse", 1, {}, 0, 0},
-                      SqueezedCase{"SevenNodesPerBrowse", 7, {}, 0, 0},
-                      SqueezedCase{"OneContinuationPoint", 0, 1, 2, 0},
-                      SqueezedCase{"TwoReferencesPerResult", 0, {}, 2, 0},
-                      SqueezedCase{"TenNodesPerRead", 0, {}, 0, 10},
-                      SqueezedCase{"AllAtOnce", 7, 1, 2, 10}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Limits, SqueezedServerTest,
+                         ::testing::Values(SqueezedCase{"OneNodePerBrowse", 1, {}, 0, 0},
+                                           SqueezedCase{"SevenNodesPerBrowse", 7, {}, 0, 0},
+                                           SqueezedCase{"OneContinuationPoint", 0, 1, 2, 0},
+                                           SqueezedCase{"TwoReferencesPerResult", 0, {}, 2, 0},
+                                           SqueezedCase{"TenNodesPerRead", 0, {}, 0, 10},
+                                           SqueezedCase{"AllAtOnce", 7, 1, 2, 10}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A browser that believes the server names no limits, as one that does not tell them.
 class UninformedBrowser : public OPCUABrowser {
@@ -172,7 +172,8 @@ TEST_F(WalkPipelineTest, ABrowseThatTimesOutLeavesTheRestIntact) {
     for (const char* only : {demo::kTankLevel, demo::kTankTemperature, demo::kTankName})
         ASSERT_EQ(expected.erase(ns + only), 1u) << only;  // the shared variable is also Pump1's
     EXPECT_TRUE(SamePoints(ListedPoints(points), expected));
-    for (const auto& record : points) EXPECT_EQ(record->quality, "GOOD") << NodeIdToText(record->nodeId);
+    for (const auto& record : points)
+        EXPECT_EQ(record->quality, "GOOD") << NodeIdToText(record->nodeId);
     EXPECT_FALSE(stats.sessionLost);
     EXPECT_EQ(stats.nodesFailed, 1u);
     EXPECT_EQ(stats.timeouts, 2u);  // its batch, then it alone once more

@@ -123,7 +123,8 @@ TEST_F(WalkTest, ServerWithSmallReadLimitStillGivesEveryValue) {
     ASSERT_NO_FATAL_FAILURE(Start(options));
     const Records points = Walk();
     EXPECT_EQ(points.size(), server->Points().size());
-    for (const auto& record : points) EXPECT_EQ(record->quality, "GOOD") << NodeIdToText(record->nodeId);
+    for (const auto& record : points)
+        EXPECT_EQ(record->quality, "GOOD") << NodeIdToText(record->nodeId);
     EXPECT_EQ(CheckGeneratedValues(points), 1000u);
 }
 

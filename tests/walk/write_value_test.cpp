@@ -86,13 +86,24 @@ TEST_F(WriteValueTest, TextsThatAreNoValueOfTheTypeSendNothing) {
         const char* text;
     };
     const Case cases[] = {
-        {UA_TYPES_DOUBLE, "abc"},        {UA_TYPES_DOUBLE, ""},        {UA_TYPES_DOUBLE, "12abc"},
-        {UA_TYPES_DOUBLE, "1e999"},      {UA_TYPES_INT32, "99999999999"}, {UA_TYPES_BYTE, "300"},
-        {UA_TYPES_BYTE, "-1"},           {UA_TYPES_SBYTE, "200"},      {UA_TYPES_UINT32, "-1"},
-        {UA_TYPES_INT32, "12abc"},       {UA_TYPES_BOOLEAN, "2"},      {UA_TYPES_BOOLEAN, "yes"},
-        {UA_TYPES_DATETIME, "0"},        {UA_TYPES_FLOAT, "1e39"},
+        {UA_TYPES_DOUBLE, "abc"},
+        {UA_TYPES_DOUBLE, ""},
+        {UA_TYPES_DOUBLE, "12abc"},
+        {UA_TYPES_DOUBLE, "1e999"},
+        {UA_TYPES_INT32, "99999999999"},
+        {UA_TYPES_BYTE, "300"},
+        {UA_TYPES_BYTE, "-1"},
+        {UA_TYPES_SBYTE, "200"},
+        {UA_TYPES_UINT32, "-1"},
+        {UA_TYPES_INT32, "12abc"},
+        {UA_TYPES_BOOLEAN, "2"},
+        {UA_TYPES_BOOLEAN, "yes"},
+        {UA_TYPES_DATETIME, "0"},
+        {UA_TYPES_FLOAT, "1e39"},
         // Types without a conversion: an empty value would have wiped the variable.
-        {UA_TYPES_GUID, "7"},            {UA_TYPES_QUALIFIEDNAME, "x"}, {UA_TYPES_NODEID, "i=85"},
+        {UA_TYPES_GUID, "7"},
+        {UA_TYPES_QUALIFIEDNAME, "x"},
+        {UA_TYPES_NODEID, "i=85"},
         {OPCUAItemData::kNoType, "7"},
     };
     for (const Case& c : cases) {
@@ -175,8 +186,9 @@ TEST_F(WriteValueTest, APointHoldingAnArrayIsNeverWritten) {
     // The demo's writable Int32 array keeps all three elements.
     EXPECT_EQ(browser->WriteValue(Numeric(demo::kInt32Array), "7", UA_TYPES_INT32, result), -1);
     UaVariant held;
-    ASSERT_EQ(UA_Client_readValueAttribute(browser->Client(), Numeric(demo::kInt32Array), held.get()),
-              UA_STATUSCODE_GOOD);
+    ASSERT_EQ(
+        UA_Client_readValueAttribute(browser->Client(), Numeric(demo::kInt32Array), held.get()),
+        UA_STATUSCODE_GOOD);
     ASSERT_EQ(held->arrayLength, 3u);
     const auto* elements = static_cast<const UA_Int32*>(held->data);
     EXPECT_EQ(elements[0] * 100 + elements[1] * 10 + elements[2], 123);

@@ -4,7 +4,8 @@ UA_NodeId AddressSpaceBuilder::Object(const UA_NodeId& parent, const UA_NodeId& 
                                       const std::string& name) {
     UA_ObjectAttributes attr = UA_ObjectAttributes_default;
     attr.displayName = UA_LOCALIZEDTEXT(const_cast<char*>(""), const_cast<char*>(name.c_str()));
-    UA_QualifiedName browseName = UA_QUALIFIEDNAME(id.namespaceIndex, const_cast<char*>(name.c_str()));
+    UA_QualifiedName browseName =
+        UA_QUALIFIEDNAME(id.namespaceIndex, const_cast<char*>(name.c_str()));
     Note(UA_Server_addObjectNode(server_, id, parent, UA_NODEID_NUMERIC(0, UA_NS0ID_ORGANIZES),
                                  browseName, UA_NODEID_NUMERIC(0, UA_NS0ID_FOLDERTYPE), attr,
                                  nullptr, nullptr));
@@ -12,8 +13,8 @@ UA_NodeId AddressSpaceBuilder::Object(const UA_NodeId& parent, const UA_NodeId& 
 }
 
 void AddressSpaceBuilder::Variable(const UA_NodeId& parent, const UA_NodeId& id,
-                                   const std::string& name, const UA_Variant& value,
-                                   bool writable, bool listed) {
+                                   const std::string& name, const UA_Variant& value, bool writable,
+                                   bool listed) {
     UA_VariableAttributes attr = UA_VariableAttributes_default;
     attr.displayName = UA_LOCALIZEDTEXT(const_cast<char*>(""), const_cast<char*>(name.c_str()));
     attr.value = value;
@@ -21,7 +22,8 @@ void AddressSpaceBuilder::Variable(const UA_NodeId& parent, const UA_NodeId& id,
     attr.valueRank = UA_Variant_isScalar(&value) ? UA_VALUERANK_SCALAR : UA_VALUERANK_ANY;
     attr.accessLevel = UA_ACCESSLEVELMASK_READ | (writable ? UA_ACCESSLEVELMASK_WRITE : 0);
     attr.userAccessLevel = attr.accessLevel;
-    UA_QualifiedName browseName = UA_QUALIFIEDNAME(id.namespaceIndex, const_cast<char*>(name.c_str()));
+    UA_QualifiedName browseName =
+        UA_QUALIFIEDNAME(id.namespaceIndex, const_cast<char*>(name.c_str()));
     UA_StatusCode s = UA_Server_addVariableNode(
         server_, id, parent, UA_NODEID_NUMERIC(0, UA_NS0ID_HASCOMPONENT), browseName,
         UA_NODEID_NUMERIC(0, UA_NS0ID_BASEDATAVARIABLETYPE), attr, context_, nullptr);
@@ -44,10 +46,9 @@ void AddressSpaceBuilder::Property(const UA_NodeId& parent, const std::string& n
     attr.accessLevel = UA_ACCESSLEVELMASK_READ;
     attr.userAccessLevel = attr.accessLevel;
     UA_QualifiedName browseName = UA_QUALIFIEDNAME(0, const_cast<char*>(name.c_str()));
-    Note(UA_Server_addVariableNode(server_, UA_NODEID_NULL, parent,
-                                   UA_NODEID_NUMERIC(0, UA_NS0ID_HASPROPERTY), browseName,
-                                   UA_NODEID_NUMERIC(0, UA_NS0ID_PROPERTYTYPE), attr, nullptr,
-                                   nullptr));
+    Note(UA_Server_addVariableNode(
+        server_, UA_NODEID_NULL, parent, UA_NODEID_NUMERIC(0, UA_NS0ID_HASPROPERTY), browseName,
+        UA_NODEID_NUMERIC(0, UA_NS0ID_PROPERTYTYPE), attr, nullptr, nullptr));
 }
 
 void AddressSpaceBuilder::Reference(const UA_NodeId& from, const UA_NodeId& to) {

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "tools/demo-server/demo_server.h"
-
 #include <open62541/server.h>
 
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "tools/demo-server/demo_server.h"
 
 // Adds objects and variables under a parent and records the variables a walk will meet.
 class AddressSpaceBuilder {

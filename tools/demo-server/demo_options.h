@@ -1,9 +1,9 @@
 #pragma once
 
-#include "tools/demo-server/demo_server.h"
-
 #include <string>
 #include <vector>
+
+#include "tools/demo-server/demo_server.h"
 
 struct ParsedOptions {
     DemoServerOptions options;

@@ -1,20 +1,19 @@
 #include "tools/demo-server/demo_server.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <open62541/plugin/accesscontrol_default.h>
+#include <open62541/server_config_default.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+
 #include "tools/demo-server/address_space_builder.h"
 #include "tools/demo-server/demo_nodes.h"
 #include "tools/demo-server/server_security.h"
 #include "tools/demo-server/simulation.h"
 #include "tools/demo-server/stderr_log.h"
-
-#include <open62541/plugin/accesscontrol_default.h>
-#include <open62541/server_config_default.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstring>
 
 DemoServer::DemoServer(DemoServerOptions options) : options_(std::move(options)) {}
 
@@ -124,8 +123,8 @@ UA_StatusCode DemoServer::AdvertiseContinuationPoints() {
     UA_Variant v;
     UA_Variant_setScalar(&v, &limit, &UA_TYPES[UA_TYPES_UINT16]);
     return UA_Server_writeValue(
-        server_, UA_NODEID_NUMERIC(0, UA_NS0ID_SERVER_SERVERCAPABILITIES_MAXBROWSECONTINUATIONPOINTS),
-        v);
+        server_,
+        UA_NODEID_NUMERIC(0, UA_NS0ID_SERVER_SERVERCAPABILITIES_MAXBROWSECONTINUATIONPOINTS), v);
 }
 
 UA_Byte DemoServer::CountingAccessLevel(UA_Server* server, UA_AccessControl* ac,
@@ -136,7 +135,8 @@ UA_Byte DemoServer::CountingAccessLevel(UA_Server* server, UA_AccessControl* ac,
     auto* self = static_cast<DemoServer*>(nodeContext);
     if (self) {
         self->valueReads_.fetch_add(1, std::memory_order_relaxed);
-        return self->defaultAccessLevel_(server, ac, sessionId, sessionContext, nodeId, nodeContext);
+        return self->defaultAccessLevel_(server, ac, sessionId, sessionContext, nodeId,
+                                         nodeContext);
     }
     return 0xFF;
 }

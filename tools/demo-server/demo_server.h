@@ -15,19 +15,19 @@ class PlantSimulation;
 
 struct DemoServerOptions {
     std::string host = "127.0.0.1";
-    std::uint16_t port = 4840;  // 0: pick a free port
-    std::size_t points = 0;     // generated variables
+    std::uint16_t port = 4840;           // 0: pick a free port
+    std::size_t points = 0;              // generated variables
     std::size_t pointsPerFolder = 1000;  // generated variables per object holding them
     std::size_t depth = 2;               // levels of objects below Objects/Generated
-    bool secure = false;        // Basic256Sha256, both Aes policies, Basic128Rsa15, Basic256
+    bool secure = false;  // Basic256Sha256, both Aes policies, Basic128Rsa15, Basic256
     std::vector<std::pair<std::string, std::string>> users;  // user name and password sign-in
-    std::uint32_t maxRefs = 0;          // most references per Browse result; 0: no limit
-    std::uint32_t maxNodesPerRead = 0;  // 0: no limit
+    std::uint32_t maxRefs = 0;            // most references per Browse result; 0: no limit
+    std::uint32_t maxNodesPerRead = 0;    // 0: no limit
     std::uint32_t maxNodesPerBrowse = 0;  // 0: no limit
     // The MaxBrowseContinuationPoints the server announces (0: no limit); unset: the stack's own.
     // The stack itself keeps at most five per session whatever is announced.
     std::optional<std::uint16_t> maxContinuationPoints;
-    bool emptyObjects = false;          // no plant at all: Objects holds only the Server object
+    bool emptyObjects = false;  // no plant at all: Objects holds only the Server object
 };
 
 // A variable the demo address space exposes to a walk from Objects (the ones below an object

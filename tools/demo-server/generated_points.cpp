@@ -1,8 +1,8 @@
-#include "tools/demo-server/address_space_builder.h"
-#include "tools/demo-server/demo_nodes.h"
-
 #include <cstdio>
 #include <vector>
+
+#include "tools/demo-server/address_space_builder.h"
+#include "tools/demo-server/demo_nodes.h"
 
 namespace {
 
@@ -20,8 +20,8 @@ std::size_t AncestorIndex(std::size_t leaf, std::size_t level, std::size_t depth
 void BuildGeneratedPoints(AddressSpaceBuilder& b, UA_UInt16 ns, const GeneratedShape& shape) {
     if (shape.points == 0) return;
     const UA_NodeId objects = UA_NODEID_NUMERIC(0, UA_NS0ID_OBJECTSFOLDER);
-    const UA_NodeId root = b.Object(objects, UA_NODEID_STRING(ns, const_cast<char*>("Generated")),
-                                    "Generated");
+    const UA_NodeId root =
+        b.Object(objects, UA_NODEID_STRING(ns, const_cast<char*>("Generated")), "Generated");
     // The object made last on each level, and which one it is; a point's ancestors change
     // only when its leaf does, so they are made in order as the points are.
     std::vector<UA_NodeId> current(shape.depth + 1, root);
@@ -39,7 +39,8 @@ void BuildGeneratedPoints(AddressSpaceBuilder& b, UA_UInt16 ns, const GeneratedS
             } else {
                 std::snprintf(name, sizeof name, "Group%zu_%04zu", level, at);
             }
-            current[level] = b.Object(current[level - 1], UA_NODEID_NUMERIC(ns, nextObject++), name);
+            current[level] =
+                b.Object(current[level - 1], UA_NODEID_NUMERIC(ns, nextObject++), name);
         }
         std::snprintf(name, sizeof name, "P%07zu", k);
         UA_Int32 value = static_cast<UA_Int32>(k);

@@ -1,13 +1,13 @@
 // quorvane-demo-server: the bundled OPC UA server, for trying the tool, the tests and benchmarks.
-#include "tools/demo-server/demo_options.h"
-#include "tools/demo-server/demo_server.h"
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "tools/demo-server/demo_options.h"
+#include "tools/demo-server/demo_server.h"
 
 namespace {
 volatile std::sig_atomic_t stopRequested = 0;

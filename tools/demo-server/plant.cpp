@@ -1,12 +1,12 @@
 // The simulated plant: every identifier kind, every built-in scalar type, and the corner cases a
 // scanning client meets in the field.
+#include <cstring>
+#include <limits>
+
 #include "tools/demo-server/address_space_builder.h"
 #include "tools/demo-server/demo_nodes.h"
 #include "tools/demo-server/edge_points.h"
 #include "tools/demo-server/rendering_points.h"
-
-#include <cstring>
-#include <limits>
 
 namespace {
 
@@ -34,8 +34,13 @@ void AddAllTypes(AddressSpaceBuilder& b, const UA_NodeId& parent, UA_UInt16 ns) 
     UA_Double dbl = 3.14159;
     UA_String str = UA_STRING(const_cast<char*>("Hello 世界"));
     UA_DateTimeStruct when{};
-    when.year = 2024; when.month = 8; when.day = 5;
-    when.hour = 6; when.min = 3; when.sec = 9; when.milliSec = 7;
+    when.year = 2024;
+    when.month = 8;
+    when.day = 5;
+    when.hour = 6;
+    when.min = 3;
+    when.sec = 9;
+    when.milliSec = 7;
     UA_DateTime dateTime = UA_DateTime_fromStruct(when);
     UA_Guid guid = {0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
     UA_ByteString bytes = UA_BYTESTRING(const_cast<char*>("bytes"));
@@ -46,8 +51,8 @@ void AddAllTypes(AddressSpaceBuilder& b, const UA_NodeId& parent, UA_UInt16 ns) 
     UA_QualifiedName qualified = UA_QUALIFIEDNAME(1, const_cast<char*>("Name"));
     UA_LocalizedText text = UA_LOCALIZEDTEXT(const_cast<char*>("en-US"), const_cast<char*>("Pump"));
 
-    void* values[] = {&boolean, &sbyte, &byte,  &int16,  &uint16,   &int32,     &uint32,
-                      &int64,   &uint64, &flt,  &dbl,    &str,      &dateTime,  &guid,
+    void* values[] = {&boolean, &sbyte,  &byte,   &int16,    &uint16, &int32,     &uint32,
+                      &int64,   &uint64, &flt,    &dbl,      &str,    &dateTime,  &guid,
                       &bytes,   &xml,    &nodeId, &expanded, &status, &qualified, &text};
     for (UA_UInt16 i = 0; i <= 20; ++i) {
         UA_Variant v;
@@ -115,8 +120,8 @@ void AddIdentifierKinds(AddressSpaceBuilder& b, const UA_NodeId& plant, UA_UInt1
     UA_NodeId guidId = UA_NODEID_NUMERIC(ns, 0);
     guidId.identifierType = UA_NODEIDTYPE_GUID;
     const unsigned char* g = demo::kGuidPointBytes;
-    guidId.identifier.guid.data1 = UA_UInt32(g[0]) | UA_UInt32(g[1]) << 8 |
-                                   UA_UInt32(g[2]) << 16 | UA_UInt32(g[3]) << 24;
+    guidId.identifier.guid.data1 =
+        UA_UInt32(g[0]) | UA_UInt32(g[1]) << 8 | UA_UInt32(g[2]) << 16 | UA_UInt32(g[3]) << 24;
     guidId.identifier.guid.data2 = UA_UInt16(g[4] | g[5] << 8);
     guidId.identifier.guid.data3 = UA_UInt16(g[6] | g[7] << 8);
     std::memcpy(guidId.identifier.guid.data4, g + 8, 8);
@@ -144,10 +149,10 @@ void AddCycle(AddressSpaceBuilder& b, const UA_NodeId& plant, UA_UInt16 ns) {
     UA_Int32 a = 10, c = 20;
     UA_NodeId cycleA = b.Object(plant, Str(ns, "Plant.CycleA"), "CycleA");
     UA_NodeId cycleB = b.Object(plant, Str(ns, "Plant.CycleB"), "CycleB");
-    b.Variable(cycleA, Str(ns, demo::kCycleAVariable), "Value", Scalar(&a, &UA_TYPES[UA_TYPES_INT32]),
-               true);
-    b.Variable(cycleB, Str(ns, demo::kCycleBVariable), "Value", Scalar(&c, &UA_TYPES[UA_TYPES_INT32]),
-               true);
+    b.Variable(cycleA, Str(ns, demo::kCycleAVariable), "Value",
+               Scalar(&a, &UA_TYPES[UA_TYPES_INT32]), true);
+    b.Variable(cycleB, Str(ns, demo::kCycleBVariable), "Value",
+               Scalar(&c, &UA_TYPES[UA_TYPES_INT32]), true);
     b.Reference(cycleA, cycleB);
     b.Reference(cycleB, cycleA);
 }

@@ -1,9 +1,10 @@
 // Points whose values have no plain number or text form, and one whose name exists in two
 // languages, so a client shows which locale its session asked for.
 #include "tools/demo-server/rendering_points.h"
-#include "tools/demo-server/demo_nodes.h"
 
 #include <array>
+
+#include "tools/demo-server/demo_nodes.h"
 
 namespace {
 

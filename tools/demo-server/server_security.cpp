@@ -28,8 +28,8 @@ UA_StatusCode MakeCertificate(const UA_Logger* log, const std::string& host, Byt
     param.key = UA_QUALIFIEDNAME(0, const_cast<char*>("key-size-bits"));
     UA_Variant_setScalar(&param.value, &keySize, &UA_TYPES[UA_TYPES_UINT16]);
     UA_KeyValueMap params = {1, &param};
-    return UA_CreateCertificate(log, subject, 2, altNames, 2, UA_CERTIFICATEFORMAT_DER,
-                                &params, &out->key, &out->certificate);
+    return UA_CreateCertificate(log, subject, 2, altNames, 2, UA_CERTIFICATEFORMAT_DER, &params,
+                                &out->key, &out->certificate);
 }
 
 void AcceptAll(UA_CertificateVerification* cv) {

@@ -1,8 +1,8 @@
 #include "tools/demo-server/simulation.h"
 
-#include "tools/demo-server/demo_nodes.h"
-
 #include <cmath>
+
+#include "tools/demo-server/demo_nodes.h"
 
 PlantSimulation::PlantSimulation(UA_Server* server, UA_UInt16 plantNs)
     : server_(server), ns_(plantNs) {
@@ -17,7 +17,8 @@ void PlantSimulation::Step(UA_Server* server, void* data) {
     UA_Variant v;
     UA_Double level = 50.0 + 25.0 * std::sin(self->tick_ / 10.0);
     UA_Variant_setScalar(&v, &level, &UA_TYPES[UA_TYPES_DOUBLE]);
-    UA_Server_writeValue(server, UA_NODEID_STRING(self->ns_, const_cast<char*>(demo::kTankLevel)), v);
+    UA_Server_writeValue(server, UA_NODEID_STRING(self->ns_, const_cast<char*>(demo::kTankLevel)),
+                         v);
     UA_Int32 speed = 1400 + static_cast<UA_Int32>(self->tick_ % 100);
     UA_Variant_setScalar(&v, &speed, &UA_TYPES[UA_TYPES_INT32]);
     UA_Server_writeValue(server, UA_NODEID_NUMERIC(self->ns_, demo::kPumpSpeed), v);

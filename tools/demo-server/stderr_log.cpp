@@ -8,12 +8,18 @@ namespace {
 
 const char* LevelName(UA_LogLevel level) {
     switch (level) {
-        case UA_LOGLEVEL_TRACE: return "trace";
-        case UA_LOGLEVEL_DEBUG: return "debug";
-        case UA_LOGLEVEL_INFO: return "info";
-        case UA_LOGLEVEL_WARNING: return "warn";
-        case UA_LOGLEVEL_ERROR: return "error";
-        case UA_LOGLEVEL_FATAL: return "fatal";
+        case UA_LOGLEVEL_TRACE:
+            return "trace";
+        case UA_LOGLEVEL_DEBUG:
+            return "debug";
+        case UA_LOGLEVEL_INFO:
+            return "info";
+        case UA_LOGLEVEL_WARNING:
+            return "warn";
+        case UA_LOGLEVEL_ERROR:
+            return "error";
+        case UA_LOGLEVEL_FATAL:
+            return "fatal";
     }
     return "?";
 }

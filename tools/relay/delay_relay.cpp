@@ -153,24 +153,24 @@ void DelayRelay::Relay(int clientFd) {
         return false;
     };
     // Chunks left out leave a gap in the sequence numbers; the ones after are moved down.
-    ChunkFilter dropPicked = [this, conn, removed = std::uint32_t{0}](
-                                 std::vector<std::uint8_t>& chunk) mutable {
-        if (uatcp::KindOf(chunk) == uatcp::Kind::kOther) return false;
-        const std::optional<std::uint32_t> id = uatcp::RequestId(chunk);
-        if (id && uatcp::KindOf(chunk) == uatcp::Kind::kMessage) {
-            std::lock_guard lock(conn->idsMutex);
-            if (conn->lost.count(*id)) {
-                ++removed;
-                if (uatcp::IsLastChunk(chunk)) {
-                    conn->lost.erase(*id);
-                    ++dropped_;
+    ChunkFilter dropPicked =
+        [this, conn, removed = std::uint32_t{0}](std::vector<std::uint8_t>& chunk) mutable {
+            if (uatcp::KindOf(chunk) == uatcp::Kind::kOther) return false;
+            const std::optional<std::uint32_t> id = uatcp::RequestId(chunk);
+            if (id && uatcp::KindOf(chunk) == uatcp::Kind::kMessage) {
+                std::lock_guard lock(conn->idsMutex);
+                if (conn->lost.count(*id)) {
+                    ++removed;
+                    if (uatcp::IsLastChunk(chunk)) {
+                        conn->lost.erase(*id);
+                        ++dropped_;
+                    }
+                    return true;
                 }
-                return true;
             }
-        }
-        if (removed != 0) uatcp::ShiftSequenceNumber(chunk, 0u - removed);
-        return false;
-    };
+            if (removed != 0) uatcp::ShiftSequenceNumber(chunk, 0u - removed);
+            return false;
+        };
     c->up = std::thread([conn, notePicked, delay = delay_] {
         RunPipe(conn->clientFd, conn->serverFd, delay, notePicked);
     });

@@ -78,8 +78,8 @@ void ShiftSequenceNumber(std::span<std::uint8_t> chunk, std::uint32_t delta) {
     const std::optional<std::size_t> at = SequenceOffset(chunk);
     if (!at) return;
     const std::uint32_t shifted = U32(chunk, *at) + delta;
-    for (int i = 0; i < 4; ++i) chunk[*at + static_cast<std::size_t>(i)] =
-        static_cast<std::uint8_t>(shifted >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        chunk[*at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(shifted >> (8 * i));
 }
 
 std::optional<std::uint32_t> ServiceTypeId(std::span<const std::uint8_t> chunk) {

@@ -19,7 +19,7 @@ void HashRow(const XlsSheet& grid, std::size_t row, const StringInterner& intern
         const XlsCell& cell = grid.At(row, column);
         if (cell.Kind() == CellKind::Undefined) continue;
         hashes[column] = cell.Kind() == CellKind::String ? StringInterner::Hash(cell.Text())
-                                                          : StringInterner::Hash(cell.WText());
+                                                         : StringInterner::Hash(cell.WText());
         interner.Prefetch(hashes[column]);
     }
 }
@@ -27,7 +27,9 @@ void HashRow(const XlsSheet& grid, std::size_t row, const StringInterner& intern
 }  // namespace
 
 Worksheet::Worksheet(std::uint32_t rowCount, std::size_t columnCount, bool selected)
-    : index_(rowCount, BlocksFor(rowCount)), dimensions_(rowCount, columnCount), window2_(selected) {
+    : index_(rowCount, BlocksFor(rowCount)),
+      dimensions_(rowCount, columnCount),
+      window2_(selected) {
     cells_.Reserve(std::size_t{rowCount} * columnCount);
 }
 
