@@ -10,12 +10,9 @@ std::string CutUtf8(std::string_view text, std::size_t maxBytes) {
     return std::string(text.substr(0, end));
 }
 
-std::string WholeCellText(const OPCUAItemData& r, std::size_t row, int column) {
+const std::string& RecordText(const OPCUAItemData& r, int column) {
+    static const std::string none;
     switch (column) {
-        case kIdColumn:
-            return std::to_string(row + 1);
-        case kAddressColumn:
-            return NodeIdToText(r.nodeId);
         case kNameColumn:
             return r.displayName;
         case kValueColumn:
@@ -29,7 +26,18 @@ std::string WholeCellText(const OPCUAItemData& r, std::size_t row, int column) {
         case kPathColumn:
             return r.Path();
         default:
-            return {};
+            return none;
+    }
+}
+
+std::string WholeCellText(const OPCUAItemData& r, std::size_t row, int column) {
+    switch (column) {
+        case kIdColumn:
+            return std::to_string(row + 1);
+        case kAddressColumn:
+            return NodeIdToText(r.nodeId);
+        default:
+            return RecordText(r, column);
     }
 }
 

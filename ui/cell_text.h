@@ -30,6 +30,9 @@ std::string CutUtf8(std::string_view text, std::size_t maxBytes);
 
 // The text of column `column` for `record` shown in row `row` (0-based); empty for other columns.
 std::string CellText(const OPCUAItemData& record, std::size_t row, int column);
+// The record's own text in one of the columns from Name on; empty for ID and Address, which are
+// made from the row and the NodeId.
+const std::string& RecordText(const OPCUAItemData& record, int column);
 // The same, whole: the tooltip of a cell the list may have cut.
 std::string WholeCellText(const OPCUAItemData& record, std::size_t row, int column);
 

@@ -55,26 +55,6 @@ int CompareNodeIds(const UA_NodeId& a, const UA_NodeId& b) {
     }
 }
 
-const std::string& TextInColumn(const OPCUAItemData& r, int column) {
-    static const std::string none;
-    switch (column) {
-        case kNameColumn:
-            return r.displayName;
-        case kValueColumn:
-            return r.value;
-        case kQualityColumn:
-            return r.quality;
-        case kTimeColumn:
-            return r.time;
-        case kDataTypeColumn:
-            return r.dataType;
-        case kPathColumn:
-            return r.Path();
-        default:
-            return none;
-    }
-}
-
 }  // namespace
 
 std::string FoldCase(std::string_view text) {
@@ -177,7 +157,7 @@ int CompareInColumn(const OPCUAItemData& a, const SortKey& ka, const OPCUAItemDa
     if (ka.rank != kb.rank) return ka.rank < kb.rank ? -1 : 1;
     if (ka.number != kb.number) return ka.number < kb.number ? -1 : 1;
     if (column == kAddressColumn) return CompareNodeIds(a.nodeId, b.nodeId);
-    return CompareText(TextInColumn(a, column), TextInColumn(b, column));
+    return CompareText(RecordText(a, column), RecordText(b, column));
 }
 
 void RowTexts::Clear() {
@@ -207,7 +187,7 @@ void RowTexts::MarkRowsContaining(std::string_view word, std::vector<char>& hit)
 
 CellSortEntry MakeCellSortEntry(const OPCUAItemData& record, const SortKey& key, int column,
                                 int row) {
-    const std::string& text = TextInColumn(record, column);
+    const std::string& text = RecordText(record, column);
     std::uint64_t prefix = 0;
     for (std::size_t i = 0; i < 8; ++i) {
         prefix = prefix << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
