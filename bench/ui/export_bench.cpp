@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench/ui/bench_session.h"
+#include "bench/ui/stall_watch.h"
 #include "bench/walk/demo_server_process.h"
 #include "ui/point_table_model.h"
 #include "ui/prompts.h"
@@ -23,29 +24,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-// The longest gap between two runs of a 2 ms timer on this thread.
-class StallWatch {
-public:
-    StallWatch() {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            const auto now = Clock::now();
-            longest = std::max(longest, now - last);
-            last = now;
-        });
-        last = Clock::now();
-        timer.start(2);
-    }
-    double LongestMs() const { return Ms(longest); }
-
-private:
-    QTimer timer;
-    Clock::time_point last;
-    Clock::duration longest{0};
-};
+using Clock = BenchClock;
 
 void AddRows(CQuorvaneDlg& window, std::uint32_t count) {
     std::vector<OPCUAItemData*> batch;

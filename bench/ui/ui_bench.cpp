@@ -18,6 +18,7 @@
 
 #include "bench/common/process_memory.h"
 #include "bench/ui/bench_session.h"
+#include "bench/ui/stall_watch.h"
 #include "engine/browse_stats.h"
 #include "tests/support/silent_server.h"
 #include "tools/relay/delay_relay.h"
@@ -27,30 +28,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-// The longest gap between two runs of a 2 ms timer on this thread: the longest stretch in which
-// the window could not have repainted or answered a click.
-class StallWatch {
-public:
-    StallWatch() {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            const auto now = Clock::now();
-            longest = std::max(longest, now - last);
-            last = now;
-        });
-        last = Clock::now();
-        timer.start(2);
-    }
-    double LongestMs() const { return Ms(longest); }
-
-private:
-    QTimer timer;
-    Clock::time_point last;
-    Clock::duration longest{0};
-};
+using Clock = BenchClock;
 
 void Press(CQuorvaneDlg& window, const char* name) {
     window.findChild<QPushButton*>(QString::fromLatin1(name))->click();
