@@ -15,7 +15,7 @@ packages=(
   libgtest-dev libgmock-dev
   openssl
   python3-xlrd python3-olefile python3-xlwt python3-openpyxl
-  libxlsxwriter-dev
+  libxlsxwriter-dev libsqlite3-dev libavahi-client-dev qt6-charts-dev
   qt6-translations-l10n
   fonts-wqy-microhei
   xvfb xauth
