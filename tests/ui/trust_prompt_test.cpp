@@ -186,3 +186,26 @@ TEST(ClientCertificateLine, ShowsExportsAndRenewsAfterAsking) {
     EXPECT_EQ(TextOf(dialog, "exportCertificateButton"), "export...");
     EXPECT_EQ(TextOf(dialog, "renewCertificateButton"), "renew");
 }
+
+// Cancel on the question about another server: the list of the server scanned before does not
+// stay under the new URL as if it were its list.
+TEST_F(TrustInWindow, CancelAtANewServerClearsTheListOfTheOldOne) {
+    auto plain = StartDemoServer();
+    ASSERT_TRUE(plain);
+    SetUrl(window, plain->Url());
+    ConfirmOptions(*window.OptionsDialog(), OptionsInput{});
+    ASSERT_TRUE(ScanToEnd(window));
+    ASSERT_EQ(window.Rows().size(), plain->Points().size());
+    SetUrl(window, server->Url());
+    OptionsInput in = UserPassword("operator", "secret");
+    in.policy = 3;
+    in.mode = 2;
+    ConfirmOptions(*window.OptionsDialog(), in);
+    ASSERT_TRUE(PressConnect(window));  // Stop
+    ASSERT_TRUE(PumpUntil([&] { return window.Session().State() == SessionState::Idle; }));
+    ASSERT_TRUE(PressConnect(window));
+    ASSERT_EQ(prompts.script.choices.size(), 1u);  // not answered: Cancel
+    EXPECT_TRUE(window.Rows().empty());
+    EXPECT_EQ(TextOf(window, "statusLine"), "未连接");
+    EXPECT_EQ(window.Session().State(), SessionState::Idle);
+}
