@@ -45,15 +45,13 @@ int ReportUntrustedServer(const ServerTrust& trust, const std::string& url,
     return kCliUntrusted;
 }
 
-bool RememberTrustedServer(const std::optional<ServerTrust>& trust, const std::string& url,
-                           const std::string& trustServer, CliStreams& io) {
-    if (trustServer.empty() || !trust ||
-        FingerprintText(trust->presented.fingerprint) != trustServer)
-        return true;
-    TrustStore store(PkiRoot());
+TrustAnswer CliDecider::DecideTrust(const ServerTrust& trust, const std::string&) {
     // Naming the new fingerprint is the user's answer to a changed certificate too.
-    if (store.Trust(trust->presented, url, true)) return true;
-    io.err << "quorvane: " << Text(TextKey::CliTrustNotStored) << store.TrustedDir().string()
-           << "\n";
-    return false;
+    return !trustServer.empty() && FingerprintText(trust.presented.fingerprint) == trustServer
+               ? TrustAnswer::Always
+               : TrustAnswer::Cancel;
+}
+
+void CliDecider::TrustNotStored(const std::string& where) {
+    io.err << "quorvane: " << Text(TextKey::CliTrustNotStored) << where << "\n";
 }

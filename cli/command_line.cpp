@@ -54,8 +54,6 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
 
     if (options.showCertificate || !options.exportCertificate.empty())
         return RunCertificateCommand(options, io);
-    if (!options.trustServer.empty())
-        options.settings.acceptedServerCertificates.push_back(options.trustServer);
 
     if (options.settings.authKind == 2) {
         if (!options.passwordEnv.empty()) {
@@ -73,9 +71,15 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     ExportTarget target{options.exportPath, options.format, -1};
     const bool toOutput = options.exportPath == "-";
     if (toOutput) target.fd = io.dataFd;
-    const ScanExportResult result = ScanAndExport(options.settings, target);
-    // Remembered as soon as the server has shown it, whatever happens to the scan after.
-    RememberTrustedServer(result.serverTrust, options.settings.url, options.trustServer, io);
+    ScanExportResult result = ScanAndExport(options.settings, target);
+    // The window's conversation, answered by the flags; the certificate is trusted as soon as
+    // the server has shown it, whatever happens to the scan after.
+    CliDecider decider(options.trustServer, io);
+    for (int attempts = 1;
+         attempts < 3 && AfterAttempt(result.outcome, result.serverTrust, options.settings,
+                                      decider) == FlowStep::Retry;
+         ++attempts)
+        result = ScanAndExport(options.settings, target);
     if ((result.outcome == ConnectOutcome::ServerCertificateUntrusted ||
          result.outcome == ConnectOutcome::ServerCertificateChanged) &&
         result.serverTrust) {

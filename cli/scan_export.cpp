@@ -7,26 +7,22 @@
 
 #include "engine/browse_stats.h"
 #include "engine/opcua_browser.h"
+#include "engine/owned_points.h"
 #include "engine/scan_drain.h"
 #include "export/util/utf_convert.h"
 
 namespace {
 
-// The records taken out of the point list belong here until the end.
-struct OwnedRecords {
-    std::vector<OPCUAItemData*> rows;
-    ~OwnedRecords() {
-        for (OPCUAItemData* record : rows) delete record;
-    }
-};
-
 // Takes records while the walk runs: the list holds a limited number, so the walk waits for
 // room. Ends at the end marker, or when the walk has stopped and nothing is left.
-void TakeAll(PointList& list, const std::atomic<bool>& walkDone, OwnedRecords& records) {
+void TakeAll(PointList& list, const std::atomic<bool>& walkDone, OwnedPoints& records) {
     constexpr std::size_t kBatch = 1 << 16;
+    std::vector<OPCUAItemData*> batch;
     while (true) {
         const bool doneBefore = walkDone.load();
-        const DrainResult drained = DrainPoints(list, records.rows, kBatch);
+        batch.clear();
+        const DrainResult drained = DrainPoints(list, batch, kBatch);
+        records.Adopt(batch);
         if (drained.endSeen) return;
         if (drained.taken > 0 || drained.budgetHit) continue;
         if (doneBefore) return;  // the walk ended and the list was empty after it
@@ -46,7 +42,7 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportT
     ScanExportResult result;
     result.format = TargetFormat(target);
     PointList list;
-    OwnedRecords records;
+    OwnedPoints records;  // the records taken out of the list belong here until the end
     {
         OPCUABrowser engine(&list);
         result.outcome = engine.Connect(settings);
@@ -64,9 +60,9 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportT
         result.sessionLost = stats.sessionLost;
     }
     list.clear();  // anything left behind an early end
-    result.points = records.rows.size();
+    result.points = records.Size();
     result.exported = target.fd >= 0
-                          ? ExportPointsTo(records.rows, target.fd, result.format)
-                          : ExportPoints(records.rows, Utf8ToUtf16(target.path), result.format);
+                          ? ExportPointsTo(records.View(), target.fd, result.format)
+                          : ExportPoints(records.View(), Utf8ToUtf16(target.path), result.format);
     return result;
 }

@@ -20,7 +20,8 @@ std::uint64_t SortKey(const UA_NodeId& id) {
 
 struct Keyed {
     std::uint64_t key;
-    OPCUAItemData* record;
+    OPCUAItemData* record;  // what `owned` holds, kept for comparing after it moved on
+    std::unique_ptr<OPCUAItemData> owned;
 };
 
 // Equal keys settle it for numeric identifiers; the others need the library's comparison.
@@ -34,14 +35,20 @@ UA_Order OrderOf(const Keyed& a, const Keyed& b) {
 
 PointRecords::PointRecords() : paths_(std::make_shared<ObjectPaths>()) {}
 
-PointRecords::~PointRecords() {
-    for (OPCUAItemData* record : items_) delete record;
+PointRecords::~PointRecords() = default;
+
+std::vector<OPCUAItemData*> PointRecords::Items() const {
+    std::vector<OPCUAItemData*> view;
+    view.reserve(items_.size());
+    for (const auto& record : items_) view.push_back(record.get());
+    return view;
 }
 
 void PointRecords::Add(UA_NodeId& nodeId, std::string displayName, std::uint32_t object) {
     // The slot first: if the record cannot be made, nothing has been taken from `nodeId`.
-    items_.push_back(nullptr);
-    items_.back() = new OPCUAItemData(UA_NODEID_NULL, {}, {}, std::move(displayName), {}, {});
+    items_.emplace_back();
+    items_.back() =
+        std::make_unique<OPCUAItemData>(UA_NODEID_NULL, "", "", std::move(displayName), "", "");
     items_.back()->nodeId = nodeId;
     items_.back()->object = object;
     items_.back()->paths = paths_;
@@ -51,7 +58,10 @@ void PointRecords::Add(UA_NodeId& nodeId, std::string displayName, std::uint32_t
 void PointRecords::SortDescendingUnique() {
     std::vector<Keyed> keyed;
     keyed.reserve(items_.size());
-    for (OPCUAItemData* record : items_) keyed.push_back({SortKey(record->nodeId), record});
+    for (auto& record : items_) {
+        OPCUAItemData* raw = record.get();
+        keyed.push_back({SortKey(raw->nodeId), raw, std::move(record)});
+    }
     // Objects are numbered in the order the walk met them, so among equal NodeIds the lowest
     // object is the first parent in breadth-first order, whatever order the answers came in.
     std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
@@ -59,25 +69,22 @@ void PointRecords::SortDescendingUnique() {
         if (order != UA_ORDER_EQ) return order == UA_ORDER_MORE;
         return a.record->object < b.record->object;
     });
-    // Every record is in `keyed` once: kept ones go back into `items_`, the others are freed.
-    // Duplicates are compared with the record kept before them, never with a freed one.
+    // Every record is in `keyed` once: kept ones go back into `items_`, the others go with
+    // `keyed`. Duplicates are compared with the record kept before them.
     std::size_t kept = 0;
     const Keyed* last = nullptr;
-    for (const Keyed& entry : keyed) {
-        if (last && OrderOf(*last, entry) == UA_ORDER_EQ) {
-            delete entry.record;
-        } else {
-            items_[kept++] = entry.record;
-            last = &entry;
-        }
+    for (Keyed& entry : keyed) {
+        if (last && OrderOf(*last, entry) == UA_ORDER_EQ) continue;
+        items_[kept++] = std::move(entry.owned);
+        last = &entry;
     }
     items_.resize(kept);
 }
 
 void PointRecords::HandOver(PointList& list, BrowseStats& stats) {
-    for (OPCUAItemData*& record : items_) {
-        list.put(record, true);
-        record = nullptr;
+    for (auto& record : items_) {
+        // The list owns a record from the moment it holds it; a put cut short leaves it here.
+        if (list.put(record.get(), true)) (void)record.release();
         stats.handedOver.fetch_add(1, std::memory_order_relaxed);
     }
     items_.clear();

@@ -39,11 +39,12 @@ public:
     // boost::thread_interrupted, and the records not yet appended stay here.
     void HandOver(PointList& list, BrowseStats& stats);
 
-    const std::vector<OPCUAItemData*>& Items() const { return items_; }
+    // The records in their current order; they stay owned here.
+    std::vector<OPCUAItemData*> Items() const;
     std::size_t Size() const { return items_.size(); }
     bool Empty() const { return items_.empty(); }
 
 private:
-    std::vector<OPCUAItemData*> items_;
+    std::vector<std::unique_ptr<OPCUAItemData>> items_;
     std::shared_ptr<ObjectPaths> paths_;
 };

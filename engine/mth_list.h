@@ -8,7 +8,8 @@
 #include <list>
 #include <memory>
 
-// Element policy of mth_list: pointers are deleted, anything else needs nothing.
+// Element policy of mth_list: the list owns what its pointers point to, anything else needs
+// nothing.
 template <class T>
 struct _def_elem_destructor {
     void operator()(T&) const noexcept {}
@@ -16,7 +17,7 @@ struct _def_elem_destructor {
 template <class T>
 struct _def_elem_destructor<T*> {
     void operator()(T*& element) const noexcept {
-        delete element;
+        const std::unique_ptr<T> owned(element);
         element = nullptr;
     }
 };

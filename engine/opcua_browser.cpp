@@ -316,8 +316,8 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
                                          s.securityPolicy, s.securityMode);
             break;
         case 3:
-            if (s.certificatePath.empty() || s.privateKeyPath.empty() || s.securityPolicy.empty() ||
-                s.securityMode.empty()) {
+            // Without both files this installation's own pair signs in (ConnectCertificate).
+            if (s.securityPolicy.empty() || s.securityMode.empty()) {
                 Disconnect();
                 cancel = nullptr;
                 return ConnectOutcome::MissingCertKey;

@@ -1,5 +1,7 @@
 #include "engine/scan_drain.h"
 
+#include <memory>
+
 DrainResult DrainPoints(PointList& list, std::vector<OPCUAItemData*>& batch,
                         std::size_t maxRecords) {
     DrainResult result;
@@ -8,7 +10,7 @@ DrainResult DrainPoints(PointList& list, std::vector<OPCUAItemData*>& batch,
         if (!list.get(record, false)) return result;
         if (record == nullptr) continue;
         if (IsEndMarker(*record)) {
-            delete record;
+            const std::unique_ptr<OPCUAItemData> marker(record);  // taken, and gone here
             result.endSeen = true;
             return result;
         }

@@ -252,10 +252,20 @@ constexpr TextPair kPairs[] = {
     {TextKey::ExportProgress, "正在导出... %d/%d", "exporting ... %d/%d"},
     {TextKey::ExportDone, "已导出 %d 个点", "%d points exported"},
     {TextKey::ExportCancelled, "导出已取消，文件未改变", "export cancelled, no file changed"},
-    {TextKey::ExportScopeQuestion, "只导出显示的 %d 个点？\n取消: 导出全部 %d 个点",
-     "Export only the %d points shown?\nCancel: export all %d points"},
+    {TextKey::ExportScopeQuestion, "显示 %d 个点，共 %d 个点。导出哪些？",
+     "Showing %d of %d points. Which to export?"},
     {TextKey::CliBadFormat,
      "--format 只能是 xls, xlsx 或 csv: ", "--format must be xls, xlsx or csv: "},
+    // Scan session: what the session's states say
+    {TextKey::ConnectDeclined, "未连接", "not connected"},
+    {TextKey::ReconnectCertificateChanged, "服务器证书已改变，请重新连接以查看",
+     "the server's certificate changed — press Connect to review it"},
+    {TextKey::WriteDone, "已写入 %s", "written %s"},
+    {TextKey::ExportNeedsStop, "停止更新后可导出", "stop updating to export"},
+    {TextKey::ExportOnlyShown, "只导出显示的 %d 个点", "Only the %d points shown"},
+    {TextKey::ExportOnlyShownOne, "只导出显示的 1 个点", "Only the 1 point shown"},
+    {TextKey::ExportAllPoints, "全部 %d 个点", "All %d"},
+    {TextKey::ListOfOtherServer, "列表来自 %s", "list from %s"},
 };
 
 #undef QV_TITLE_PREFIX

@@ -136,6 +136,15 @@ enum class TextKey {
     ExportCancelled,
     ExportScopeQuestion,
     CliBadFormat,
+    // Scan session: what the session's states say
+    ConnectDeclined,
+    ReconnectCertificateChanged,
+    WriteDone,
+    ExportNeedsStop,
+    ExportOnlyShown,
+    ExportOnlyShownOne,
+    ExportAllPoints,
+    ListOfOtherServer,
     Count
 };
 

@@ -9,10 +9,10 @@
 #include "engine/certificate_file.h"
 #include "engine/client_identity.h"
 #include "engine/pki_files.h"
+#include "session/session_worker.h"
 #include "texts/text_table.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
-#include "ui/session_worker.h"
 
 ClientCertificateRow::ClientCertificateRow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("clientCertificateRow"));

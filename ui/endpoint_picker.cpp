@@ -6,10 +6,12 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "engine/connection_settings.h"
+#include "session/session_worker.h"
 #include "texts/connect_failure.h"
 #include "texts/text_table.h"
 #include "ui/named_control.h"
@@ -46,33 +48,23 @@ EndpointPicker::EndpointPicker(std::function<Target()> targetSource, QWidget* pa
 
 EndpointPicker::~EndpointPicker() {
     if (cancel) *cancel = true;
-    JoinWorker();
-}
-
-void EndpointPicker::JoinWorker() {
-    if (worker.joinable()) worker.join();
 }
 
 void EndpointPicker::Ask() {
     Cancel();
-    JoinWorker();  // cancelled moments ago, so this is short
     const Target target = source();
     asking = true;
     const int id = ++askId;
     cancel = std::make_shared<std::atomic<bool>>(false);
     state->setText(Q(Text(TextKey::EndpointsAsking)));
     button->setText(Q(Text(TextKey::Cancel)));
-    QPointer<EndpointPicker> self(this);
-    worker = std::thread([self, id, target, flag = cancel] {
-        EndpointListing listing = ListEndpoints(target.url, target.timeoutSeconds, flag.get());
-        // The widget may be gone by the time this arrives; QPointer drops it then.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, id, listing = std::move(listing)] {
-                if (self) self->OnListed(id, listing);
-            },
-            Qt::QueuedConnection);
-    });
+    if (!worker) worker = std::make_unique<SessionWorker>(this);
+    // A cancelled listing ends within moments; the next one waits behind it.
+    worker->Post(
+        [target, flag = cancel] {
+            return ListEndpoints(target.url, target.timeoutSeconds, flag.get());
+        },
+        [this, id](const EndpointListing& listing) { OnListed(id, listing); });
 }
 
 void EndpointPicker::Cancel() {
@@ -87,7 +79,6 @@ void EndpointPicker::Cancel() {
 void EndpointPicker::OnListed(int id, const EndpointListing& listing) {
     if (id != askId || !asking) return;
     asking = false;
-    JoinWorker();
     button->setText(Q(Text(TextKey::GetEndpoints)));
     if (listing.status != UA_STATUSCODE_GOOD) {
         const QString failure = Q(FailureMessage(ConnectOutcome::Unreachable, {listing.cause, {}}));
@@ -111,6 +102,10 @@ void EndpointPicker::Fill() {
         for (int c = 0; c < 4; ++c) table->setItem(row, c, new QTableWidgetItem(cells[c]));
     }
     table->resizeColumnsToContents();
+    // The table is as wide as its columns, so no sign-in list is cut.
+    int width = 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < table->columnCount(); ++c) width += table->columnWidth(c);
+    table->setMinimumWidth(width);
     table->clearSelection();
     table->setCurrentCell(-1, -1);
     table->setVisible(!endpoints.empty());

@@ -5,17 +5,17 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "engine/endpoint_list.h"
 
 class QLabel;
+class SessionWorker;
 class QPushButton;
 class QTableWidget;
 
 // The "get endpoints" button and the list of what the server offers, highest security level
-// first. Asking runs on a thread of its own; pressing the button again, hiding the dialog or
+// first. Asking runs on a worker of its own; pressing the button again, hiding the dialog or
 // destroying the widget cancels it.
 class EndpointPicker : public QWidget {
     Q_OBJECT
@@ -44,7 +44,6 @@ signals:
 private:
     void OnListed(int id, const EndpointListing& listing);
     void Fill();
-    void JoinWorker();
 
     std::function<Target()> source;
     QPushButton* button;
@@ -54,5 +53,5 @@ private:
     bool asking = false;
     int askId = 0;
     std::shared_ptr<std::atomic<bool>> cancel;
-    std::thread worker;
+    std::unique_ptr<SessionWorker> worker;  // last: it ends first
 };

@@ -287,6 +287,15 @@ void CLoginOptionDlg::Restore(const ConnectionSettings& s) {
     ChooseAuth(kind);
 }
 
+void CLoginOptionDlg::reject() {
+    const ConnectionSettings stored = Settings(std::string());
+    const std::string kept = password;
+    Restore(stored);
+    password = kept;  // the stored password stays, shown as it was
+    passwordBox->setText(Q(password));
+    QDialog::reject();
+}
+
 void CLoginOptionDlg::hideEvent(QHideEvent* event) {
     endpointPicker->Cancel();
     QDialog::hideEvent(event);

@@ -75,6 +75,9 @@ public:
     EndpointPicker* Endpoints() const { return endpointPicker; }
 
     void accept() override;
+    // Cancel, Escape and the close box: the controls show the stored values again (the sign-in
+    // choice is stored as it is clicked).
+    void reject() override;
 
 protected:
     void hideEvent(QHideEvent* event) override;

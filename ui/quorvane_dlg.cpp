@@ -7,11 +7,13 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include "session/session_worker.h"
+#include "texts/locale_language.h"
 #include "texts/text_table.h"
 #include "ui/about_dlg.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_layout.h"
-#include "ui/export_worker.h"
+#include "ui/export_command.h"
 #include "ui/filter_box.h"
 #include "ui/login_option_dlg.h"
 #include "ui/named_control.h"
@@ -24,7 +26,7 @@
 #include "ui/qt_translations.h"
 #include "ui/server_box.h"
 #include "ui/server_history.h"
-#include "ui/session_worker.h"
+#include "ui/trust_prompt.h"
 #include "ui/window_title.h"
 #include "ui/write_value_dlg.h"
 
@@ -54,15 +56,12 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
-    scanTimer.setSingleShot(true);
-    refreshTimer.setSingleShot(true);
-    connect(&scanTimer, &QTimer::timeout, this, &CQuorvaneDlg::OnScanPoll);
-    connect(&refreshTimer, &QTimer::timeout, this, &CQuorvaneDlg::OnRefreshPass);
-    worker = std::make_unique<SessionWorker>(this);
-    exporter = std::make_unique<ExportWorker>(this);
-    connect(&exportProgressTimer, &QTimer::timeout, this, &CQuorvaneDlg::ShowExportProgress);
+    session = std::make_unique<ScanSession>(timing);
 
     BuildControls();
+    ConnectSession();
+    exportCommand = new ExportCommand(this, *session, *filterModel, *filterBox, *exportButton,
+                                      [this](const std::string& text) { SetStatus(text); });
     setWindowIcon(AppIcon());
     setWindowTitle(Q(MainWindowTitle()));
     urlBox->setText(QStringLiteral("opc.tcp://127.0.0.1:4840"));
@@ -81,9 +80,8 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
 }
 
 CQuorvaneDlg::~CQuorvaneDlg() {
-    // Records still in transit go with pointList, which destroys what it holds.
     Teardown();
-    // The models borrow `rows`, which goes before the children do: they go first.
+    // The models follow the session's rows, which go before the children do: they go first.
     listView->setModel(nullptr);
     delete filterModel;
     delete model;
@@ -137,7 +135,7 @@ void CQuorvaneDlg::BuildControls() {
 
     listView = Named(new PointListView(this), "pointList", kPointList);
     listView->setGeometry(DluToPixels({2, 26, 630, 307}, scale));
-    model = new PointTableModel(rows, this);
+    model = new PointTableModel(session->Rows(), this);
     filterModel = new PointFilterModel(model, this);
     listView->setModel(filterModel);
 
@@ -228,12 +226,12 @@ void CQuorvaneDlg::ShowFilterCount() {
 
 void CQuorvaneDlg::ShowCounts() {
     // Only a count is replaced: a message about the connection stays until the next one.
-    if (!statusShowsCounts || WalkRunning() || connecting) return;
+    if (!statusShowsCounts || WalkRunning() || Connecting()) return;
     if (!filterBox->text().trimmed().isEmpty()) {
         ShowFilterCount();
         return;
     }
-    SetStatus(FormatText(totalCountKey, static_cast<long long>(rows.size())));
+    SetStatus(FormatText(totalCountKey, static_cast<long long>(session->Rows().Size())));
     statusShowsCounts = true;
 }
 
@@ -250,7 +248,8 @@ void CQuorvaneDlg::SetCommandButtonsEnabled(bool enabled) {
 
 void CQuorvaneDlg::OnLanguage() {
     language = language == 0 ? 1 : 0;
-    connectButton->setText(Q(Text(TextKey::Connect)));
+    connectButton->setText(
+        Q(Text(StopsOnCommand(session->State()) ? TextKey::Stop : TextKey::Connect)));
     optionButton->setText(Q(Text(TextKey::Option)));
     exportButton->setText(Q(Text(ExportRunning() ? TextKey::Cancel : TextKey::Export)));
     languageButton->setText(Q(Text(TextKey::LanguageName)));
@@ -289,7 +288,9 @@ void CQuorvaneDlg::RestoreWindowState() {
     ShowRememberedServers();
     if (!history->Servers().empty()) RestoreServer(Q(history->Servers().front().url));
     const ServerHistory::WindowState& saved = history->Window();
-    if (saved.language && *saved.language != language) OnLanguage();
+    // A first start speaks the desktop's language; later ones the language last used.
+    const int wanted = saved.language ? *saved.language : LocaleLanguageOfEnvironment();
+    if (wanted != language) OnLanguage();
     if (saved.size) resize(saved.size->expandedTo(minimumSize()));
     if (saved.columnWidths) listView->RestoreColumnWidths(*saved.columnWidths);
 }
@@ -310,11 +311,19 @@ void CQuorvaneDlg::CenterOverThis(QWidget& window) const {
 
 void CQuorvaneDlg::OnOption() {
     if (!optionsDialog) return;
+    // Texts first: the dialog is centred at the size it is shown with.
+    optionsDialog->RefreshTexts();
+    optionsDialog->ensurePolished();
     optionsDialog->adjustSize();
     CenterOverThis(*optionsDialog);
     optionsDialog->show();
-    optionsDialog->RefreshTexts();
 }
+
+bool CQuorvaneDlg::ExportRunning() const {
+    return exportCommand != nullptr && exportCommand->Running();
+}
+
+void CQuorvaneDlg::OnExport() { exportCommand->Run(urlBox->text().toStdString()); }
 
 void CQuorvaneDlg::ShowAbout() {
     CAboutDlg about(this);
@@ -337,26 +346,7 @@ void CQuorvaneDlg::done(int result) {
 }
 
 void CQuorvaneDlg::Teardown() {
-    scanTimer.stop();
-    refreshTimer.stop();
-    ++attempt;  // whatever is still on its way back is for nobody now
-    connecting = false;
-    refreshRunning = false;
-    if (cancelConnect) *cancelConnect = true;
-    if (cancelRefresh) *cancelRefresh = true;
     // The export reads the rows, which go below; what waited for it is for nobody now.
-    exportProgressTimer.stop();
-    if (exporter) {
-        exporter->Cancel();
-        exporter->Wait();
-    }
-    afterExport.clear();
-    if (worker) {
-        EndWalk();
-        worker->Run([this] { browser.Disconnect(); });
-        worker->Drain();
-    }
-    if (model != nullptr) model->DeleteAll();
+    if (exportCommand != nullptr) exportCommand->End();
+    if (session) session->Close();
 }
-
-int CQuorvaneDlg::BackgroundJobs() const { return worker ? worker->Pending() : 0; }

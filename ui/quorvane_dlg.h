@@ -3,8 +3,6 @@
 #include <QDialog>
 #include <QPoint>
 #include <QTimer>
-#include <atomic>
-#include <boost/thread/thread.hpp>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -15,13 +13,12 @@
 
 #include "engine/opcua_browser.h"
 #include "export/export_format.h"
+#include "session/scan_session.h"
 #include "texts/text_table.h"
 
-struct BrowseStats;
 class CLoginOptionDlg;
-class SessionWorker;
-class ExportWorker;
-struct ExportResult;
+class WindowDecider;
+class ExportCommand;
 class CWriteValueDlg;
 class PointDetailsDlg;
 class PointFilterModel;
@@ -35,23 +32,8 @@ class QPushButton;
 class ServerBox;
 class ServerHistory;
 
-// Periods of the two timers; tests shorten them.
-struct Timing {
-    int scanMs = 100;      // scan poll while a walk runs: the list is whole soon after the walk
-    int refreshMs = 5000;  // refresh after a read
-    int retryMs = 10000;   // refresh after a failed reconnect
-    int flowingMs = 5;     // next scan poll while records are flowing
-    std::size_t drainBudget = 32768;  // records one scan poll moves at most
-};
-
-// What the scan poll has cost the user-interface thread.
-struct PollStats {
-    int polls = 0;
-    std::chrono::nanoseconds longest{0};
-    std::chrono::nanoseconds total{0};
-};
-
 // The main window: URL box, Connect/Stop, Option, language, the point list, Export, status line.
+// Widgets and wiring; the scan itself is its ScanSession's.
 class CQuorvaneDlg : public QDialog {
     Q_OBJECT
 public:
@@ -94,7 +76,8 @@ public:
     // The write dialog's outcome for the point `nodeId`.
     void OnWriteResult(const UA_NodeId& nodeId, std::string& text, bool failed);
 
-    const std::vector<OPCUAItemData*>& Rows() const { return rows; }
+    ScanSession& Session() const { return *session; }
+    const std::vector<OPCUAItemData*>& Rows() const { return session->Rows().View(); }
     PointTableModel* Model() const { return model; }
     // What the list shows of Model(): the filtered and sorted rows.
     PointFilterModel* Shown() const { return filterModel; }
@@ -111,32 +94,34 @@ public:
     // a time, replaced by the next.
     void OpenDetails(int row);
     PointDetailsDlg* DetailsDialog() const { return detailsDialog.get(); }
-    bool WalkRunning() const { return walkThreads != nullptr; }
-    bool Connecting() const { return connecting; }
-    bool RefreshRunning() const { return refreshRunning; }
+    bool WalkRunning() const { return session->WalkRunning(); }
+    bool Connecting() const { return session->Connecting(); }
+    bool RefreshRunning() const { return session->RefreshRunning(); }
     // An export is on its way; the rows stay as they are until it ends.
     bool ExportRunning() const;
     // Work handed to the session's thread that has not finished yet (joins, connects, passes).
-    int BackgroundJobs() const;
-    // The settings of the connect the rows came from, used again by the refresh's reconnect.
-    const std::optional<ConnectionSettings>& SessionSettings() const { return sessionSettings; }
-    bool ScanPollPending() const { return scanTimer.isActive(); }
-    bool RefreshPending() const { return refreshTimer.isActive(); }
-    int RefreshInterval() const { return refreshTimer.interval(); }
-    int LastReadResult() const { return lastReadResult; }
-    const PollStats& ScanPollStats() const { return pollStats; }
-    // The last walk's figures, and when the window took its end marker with the last rows.
-    std::shared_ptr<const BrowseStats> LastWalkStats() const { return walkStats; }
-    std::chrono::steady_clock::time_point ScanEndShownAt() const { return scanEndShownAt; }
-    std::chrono::nanoseconds LastRefreshDuration() const { return lastRefreshDuration; }
+    int BackgroundJobs() const { return session->BackgroundJobs(); }
+    const std::optional<ConnectionSettings>& SessionSettings() const {
+        return session->SessionSettings();
+    }
+    bool ScanPollPending() const { return session->ScanPollPending(); }
+    bool RefreshPending() const { return session->RefreshPending(); }
+    int RefreshInterval() const { return session->RefreshInterval(); }
+    int LastReadResult() const { return session->LastReadResult(); }
+    const PollStats& ScanPollStats() const { return session->ScanPollStats(); }
+    std::shared_ptr<const BrowseStats> LastWalkStats() const { return session->LastWalkStats(); }
+    std::chrono::steady_clock::time_point ScanEndShownAt() const {
+        return session->ScanEndShownAt();
+    }
+    std::chrono::nanoseconds LastRefreshDuration() const { return session->LastRefreshDuration(); }
 
     // Handlers, public so that tests and the benchmark can drive them without waiting on timers.
     void OnConnect();
     void OnOption();
     void OnLanguage();
     void OnExport();
-    void OnScanPoll();
-    void OnRefreshPass();
+    void OnScanPoll() { session->ScanPoll(); }
+    void OnRefreshPass() { session->RefreshPass(); }
     void ShowAbout();
 
 protected:
@@ -147,26 +132,15 @@ protected:
 
 private:
     void BuildControls();
+    void ConnectSession();
     void ApplyResizeRules();
     void SetStatus(const std::string& text);
     void SetCommandButtonsEnabled(bool enabled);
     void Connect();
-    void Stop();
-    void FailConnect(const std::string& text);
-    void StartConnect(const ConnectionSettings& settings);
-    void OnConnectDone(int attempt, const ConnectionSettings& settings, ConnectOutcome outcome,
-                       const ConnectDetail& detail);
-    void StartWalk();
-    // Interrupts the walk and leaves its join to the session's thread, ahead of any later use of
-    // the engine there.
-    void EndWalk();
+    void OnSessionState(SessionState state);
+    void OnSessionConnected(const ConnectionSettings& settings);
+    void OnWalkEnded(bool lost);
     void Teardown();
-    struct RefreshJob;
-    void OnRefreshDone(int attempt, const RefreshJob& job);
-    void OnExportDone(const ExportResult& result, std::size_t points, ExportFormat format);
-    void ShowExportProgress();
-    // Runs what waited for the export to end: refresh results, write results, a Connect.
-    void RunAfterExport();
     void DeleteSelectedRows();
     void CopyIdentifier(int row);
     void OpenWriteDialog();
@@ -178,6 +152,8 @@ private:
     void ShowFilterCount();
     // After rows went or the filter emptied: the counts again, if the status line shows them.
     void ShowCounts();
+    // Marks a list that belongs to another server than the URL box names.
+    void ShowWhoseList();
 
     Timing timing;
     QLabel* serverLabel = nullptr;
@@ -192,12 +168,6 @@ private:
     PointTableModel* model = nullptr;
     PointFilterModel* filterModel = nullptr;
 
-    PointList pointList;
-    std::vector<OPCUAItemData*> rows;
-    OPCUABrowser browser{&pointList};
-    std::shared_ptr<boost::thread_group> walkThreads;
-    QTimer scanTimer;
-    QTimer refreshTimer;
     std::unique_ptr<CLoginOptionDlg> optionsDialog;
     std::unique_ptr<CWriteValueDlg> writeDialog;
     std::unique_ptr<PointDetailsDlg> detailsDialog;
@@ -206,26 +176,9 @@ private:
     std::unique_ptr<ServerHistory> history;
     ServerBox* serverBox = nullptr;
     QPoint menuPoint{0, 0};
-    int lastReadResult = -1;
 
-    // Results of background work carry the attempt they belong to; Connect and Stop start a new
-    // one, so late results of an abandoned attempt are dropped.
-    int attempt = 0;
-    bool connecting = false;
-    bool refreshRunning = false;
-    bool refreshFailing = false;
-    std::shared_ptr<std::atomic<bool>> cancelConnect;
-    // Set by Stop, Connect and closing: a refresh pass's read or reconnect gives up at once.
-    std::shared_ptr<std::atomic<bool>> cancelRefresh;
-    QTimer exportProgressTimer;
-    std::vector<std::function<void()>> afterExport;
-    std::unique_ptr<ExportWorker> exporter;
-    std::optional<ConnectionSettings> sessionSettings;
-    std::shared_ptr<BrowseStats> walkStats;
-    // Last: it is joined first, while everything its jobs use still exists.
-    std::unique_ptr<SessionWorker> worker;
-
-    PollStats pollStats;
-    std::chrono::steady_clock::time_point scanEndShownAt{};
-    std::chrono::nanoseconds lastRefreshDuration{0};
+    ExportCommand* exportCommand = nullptr;  // a child: it goes with the window
+    std::unique_ptr<WindowDecider> decider;
+    // Last: it goes first, while the model that follows its rows still exists.
+    std::unique_ptr<ScanSession> session;
 };

@@ -10,6 +10,7 @@
 #include "engine/value_from_text.h"
 #include "texts/text_table.h"
 #include "ui/cell_text.h"
+#include "ui/export_command.h"
 #include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
@@ -161,20 +162,24 @@ void CQuorvaneDlg::OnWriteResult(const UA_NodeId& nodeId, std::string& text, boo
     if (ExportRunning()) {
         // The row changes once the export that reads it has ended.
         auto id = std::make_shared<UaNodeId>(UaNodeId::CopyOf(nodeId));
-        afterExport.push_back(
+        exportCommand->WhenDone(
             [this, id, text, failed]() mutable { OnWriteResult(**id, text, failed); });
         return;
     }
     if (failed) {
         // `text` names the status the write ended with, when there is one.
-        Prompts::Message(this, text.empty() ? Text(TextKey::WriteFailed)
-                                            : Text(TextKey::WriteFailed) + " " + text);
+        const std::string message =
+            text.empty() ? Text(TextKey::WriteFailed) : Text(TextKey::WriteFailed) + " " + text;
+        SetStatus(message);
+        Prompts::Message(this, message);
         return;
     }
+    // What the status said about the point before is over: the write says how it went.
+    std::string done = Text(TextKey::WriteDone);
+    const auto at = done.find("%s");
+    if (at != std::string::npos) done.replace(at, 2, text);
+    SetStatus(done);
     // The point is found by its NodeId: rows may have moved or gone since the dialog opened.
-    const auto it = std::find_if(rows.begin(), rows.end(), [&nodeId](const OPCUAItemData* r) {
-        return UA_NodeId_equal(&r->nodeId, &nodeId);
-    });
-    if (it == rows.end()) return;
-    model->SetValue(static_cast<int>(it - rows.begin()), text);
+    const int row = session->Rows().RowOf(nodeId);
+    if (row >= 0) model->SetValue(row, text);
 }

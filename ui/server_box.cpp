@@ -1,11 +1,14 @@
 #include "ui/server_box.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QStringListModel>
 #include <QStyle>
 
@@ -53,6 +56,20 @@ void ServerBox::ForgetRow(int row) {
 }
 
 bool ServerBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == completer->popup() && event->type() == QEvent::MouseButtonPress) {
+        // The open list takes a press outside itself only to close; a press on a button of the
+        // window (Connect) is meant for the button, so it gets it as well.
+        const auto* press = static_cast<QMouseEvent*>(event);
+        QWidget* list = completer->popup();
+        const QPoint at = press->globalPosition().toPoint();
+        auto* button = qobject_cast<QAbstractButton*>(QApplication::widgetAt(at));
+        if (!list->rect().contains(list->mapFromGlobal(at)) && button != nullptr &&
+            button->window() == box->window() && button->isEnabled()) {
+            list->hide();
+            button->click();
+            return true;
+        }
+    }
     if (watched == completer->popup() && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         const QModelIndex current = completer->popup()->currentIndex();

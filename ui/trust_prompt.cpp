@@ -1,7 +1,5 @@
 #include "ui/trust_prompt.h"
 
-#include "engine/pki_files.h"
-#include "engine/trust_store.h"
 #include "texts/certificate_texts.h"
 #include "texts/text_table.h"
 #include "ui/prompts.h"
@@ -26,30 +24,18 @@ TrustAnswer AskServerTrust(QWidget* parent, const ServerTrust& trust, const std:
     }
 }
 
-bool ApplyTrustAnswer(QWidget* parent, TrustAnswer answer, const ServerTrust& trust,
-                      ConnectionSettings& settings) {
-    if (answer == TrustAnswer::Cancel) return false;
-    if (answer == TrustAnswer::Always) {
-        TrustStore store(PkiRoot());
-        // Accepting a changed certificate replaces the trust in the old one.
-        if (!store.Trust(trust.presented, settings.url, true)) {
-            Prompts::Message(parent,
-                             Text(TextKey::CliTrustNotStored) + store.TrustedDir().string());
-            return false;
-        }
-    }
-    // Also for Always: a trusted certificate out of its validity is accepted for this run only.
-    const std::string fingerprint = FingerprintText(trust.presented.fingerprint);
-    AcceptServerThisRun(fingerprint);
-    settings.acceptedServerCertificates.push_back(fingerprint);
-    return true;
+bool WindowDecider::AllowPlainPassword(const ConnectionSettings&) {
+    return Prompts::Question(parent, Text(TextKey::PlainPasswordPrompt));
 }
 
-bool ResolveUntrustedServer(QWidget* parent, ConnectOutcome outcome,
-                            const std::optional<ServerTrust>& trust, ConnectionSettings& settings) {
-    if (outcome != ConnectOutcome::ServerCertificateUntrusted &&
-        outcome != ConnectOutcome::ServerCertificateChanged)
-        return false;
-    if (!trust) return false;
-    return ApplyTrustAnswer(parent, AskServerTrust(parent, *trust, settings.url), *trust, settings);
+TrustAnswer WindowDecider::DecideTrust(const ServerTrust& trust, const std::string& url) {
+    return AskServerTrust(parent, trust, url);
+}
+
+void WindowDecider::TrustNotStored(const std::string& where) {
+    Prompts::Message(parent, Text(TextKey::CliTrustNotStored) + where);
+}
+
+void WindowDecider::AcceptedThisRun(const std::string& fingerprint) {
+    AcceptServerThisRun(fingerprint);
 }

@@ -10,6 +10,7 @@
 #include "engine/node_id_text.h"
 #include "engine/opcua_browser.h"
 #include "engine/value_from_text.h"
+#include "session/session_worker.h"
 #include "texts/connect_failure.h"
 #include "texts/text_table.h"
 #include "ui/cell_text.h"
@@ -17,7 +18,6 @@
 #include "ui/login_option_dlg.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
-#include "ui/session_worker.h"
 #include "ui/trust_prompt.h"
 #include "ui/write_caption.h"
 
@@ -140,24 +140,18 @@ void CWriteValueDlg::OnWriteDone(const ConnectionSettings& settings, const std::
     writing = false;
     okButton->setEnabled(true);
     if (outcome.connect == ConnectOutcome::Cancelled) return;
-    if (outcome.connect == ConnectOutcome::PlainPasswordRefused) {
-        if (settings.allowPlainPassword ||
-            !Prompts::Question(this, Text(TextKey::PlainPasswordPrompt)))
-            return;  // declined: nothing sent, the dialog stays open with the text
-        ConnectionSettings allowed = settings;
-        allowed.allowPlainPassword = true;
-        StartWrite(allowed, text);
-        return;
-    }
     // Only a certificate accepted for the window's session passes silently; another is asked.
-    ConnectionSettings accepted = settings;
-    if (ResolveUntrustedServer(this, outcome.connect, outcome.serverTrust, accepted)) {
-        StartWrite(accepted, text);
-        return;
+    ConnectionSettings next = settings;
+    WindowDecider decider(this);
+    switch (AfterAttempt(outcome.connect, outcome.serverTrust, next, decider)) {
+        case FlowStep::Retry:
+            StartWrite(next, text);
+            return;
+        case FlowStep::Declined:
+            return;  // nothing sent, the dialog stays open with the text
+        case FlowStep::Done:
+            break;
     }
-    if (outcome.connect == ConnectOutcome::ServerCertificateUntrusted ||
-        outcome.connect == ConnectOutcome::ServerCertificateChanged)
-        return;  // declined: nothing sent, the dialog stays open with the text
     if (FailureText(outcome.connect)) {
         Prompts::Message(this, FailureMessage(outcome.connect));
         return;

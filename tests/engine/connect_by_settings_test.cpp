@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "engine/client_identity.h"
 #include "engine/opcua_browser.h"
+#include "engine/pki_files.h"
 #include "tests/support/demo_server_fixture.h"
+#include "tests/support/test_trust.h"
 
 namespace {
 
@@ -74,6 +79,29 @@ TEST_F(ConnectBySettings, RejectionsLeaveNoSession) {
     anonymous.url = "opc.tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort());
     EXPECT_EQ(engine.Connect(anonymous), ConnectOutcome::Unreachable);
     EXPECT_FALSE(engine.HasSession());
+}
+
+// Certificate sign-in with no files given uses this installation's own pair, made on first need.
+TEST(CertificateSignIn, EmptyFieldsUseThisInstallationsOwnPair) {
+    UseFreshHome();
+    DemoServerOptions o;
+    o.secure = true;
+    auto server = StartDemoServer(o);
+    ASSERT_NE(server, nullptr);
+    PointList list;
+    OPCUABrowser engine{&list};
+    ConnectionSettings s;
+    s.url = server->Url();
+    s.authKind = 3;
+    s.securityPolicy = "Basic256Sha256";
+    s.securityMode = "Sign & Encrypt";
+    ASSERT_FALSE(std::filesystem::exists(IdentityCertificatePath(PkiRoot())));
+    EXPECT_EQ(engine.Connect(s), ConnectOutcome::Connected);
+    EXPECT_TRUE(engine.HasSession());
+    EXPECT_TRUE(std::filesystem::exists(IdentityCertificatePath(PkiRoot())));
+    // Half a pair is no pair either: the own pair again, not a failure.
+    s.certificatePath = "/nowhere/c.der";
+    EXPECT_EQ(engine.Connect(s), ConnectOutcome::Connected);
 }
 
 TEST_F(ConnectBySettings, UnknownKindTriesNothing) {

@@ -102,34 +102,57 @@ TEST_F(ExportProgress, RowsStayPutWhileExportedAndTheEndIsTold) {
     EXPECT_TRUE(prompts.script.messages.empty());
 }
 
-TEST_F(ExportProgress, WithAFilterTheUserMayExportOnlyTheRowsShown) {
+// With a filter the user picks: only the rows shown, all of them, or nothing (the default:
+// closing the question or Escape exports nothing).
+TEST_F(ExportProgress, WithAFilterTheUserPicksShownAllOrNothing) {
     AddRows(30);
     Find<QLineEdit>(window, "filterBox")->setText(QStringLiteral("p2"));  // p2, p20 ... p29
     ASSERT_EQ(window.Shown()->rowCount(), 11);
 
-    prompts.script.questionAnswers.push_back(true);
+    prompts.script.choiceAnswers.push_back(0);
     prompts.script.fileAnswers.push_back(PathFor("shown.csv"));
     window.OnExport();
     ASSERT_TRUE(WaitEnd());
-    ASSERT_EQ(prompts.script.questions.size(), 1u);
-    EXPECT_EQ(prompts.script.questions[0], "只导出显示的 11 个点？\n取消: 导出全部 30 个点");
+    ASSERT_EQ(prompts.script.choices.size(), 1u);
+    const auto& asked = prompts.script.choices[0];
+    EXPECT_EQ(asked.text, "显示 11 个点，共 30 个点。导出哪些？");
+    EXPECT_EQ(asked.buttons,
+              (std::vector<std::string>{"只导出显示的 11 个点", "全部 30 个点", "取消"}));
+    EXPECT_EQ(asked.cancelIndex, 2);
     EXPECT_EQ(Read(PathFor("shown.csv")).count('\n'), 12);
     EXPECT_EQ(TextOf(window, "statusLine"), "已导出 11 个点");
 
-    // Not answered: all of them, as without a filter.
+    prompts.script.choiceAnswers.push_back(1);
     prompts.script.fileAnswers.push_back(PathFor("all.csv"));
     window.OnExport();
     ASSERT_TRUE(WaitEnd());
-    EXPECT_EQ(prompts.script.questions.size(), 2u);
     EXPECT_EQ(Read(PathFor("all.csv")).count('\n'), 31);
     EXPECT_EQ(TextOf(window, "statusLine"), "已导出 30 个点");
+
+    // Not answered (Escape, the close box): nothing is asked for a file, nothing exported.
+    prompts.script.fileAnswers.push_back(PathFor("never.csv"));
+    window.OnExport();
+    EXPECT_FALSE(window.ExportRunning());
+    EXPECT_EQ(prompts.script.choices.size(), 3u);
+    EXPECT_FALSE(QFile::exists(PathFor("never.csv")));
+    prompts.script.fileAnswers.clear();
+
+    // One row shown, in English: the singular.
+    Click(window, "languageButton");
+    Find<QLineEdit>(window, "filterBox")->setText(QStringLiteral("p29"));
+    ASSERT_EQ(window.Shown()->rowCount(), 1);
+    window.OnExport();
+    ASSERT_EQ(prompts.script.choices.size(), 4u);
+    EXPECT_EQ(prompts.script.choices[3].buttons,
+              (std::vector<std::string>{"Only the 1 point shown", "All 30", "Cancel"}));
+    Click(window, "languageButton");
 
     // No filter: no question.
     Find<QLineEdit>(window, "filterBox")->clear();
     prompts.script.fileAnswers.push_back(PathFor("plain.csv"));
     window.OnExport();
     ASSERT_TRUE(WaitEnd());
-    EXPECT_EQ(prompts.script.questions.size(), 2u);
+    EXPECT_EQ(prompts.script.choices.size(), 4u);
 }
 
 // A new scan empties the rows the export reads: the export is cancelled and the scan starts

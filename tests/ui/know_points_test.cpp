@@ -196,7 +196,7 @@ TEST_F(KnowPoints, RowsCutAtTheBottomAreRefreshedToo) {
 }
 
 TEST(PointTooltips, LongCellsTellTheirWholeText) {
-    std::vector<OPCUAItemData*> rows;
+    PointRows rows;
     PointTableModel model(rows, nullptr);
     auto* record =
         new OPCUAItemData(UA_NODEID_NUMERIC(2, 1), std::string(600, 'v'), "String", "n", "", "");
@@ -210,7 +210,7 @@ TEST(PointTooltips, LongCellsTellTheirWholeText) {
 // A refresh hands back a copy; whether the value is an array comes along, so the write command
 // stays grayed for an array after any number of passes.
 TEST(PointRefresh, AnArrayStaysAnArrayAcrossARefresh) {
-    std::vector<OPCUAItemData*> rows;
+    PointRows rows;
     PointTableModel model(rows, nullptr);
     auto* record = new OPCUAItemData(UA_NODEID_NUMERIC(2, 1), "[1, 2]", "Int32", "a", "", "GOOD");
     model.AppendRows({record});

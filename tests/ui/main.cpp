@@ -35,6 +35,10 @@ int main(int argc, char** argv) {
     // CTest sets this too; a hand run should not need a display either.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     UseTemporaryHome();  // never the real user's certificates
+    // The window's tests read its texts in Chinese: a first start follows a desktop whose
+    // messages are Chinese (only the messages: fonts and formats stay as the machine has them).
+    unsetenv("LC_ALL");
+    setenv("LC_MESSAGES", "zh_CN.UTF-8", 1);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new FreshSettings);
     QApplication app(argc, argv);

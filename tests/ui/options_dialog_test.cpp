@@ -172,9 +172,32 @@ TEST_F(OptionsDialog, CancelStoresNothingButKeepsTheSignInChoice) {
     EXPECT_EQ(dialog.GetUser(), "");
     EXPECT_EQ(dialog.GetTimeout(), "10");
     EXPECT_EQ(dialog.GetSecurityPolicy(), "");
-    // The controls keep what the user left in them for the next showing.
+    // The next showing shows what is stored, not the cancelled edit.
     dialog.show();
-    EXPECT_EQ(Box("userBox").text(), QStringLiteral("typed"));
+    EXPECT_EQ(Box("userBox").text(), QString());
+    EXPECT_EQ(Box("passwordBox").text(), QString());
+    EXPECT_EQ(Box("timeoutBox").text(), QStringLiteral("10"));
+}
+
+// The mode and policy shown after Cancel are the ones Connect uses.
+TEST_F(OptionsDialog, CancelShowsTheStoredModeAndPolicyAgain) {
+    Pick(Policy(), 3);
+    Pick(Mode(), 2);
+    Click(dialog, "okButton");
+    const std::string policy = dialog.GetSecurityPolicy();
+    const std::string mode = dialog.GetSecurityMode();
+    const int shownPolicy = Policy().currentIndex();
+    const int shownMode = Mode().currentIndex();
+    dialog.show();
+    Pick(Mode(), 1);
+    Pick(Policy(), 1);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    dialog.show();
+    EXPECT_EQ(Mode().currentIndex(), shownMode);
+    EXPECT_EQ(Policy().currentIndex(), shownPolicy);
+    EXPECT_EQ(dialog.GetSecurityPolicy(), policy);
+    EXPECT_EQ(dialog.GetSecurityMode(), mode);
+    EXPECT_EQ(dialog.Settings("u").securityMode, Mode().currentText().toStdString());
 }
 
 TEST_F(OptionsDialog, EscapeAndTheCloseBoxOnlyHide) {

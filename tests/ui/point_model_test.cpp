@@ -31,7 +31,7 @@ protected:
     // them, so tests that delete drop it first.
     void StopModelTester() { tester.reset(); }
 
-    std::vector<OPCUAItemData*> rows;
+    PointRows rows;
     PointTableModel model{rows, nullptr};
     std::unique_ptr<QAbstractItemModelTester> tester = std::make_unique<QAbstractItemModelTester>(
         &model, QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -98,7 +98,7 @@ TEST_F(PointModel, DeleteAllEmptiesTheRows) {
     model.AppendRows(Points(1, 50));
     model.DeleteAll();
     EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_TRUE(rows.empty());
+    EXPECT_TRUE(rows.Empty());
 }
 
 }  // namespace

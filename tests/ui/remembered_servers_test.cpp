@@ -4,6 +4,7 @@
 #include <QCompleter>
 #include <QTableWidget>
 #include <QtTest/QTest>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -92,6 +93,61 @@ TEST(RememberedServers, FirstStartLooksAsAlwaysAndLeavesTheUrlBoxPlain) {
     EXPECT_TRUE(window.Servers()->Servers().isEmpty());
     EXPECT_EQ(window.OptionsDialog()->GetSecurityPolicy(), "");
     EXPECT_EQ(language, 0);
+}
+
+// A first start speaks the desktop's language; after that the language last used, whatever
+// the desktop says.
+TEST(RememberedServers, FirstStartFollowsTheLocaleThenTheLanguageLastUsed) {
+    struct Case {
+        const char* lcAll;
+        const char* lang;
+        int expected;
+    };
+    const std::string before = std::getenv("LANG") != nullptr ? std::getenv("LANG") : "";
+    unsetenv("LC_MESSAGES");
+    for (const Case c : {Case{nullptr, "en_US.UTF-8", 1}, Case{nullptr, "zh_TW.UTF-8", 0},
+                         Case{"de_DE.UTF-8", "zh_CN.UTF-8", 1}, Case{"zh_CN.UTF-8", "C", 0}}) {
+        SCOPED_TRACE(c.lang);
+        std::filesystem::remove(StoredFile());
+        if (c.lcAll != nullptr) setenv("LC_ALL", c.lcAll, 1);
+        setenv("LANG", c.lang, 1);
+        {
+            CQuorvaneDlg window{FastTiming()};
+            EXPECT_EQ(language, c.expected);
+            EXPECT_EQ(TextOf(window, "connectButton"), c.expected == 0 ? "连接" : "Connect");
+            window.reject();
+        }
+        // The desktop changes its mind; the tool keeps what it was last used in.
+        setenv("LANG", c.expected == 0 ? "en_US.UTF-8" : "zh_CN.UTF-8", 1);
+        unsetenv("LC_ALL");
+        CQuorvaneDlg again{FastTiming()};
+        EXPECT_EQ(language, c.expected);
+    }
+    setenv("LANG", before.c_str(), 1);
+    setenv("LC_MESSAGES", "zh_CN.UTF-8", 1);
+    language = 0;
+}
+
+// The list of remembered servers is open (a remembered URL typed again): one click on Connect
+// closes it and connects.
+TEST(RememberedServers, OneClickOnConnectConnectsWithTheListOpen) {
+    auto server = StartDemoServer();
+    ASSERT_NE(server, nullptr);
+    CQuorvaneDlg window{FastTiming()};
+    window.Servers()->SetServers({QString::fromStdString(server->Url())});
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    SetUrl(window, server->Url());
+    window.Servers()->ShowAll();
+    QWidget* list = window.Servers()->Completer()->popup();
+    ASSERT_TRUE(list->isVisible());
+    auto* connectButton = Find<QPushButton>(window, "connectButton");
+    const QPoint at = connectButton->mapTo(&window, connectButton->rect().center());
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, at);
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_NE(window.Session().State(), SessionState::Idle) << "the click was lost";
+    ASSERT_TRUE(PumpUntil([&] { return window.Session().State() == SessionState::Refreshing; }));
+    EXPECT_EQ(window.Rows().size(), server->Points().size());
 }
 
 TEST(RememberedServers, ConnectRemembersRestartRestoresChoiceRestoresForgetRemoves) {

@@ -152,7 +152,11 @@ TEST_F(Scan, ConnectAfterStopEmptiesTheListOnlyOnceConnected) {
     EXPECT_EQ(window.Rows().size(), rows);
     ASSERT_TRUE(PumpUntil([&] { return !window.Connecting(); }));
     EXPECT_EQ(window.Model()->rowCount(), static_cast<int>(rows));
-    EXPECT_EQ(TextOf(window, "statusLine"), "连接服务器失败 (连接被拒绝: 该端口没有服务器在监听)");
+    // The list left on screen says whose it is, in the status line and the title.
+    const std::string whose = "列表来自 " + server->Url();
+    EXPECT_EQ(TextOf(window, "statusLine"),
+              "连接服务器失败 (连接被拒绝: 该端口没有服务器在监听)  " + whose);
+    EXPECT_NE(window.windowTitle().toStdString().find(whose), std::string::npos);
 
     SetUrl(window, server->Url());
     Click(window, "connectButton");

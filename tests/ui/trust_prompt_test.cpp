@@ -105,8 +105,9 @@ TEST_F(TrustInWindow, TrustAlwaysIsRemembered) {
     EXPECT_EQ(prompts.script.choices.size(), 1u);
 }
 
-// Another certificate at the address: the refresh cycle does not reconnect to it by itself,
-// and Connect shows the changed-certificate warning with both fingerprints.
+// Another certificate at the address: the refresh cycle does not reconnect to it by itself, it
+// stops retrying and says so; Connect shows the changed-certificate warning with both
+// fingerprints.
 TEST_F(TrustInWindow, ChangedCertificateIsNeverAcceptedSilently) {
     TrustDemoServer(*server);
     const std::string before = Fingerprint();
@@ -118,15 +119,18 @@ TEST_F(TrustInWindow, ChangedCertificateIsNeverAcceptedSilently) {
     server->Stop();
     server = StartUntrustedDemoServer(options);
     ASSERT_TRUE(server);
-    // The refresh reads, fails, reconnects, meets the new certificate and gives up quietly.
+    // The refresh reads, fails, reconnects, meets the new certificate and stops there.
     ASSERT_TRUE(PumpUntil([&] { return window.Rows()[0]->quality == "UNCERTAIN"; }, 20s));
+    ASSERT_TRUE(PumpUntil([&] { return window.Session().State() == SessionState::Idle; }, 5s));
+    EXPECT_EQ(TextOf(window, "statusLine"), "服务器证书已改变，请重新连接以查看");
+    EXPECT_EQ(TextOf(window, "connectButton"), "连接");
     PumpFor(1500ms);
+    EXPECT_FALSE(window.RefreshPending()) << "still retrying";
     EXPECT_EQ(window.LastReadResult(), -1);
     EXPECT_TRUE(prompts.script.choices.empty());
     EXPECT_EQ(server->ValueReads(), 0u) << "a session was opened with the new certificate";
 
-    Click(window, "connectButton");  // Stop
-    ASSERT_TRUE(PressConnect(window));
+    ASSERT_TRUE(PressConnect(window));  // one press: the question
     ASSERT_EQ(prompts.script.choices.size(), 1u);
     const auto& asked = prompts.script.choices[0];
     EXPECT_EQ(asked.title, "服务器证书已改变");
@@ -181,4 +185,27 @@ TEST(ClientCertificateLine, ShowsExportsAndRenewsAfterAsking) {
     EXPECT_EQ(TextOf(dialog, "clientCertificateLabel"), "client certificate");
     EXPECT_EQ(TextOf(dialog, "exportCertificateButton"), "export...");
     EXPECT_EQ(TextOf(dialog, "renewCertificateButton"), "renew");
+}
+
+// Cancel on the question about another server: the list of the server scanned before does not
+// stay under the new URL as if it were its list.
+TEST_F(TrustInWindow, CancelAtANewServerClearsTheListOfTheOldOne) {
+    auto plain = StartDemoServer();
+    ASSERT_TRUE(plain);
+    SetUrl(window, plain->Url());
+    ConfirmOptions(*window.OptionsDialog(), OptionsInput{});
+    ASSERT_TRUE(ScanToEnd(window));
+    ASSERT_EQ(window.Rows().size(), plain->Points().size());
+    SetUrl(window, server->Url());
+    OptionsInput in = UserPassword("operator", "secret");
+    in.policy = 3;
+    in.mode = 2;
+    ConfirmOptions(*window.OptionsDialog(), in);
+    ASSERT_TRUE(PressConnect(window));  // Stop
+    ASSERT_TRUE(PumpUntil([&] { return window.Session().State() == SessionState::Idle; }));
+    ASSERT_TRUE(PressConnect(window));
+    ASSERT_EQ(prompts.script.choices.size(), 1u);  // not answered: Cancel
+    EXPECT_TRUE(window.Rows().empty());
+    EXPECT_EQ(TextOf(window, "statusLine"), "未连接");
+    EXPECT_EQ(window.Session().State(), SessionState::Idle);
 }

@@ -63,6 +63,25 @@ TEST_F(WriteValue, DoubleShowsTheValueReadBack) {
     EXPECT_TRUE(prompts.script.messages.empty());
 }
 
+// A right-click on a read-only point says why write is grayed; a later write elsewhere says how
+// it went instead of leaving that reason standing.
+TEST_F(WriteValue, AWriteConfirmsInTheStatusLineReplacingAnEarlierReason) {
+    ScanServer();
+    const int readOnly = RowOfNumeric(demo::kReadOnly);
+    ASSERT_GE(readOnly, 0);
+    View().selectRow(readOnly);
+    window.menuRunner = [](QMenu&, const QPoint&) -> QAction* { return nullptr; };
+    window.OpenContextMenu(RowCentre(window, readOnly));
+    window.menuRunner = nullptr;
+    ASSERT_EQ(TextOf(window, "statusLine"), Text(TextKey::WriteRefusedReadOnly));
+
+    const int row = RowOfNumeric(demo::kWritableDouble);
+    CWriteValueDlg& dialog = OpenWriteOn(row);
+    Type(dialog, "2.5");
+    PressOk(dialog);
+    EXPECT_EQ(TextOf(window, "statusLine"), "已写入 2.500");
+}
+
 TEST_F(WriteValue, InvalidTextIsRefusedBeforeAnySession) {
     ScanServer();
     const int row = RowOfNumeric(demo::kWritableDouble);

@@ -2,18 +2,20 @@
 
 #include <QObject>
 #include <QPointer>
+#include <boost/thread/thread.hpp>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <type_traits>
 #include <utility>
 
 // Runs jobs strictly one after another on a thread of its own and hands each result back to the
 // thread of `context` (the user-interface thread), so that network waits never block the window.
-// Whatever a job touches is used by that thread alone while the job runs.
+// Whatever a job touches is used by that thread alone while the job runs. A job can be
+// interrupted (boost's thread interruption) while it runs; the next job starts uninterrupted.
 class SessionWorker {
 public:
     explicit SessionWorker(QObject* context);
@@ -26,9 +28,9 @@ public:
     // `work()` runs on the worker; `done(result)` later on the context's thread, unless the
     // context is gone by then.
     template <class Work, class Done>
-    void Post(Work work, Done done) {
+    std::uint64_t Post(Work work, Done done) {
         QPointer<QObject> target(context);
-        Enqueue([target, work = std::move(work), done = std::move(done)]() mutable {
+        return Enqueue([target, work = std::move(work), done = std::move(done)]() mutable {
             auto result = std::make_shared<std::invoke_result_t<Work&>>(work());
             if (target.isNull()) return;
             QMetaObject::invokeMethod(
@@ -36,8 +38,10 @@ public:
                 Qt::QueuedConnection);
         });
     }
-    // A job without a result to deliver.
-    void Run(std::function<void()> work);
+    // A job without a result to deliver; returns its number, for Interrupt.
+    std::uint64_t Run(std::function<void()> work);
+    // Interrupts job `number` if it is the one running now; false otherwise.
+    bool Interrupt(std::uint64_t number);
 
     // Jobs queued or running.
     int Pending() const;
@@ -45,15 +49,21 @@ public:
     void Drain();
 
 private:
-    void Enqueue(std::function<void()> job);
+    struct Job {
+        std::uint64_t number;
+        std::function<void()> work;
+    };
+    std::uint64_t Enqueue(std::function<void()> job);
     void Loop();
 
     QObject* context;
     mutable std::mutex mutex;
     std::condition_variable wake;
     std::condition_variable idle;
-    std::deque<std::function<void()>> jobs;
+    std::deque<Job> jobs;
+    std::uint64_t lastNumber = 0;
+    std::uint64_t runningNumber = 0;  // 0 while none runs
     int running = 0;
     bool stopping = false;
-    std::thread thread;  // last: starts once everything it uses exists
+    boost::thread thread;  // last: starts once everything it uses exists
 };

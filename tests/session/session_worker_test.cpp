@@ -1,13 +1,14 @@
-#include "ui/session_worker.h"
+#include "session/session_worker.h"
 
 #include <gtest/gtest.h>
 
 #include <QObject>
 #include <atomic>
+#include <boost/thread/thread.hpp>
 #include <thread>
 #include <vector>
 
-#include "tests/ui/ui_test_support.h"
+#include "tests/session/pump.h"
 
 namespace {
 
@@ -62,6 +63,43 @@ TEST(SessionWorker, EndingRunsWhatIsQueuedAndDropsTheAnswers) {
     EXPECT_EQ(ran, 4);
     PumpFor(20ms);
     EXPECT_EQ(delivered, 0);  // the context went before the event loop ran
+}
+
+// The walk is a job that Stop interrupts where it waits; the interruption ends that job only,
+// never the next one, and a job that is not running cannot be interrupted.
+TEST(SessionWorker, InterruptEndsTheRunningJobOnlyAndNeverTheNext) {
+    QObject context;
+    SessionWorker worker(&context);
+    std::atomic<bool> waiting{false};
+    std::atomic<bool> interrupted{false};
+    std::atomic<bool> nextRanThrough{false};
+    const std::uint64_t walk = worker.Run([&] {
+        waiting = true;
+        try {
+            // Waits as the walk does, at interruption points.
+            for (int i = 0; i < 20000; ++i) {
+                boost::this_thread::interruption_point();
+                std::this_thread::sleep_for(1ms);
+            }
+        } catch (const boost::thread_interrupted&) {
+            interrupted = true;
+            throw;
+        }
+    });
+    const std::uint64_t next = worker.Run([&] {
+        for (int i = 0; i < 20; ++i) {
+            boost::this_thread::interruption_point();
+            std::this_thread::sleep_for(1ms);
+        }
+        nextRanThrough = true;
+    });
+    EXPECT_FALSE(worker.Interrupt(next)) << "queued, not running";
+    ASSERT_TRUE(PumpUntil([&] { return waiting.load(); }, 5s));
+    EXPECT_TRUE(worker.Interrupt(walk));
+    worker.Drain();
+    EXPECT_TRUE(interrupted);
+    EXPECT_TRUE(nextRanThrough);
+    EXPECT_FALSE(worker.Interrupt(walk)) << "over";
 }
 
 TEST(SessionWorker, AnswerForAGoneContextIsDropped) {

@@ -1,0 +1,158 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "engine/opcua_browser.h"
+#include "engine/point_details.h"
+#include "session/point_rows.h"
+#include "session/session_state.h"
+
+struct BrowseStats;
+class ConnectDecider;
+class SessionWorker;
+
+// Periods of the two timers; tests shorten them.
+struct Timing {
+    int scanMs = 100;      // scan poll while a walk runs: the list is whole soon after the walk
+    int refreshMs = 5000;  // refresh after a read
+    int retryMs = 10000;   // refresh after a failed reconnect
+    int flowingMs = 5;     // next scan poll while records are flowing
+    std::size_t drainBudget = 32768;  // records one scan poll moves at most
+};
+
+// What the scan poll has cost the user-interface thread.
+struct PollStats {
+    int polls = 0;
+    std::chrono::nanoseconds longest{0};
+    std::chrono::nanoseconds total{0};
+};
+
+// A row on screen: its record and where it is in the rows (a hint; -1 when unknown).
+struct VisibleRow {
+    OPCUAItemData* record;
+    int row;
+};
+
+// One scan of one server: the engine, the point list between walk and rows, the rows, and the
+// one thread on which every engine call of the session runs (connect, walk, refresh, reconnect,
+// details). Lives on the user-interface thread; what it decides follows from State() alone.
+class ScanSession : public QObject {
+    Q_OBJECT
+public:
+    explicit ScanSession(Timing timing = {}, QObject* parent = nullptr);
+    // Gives up whatever runs and waits for the session's thread to finish it.
+    ~ScanSession() override;
+
+    ScanSession(const ScanSession&) = delete;
+    ScanSession& operator=(const ScanSession&) = delete;
+
+    // A new scan with `settings`: the rows stay until the new session is up.
+    void Connect(const ConnectionSettings& settings);
+    // Ends the connect, walk or refresh; the rows stay.
+    void Stop();
+    // Stops for good and waits for the session's thread; the rows are emptied.
+    void Close();
+
+    // Who answers the connect's questions; without one every question is answered no.
+    void SetDecider(ConnectDecider* decider) { this->decider = decider; }
+    // The records a refresh pass reads (the rows on screen); all rows when not set.
+    void SetVisibleRecords(std::function<std::vector<VisibleRow>()> visible);
+    // While held (an export reads the rows) results that would change rows wait.
+    void HoldRows();
+    void ReleaseRows();
+    bool RowsHeld() const { return held; }
+
+    // Handlers of the two timers, public so that tests and benchmarks can drive them.
+    void ScanPoll();
+    void RefreshPass();
+    // The details of `nodeId`, read on the session's thread; busy while connecting or walking.
+    void ReadDetails(const UA_NodeId& nodeId, std::function<void(const PointDetails&)> show);
+
+    SessionState State() const { return state; }
+    PointRows& Rows() { return rows; }
+    const PointRows& Rows() const { return rows; }
+    std::vector<VisibleRow> VisibleRecords() const;
+    // The settings of the connect the rows came from, used again by the refresh's reconnect.
+    const std::optional<ConnectionSettings>& SessionSettings() const { return sessionSettings; }
+    bool WalkRunning() const { return state == SessionState::Scanning; }
+    bool Connecting() const {
+        return state == SessionState::Connecting || state == SessionState::AwaitingDecision;
+    }
+    bool RefreshRunning() const { return refreshRunning; }
+    bool ScanPollPending() const { return scanTimer.isActive(); }
+    bool RefreshPending() const { return refreshTimer.isActive(); }
+    int RefreshInterval() const { return refreshTimer.interval(); }
+    int LastReadResult() const { return lastReadResult; }
+    int BackgroundJobs() const;
+    const PollStats& ScanPollStats() const { return pollStats; }
+    std::shared_ptr<const BrowseStats> LastWalkStats() const { return walkStats; }
+    std::chrono::steady_clock::time_point ScanEndShownAt() const { return scanEndShownAt; }
+    std::chrono::nanoseconds LastRefreshDuration() const { return lastRefreshDuration; }
+
+signals:
+    void StateChanged(SessionState state);
+    // A status text that belongs to the current state.
+    void StatusChanged(const QString& text);
+    // The connect failed with `text`, to be shown as a message too.
+    void ConnectFailed(const QString& text);
+    // The session with `settings` is up and the old rows are gone.
+    void Connected(const ConnectionSettings& settings);
+    // The end marker arrived; `lost` when the walk lost its session on the way.
+    void WalkEnded(bool lost, std::size_t points);
+
+private:
+    struct RefreshJob;
+    struct ConnectDone;
+    void Enter(SessionEvent event);
+    void Status(const std::string& text);
+    void StartConnect(const ConnectionSettings& settings);
+    void OnConnectDone(int id, ConnectionSettings settings, const ConnectDone& done);
+    void StartWalk();
+    // Interrupts the walk; its end waits on the session's thread, ahead of any later job.
+    void EndWalk();
+    void GiveUp();
+    void Settle();
+    void OnRefreshDone(int id, const RefreshJob& job);
+    // Runs `apply` now or, while the rows are held, once they are released.
+    void WhenRowsFree(std::function<void()> apply);
+
+    Timing timing;
+    SessionState state = SessionState::Idle;
+    PointList pointList;
+    PointRows rows;
+    OPCUABrowser browser{&pointList};
+    QTimer scanTimer;
+    QTimer refreshTimer;
+    ConnectDecider* decider = nullptr;
+    std::function<std::vector<VisibleRow>()> visibleRecords;
+    bool held = false;
+    bool closed = false;
+    std::vector<std::function<void()>> afterHold;
+
+    // Results of background work carry the attempt they belong to; Connect, Stop and Close
+    // start a new one, so late results of an abandoned attempt are dropped.
+    int attempt = 0;
+    bool refreshRunning = false;
+    int lastReadResult = -1;
+    std::shared_ptr<std::atomic<bool>> cancelConnect;
+    std::shared_ptr<std::atomic<bool>> cancelRefresh;  // a pass's read or reconnect gives up
+    std::shared_ptr<std::atomic<bool>> cancelWalk;     // a walk not yet started never starts
+    std::uint64_t walkJob = 0;
+    std::optional<ConnectionSettings> sessionSettings;
+    std::shared_ptr<BrowseStats> walkStats;
+    PollStats pollStats;
+    std::chrono::steady_clock::time_point scanEndShownAt{};
+    std::chrono::nanoseconds lastRefreshDuration{0};
+    // Last: it is joined first, while everything its jobs use still exists.
+    std::unique_ptr<SessionWorker> worker;
+};

@@ -1,0 +1,116 @@
+// The window's side of its scan session: Connect / Stop by the session's state, and what the
+// session says shown in the buttons, the status line and the title.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "texts/text_table.h"
+#include "ui/export_command.h"
+#include "ui/login_option_dlg.h"
+#include "ui/point_filter_model.h"
+#include "ui/point_list_view.h"
+#include "ui/prompts.h"
+#include "ui/qt_text.h"
+#include "ui/quorvane_dlg.h"
+#include "ui/server_history.h"
+#include "ui/trust_prompt.h"
+#include "ui/visible_rows.h"
+#include "ui/window_title.h"
+
+void CQuorvaneDlg::ConnectSession() {
+    decider = std::make_unique<WindowDecider>(this);
+    session->SetDecider(decider.get());
+    session->SetVisibleRecords([this] {
+        // The rows on screen are rows of the filtered, sorted list; a row cut at the bottom is
+        // on screen too, and would keep a stale value and quality.
+        const int shownRows = filterModel->rowCount();
+        const RowRange range = VisibleRows(listView->FirstVisibleRow(), listView->RowsInSight(),
+                                           shownRows, static_cast<std::size_t>(shownRows));
+        std::vector<VisibleRow> visible;
+        visible.reserve(range.count);
+        for (std::size_t i = range.first; i < range.first + range.count; ++i) {
+            const int shown = static_cast<int>(i);
+            OPCUAItemData* record = filterModel->Record(shown);
+            // A row whose type was never read is left out for good.
+            if (record != nullptr && !record->dataType.empty())
+                visible.push_back({record, filterModel->SourceRow(shown)});
+        }
+        return visible;
+    });
+    connect(session.get(), &ScanSession::StateChanged, this, &CQuorvaneDlg::OnSessionState);
+    connect(session.get(), &ScanSession::StatusChanged, this,
+            [this](const QString& text) { SetStatus(text.toStdString()); });
+    connect(session.get(), &ScanSession::ConnectFailed, this, [this](const QString& text) {
+        ShowWhoseList();
+        Prompts::Message(this, text.toStdString());
+    });
+    connect(session.get(), &ScanSession::Connected, this, &CQuorvaneDlg::OnSessionConnected);
+    connect(session.get(), &ScanSession::WalkEnded, this,
+            [this](bool lost, std::size_t) { OnWalkEnded(lost); });
+    connect(urlBox, &QLineEdit::textChanged, this, [this] { ShowWhoseList(); });
+}
+
+std::vector<OPCUAItemData*> CQuorvaneDlg::VisibleRecords() const {
+    std::vector<OPCUAItemData*> records;
+    for (const VisibleRow& row : session->VisibleRecords()) records.push_back(row.record);
+    return records;
+}
+
+void CQuorvaneDlg::OnConnect() {
+    if (StopsOnCommand(session->State())) {
+        session->Stop();
+    } else if (ExportRunning()) {
+        // A new scan empties the rows the export reads: end the export first.
+        exportCommand->Cancel();
+        exportCommand->WhenDone([this] { Connect(); });
+    } else {
+        Connect();
+    }
+}
+
+void CQuorvaneDlg::Connect() {
+    const std::string url = urlBox->text().toStdString();
+    session->Connect(optionsDialog->Settings(url));
+    if (connectButton->isVisible()) connectButton->repaint();
+}
+
+void CQuorvaneDlg::OnSessionState(SessionState state) {
+    connectButton->setText(Q(Text(StopsOnCommand(state) ? TextKey::Stop : TextKey::Connect)));
+    const bool idle = !StopsOnCommand(state);
+    SetCommandButtonsEnabled(idle);
+    exportButton->setToolTip(idle ? QString() : Q(Text(TextKey::ExportNeedsStop)));
+    if (session->Connecting()) {
+        listView->setCursor(Qt::BusyCursor);
+    } else {
+        listView->unsetCursor();
+    }
+    ShowWhoseList();
+}
+
+void CQuorvaneDlg::OnSessionConnected(const ConnectionSettings& settings) {
+    history->Remember(settings);
+    ShowRememberedServers();
+}
+
+void CQuorvaneDlg::OnWalkEnded(bool lost) {
+    totalCountKey = lost ? TextKey::SearchLost : TextKey::SearchDone;
+    statusShowsCounts = true;
+    if (!filterBox->text().trimmed().isEmpty()) ShowFilterCount();
+}
+
+void CQuorvaneDlg::ShowWhoseList() {
+    const auto& from = session->SessionSettings();
+    const bool other =
+        from && !session->Rows().Empty() && from->url != urlBox->text().toStdString();
+    std::string title = MainWindowTitle();
+    if (other) {
+        std::string mark = Text(TextKey::ListOfOtherServer);
+        const auto at = mark.find("%s");
+        if (at != std::string::npos) mark.replace(at, 2, from->url);
+        title += " - " + mark;
+        // A failed or declined connect leaves the old list: the status line says whose it is.
+        if (!session->Connecting() && !statusLine->text().contains(Q(mark)))
+            statusLine->setText(statusLine->text() + QStringLiteral("  ") + Q(mark));
+    }
+    if (windowTitle() != Q(title)) setWindowTitle(Q(title));
+}
