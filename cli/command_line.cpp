@@ -68,6 +68,10 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
             options.settings.password = ReadPasswordLine(io.in, io.terminal);
             if (io.terminal) io.err << "\n";
         }
+        if (options.settings.password.empty()) {
+            io.err << "quorvane: " << Text(TextKey::CliPasswordMissing) << "\n";
+            return kCliConnectFailed;
+        }
     }
 
     ExportTarget target{options.exportPath, options.format, -1};
@@ -82,12 +86,14 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
         return ReportUntrustedServer(*result.serverTrust, options.settings.url, options.trustServer,
                                      io);
     }
+    // The window asks at this point; here the flag is the answer, so nothing is asked.
+    if (result.outcome == ConnectOutcome::PlainPasswordRefused) {
+        io.err << Text(TextKey::CliPlainPasswordRefused) << "; "
+               << Text(TextKey::CliPlainPasswordHint) << "\n";
+        return kCliConnectFailed;
+    }
     if (FailureText(result.outcome)) {
         io.err << FailureMessage(result.outcome, result.detail) << "\n";
-        // The window asks at this point; here the flag is the answer.
-        if (result.outcome == ConnectOutcome::PlainPasswordRefused) {
-            io.err << Text(TextKey::CliPlainPasswordHint) << "\n";
-        }
         return kCliConnectFailed;
     }
     if (!result.exported.saved) {

@@ -44,6 +44,8 @@ enum class UnreachableCause {
     HostNotFound,       // the host name does not resolve
     ConnectionRefused,  // nothing listens on that port
     TimedOut,           // no answer within the timeout
+    NotOpcUa,           // something answered the handshake, but not in OPC UA's words
+    ClosedInHandshake,  // the peer accepted the connection and closed it unanswered
 };
 
 // What a failed attempt found out besides its outcome, for the failure text.

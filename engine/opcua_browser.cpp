@@ -340,8 +340,17 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     }
     if (identityMissing) return ConnectOutcome::CertKeyRejected;
     const ConnectOutcome outcome = FailedOutcome(s);
-    if (outcome == ConnectOutcome::Unreachable)
+    if (outcome == ConnectOutcome::Unreachable) {
         lastDetail.cause = DiagnoseUnreachable(s.url, lastConnectStatus, kDiagnosisBudget);
+    } else if (!sessionCreated && CauseOf(lastConnectStatus) == ConnectCause::Unknown) {
+        // A stranger on the port fails with whatever status its answer decodes to.
+        const UnreachableCause cause =
+            DiagnoseUnreachable(s.url, lastConnectStatus, kDiagnosisBudget);
+        if (cause == UnreachableCause::NotOpcUa || cause == UnreachableCause::ClosedInHandshake) {
+            lastDetail.cause = cause;
+            return ConnectOutcome::Unreachable;
+        }
+    }
     return outcome;
 }
 

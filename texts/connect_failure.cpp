@@ -49,6 +49,10 @@ std::optional<TextKey> CauseText(UnreachableCause cause) {
             return TextKey::CauseRefused;
         case UnreachableCause::TimedOut:
             return TextKey::CauseTimedOut;
+        case UnreachableCause::NotOpcUa:
+            return TextKey::CauseNotOpcUa;
+        case UnreachableCause::ClosedInHandshake:
+            return TextKey::CauseClosedInHandshake;
         case UnreachableCause::Unknown:
             return std::nullopt;
     }

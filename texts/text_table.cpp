@@ -25,7 +25,7 @@ struct TextPair {
     "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                      \
     "  --list-endpoints     列出服务器的端点: 策略 模式 登录方式 level 安全等级\n"              \
     "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿;\n" \
-    "                       - 写到标准输出 (默认 csv)，结果行写到标准错误\n"                      \
+    "                       - 写到标准输出 (默认 csv，不带 BOM)，结果行写到标准错误\n"         \
     "  --format xls|xlsx|csv  不论文件名，按此格式导出\n"                                               \
     "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                                    \
     "  --policy 策略        None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n"                 \
@@ -55,8 +55,8 @@ struct TextPair {
     "Without a window: connects, finds every point and exports them to FILE, then exits.\n"       \
     "  --list-endpoints     list the server's endpoints: policy mode sign-in level N\n"           \
     "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls;\n"     \
-    "                       - writes to standard output (csv unless --format says else)\n"        \
-    "                       and the result line to standard error\n"                              \
+    "                       - writes to standard output (csv unless --format says else, no\n"     \
+    "                       byte-order mark) and the result line to standard error\n"             \
     "  --format xls|xlsx|csv  the format, whatever the file's name\n"                             \
     "  --url URL            the server, opc.tcp://127.0.0.1:4840 by default\n"                    \
     "  --policy P           None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n" \
@@ -256,6 +256,18 @@ constexpr TextPair kPairs[] = {
      "Export only the %d points shown?\nCancel: export all %d points"},
     {TextKey::CliBadFormat,
      "--format 只能是 xls, xlsx 或 csv: ", "--format must be xls, xlsx or csv: "},
+    // The command line in a pipe, and trust no one can bend.
+    {TextKey::CauseNotOpcUa, " (有应答，但不是 OPC UA 服务器)",
+     " (answered, but not an OPC UA server)"},
+    {TextKey::CauseClosedInHandshake, " (握手时关闭了连接)",
+     " (closed the connection during the handshake)"},
+    // Followed by "; " and CliPlainPasswordHint.
+    {TextKey::CliPlainPasswordRefused, "密码没有发送: 服务器只接受不加密的密码",
+     "the password was not sent: the server takes it only unencrypted"},
+    {TextKey::CliPasswordMissing,
+     "没有密码: 请用 --password-env 变量名 指定环境变量，或在标准输入给出一行",
+     "no password: name an environment variable with --password-env VAR, or give it as one "
+     "line on standard input"},
 };
 
 #undef QV_TITLE_PREFIX

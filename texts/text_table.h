@@ -136,6 +136,11 @@ enum class TextKey {
     ExportCancelled,
     ExportScopeQuestion,
     CliBadFormat,
+    // The command line in a pipe, and trust no one can bend.
+    CauseNotOpcUa,
+    CauseClosedInHandshake,
+    CliPlainPasswordRefused,
+    CliPasswordMissing,
     Count
 };
 

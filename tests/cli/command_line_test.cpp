@@ -151,17 +151,33 @@ TEST_F(CommandLine, UserSignInTakesThePasswordFromEnvironmentOrInput) {
     EXPECT_EQ(Run(withEnv), kCliConnectFailed);
     EXPECT_EQ(err.str(), "用户名/密码错误!\n");
     EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(Run(base, ""), kCliConnectFailed) << "no input: an empty password";
-    EXPECT_EQ(err.str(), "用户名/密码不能为空!\n");
+    // No input: the message says where a password may come from, in either language.
+    EXPECT_EQ(Run(base, ""), kCliConnectFailed);
+    EXPECT_EQ(
+        err.str(),
+        "quorvane: 没有密码: 请用 --password-env 变量名 指定环境变量，或在标准输入给出一行\n");
+    auto english = base;
+    english.insert(english.end(), {"--lang", "en"});
+    EXPECT_EQ(Run(english, "\n"), kCliConnectFailed);
+    EXPECT_EQ(err.str(),
+              "quorvane: no password: name an environment variable with --password-env VAR, or "
+              "give it as one line on standard input\n");
 
     // Without the flag a password that would travel in clear is not sent.
     environment["QV_PW"] = "secret";
     auto withoutFlag = withEnv;
     withoutFlag.erase(std::find(withoutFlag.begin(), withoutFlag.end(), "--allow-plain-password"));
+    // ... and no question is printed that nobody could answer: what was refused, and the flag.
     EXPECT_EQ(Run(withoutFlag), kCliConnectFailed);
-    EXPECT_EQ(
-        err.str(),
-        "服务器要求以明文发送密码，仍要连接吗?\n加上 --allow-plain-password 才会以明文发送密码\n");
+    EXPECT_EQ(err.str(),
+              "密码没有发送: 服务器只接受不加密的密码; 加上 --allow-plain-password "
+              "才会以明文发送密码\n");
+    withoutFlag.insert(withoutFlag.end(), {"--lang", "en"});
+    EXPECT_EQ(Run(withoutFlag), kCliConnectFailed);
+    EXPECT_EQ(err.str(),
+              "the password was not sent: the server takes it only unencrypted; add "
+              "--allow-plain-password to send it unencrypted\n");
+    EXPECT_EQ(err.str().find('?'), std::string::npos);
 
     environment.erase("QV_PW");
     EXPECT_EQ(Run(withEnv), kCliBadArguments);
