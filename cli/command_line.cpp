@@ -94,7 +94,8 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     }
     if (FailureText(result.outcome)) {
         io.err << FailureMessage(result.outcome, result.detail) << "\n";
-        return kCliConnectFailed;
+        // A store another user could have planted is a trust failure: nothing was sent.
+        return result.outcome == ConnectOutcome::PkiUnsafe ? kCliUntrusted : kCliConnectFailed;
     }
     if (!result.exported.saved) {
         io.err << Text(TextKey::ExportFailed);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "os/private_folder.h"
 
 // What connecting takes, and how an attempt ended.
 
@@ -52,6 +55,7 @@ enum class UnreachableCause {
 struct ConnectDetail {
     UnreachableCause cause = UnreachableCause::Unknown;
     std::string offered;  // the server's policy/mode pairs, when it was asked
+    std::optional<UnsafePath> unsafe = std::nullopt;  // the folder or file that made PkiUnsafe
 };
 
 // How one attempt to open a session ended.
@@ -74,4 +78,7 @@ enum class ConnectOutcome {
     ServerCertificateUntrusted,
     ServerCertificateChanged,  // another certificate is trusted for this server
     ClientCertificateRefused,  // the server does not trust this installation's certificate
+    // A folder or file of the trust store or this installation's identity could have been
+    // changed by another user (or cannot be read): nothing was trusted or sent.
+    PkiUnsafe,
 };

@@ -172,7 +172,7 @@ int OPCUABrowser::ConnectAnonymous(std::string url, int timeoutSeconds) {
 
 bool OPCUABrowser::ConfigureOwnIdentity(UA_ClientConfig& config, const std::string& policy,
                                         const std::string& mode) {
-    const auto identity = LoadOrCreateIdentity(PkiRoot());
+    const auto identity = LoadOrCreateIdentity(PkiRoot(), nullptr, &pkiRefusal);
     if (!identity) {
         identityMissing = true;
         return false;
@@ -192,8 +192,14 @@ bool OPCUABrowser::DecideServerCertificate(const std::string& url,
         ReadCertificateFacts({endpoint.serverCertificate.data, endpoint.serverCertificate.length});
     if (!facts) return false;  // nothing to show; the connect fails as with a bad certificate
     const TrustStore store(PkiRoot());
+    const TrustStore::Contents trusted = store.Load();
+    if (trusted.refused) {
+        // Not even a certificate accepted for this run: the store may have been planted.
+        pkiRefusal = trusted.refused;
+        return false;
+    }
     const std::vector<Fingerprint> accepted = ParseFingerprints(acceptedCertificates);
-    serverTrust = JudgeServerCertificate(*facts, url, store.Load().certificates, accepted,
+    serverTrust = JudgeServerCertificate(*facts, url, trusted.certificates, accepted,
                                          static_cast<std::int64_t>(std::time(nullptr)));
     if (serverTrust->verdict != TrustVerdict::Trusted) {
         serverUndecided = true;
@@ -298,6 +304,7 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     serverTrust.reset();
     serverUndecided = false;
     identityMissing = false;
+    pkiRefusal.reset();
     acceptedCertificates = s.acceptedServerCertificates;
     sessionLocales = s.localeIds;
     int result = 1;
@@ -333,6 +340,10 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     if (result == 0) return ConnectOutcome::Connected;
     if (cancelled) return ConnectOutcome::Cancelled;
     if (plainPasswordRefused) return ConnectOutcome::PlainPasswordRefused;
+    if (pkiRefusal) {
+        lastDetail.unsafe = pkiRefusal;
+        return ConnectOutcome::PkiUnsafe;
+    }
     if (serverUndecided) {
         return serverTrust->verdict == TrustVerdict::Changed
                    ? ConnectOutcome::ServerCertificateChanged

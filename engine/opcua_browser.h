@@ -140,6 +140,7 @@ private:
     bool policyUsable = true;     // the chosen policy could be built with the certificate and key
     std::vector<std::string> acceptedCertificates;  // fingerprints accepted for this run
     std::optional<ServerTrust> serverTrust;
-    bool serverUndecided = false;  // the last attempt stopped at an untrusted certificate
-    bool identityMissing = false;  // this installation's own certificate could not be had
+    bool serverUndecided = false;          // the last attempt stopped at an untrusted certificate
+    bool identityMissing = false;          // this installation's own certificate could not be had
+    std::optional<UnsafePath> pkiRefusal;  // why the trust store or identity was not used
 };

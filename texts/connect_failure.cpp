@@ -33,6 +33,8 @@ std::optional<TextKey> FailureText(ConnectOutcome outcome) {
             return TextKey::ServerCertificateChanged;
         case ConnectOutcome::ClientCertificateRefused:
             return TextKey::ClientCertificateRefused;
+        case ConnectOutcome::PkiUnsafe:
+            return TextKey::PkiUnsafe;
     }
     return TextKey::ConnectFailed;
 }
@@ -61,6 +63,27 @@ std::optional<TextKey> CauseText(UnreachableCause cause) {
 
 }  // namespace
 
+std::string UnsafePathText(const UnsafePath& unsafe) {
+    TextKey reason = TextKey::UnsafeUnreadable;
+    switch (unsafe.reason) {
+        case UnsafeReason::NotOwned:
+            reason = TextKey::UnsafeNotOwned;
+            break;
+        case UnsafeReason::WritableByOthers:
+            reason = TextKey::UnsafeWritable;
+            break;
+        case UnsafeReason::SymbolicLink:
+            reason = TextKey::UnsafeLink;
+            break;
+        case UnsafeReason::TooBig:
+            reason = TextKey::UnsafeTooBig;
+            break;
+        case UnsafeReason::Unreadable:
+            break;
+    }
+    return Text(TextKey::PkiUnsafe) + unsafe.path.string() + Text(reason);
+}
+
 std::string FailureMessage(ConnectOutcome outcome, const ConnectDetail& detail) {
     const auto key = FailureText(outcome);
     if (!key) return {};
@@ -69,6 +92,8 @@ std::string FailureMessage(ConnectOutcome outcome, const ConnectDetail& detail) 
         if (const auto cause = CauseText(detail.cause)) text += Text(*cause);
     } else if (outcome == ConnectOutcome::PolicyNotOffered && !detail.offered.empty()) {
         text += Text(TextKey::OfferedPrefix) + detail.offered + ")";
+    } else if (outcome == ConnectOutcome::PkiUnsafe && detail.unsafe) {
+        text = UnsafePathText(*detail.unsafe);
     } else if (outcome == ConnectOutcome::ClientCertificateRefused) {
         // The administrator needs the file itself; say where it is.
         text += IdentityCertificatePath(PkiRoot()).string();

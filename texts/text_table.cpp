@@ -268,6 +268,18 @@ constexpr TextPair kPairs[] = {
      "没有密码: 请用 --password-env 变量名 指定环境变量，或在标准输入给出一行",
      "no password: name an environment variable with --password-env VAR, or give it as one "
      "line on standard input"},
+    // Followed by the path and one of the five reasons below.
+    {TextKey::PkiUnsafe, "拒绝使用证书存储: ", "refused to use the certificate store: "},
+    {TextKey::UnsafeNotOwned, " 不属于当前用户 (请用 chown 改为自己所有，或删除它)",
+     " is not owned by you (chown it to yourself, or remove it)"},
+    {TextKey::UnsafeWritable, " 可被组或其他用户写入 (请对它执行 chmod go-w)",
+     " is writable by group or others (run chmod go-w on it)"},
+    {TextKey::UnsafeLink, " 是符号链接 (请换成真实的文件或文件夹)",
+     " is a symbolic link (replace it with the real file or folder)"},
+    {TextKey::UnsafeTooBig, " 太大，无法读取 (文件未改动; 请检查或删除它)",
+     " is too big to read (it was left as it is; check or remove it)"},
+    {TextKey::UnsafeUnreadable, " 无法读取 (请检查它的权限)",
+     " cannot be read (check its permissions)"},
 };
 
 #undef QV_TITLE_PREFIX

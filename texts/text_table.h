@@ -141,6 +141,12 @@ enum class TextKey {
     CauseClosedInHandshake,
     CliPlainPasswordRefused,
     CliPasswordMissing,
+    PkiUnsafe,
+    UnsafeNotOwned,
+    UnsafeWritable,
+    UnsafeLink,
+    UnsafeTooBig,
+    UnsafeUnreadable,
     Count
 };
 
