@@ -10,6 +10,7 @@
 #include "cli/scan_export.h"
 #include "engine/endpoint_list.h"
 #include "engine/library_log.h"
+#include "os/secret_memory.h"
 #include "quorvane_version.h"
 #include "texts/connect_failure.h"
 #include "texts/export_texts.h"
@@ -57,12 +58,18 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     if (!options.trustServer.empty())
         options.settings.acceptedServerCertificates.push_back(options.trustServer);
 
+    // Whatever way the run ends, the password does not outlive it in our memory.
+    const WipeAtEnd wipePassword(options.settings.password);
     if (options.settings.authKind == 2) {
+        // Before the password is held: a core file or a debugger of the same user would see it.
+        KeepSecretsOutOfDumps();
         if (!options.passwordEnv.empty()) {
-            const auto password = io.environment(options.passwordEnv);
+            auto password = io.environment(options.passwordEnv);
             if (!password)
                 return BadArguments(io, {TextKey::CliPasswordEnvUnset, options.passwordEnv});
+            if (io.forgetEnvironment) io.forgetEnvironment(options.passwordEnv);
             options.settings.password = *password;
+            Wipe(*password);
         } else {
             if (io.terminal) io.err << Text(TextKey::CliPasswordPrompt) << std::flush;
             options.settings.password = ReadPasswordLine(io.in, io.terminal);

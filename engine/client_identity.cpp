@@ -14,6 +14,7 @@
 
 #include "engine/certificate_facts.h"
 #include "engine/pki_files.h"
+#include "os/secret_memory.h"
 
 namespace {
 
@@ -115,6 +116,8 @@ std::optional<ClientIdentity> CreateAndStore(const std::filesystem::path& pkiRoo
 }
 
 }  // namespace
+
+ClientIdentity::~ClientIdentity() { WipeBytes(privateKey.data(), privateKey.size()); }
 
 std::string ClientApplicationUri() { return "urn:" + HostName() + ":Quorvane"; }
 

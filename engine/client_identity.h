@@ -15,6 +15,8 @@ struct ClientIdentity {
     std::vector<std::uint8_t> privateKey;   // RSA, PKCS#1 DER; secret
     std::string applicationUri;
     std::filesystem::path certificatePath;
+    // The key bytes are overwritten before their memory is given back.
+    ~ClientIdentity();
 };
 
 // "urn:<host name>:Quorvane", the application URI this client announces.

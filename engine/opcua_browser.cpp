@@ -26,6 +26,7 @@
 #include "engine/run_until.h"
 #include "engine/session_config.h"
 #include "engine/trust_store.h"
+#include "os/secret_memory.h"
 
 namespace {
 
@@ -213,6 +214,7 @@ bool OPCUABrowser::DecideServerCertificate(const std::string& url,
 int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std::string password,
                                       int timeoutSeconds, std::string securityPolicy,
                                       std::string securityMode) {
+    const WipeAtEnd wipePassword(password);  // the library keeps a copy of its own
     Disconnect();
     client = NewClient();
     if (!client) return 1;
@@ -264,6 +266,11 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
     if (!certificatePath.empty() && !privateKeyPath.empty()) {
         const UaByteString certificate = LoadFile(certificatePath);
         const UaByteString privateKey = LoadFile(privateKeyPath);
+        // The configuration holds its own copy of the key; ours is overwritten before it goes.
+        const struct WipeKey {
+            const UA_ByteString& key;
+            ~WipeKey() { WipeBytes(key.data, key.length); }
+        } wipeKey{*privateKey};
         // The server compares the announced URI with the one the certificate names.
         const auto own = ReadCertificateFacts({certificate->data, certificate->length});
         const std::string uri =

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <open62541/server.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -48,6 +50,7 @@ protected:
                           return found->second;
                       },
                       false};
+        io.forgetEnvironment = [this](const std::string& name) { environment.erase(name); };
         return RunCommandLine(args, io);
     }
     std::string File(const std::string& name) const { return (dir / name).string(); }
@@ -173,6 +176,7 @@ TEST_F(CommandLine, UserSignInTakesThePasswordFromEnvironmentOrInput) {
               "密码没有发送: 服务器只接受不加密的密码; 加上 --allow-plain-password "
               "才会以明文发送密码\n");
     withoutFlag.insert(withoutFlag.end(), {"--lang", "en"});
+    environment["QV_PW"] = "secret";  // each run takes it out of the environment
     EXPECT_EQ(Run(withoutFlag), kCliConnectFailed);
     EXPECT_EQ(err.str(),
               "the password was not sent: the server takes it only unencrypted; add "
@@ -182,6 +186,21 @@ TEST_F(CommandLine, UserSignInTakesThePasswordFromEnvironmentOrInput) {
     environment.erase("QV_PW");
     EXPECT_EQ(Run(withEnv), kCliBadArguments);
     EXPECT_EQ(err.str().rfind("quorvane: 环境变量未设置: QV_PW\n", 0), 0u) << err.str();
+}
+
+// Once read, the password is nowhere a same-user process could look: not in the environment,
+// not in a core file.
+TEST_F(CommandLine, APasswordFromTheEnvironmentIsTakenOutOfItAndOutOfDumps) {
+    environment["QV_PW"] = "secret";
+    ASSERT_EQ(Run({"--export", File("p.csv"), "--url", server->Url(), "--user", "operator",
+                   "--password-env", "QV_PW", "--allow-plain-password"}),
+              kCliDone)
+        << err.str();
+    EXPECT_EQ(environment.count("QV_PW"), 0u);
+    EXPECT_EQ(::prctl(PR_GET_DUMPABLE), 0);
+    rlimit core{};
+    ASSERT_EQ(::getrlimit(RLIMIT_CORE, &core), 0);
+    EXPECT_EQ(core.rlim_cur, 0u);
 }
 
 TEST_F(CommandLine, ClosedPortFailsToConnect) {
