@@ -93,6 +93,8 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
         return ReportUntrustedServer(*result.serverTrust, options.settings.url, options.trustServer,
                                      io);
     }
+    // Said whatever follows: the values and the session travelled in clear.
+    if (result.unsecured) io.err << Text(TextKey::CliNoSecureEndpoint) << "\n";
     // The window asks at this point; here the flag is the answer, so nothing is asked.
     if (result.outcome == ConnectOutcome::PlainPasswordRefused) {
         io.err << Text(TextKey::CliPlainPasswordRefused) << "; "

@@ -152,6 +152,7 @@ bool OPCUABrowser::CancelledNow() {
 int OPCUABrowser::FinishConnect(UA_StatusCode status) {
     lastConnectStatus = status;
     if (status != UA_STATUSCODE_GOOD) {
+        channelUnsecured = false;  // nothing travelled at all
         client.reset();
         return 1;
     }
@@ -244,6 +245,8 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
         token->encrypted || token->endpoint->securityMode != UA_MESSAGESECURITYMODE_NONE;
     if (certificateUsed && !DecideServerCertificate(url, *token->endpoint, *config))
         return FinishConnect(UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
+    channelUnsecured = securityPolicy.empty() && securityMode.empty() &&
+                       token->endpoint->securityMode == UA_MESSAGESECURITYMODE_NONE;
     UsePasswordToken(*config, *token);
     const UA_StatusCode identity =
         UA_ClientConfig_setAuthenticationUsername(config, userName.c_str(), password.c_str());
@@ -288,6 +291,8 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
     if (choice->endpoint->securityMode != UA_MESSAGESECURITYMODE_NONE &&
         !DecideServerCertificate(url, *choice->endpoint, *config))
         return FinishConnect(UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
+    channelUnsecured = securityPolicy.empty() && securityMode.empty() &&
+                       choice->endpoint->securityMode == UA_MESSAGESECURITYMODE_NONE;
     UsePasswordToken(*config, *choice);
     // The certificate secures the channel; the session itself is anonymous.
     return FinishConnect(AwaitConnect(url));
@@ -312,6 +317,7 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     serverUndecided = false;
     identityMissing = false;
     pkiRefusal.reset();
+    channelUnsecured = false;
     acceptedCertificates = s.acceptedServerCertificates;
     sessionLocales = s.localeIds;
     int result = 1;
@@ -330,8 +336,10 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
                                          s.securityPolicy, s.securityMode);
             break;
         case 3:
-            if (s.certificatePath.empty() || s.privateKeyPath.empty() || s.securityPolicy.empty() ||
-                s.securityMode.empty()) {
+            // Policy and mode both open take the strongest endpoint; one without the other is
+            // an unfinished choice.
+            if (s.certificatePath.empty() || s.privateKeyPath.empty() ||
+                s.securityPolicy.empty() != s.securityMode.empty()) {
                 Disconnect();
                 cancel = nullptr;
                 return ConnectOutcome::MissingCertKey;

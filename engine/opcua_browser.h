@@ -90,6 +90,10 @@ public:
     // An empty byte string on any failure.
     static UaByteString LoadFile(const std::string& path);
 
+    // True when the last connect left policy and mode open, signed in, and succeeded over the
+    // only kind of endpoint the server offered, one without security: the caller says so.
+    bool LastChannelUnsecured() const { return channelUnsecured; }
+
     // How the last connect judged the server's certificate; none when it used none (anonymous
     // over None, a password sent unencrypted) or never got as far as reading it.
     const std::optional<ServerTrust>& LastServerTrust() const { return serverTrust; }
@@ -140,7 +144,8 @@ private:
     bool policyUsable = true;     // the chosen policy could be built with the certificate and key
     std::vector<std::string> acceptedCertificates;  // fingerprints accepted for this run
     std::optional<ServerTrust> serverTrust;
-    bool serverUndecided = false;          // the last attempt stopped at an untrusted certificate
-    bool identityMissing = false;          // this installation's own certificate could not be had
-    std::optional<UnsafePath> pkiRefusal;  // why the trust store or identity was not used
+    bool serverUndecided = false;  // the last attempt stopped at an untrusted certificate
+    bool identityMissing = false;  // this installation's own certificate could not be had
+    std::optional<UnsafePath> pkiRefusal;
+    bool channelUnsecured = false;  // why the trust store or identity was not used
 };

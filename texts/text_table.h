@@ -147,6 +147,7 @@ enum class TextKey {
     UnsafeLink,
     UnsafeTooBig,
     UnsafeUnreadable,
+    CliNoSecureEndpoint,
     Count
 };
 

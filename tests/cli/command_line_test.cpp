@@ -237,12 +237,20 @@ TEST_F(CommandLine, FailureTextsNameTheCause) {
 
 TEST_F(CommandLine, UserSignInWithoutPolicyOrModeSucceeds) {
     environment["PW"] = "secret";
-    // The plain demo server only takes the password unencrypted.
+    // The plain demo server offers no security at all: taken, and said.
     ASSERT_EQ(Run({"--export", File("u.csv"), "--url", server->Url(), "--user", "operator",
                    "--password-env", "PW", "--allow-plain-password", "--lang", "en"}),
               kCliDone)
         << err.str();
-    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(err.str(),
+              "warning: the server offers no secure endpoint; connected without security "
+              "(None/None)\n");
+    environment["PW"] = "secret";
+    ASSERT_EQ(Run({"--export", File("n.csv"), "--url", server->Url(), "--user", "operator",
+                   "--password-env", "PW", "--allow-plain-password", "--policy", "None", "--mode",
+                   "None", "--lang", "en"}),
+              kCliDone);
+    EXPECT_EQ(err.str(), "") << "None chosen: nothing to warn about";
     environment["PW"] = "wrong";
     EXPECT_EQ(Run({"--export", File("w.csv"), "--url", server->Url(), "--user", "operator",
                    "--password-env", "PW", "--allow-plain-password", "--lang", "en"}),
