@@ -81,4 +81,6 @@ enum class ConnectOutcome {
     // A folder or file of the trust store or this installation's identity could have been
     // changed by another user (or cannot be read): nothing was trusted or sent.
     PkiUnsafe,
+    // A secure mode was chosen for an anonymous sign-in and no endpoint with it takes one.
+    AnonymousNotOffered,
 };

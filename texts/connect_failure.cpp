@@ -35,6 +35,8 @@ std::optional<TextKey> FailureText(ConnectOutcome outcome) {
             return TextKey::ClientCertificateRefused;
         case ConnectOutcome::PkiUnsafe:
             return TextKey::PkiUnsafe;
+        case ConnectOutcome::AnonymousNotOffered:
+            return TextKey::AnonymousNotOffered;
     }
     return TextKey::ConnectFailed;
 }
@@ -90,7 +92,9 @@ std::string FailureMessage(ConnectOutcome outcome, const ConnectDetail& detail) 
     std::string text = Text(*key);
     if (outcome == ConnectOutcome::Unreachable) {
         if (const auto cause = CauseText(detail.cause)) text += Text(*cause);
-    } else if (outcome == ConnectOutcome::PolicyNotOffered && !detail.offered.empty()) {
+    } else if ((outcome == ConnectOutcome::PolicyNotOffered ||
+                outcome == ConnectOutcome::AnonymousNotOffered) &&
+               !detail.offered.empty()) {
         text += Text(TextKey::OfferedPrefix) + detail.offered + ")";
     } else if (outcome == ConnectOutcome::PkiUnsafe && detail.unsafe) {
         text = UnsafePathText(*detail.unsafe);

@@ -284,6 +284,9 @@ constexpr TextPair kPairs[] = {
      " cannot be read (check its permissions)"},
     {TextKey::CliNoSecureEndpoint, "警告: 服务器不提供安全端点，连接未加密 (策略/模式 None)",
      "warning: the server offers no secure endpoint; connected without security (None/None)"},
+    // Followed by OfferedPrefix, the server's endpoints with their sign-in kinds and ")".
+    {TextKey::AnonymousNotOffered, "服务器在所选的安全策略/模式上不接受匿名登录",
+     "the server takes no anonymous sign-in with the chosen security policy and mode"},
 };
 
 #undef QV_TITLE_PREFIX

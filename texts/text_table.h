@@ -148,6 +148,7 @@ enum class TextKey {
     UnsafeTooBig,
     UnsafeUnreadable,
     CliNoSecureEndpoint,
+    AnonymousNotOffered,
     Count
 };
 
