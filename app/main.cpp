@@ -46,7 +46,8 @@ int RunWithoutWindow(const std::vector<std::string>& args) {
                       return std::string(value);
                   },
                   ::isatty(STDIN_FILENO) == 1,
-                  resultFd};
+                  resultFd,
+                  [](const std::string& name) { ::unsetenv(name.c_str()); }};
     int code = RunCommandLine(args, io);
     std::cout.flush();
     if (!WriteAll(resultFd, result.str())) {

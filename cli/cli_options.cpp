@@ -248,12 +248,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     if (user && (cert || key)) return Refuse(TextKey::CliConflict, "--user --cert");
     if (passwordEnv && !user) return Refuse(TextKey::CliConflict, "--password-env --user");
     if (cert != key) return Refuse(TextKey::CliConflict, "--cert --key");
-    if (cert && !policy) return Refuse(TextKey::CliConflict, "--cert --policy --mode");
-    // As the window, whose options start at None/None: the token is then chosen the same way.
-    if (!policy) {
-        options.settings.securityPolicy = kSecurityPolicies[0];
-        options.settings.securityMode = kSecurityModes[0];
-    }
+    // Neither --policy nor --mode: both stay empty, and a sign-in then takes the strongest
+    // secure endpoint the server offers.
     options.settings.authKind = user ? 2 : (cert ? 3 : 1);
     return {options, {}};
 }

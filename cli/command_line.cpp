@@ -10,6 +10,7 @@
 #include "cli/scan_export.h"
 #include "engine/endpoint_list.h"
 #include "engine/library_log.h"
+#include "os/secret_memory.h"
 #include "quorvane_version.h"
 #include "texts/connect_failure.h"
 #include "texts/export_texts.h"
@@ -55,16 +56,26 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     if (options.showCertificate || !options.exportCertificate.empty())
         return RunCertificateCommand(options, io);
 
+    // Whatever way the run ends, the password does not outlive it in our memory.
+    const WipeAtEnd wipePassword(options.settings.password);
     if (options.settings.authKind == 2) {
+        // Before the password is held: a core file or a debugger of the same user would see it.
+        KeepSecretsOutOfDumps();
         if (!options.passwordEnv.empty()) {
-            const auto password = io.environment(options.passwordEnv);
+            auto password = io.environment(options.passwordEnv);
             if (!password)
                 return BadArguments(io, {TextKey::CliPasswordEnvUnset, options.passwordEnv});
+            if (io.forgetEnvironment) io.forgetEnvironment(options.passwordEnv);
             options.settings.password = *password;
+            Wipe(*password);
         } else {
             if (io.terminal) io.err << Text(TextKey::CliPasswordPrompt) << std::flush;
             options.settings.password = ReadPasswordLine(io.in, io.terminal);
             if (io.terminal) io.err << "\n";
+        }
+        if (options.settings.password.empty()) {
+            io.err << "quorvane: " << Text(TextKey::CliPasswordMissing) << "\n";
+            return kCliConnectFailed;
         }
     }
 
@@ -86,13 +97,18 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
         return ReportUntrustedServer(*result.serverTrust, options.settings.url, options.trustServer,
                                      io);
     }
+    // Said whatever follows: the values and the session travelled in clear.
+    if (result.unsecured) io.err << Text(TextKey::CliNoSecureEndpoint) << "\n";
+    // The window asks at this point; here the flag is the answer, so nothing is asked.
+    if (result.outcome == ConnectOutcome::PlainPasswordRefused) {
+        io.err << Text(TextKey::CliPlainPasswordRefused) << "; "
+               << Text(TextKey::CliPlainPasswordHint) << "\n";
+        return kCliConnectFailed;
+    }
     if (FailureText(result.outcome)) {
         io.err << FailureMessage(result.outcome, result.detail) << "\n";
-        // The window asks at this point; here the flag is the answer.
-        if (result.outcome == ConnectOutcome::PlainPasswordRefused) {
-            io.err << Text(TextKey::CliPlainPasswordHint) << "\n";
-        }
-        return kCliConnectFailed;
+        // A store another user could have planted is a trust failure: nothing was sent.
+        return result.outcome == ConnectOutcome::PkiUnsafe ? kCliUntrusted : kCliConnectFailed;
     }
     if (!result.exported.saved) {
         io.err << Text(TextKey::ExportFailed);

@@ -28,6 +28,9 @@ struct CliStreams {
     // Where `--export -` writes the points (the process's standard output); then the result
     // line goes to `err`, so that `out` stays empty.
     int dataFd = -1;
+    // Removes an environment variable once its value is read, so that a password given by
+    // --password-env does not stay readable in /proc for the whole run.
+    std::function<void(const std::string&)> forgetEnvironment = nullptr;
 };
 
 // Runs `quorvane --export ...` (args without the program name) and returns its exit code:

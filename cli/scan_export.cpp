@@ -48,6 +48,7 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportT
         result.outcome = engine.Connect(settings);
         result.detail = engine.LastConnectDetail();
         result.serverTrust = engine.LastServerTrust();
+        result.unsecured = engine.LastChannelUnsecured();
         if (result.outcome != ConnectOutcome::Connected) return result;
         std::atomic<bool> walkDone{false};
         BrowseStats stats;

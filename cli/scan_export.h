@@ -18,6 +18,7 @@ struct ScanExportResult {
     ExportFormat format = ExportFormat::Xls;
     ExportResult exported;
     std::optional<ServerTrust> serverTrust;  // how the server's certificate was judged
+    bool unsecured = false;                  // security was left open and the server offers none
 };
 
 // Where the points go: a file, or an open descriptor (standard output) written from start to

@@ -14,6 +14,7 @@
 
 #include "engine/certificate_facts.h"
 #include "engine/pki_files.h"
+#include "os/secret_memory.h"
 
 namespace {
 
@@ -59,9 +60,8 @@ std::string HostName() {
 class PkiLock {
 public:
     explicit PkiLock(const std::filesystem::path& dir) {
-        std::error_code error;
-        // Only its owner looks inside the folder that holds the key.
-        if (std::filesystem::create_directories(dir, error)) ::chmod(dir.c_str(), 0700);
+        // Only its owner looks inside the folder that holds the key, nor any folder above it.
+        MakePrivateFolders(dir);
         fd = ::open((dir / ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd >= 0) ::flock(fd, LOCK_EX);
     }
@@ -116,6 +116,8 @@ std::optional<ClientIdentity> CreateAndStore(const std::filesystem::path& pkiRoo
 }
 
 }  // namespace
+
+ClientIdentity::~ClientIdentity() { WipeBytes(privateKey.data(), privateKey.size()); }
 
 std::string ClientApplicationUri() { return "urn:" + HostName() + ":Quorvane"; }
 
@@ -172,15 +174,29 @@ std::optional<ClientIdentity> GenerateIdentity(const std::string& applicationUri
     return identity;
 }
 
+// The key is only as safe as the folders it is kept in: a key another user could have placed
+// would be theirs to use.
+bool Unsafe(const std::filesystem::path& pkiRoot, std::string* error,
+            std::optional<UnsafePath>* unsafe) {
+    const auto found = CheckPkiFolder(pkiRoot, pkiRoot / "own");
+    if (!found) return false;
+    if (error) *error = "unsafe: " + found->path.string();
+    if (unsafe) *unsafe = found;
+    return true;
+}
+
 std::optional<ClientIdentity> LoadOrCreateIdentity(const std::filesystem::path& pkiRoot,
-                                                   std::string* error) {
+                                                   std::string* error,
+                                                   std::optional<UnsafePath>* unsafe) {
+    if (Unsafe(pkiRoot, error, unsafe)) return std::nullopt;
     const PkiLock lock(pkiRoot / "own");
     if (auto stored = ReadStored(pkiRoot)) return stored;
     return CreateAndStore(pkiRoot, error);
 }
 
 std::optional<ClientIdentity> RenewIdentity(const std::filesystem::path& pkiRoot,
-                                            std::string* error) {
+                                            std::string* error, std::optional<UnsafePath>* unsafe) {
+    if (Unsafe(pkiRoot, error, unsafe)) return std::nullopt;
     const PkiLock lock(pkiRoot / "own");
     return CreateAndStore(pkiRoot, error);
 }

@@ -10,11 +10,14 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <memory>
+#include <string>
 
 namespace {
 
 constexpr std::string_view kScheme = "opc.tcp://";
+constexpr std::chrono::milliseconds kGreetingAfterTimeout{500};
 
 bool IsPort(std::string_view text) {
     int port = 0;
@@ -36,10 +39,10 @@ struct Socket {
     }
 };
 
-// 0 connected, ECONNREFUSED, ETIMEDOUT or another errno.
-int TryConnect(const addrinfo& address, std::chrono::milliseconds budget) {
-    const Socket s{::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                            address.ai_protocol)};
+// 0 connected (the socket then left in `s`), ECONNREFUSED, ETIMEDOUT or another errno.
+int TryConnect(const addrinfo& address, std::chrono::milliseconds budget, Socket& s) {
+    s.fd = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                    address.ai_protocol);
     if (s.fd < 0) return errno;
     if (::connect(s.fd, address.ai_addr, address.ai_addrlen) == 0) return 0;
     if (errno != EINPROGRESS) return errno;
@@ -50,6 +53,61 @@ int TryConnect(const addrinfo& address, std::chrono::milliseconds budget) {
     socklen_t size = sizeof error;
     if (::getsockopt(s.fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) return errno;
     return error;
+}
+
+void PutUInt32(std::string& out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// The first message of OPC UA's TCP handshake for `url`.
+std::string HelloMessage(const std::string& url) {
+    std::string body;
+    PutUInt32(body, 0);      // protocol version
+    PutUInt32(body, 65535);  // receive buffer
+    PutUInt32(body, 65535);  // send buffer
+    PutUInt32(body, 0);      // message size: no limit
+    PutUInt32(body, 0);      // chunk count: no limit
+    PutUInt32(body, static_cast<std::uint32_t>(url.size()));
+    body += url;
+    std::string message = "HELF";
+    PutUInt32(message, static_cast<std::uint32_t>(8 + body.size()));
+    return message + body;
+}
+
+// Sends the greeting on the connected socket and reads the first bytes of the answer.
+UnreachableCause GreetListener(int fd, const std::string& url, std::chrono::milliseconds budget) {
+    const std::string hello = HelloMessage(url);
+    std::size_t sent = 0;
+    while (sent < hello.size()) {
+        const ssize_t n = ::send(fd, hello.data() + sent, hello.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) {
+            pollfd waiting{fd, POLLOUT, 0};
+            if (::poll(&waiting, 1, static_cast<int>(budget.count())) <= 0)
+                return UnreachableCause::TimedOut;
+            continue;
+        }
+        if (n <= 0) return UnreachableCause::ClosedInHandshake;
+        sent += static_cast<std::size_t>(n);
+    }
+    char answer[3];
+    std::size_t got = 0;
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    while (got < sizeof answer) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd waiting{fd, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&waiting, 1, static_cast<int>(left.count())) <= 0)
+            return got == 0 ? UnreachableCause::TimedOut : UnreachableCause::NotOpcUa;
+        const ssize_t n = ::recv(fd, answer + got, sizeof answer - got, 0);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n <= 0)
+            return got == 0 ? UnreachableCause::ClosedInHandshake : UnreachableCause::NotOpcUa;
+        got += static_cast<std::size_t>(n);
+    }
+    const std::string_view type(answer, sizeof answer);
+    // A server that acknowledges or refuses in OPC UA's terms failed for another reason.
+    return type == "ACK" || type == "ERR" ? UnreachableCause::Unknown : UnreachableCause::NotOpcUa;
 }
 
 }  // namespace
@@ -106,14 +164,24 @@ UnreachableCause DiagnoseUnreachable(const std::string& url, UA_StatusCode statu
     )
         return UnreachableCause::HostNotFound;
     if (looked != 0) return UnreachableCause::Unknown;
-    if (status == UA_STATUSCODE_BADTIMEOUT || status == UA_STATUSCODE_BADREQUESTTIMEOUT)
-        return UnreachableCause::TimedOut;
+    // A peer that hangs up at once is retried until the timeout too: it is greeted all the same,
+    // though not for long, as a silent server has already cost the user the whole timeout.
+    const bool timedOut =
+        status == UA_STATUSCODE_BADTIMEOUT || status == UA_STATUSCODE_BADREQUESTTIMEOUT;
+    const std::chrono::milliseconds wait =
+        timedOut ? std::min(budget, kGreetingAfterTimeout) : budget;
     bool refused = false;
     for (const addrinfo* a = found.first; a != nullptr; a = a->ai_next) {
-        const int result = TryConnect(*a, budget);
-        if (result == 0) return UnreachableCause::Unknown;  // something listens after all
+        Socket s{-1};
+        const int result = TryConnect(*a, wait, s);
+        if (result == 0) {  // something listens after all
+            const UnreachableCause greeted = GreetListener(s.fd, url, wait);
+            return timedOut && greeted == UnreachableCause::Unknown ? UnreachableCause::TimedOut
+                                                                    : greeted;
+        }
         if (result == ECONNREFUSED) refused = true;
         if (result == ETIMEDOUT) return UnreachableCause::TimedOut;
     }
+    if (timedOut) return UnreachableCause::TimedOut;
     return refused ? UnreachableCause::ConnectionRefused : UnreachableCause::Unknown;
 }

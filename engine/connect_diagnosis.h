@@ -25,6 +25,8 @@ std::optional<OpcTcpAddress> ParseOpcTcpUrl(std::string_view url);
 inline constexpr std::chrono::milliseconds kDiagnosisBudget{2000};
 
 // After a connect to `url` failed with `status` without reaching a server: looks the host up
-// and tries a plain TCP connection within `budget` to tell a refused port from silence.
+// and tries a plain TCP connection within `budget` to tell a refused port from silence; where
+// something listens, greets it as an OPC UA client would to tell a stranger (a web server, say)
+// or a peer that hangs up from a server that failed later on.
 UnreachableCause DiagnoseUnreachable(const std::string& url, UA_StatusCode status,
                                      std::chrono::milliseconds budget);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "os/private_folder.h"
 
 // What connecting takes, and how an attempt ended.
 
@@ -44,12 +47,15 @@ enum class UnreachableCause {
     HostNotFound,       // the host name does not resolve
     ConnectionRefused,  // nothing listens on that port
     TimedOut,           // no answer within the timeout
+    NotOpcUa,           // something answered the handshake, but not in OPC UA's words
+    ClosedInHandshake,  // the peer accepted the connection and closed it unanswered
 };
 
 // What a failed attempt found out besides its outcome, for the failure text.
 struct ConnectDetail {
     UnreachableCause cause = UnreachableCause::Unknown;
     std::string offered;  // the server's policy/mode pairs, when it was asked
+    std::optional<UnsafePath> unsafe = std::nullopt;  // the folder or file that made PkiUnsafe
 };
 
 // How one attempt to open a session ended.
@@ -72,4 +78,9 @@ enum class ConnectOutcome {
     ServerCertificateUntrusted,
     ServerCertificateChanged,  // another certificate is trusted for this server
     ClientCertificateRefused,  // the server does not trust this installation's certificate
+    // A folder or file of the trust store or this installation's identity could have been
+    // changed by another user (or cannot be read): nothing was trusted or sent.
+    PkiUnsafe,
+    // A secure mode was chosen for an anonymous sign-in and no endpoint with it takes one.
+    AnonymousNotOffered,
 };

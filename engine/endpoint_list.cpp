@@ -179,3 +179,12 @@ std::string OfferedPairs(const std::vector<EndpointInfo>& endpoints) {
     }
     return pairs;
 }
+
+std::string OfferedSignIns(const std::vector<EndpointInfo>& endpoints) {
+    std::string pairs;
+    for (const EndpointInfo& e : endpoints) {
+        if (!pairs.empty()) pairs += ", ";
+        pairs += e.policy + "/" + ModeWord(e.modeIndex) + " " + TokenWords(e.tokens);
+    }
+    return pairs;
+}

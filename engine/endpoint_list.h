@@ -68,3 +68,6 @@ std::string TokenWords(unsigned tokens);
 std::string EndpointLine(const EndpointInfo& endpoint);
 // "None/None, Basic256Sha256/SignAndEncrypt".
 std::string OfferedPairs(const std::vector<EndpointInfo>& endpoints);
+// The same with the sign-in kinds of each: "None/None anonymous, Basic256Sha256/SignAndEncrypt
+// username".
+std::string OfferedSignIns(const std::vector<EndpointInfo>& endpoints);

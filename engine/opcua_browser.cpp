@@ -26,6 +26,7 @@
 #include "engine/run_until.h"
 #include "engine/session_config.h"
 #include "engine/trust_store.h"
+#include "os/secret_memory.h"
 
 namespace {
 
@@ -84,6 +85,12 @@ std::optional<bool> ServerOffers(const ConnectionSettings& s, std::string& offer
     return std::any_of(listing.endpoints.begin(), listing.endpoints.end(), [&](const auto& e) {
         return e.policy == s.securityPolicy && (modeIndex < 0 || e.modeIndex == modeIndex);
     });
+}
+
+bool SecureChannelChosen(const ConnectionSettings& s) {
+    const bool policy = !s.securityPolicy.empty() && s.securityPolicy != "None";
+    const bool mode = !s.securityMode.empty() && s.securityMode != "None";
+    return policy || mode;
 }
 
 }  // namespace
@@ -151,6 +158,7 @@ bool OPCUABrowser::CancelledNow() {
 int OPCUABrowser::FinishConnect(UA_StatusCode status) {
     lastConnectStatus = status;
     if (status != UA_STATUSCODE_GOOD) {
+        channelUnsecured = false;  // nothing travelled at all
         client.reset();
         return 1;
     }
@@ -172,7 +180,7 @@ int OPCUABrowser::ConnectAnonymous(std::string url, int timeoutSeconds) {
 
 bool OPCUABrowser::ConfigureOwnIdentity(UA_ClientConfig& config, const std::string& policy,
                                         const std::string& mode) {
-    const auto identity = LoadOrCreateIdentity(PkiRoot());
+    const auto identity = LoadOrCreateIdentity(PkiRoot(), nullptr, &pkiRefusal);
     if (!identity) {
         identityMissing = true;
         return false;
@@ -192,8 +200,14 @@ bool OPCUABrowser::DecideServerCertificate(const std::string& url,
         ReadCertificateFacts({endpoint.serverCertificate.data, endpoint.serverCertificate.length});
     if (!facts) return false;  // nothing to show; the connect fails as with a bad certificate
     const TrustStore store(PkiRoot());
+    const TrustStore::Contents trusted = store.Load();
+    if (trusted.refused) {
+        // Not even a certificate accepted for this run: the store may have been planted.
+        pkiRefusal = trusted.refused;
+        return false;
+    }
     const std::vector<Fingerprint> accepted = ParseFingerprints(acceptedCertificates);
-    serverTrust = JudgeServerCertificate(*facts, url, store.Load().certificates, accepted,
+    serverTrust = JudgeServerCertificate(*facts, url, trusted.certificates, accepted,
                                          static_cast<std::int64_t>(std::time(nullptr)));
     if (serverTrust->verdict != TrustVerdict::Trusted) {
         serverUndecided = true;
@@ -207,6 +221,7 @@ bool OPCUABrowser::DecideServerCertificate(const std::string& url,
 int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std::string password,
                                       int timeoutSeconds, std::string securityPolicy,
                                       std::string securityMode) {
+    const WipeAtEnd wipePassword(password);  // the library keeps a copy of its own
     Disconnect();
     client = NewClient();
     if (!client) return 1;
@@ -236,10 +251,41 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
         token->encrypted || token->endpoint->securityMode != UA_MESSAGESECURITYMODE_NONE;
     if (certificateUsed && !DecideServerCertificate(url, *token->endpoint, *config))
         return FinishConnect(UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
+    channelUnsecured = securityPolicy.empty() && securityMode.empty() &&
+                       token->endpoint->securityMode == UA_MESSAGESECURITYMODE_NONE;
     UsePasswordToken(*config, *token);
     const UA_StatusCode identity =
         UA_ClientConfig_setAuthenticationUsername(config, userName.c_str(), password.c_str());
     return FinishConnect(identity != UA_STATUSCODE_GOOD ? identity : AwaitConnect(url));
+}
+
+int OPCUABrowser::ConnectAnonymousSecure(const std::string& url, int timeoutSeconds,
+                                         const std::string& securityPolicy,
+                                         const std::string& securityMode) {
+    Disconnect();
+    client = NewClient();
+    if (!client) return 1;
+    UA_ClientConfig* config = UA_Client_getConfig(client.get());
+    Endpoints endpoints;
+    const UA_StatusCode asked = FetchEndpoints(url, timeoutSeconds, endpoints, cancel, cancelled);
+    if (asked != UA_STATUSCODE_GOOD) return FinishConnect(asked);
+    if (!ConfigureOwnIdentity(*config, securityPolicy, securityMode))
+        return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
+    if (CancelledNow()) return FinishConnect(UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT);
+    policyUsable = PolicyBuilt(*config, securityPolicy);
+    ApplyTimeout(*config, timeoutSeconds, timing);
+    ApplySessionLocales(*config, sessionLocales);
+    const std::optional<PasswordToken> choice = ChooseAnonymousEndpoint(endpoints.View(), *config);
+    if (!choice) {
+        // Never a quiet step down to another channel: the user asked for this one.
+        anonymousNotOffered = true;
+        lastDetail.offered = OfferedSignIns(DescribeEndpoints(endpoints.View()));
+        return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
+    }
+    if (!DecideServerCertificate(url, *choice->endpoint, *config))
+        return FinishConnect(UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
+    UsePasswordToken(*config, *choice);
+    return FinishConnect(AwaitConnect(url));
 }
 
 int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePath,
@@ -258,6 +304,11 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
     if (!certificatePath.empty() && !privateKeyPath.empty()) {
         const UaByteString certificate = LoadFile(certificatePath);
         const UaByteString privateKey = LoadFile(privateKeyPath);
+        // The configuration holds its own copy of the key; ours is overwritten before it goes.
+        const struct WipeKey {
+            const UA_ByteString& key;
+            ~WipeKey() { WipeBytes(key.data, key.length); }
+        } wipeKey{*privateKey};
         // The server compares the announced URI with the one the certificate names.
         const auto own = ReadCertificateFacts({certificate->data, certificate->length});
         const std::string uri =
@@ -275,6 +326,8 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
     if (choice->endpoint->securityMode != UA_MESSAGESECURITYMODE_NONE &&
         !DecideServerCertificate(url, *choice->endpoint, *config))
         return FinishConnect(UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
+    channelUnsecured = securityPolicy.empty() && securityMode.empty() &&
+                       choice->endpoint->securityMode == UA_MESSAGESECURITYMODE_NONE;
     UsePasswordToken(*config, *choice);
     // The certificate secures the channel; the session itself is anonymous.
     return FinishConnect(AwaitConnect(url));
@@ -298,12 +351,21 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     serverTrust.reset();
     serverUndecided = false;
     identityMissing = false;
+    pkiRefusal.reset();
+    channelUnsecured = false;
+    anonymousNotOffered = false;
     acceptedCertificates = s.acceptedServerCertificates;
     sessionLocales = s.localeIds;
     int result = 1;
     switch (s.authKind) {
         case 1:
-            result = ConnectAnonymous(s.url, s.timeoutSeconds);
+            // A secure channel asked for is opened or refused, never dropped for None.
+            if (SecureChannelChosen(s)) {
+                result = ConnectAnonymousSecure(s.url, s.timeoutSeconds, s.securityPolicy,
+                                                s.securityMode);
+            } else {
+                result = ConnectAnonymous(s.url, s.timeoutSeconds);
+            }
             break;
         case 2:
             if (s.userName.empty() || s.password.empty()) {
@@ -317,7 +379,9 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
             break;
         case 3:
             // Without both files this installation's own pair signs in (ConnectCertificate).
-            if (s.securityPolicy.empty() || s.securityMode.empty()) {
+            // Policy and mode both open take the strongest endpoint; one without the other is
+            // an unfinished choice.
+            if (s.securityPolicy.empty() != s.securityMode.empty()) {
                 Disconnect();
                 cancel = nullptr;
                 return ConnectOutcome::MissingCertKey;
@@ -333,6 +397,11 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     if (result == 0) return ConnectOutcome::Connected;
     if (cancelled) return ConnectOutcome::Cancelled;
     if (plainPasswordRefused) return ConnectOutcome::PlainPasswordRefused;
+    if (pkiRefusal) {
+        lastDetail.unsafe = pkiRefusal;
+        return ConnectOutcome::PkiUnsafe;
+    }
+    if (anonymousNotOffered) return ConnectOutcome::AnonymousNotOffered;
     if (serverUndecided) {
         return serverTrust->verdict == TrustVerdict::Changed
                    ? ConnectOutcome::ServerCertificateChanged
@@ -340,8 +409,17 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     }
     if (identityMissing) return ConnectOutcome::CertKeyRejected;
     const ConnectOutcome outcome = FailedOutcome(s);
-    if (outcome == ConnectOutcome::Unreachable)
+    if (outcome == ConnectOutcome::Unreachable) {
         lastDetail.cause = DiagnoseUnreachable(s.url, lastConnectStatus, kDiagnosisBudget);
+    } else if (!sessionCreated && CauseOf(lastConnectStatus) == ConnectCause::Unknown) {
+        // A stranger on the port fails with whatever status its answer decodes to.
+        const UnreachableCause cause =
+            DiagnoseUnreachable(s.url, lastConnectStatus, kDiagnosisBudget);
+        if (cause == UnreachableCause::NotOpcUa || cause == UnreachableCause::ClosedInHandshake) {
+            lastDetail.cause = cause;
+            return ConnectOutcome::Unreachable;
+        }
+    }
     return outcome;
 }
 

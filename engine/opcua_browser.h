@@ -90,6 +90,10 @@ public:
     // An empty byte string on any failure.
     static UaByteString LoadFile(const std::string& path);
 
+    // True when the last connect left policy and mode open, signed in, and succeeded over the
+    // only kind of endpoint the server offered, one without security: the caller says so.
+    bool LastChannelUnsecured() const { return channelUnsecured; }
+
     // How the last connect judged the server's certificate; none when it used none (anonymous
     // over None, a password sent unencrypted) or never got as far as reading it.
     const std::optional<ServerTrust>& LastServerTrust() const { return serverTrust; }
@@ -122,6 +126,10 @@ private:
     // configuration and returns true. Otherwise the verdict waits in serverTrust.
     bool DecideServerCertificate(const std::string& url, const UA_EndpointDescription& endpoint,
                                  UA_ClientConfig& config);
+    // Anonymous over the chosen secure channel: this installation's certificate, the server's
+    // checked as for any secure channel.
+    int ConnectAnonymousSecure(const std::string& url, int timeoutSeconds,
+                               const std::string& securityPolicy, const std::string& securityMode);
     // Loads (or first makes) this installation's certificate and key into a secure config.
     bool ConfigureOwnIdentity(UA_ClientConfig& config, const std::string& policy,
                               const std::string& mode);
@@ -142,4 +150,8 @@ private:
     std::optional<ServerTrust> serverTrust;
     bool serverUndecided = false;  // the last attempt stopped at an untrusted certificate
     bool identityMissing = false;  // this installation's own certificate could not be had
+    std::optional<UnsafePath> pkiRefusal;
+    bool channelUnsecured = false;
+    bool anonymousNotOffered = false;  // no endpoint with the chosen security takes anonymous  //
+                                       // why the trust store or identity was not used
 };

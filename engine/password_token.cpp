@@ -1,6 +1,10 @@
 #include "engine/password_token.h"
 
 #include <new>
+#include <string_view>
+#include <tuple>
+
+#include "engine/connection_settings.h"
 
 namespace {
 
@@ -32,7 +36,30 @@ bool Accepts(const UA_ClientConfig& config, const UA_EndpointDescription& endpoi
     return ChannelPolicyAvailable(config, endpoint.securityPolicyUri);
 }
 
+constexpr std::string_view kPolicyPrefix = "http://opcfoundation.org/UA/SecurityPolicy#";
+
+bool IsRsa15(const UA_String& uri) { return PolicyStrength(uri) == 1; }
+
+// How well the channel of `endpoint` protects the session: the mode first (encrypted values
+// and session token over merely signed ones), then the policy.
+std::pair<int, int> ChannelStrength(const UA_EndpointDescription& endpoint) {
+    const int mode = endpoint.securityMode == UA_MESSAGESECURITYMODE_SIGNANDENCRYPT ? 2
+                     : endpoint.securityMode == UA_MESSAGESECURITYMODE_SIGN         ? 1
+                                                                                    : 0;
+    return {mode, PolicyStrength(endpoint.securityPolicyUri)};
+}
+
 }  // namespace
+
+int PolicyStrength(const UA_String& uri) {
+    const std::string_view text(reinterpret_cast<const char*>(uri.data), uri.length);
+    if (!text.starts_with(kPolicyPrefix)) return 0;
+    const std::string_view name = text.substr(kPolicyPrefix.size());
+    for (std::size_t rank = 0; rank < std::size(kPolicyStrength); ++rank) {
+        if (name == kSecurityPolicies[kPolicyStrength[rank]]) return static_cast<int>(rank) + 1;
+    }
+    return 0;
+}
 
 const UA_String& TokenSecurityPolicyUri(const UA_EndpointDescription& endpoint,
                                         const UA_UserTokenPolicy& policy) {
@@ -43,10 +70,15 @@ const UA_String& TokenSecurityPolicyUri(const UA_EndpointDescription& endpoint,
 std::optional<PasswordToken> ChoosePasswordToken(std::span<const UA_EndpointDescription> endpoints,
                                                  const UA_ClientConfig& config) {
     std::optional<PasswordToken> best;
+    // An encrypted password first; RSA PKCS#1 v1.5 only when nothing stronger is offered; then
+    // the best protected channel, the strongest token policy, the server's own level.
+    const auto rank = [](const PasswordToken& t) {
+        const UA_String& uri = TokenSecurityPolicyUri(*t.endpoint, *t.policy);
+        return std::tuple(t.encrypted, !IsRsa15(uri), ChannelStrength(*t.endpoint),
+                          PolicyStrength(uri), t.endpoint->securityLevel);
+    };
     const auto better = [&](const PasswordToken& candidate) {
-        if (!best) return true;
-        if (candidate.encrypted != best->encrypted) return candidate.encrypted;
-        return candidate.endpoint->securityLevel > best->endpoint->securityLevel;
+        return !best || rank(candidate) > rank(*best);
     };
     for (const UA_EndpointDescription& endpoint : endpoints) {
         if (!Accepts(config, endpoint)) continue;
@@ -79,7 +111,10 @@ std::optional<PasswordToken> ChooseAnonymousEndpoint(
         for (std::size_t j = 0; j < endpoint.userIdentityTokensSize; ++j) {
             const UA_UserTokenPolicy& policy = endpoint.userIdentityTokens[j];
             if (policy.tokenType != UA_USERTOKENTYPE_ANONYMOUS) continue;
-            if (!best || endpoint.securityLevel > best->endpoint->securityLevel)
+            const auto rank = [](const UA_EndpointDescription& e) {
+                return std::pair(ChannelStrength(e), e.securityLevel);
+            };
+            if (!best || rank(endpoint) > rank(*best->endpoint))
                 best = PasswordToken{&endpoint, &policy, false};
             break;
         }

@@ -20,17 +20,24 @@ struct PasswordToken {
 const UA_String& TokenSecurityPolicyUri(const UA_EndpointDescription& endpoint,
                                         const UA_UserTokenPolicy& policy);
 
+// 1 Basic128Rsa15, 2 Basic256, 3 Basic256Sha256, 4 Aes128_Sha256_RsaOaep,
+// 5 Aes256_Sha256_RsaPss; 0 for None and policies this program does not know.
+int PolicyStrength(const UA_String& uri);
+
 // Among the endpoints the configuration accepts (its policy URI and mode, when set, and a
 // channel policy it has), a user-name token policy whose security policy the client has: one
-// that encrypts the password if any exists (the endpoint with the highest security level
-// first), otherwise a plain one. Nothing when no endpoint takes a user name at all.
+// that encrypts the password if any exists, Basic128Rsa15 only when no stronger one protects
+// a token anywhere; then the endpoint whose channel protects most (Sign & Encrypt, the
+// strongest policy), the strongest token policy, the highest security level. Otherwise a plain
+// one. Nothing when no endpoint takes a user name at all.
 std::optional<PasswordToken> ChoosePasswordToken(std::span<const UA_EndpointDescription> endpoints,
                                                  const UA_ClientConfig& config);
 
 // Puts the choice into the configuration, so that the connect uses exactly it.
 void UsePasswordToken(UA_ClientConfig& config, const PasswordToken& token);
 
-// An endpoint the configuration accepts with an anonymous token policy, the highest security
-// level first, for a sign-in whose certificate serves only the channel. Nothing when none.
+// An endpoint the configuration accepts with an anonymous token policy, the best protected
+// channel first (as above), then the highest security level, for a sign-in whose certificate
+// serves only the channel. Nothing when none.
 std::optional<PasswordToken> ChooseAnonymousEndpoint(
     std::span<const UA_EndpointDescription> endpoints, const UA_ClientConfig& config);

@@ -4,8 +4,16 @@
 #include <sstream>
 
 #include "engine/pki_files.h"
+#include "os/file_io.h"
 
 namespace {
+
+// Why the endpoint list could not be read, as a reason to refuse the store.
+UnsafeReason UnreadableReason(const std::filesystem::path& path) {
+    return ReadFileUpTo(path, kSmallFileLimit, false).failure == ReadFailure::TooBig
+               ? UnsafeReason::TooBig
+               : UnsafeReason::Unreadable;
+}
 
 std::string HexOf(const Fingerprint& fingerprint) {
     std::string text = FingerprintText(fingerprint);
@@ -17,21 +25,31 @@ std::string HexOf(const Fingerprint& fingerprint) {
 
 }  // namespace
 
+bool HasControlCharacter(const std::string& url) {
+    return std::any_of(url.begin(), url.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+}
+
 std::string TrustedFileName(const Fingerprint& fingerprint) { return HexOf(fingerprint) + ".der"; }
 
 TrustStore::TrustStore(std::filesystem::path pkiRoot) : root(std::move(pkiRoot)) {}
 
-std::vector<std::pair<std::string, std::string>> TrustStore::ReadEndpoints() const {
+std::optional<std::vector<std::pair<std::string, std::string>>> TrustStore::ReadEndpoints() const {
     std::vector<std::pair<std::string, std::string>> lines;
-    const auto content = ReadSmallFile(EndpointsFile());
-    if (!content) return lines;
-    std::istringstream in(std::string(content->begin(), content->end()));
+    const SmallFile content = ReadFileUpTo(EndpointsFile(), kSmallFileLimit, false);
+    if (content.failure == ReadFailure::Missing) return lines;
+    if (!content.Ok()) return std::nullopt;
+    std::istringstream in(std::string(content.bytes.begin(), content.bytes.end()));
     std::string line;
     while (std::getline(in, line)) {
         const auto space = line.find(' ');
         // A line this program did not write is skipped, not guessed at.
         if (space != 64 || line.size() <= space + 1) continue;
-        lines.emplace_back(line.substr(0, space), line.substr(space + 1));
+        std::string url = line.substr(space + 1);
+        if (HasControlCharacter(url)) continue;
+        lines.emplace_back(line.substr(0, space), std::move(url));
     }
     return lines;
 }
@@ -46,10 +64,17 @@ bool TrustStore::WriteEndpoints(
 
 TrustStore::Contents TrustStore::Load() const {
     Contents contents;
+    contents.refused = CheckPkiFolder(root, TrustedDir());
+    if (!contents.refused) contents.refused = CheckPrivatePath(EndpointsFile());
+    if (contents.refused) return contents;
     std::error_code error;
     std::filesystem::directory_iterator it(TrustedDir(), error);
     if (error) return contents;  // nothing trusted yet
     const auto endpoints = ReadEndpoints();
+    if (!endpoints) {
+        contents.refused = UnsafePath{EndpointsFile(), UnreadableReason(EndpointsFile())};
+        return contents;
+    }
     std::vector<std::filesystem::path> files;
     for (const auto& entry : it) {
         if (entry.path().extension() == ".der") files.push_back(entry.path());
@@ -64,7 +89,7 @@ TrustStore::Contents TrustStore::Load() const {
         }
         TrustedCertificate trusted{std::move(*facts), {}};
         const std::string hex = HexOf(trusted.facts.fingerprint);
-        for (const auto& [lineHex, url] : endpoints)
+        for (const auto& [lineHex, url] : *endpoints)
             if (lineHex == hex) trusted.endpointUrls.push_back(url);
         contents.certificates.push_back(std::move(trusted));
     }
@@ -72,9 +97,14 @@ TrustStore::Contents TrustStore::Load() const {
 }
 
 bool TrustStore::Trust(const CertificateFacts& certificate, const std::string& url, bool replace) {
-    auto endpoints = ReadEndpoints();
+    if (HasControlCharacter(url)) return false;
+    const Contents before = Load();
+    if (before.refused) return false;
+    auto read = ReadEndpoints();
+    if (!read) return false;  // rewritten, it would lose every URL it holds
+    auto endpoints = std::move(*read);
     if (replace) {
-        for (const TrustedCertificate& old : Load().certificates) {
+        for (const TrustedCertificate& old : before.certificates) {
             if (old.facts.fingerprint == certificate.fingerprint) continue;
             const bool sameUri = !certificate.applicationUri.empty() &&
                                  old.facts.applicationUri == certificate.applicationUri;

@@ -70,6 +70,7 @@ ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       sink_(std::exchange(other.sink_, -1)),
       ownsSink_(other.ownsSink_),
+      intoDescriptor_(other.intoDescriptor_),
       failed_(other.failed_),
       error_(other.error_),
       appendOffset_(other.appendOffset_),
@@ -82,6 +83,7 @@ ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
         fd_ = std::exchange(other.fd_, -1);
         sink_ = std::exchange(other.sink_, -1);
         ownsSink_ = other.ownsSink_;
+        intoDescriptor_ = other.intoDescriptor_;
         failed_ = other.failed_;
         error_ = other.error_;
         appendOffset_ = other.appendOffset_;
@@ -157,6 +159,7 @@ ReplacingFile ReplacingFile::Into(int fd) {
     }
     file.sink_ = fd;
     file.ownsSink_ = false;
+    file.intoDescriptor_ = true;
     file.fd_ = MakeScratch(file.temporary_);
     if (file.fd_ < 0) file.error_ = errno;
     return file;

@@ -34,6 +34,9 @@ public:
     const std::string& TemporaryPath() const { return temporary_; }
     // The file that is replaced or written into.
     const std::string& Target() const { return target_; }
+    // Spreadsheet programs recognise UTF-8 text files by a byte-order mark; a reader at the
+    // other end of a descriptor (a pipe into cut, awk or a csv module) takes it for data.
+    bool WantsByteOrderMark() const { return !intoDescriptor_; }
 
     // Whole writes or failure; a short write is retried, a failing one sticks.
     bool Append(const void* data, std::size_t size);
@@ -54,6 +57,7 @@ private:
     int fd_ = -1;
     int sink_ = -1;          // the device, FIFO or descriptor written into on Commit
     bool ownsSink_ = false;  // opened here, so closed here
+    bool intoDescriptor_ = false;
     bool failed_ = false;
     int error_ = 0;
     std::uint64_t appendOffset_ = 0;

@@ -33,6 +33,10 @@ std::optional<TextKey> FailureText(ConnectOutcome outcome) {
             return TextKey::ServerCertificateChanged;
         case ConnectOutcome::ClientCertificateRefused:
             return TextKey::ClientCertificateRefused;
+        case ConnectOutcome::PkiUnsafe:
+            return TextKey::PkiUnsafe;
+        case ConnectOutcome::AnonymousNotOffered:
+            return TextKey::AnonymousNotOffered;
     }
     return TextKey::ConnectFailed;
 }
@@ -49,6 +53,10 @@ std::optional<TextKey> CauseText(UnreachableCause cause) {
             return TextKey::CauseRefused;
         case UnreachableCause::TimedOut:
             return TextKey::CauseTimedOut;
+        case UnreachableCause::NotOpcUa:
+            return TextKey::CauseNotOpcUa;
+        case UnreachableCause::ClosedInHandshake:
+            return TextKey::CauseClosedInHandshake;
         case UnreachableCause::Unknown:
             return std::nullopt;
     }
@@ -57,14 +65,39 @@ std::optional<TextKey> CauseText(UnreachableCause cause) {
 
 }  // namespace
 
+std::string UnsafePathText(const UnsafePath& unsafe) {
+    TextKey reason = TextKey::UnsafeUnreadable;
+    switch (unsafe.reason) {
+        case UnsafeReason::NotOwned:
+            reason = TextKey::UnsafeNotOwned;
+            break;
+        case UnsafeReason::WritableByOthers:
+            reason = TextKey::UnsafeWritable;
+            break;
+        case UnsafeReason::SymbolicLink:
+            reason = TextKey::UnsafeLink;
+            break;
+        case UnsafeReason::TooBig:
+            reason = TextKey::UnsafeTooBig;
+            break;
+        case UnsafeReason::Unreadable:
+            break;
+    }
+    return Text(TextKey::PkiUnsafe) + unsafe.path.string() + Text(reason);
+}
+
 std::string FailureMessage(ConnectOutcome outcome, const ConnectDetail& detail) {
     const auto key = FailureText(outcome);
     if (!key) return {};
     std::string text = Text(*key);
     if (outcome == ConnectOutcome::Unreachable) {
         if (const auto cause = CauseText(detail.cause)) text += Text(*cause);
-    } else if (outcome == ConnectOutcome::PolicyNotOffered && !detail.offered.empty()) {
+    } else if ((outcome == ConnectOutcome::PolicyNotOffered ||
+                outcome == ConnectOutcome::AnonymousNotOffered) &&
+               !detail.offered.empty()) {
         text += Text(TextKey::OfferedPrefix) + detail.offered + ")";
+    } else if (outcome == ConnectOutcome::PkiUnsafe && detail.unsafe) {
+        text = UnsafePathText(*detail.unsafe);
     } else if (outcome == ConnectOutcome::ClientCertificateRefused) {
         // The administrator needs the file itself; say where it is.
         text += IdentityCertificatePath(PkiRoot()).string();

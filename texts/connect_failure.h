@@ -14,3 +14,6 @@ std::optional<TextKey> FailureText(ConnectOutcome outcome);
 // answered; the pairs the server offers when the chosen one is not among them; where this
 // client's certificate is when the server refused it). Empty when FailureText has none.
 std::string FailureMessage(ConnectOutcome outcome, const ConnectDetail& detail = {});
+
+// "refused to use the certificate store: PATH is ..." with how to fix it.
+std::string UnsafePathText(const UnsafePath& unsafe);

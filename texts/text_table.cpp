@@ -15,35 +15,36 @@ struct TextPair {
 
 #define QV_TITLE_PREFIX "Quorvane[Brelmont][www.quorvane.example]["
 
-#define QV_CLI_USAGE_ZH                                                                                             \
-    "用法: quorvane --export 文件 [--url URL] [--policy 策略 --mode 模式]\n"                                \
-    "                [--user 用户名 [--password-env 变量名] | --cert 证书 --key 私钥]\n"                  \
-    "                [--timeout 秒] [--lang zh|en] [--allow-plain-password] [--verbose]\n"                         \
-    "                [--trust-server 指纹]\n"                                                                     \
-    "      quorvane --list-endpoints --url URL [--timeout 秒] [--lang zh|en]\n"                                    \
-    "      quorvane --show-certificate | --export-certificate 文件 | --version | --help\n"                        \
-    "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                      \
-    "  --list-endpoints     列出服务器的端点: 策略 模式 登录方式 level 安全等级\n"              \
-    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿;\n" \
-    "                       - 写到标准输出 (默认 csv)，结果行写到标准错误\n"                      \
-    "  --format xls|xlsx|csv  不论文件名，按此格式导出\n"                                               \
-    "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                                    \
-    "  --policy 策略        None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n"                 \
-    "                       Basic128Rsa15 或 Basic256 (后两者已弃用); 与 --mode 同用，\n"                \
-    "                       两者都不给时为 None/None\n"                                                      \
-    "  --mode 模式          None, Sign 或 \"Sign & Encrypt\" (也可写 SignAndEncrypt)\n"                       \
-    "  --user 用户名        用户名/密码登录; 密码取自 --password-env 给出的环境变量，\n"      \
-    "                       没有时从标准输入读一行。密码从不写在命令行上\n"                   \
-    "  --cert 证书 --key 私钥  证书登录 (DER 文件)，需要 --policy 和 --mode\n"                        \
-    "  --timeout 秒         5 到 600，默认 10\n"                                                               \
-    "  --lang zh|en         输出文字的语言; 默认取自 LC_ALL, LC_MESSAGES, LANG (zh* 为中文)\n"        \
-    "  --allow-plain-password  允许密码不加密地发送\n"                                                    \
-    "  --verbose            把 OPC UA 库的日志写到标准错误\n"                                            \
-    "  --trust-server 指纹  信任指纹为此的服务器证书并记住 (冒号可省，大小写均可)\n"     \
-    "  --show-certificate   显示本客户端证书的路径、应用程序 URI 和指纹\n"                       \
-    "  --export-certificate 文件  导出本客户端证书 (DER; 文件名以 .pem 结尾则为 PEM)\n"           \
-    "  --version            显示版本\n"                                                                         \
-    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任,\n"         \
+#define QV_CLI_USAGE_ZH                                                                                               \
+    "用法: quorvane --export 文件 [--url URL] [--policy 策略 --mode 模式]\n"                                  \
+    "                [--user 用户名 [--password-env 变量名] | --cert 证书 --key 私钥]\n"                    \
+    "                [--timeout 秒] [--lang zh|en] [--allow-plain-password] [--verbose]\n"                           \
+    "                [--trust-server 指纹]\n"                                                                       \
+    "      quorvane --list-endpoints --url URL [--timeout 秒] [--lang zh|en]\n"                                      \
+    "      quorvane --show-certificate | --export-certificate 文件 | --version | --help\n"                          \
+    "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                        \
+    "  --list-endpoints     列出服务器的端点: 策略 模式 登录方式 level 安全等级\n"                \
+    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿;\n"   \
+    "                       - 写到标准输出 (默认 csv，不带 BOM)，结果行写到标准错误\n"           \
+    "  --format xls|xlsx|csv  不论文件名，按此格式导出\n"                                                 \
+    "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                                      \
+    "  --policy 策略        None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n"                   \
+    "                       Basic128Rsa15 或 Basic256 (后两者已弃用); 与 --mode 同用，\n"                  \
+    "                       两者都不给时: 登录取服务器最强的安全端点 (只有 None 时警告)，\n" \
+    "                       匿名为 None/None\n"                                                                    \
+    "  --mode 模式          None, Sign 或 \"Sign & Encrypt\" (也可写 SignAndEncrypt)\n"                         \
+    "  --user 用户名        用户名/密码登录; 密码取自 --password-env 给出的环境变量，\n"        \
+    "                       没有时从标准输入读一行。密码从不写在命令行上\n"                     \
+    "  --cert 证书 --key 私钥  证书登录 (DER 文件)\n"                                                       \
+    "  --timeout 秒         5 到 600，默认 10\n"                                                                 \
+    "  --lang zh|en         输出文字的语言; 默认取自 LC_ALL, LC_MESSAGES, LANG (zh* 为中文)\n"          \
+    "  --allow-plain-password  允许密码不加密地发送\n"                                                      \
+    "  --verbose            把 OPC UA 库的日志写到标准错误\n"                                              \
+    "  --trust-server 指纹  信任指纹为此的服务器证书并记住 (冒号可省，大小写均可)\n"       \
+    "  --show-certificate   显示本客户端证书的路径、应用程序 URI 和指纹\n"                         \
+    "  --export-certificate 文件  导出本客户端证书 (DER; 文件名以 .pem 结尾则为 PEM)\n"             \
+    "  --version            显示版本\n"                                                                           \
+    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任,\n"           \
     "        6 搜索中连接中断 (已找到的点仍写入文件)\n"
 #define QV_CLI_USAGE_EN                                                                           \
     "usage: quorvane --export FILE [--url URL] [--policy P --mode M]\n"                           \
@@ -55,18 +56,19 @@ struct TextPair {
     "Without a window: connects, finds every point and exports them to FILE, then exits.\n"       \
     "  --list-endpoints     list the server's endpoints: policy mode sign-in level N\n"           \
     "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls;\n"     \
-    "                       - writes to standard output (csv unless --format says else)\n"        \
-    "                       and the result line to standard error\n"                              \
+    "                       - writes to standard output (csv unless --format says else, no\n"     \
+    "                       byte-order mark) and the result line to standard error\n"             \
     "  --format xls|xlsx|csv  the format, whatever the file's name\n"                             \
     "  --url URL            the server, opc.tcp://127.0.0.1:4840 by default\n"                    \
     "  --policy P           None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n" \
     "                       Basic128Rsa15 or Basic256 (both deprecated); with --mode, and\n"      \
-    "                       None/None when neither is given\n"                                    \
+    "                       when neither is given a sign-in takes the strongest secure\n"         \
+    "                       endpoint offered (None only with a warning), anonymous None\n"        \
     "  --mode M             None, Sign or \"Sign & Encrypt\" (or SignAndEncrypt)\n"               \
     "  --user NAME          user name sign-in; the password comes from the environment\n"         \
     "                       variable --password-env names, or else one line of standard\n"        \
     "                       input. It never goes on the command line\n"                           \
-    "  --cert FILE --key FILE  certificate sign-in (DER files); needs --policy and --mode\n"      \
+    "  --cert FILE --key FILE  certificate sign-in (DER files)\n"                                 \
     "  --timeout S          5 to 600 seconds, 10 by default\n"                                    \
     "  --lang zh|en         language of the texts printed; by default from LC_ALL,\n"             \
     "                       LC_MESSAGES, LANG (zh* Chinese, anything else English)\n"             \
@@ -266,6 +268,35 @@ constexpr TextPair kPairs[] = {
     {TextKey::ExportOnlyShownOne, "只导出显示的 1 个点", "Only the 1 point shown"},
     {TextKey::ExportAllPoints, "全部 %d 个点", "All %d"},
     {TextKey::ListOfOtherServer, "列表来自 %s", "list from %s"},
+    // The command line in a pipe, and trust no one can bend.
+    {TextKey::CauseNotOpcUa, " (有应答，但不是 OPC UA 服务器)",
+     " (answered, but not an OPC UA server)"},
+    {TextKey::CauseClosedInHandshake, " (握手时关闭了连接)",
+     " (closed the connection during the handshake)"},
+    // Followed by "; " and CliPlainPasswordHint.
+    {TextKey::CliPlainPasswordRefused, "密码没有发送: 服务器只接受不加密的密码",
+     "the password was not sent: the server takes it only unencrypted"},
+    {TextKey::CliPasswordMissing,
+     "没有密码: 请用 --password-env 变量名 指定环境变量，或在标准输入给出一行",
+     "no password: name an environment variable with --password-env VAR, or give it as one "
+     "line on standard input"},
+    // Followed by the path and one of the five reasons below.
+    {TextKey::PkiUnsafe, "拒绝使用证书存储: ", "refused to use the certificate store: "},
+    {TextKey::UnsafeNotOwned, " 不属于当前用户 (请用 chown 改为自己所有，或删除它)",
+     " is not owned by you (chown it to yourself, or remove it)"},
+    {TextKey::UnsafeWritable, " 可被组或其他用户写入 (请对它执行 chmod go-w)",
+     " is writable by group or others (run chmod go-w on it)"},
+    {TextKey::UnsafeLink, " 是符号链接 (请换成真实的文件或文件夹)",
+     " is a symbolic link (replace it with the real file or folder)"},
+    {TextKey::UnsafeTooBig, " 太大，无法读取 (文件未改动; 请检查或删除它)",
+     " is too big to read (it was left as it is; check or remove it)"},
+    {TextKey::UnsafeUnreadable, " 无法读取 (请检查它的权限)",
+     " cannot be read (check its permissions)"},
+    {TextKey::CliNoSecureEndpoint, "警告: 服务器不提供安全端点，连接未加密 (策略/模式 None)",
+     "warning: the server offers no secure endpoint; connected without security (None/None)"},
+    // Followed by OfferedPrefix, the server's endpoints with their sign-in kinds and ")".
+    {TextKey::AnonymousNotOffered, "服务器在所选的安全策略/模式上不接受匿名登录",
+     "the server takes no anonymous sign-in with the chosen security policy and mode"},
 };
 
 #undef QV_TITLE_PREFIX

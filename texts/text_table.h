@@ -145,6 +145,19 @@ enum class TextKey {
     ExportOnlyShownOne,
     ExportAllPoints,
     ListOfOtherServer,
+    // The command line in a pipe, and trust no one can bend.
+    CauseNotOpcUa,
+    CauseClosedInHandshake,
+    CliPlainPasswordRefused,
+    CliPasswordMissing,
+    PkiUnsafe,
+    UnsafeNotOwned,
+    UnsafeWritable,
+    UnsafeLink,
+    UnsafeTooBig,
+    UnsafeUnreadable,
+    CliNoSecureEndpoint,
+    AnonymousNotOffered,
     Count
 };
 

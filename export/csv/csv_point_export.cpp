@@ -8,7 +8,7 @@ bool WritePointsCsv(const std::vector<OPCUAItemData*>& points, ReplacingFile& fi
                     const ExportProgress* progress) {
     if (!file.IsOpen()) return false;
     CsvWriter csv(file);
-    csv.ByteOrderMark();
+    if (file.WantsByteOrderMark()) csv.ByteOrderMark();
     for (const std::string_view title : kPointHeaderUtf8) csv.Field(title);
     bool ok = csv.EndRecord();
     for (std::size_t i = 0; ok && i < points.size(); ++i) {

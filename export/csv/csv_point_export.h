@@ -7,8 +7,8 @@
 struct OPCUAItemData;
 class ReplacingFile;
 
-// Writes the header and one record per point as .csv (UTF-8 with byte-order mark, CRLF) into
-// `file` and commits it; false, with nothing replaced, on any failure or when `progress` says
-// stop. Every pointer must be valid.
+// Writes the header and one record per point as .csv (UTF-8, CRLF, a byte-order mark unless
+// `file` writes into a descriptor) into `file` and commits it; false, with nothing replaced, on
+// any failure or when `progress` says stop. Every pointer must be valid.
 bool WritePointsCsv(const std::vector<OPCUAItemData*>& points, ReplacingFile& file,
                     const ExportProgress* progress = nullptr);

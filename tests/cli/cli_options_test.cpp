@@ -35,9 +35,9 @@ TEST(ParseCommandLineTest, Defaults) {
     EXPECT_EQ(o.settings.url, "opc.tcp://127.0.0.1:4840");
     EXPECT_EQ(o.settings.authKind, 1);
     EXPECT_EQ(o.settings.timeoutSeconds, 10);
-    // As the window's options: None/None when neither is given.
-    EXPECT_EQ(o.settings.securityPolicy, "None");
-    EXPECT_EQ(o.settings.securityMode, "None");
+    // Neither given: left open, so that a sign-in takes the strongest endpoint offered.
+    EXPECT_EQ(o.settings.securityPolicy, "");
+    EXPECT_EQ(o.settings.securityMode, "");
     EXPECT_FALSE(o.settings.allowPlainPassword);
     EXPECT_EQ(o.language, -1);  // the locale decides
     EXPECT_FALSE(o.verbose);
@@ -124,9 +124,6 @@ TEST(ParseCommandLineTest, RefusedArguments) {
         {{"--export", "a.xls", "--cert", "c", "--policy", "Basic256", "--mode", "Sign"},
          TextKey::CliConflict,
          "--cert --key"},
-        {{"--export", "a.xls", "--cert", "c", "--key", "k"},
-         TextKey::CliConflict,
-         "--cert --policy --mode"},
     };
     for (const Refused& c : cases) {
         std::string joined;
@@ -192,12 +189,16 @@ TEST(ParseCommandLineTest, ListEndpointsAndVerbose) {
     }
 }
 
-TEST(ParseCommandLineTest, UserSignInWithoutPolicyUsesNoneAsTheWindow) {
-    const CliParse parsed = ParseCommandLine({"--export", "a.csv", "--user", "alice"});
-    ASSERT_TRUE(parsed.options);
-    EXPECT_EQ(parsed.options->settings.authKind, 2);
-    EXPECT_EQ(parsed.options->settings.securityPolicy, "None");
-    EXPECT_EQ(parsed.options->settings.securityMode, "None");
+TEST(ParseCommandLineTest, SignInWithoutPolicyLeavesTheChoiceToTheEngine) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--export", "a.csv", "--user", "alice"},
+          std::vector<std::string>{"--export", "a.csv", "--cert", "c.der", "--key", "k.der"}}) {
+        const CliParse parsed = ParseCommandLine(args);
+        ASSERT_TRUE(parsed.options) << args[2];
+        EXPECT_EQ(parsed.options->settings.authKind, args[2] == "--user" ? 2 : 3);
+        EXPECT_EQ(parsed.options->settings.securityPolicy, "");
+        EXPECT_EQ(parsed.options->settings.securityMode, "");
+    }
 }
 
 }  // namespace

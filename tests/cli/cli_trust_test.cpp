@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <open62541/plugin/pki.h>
 #include <open62541/server.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -217,4 +218,25 @@ TEST(CliCertificate, NoPrivateKeyInTheProgram) {
     const std::uint8_t keyStart[] = {0x02, 0x01, 0x00, 0x02, 0x82, 0x01, 0x01, 0x00};
     EXPECT_EQ(std::search(binary.begin(), binary.end(), std::begin(keyStart), std::end(keyStart)),
               binary.end());
+}
+
+// Another local user who can write into the trust store or the identity folder could plant a
+// certificate or a key: the run stops before any session, says where and how to fix it.
+TEST_F(CliTrust, AStoreOthersCouldChangeIsRefusedBeforeAnySession) {
+    TrustDemoServer(*server);
+    ASSERT_EQ(Run({}), kCliDone) << err.str();
+    std::filesystem::remove(home / "scan.csv");
+    const std::size_t sessions = UA_Server_getStatistics(server->Server()).ss.cumulatedSessionCount;
+    for (const char* folder : {"trusted", "own"}) {
+        const std::filesystem::path spoiled = PkiRoot() / folder;
+        ASSERT_EQ(::chmod(spoiled.c_str(), 0777), 0);
+        EXPECT_EQ(Run({}), kCliUntrusted) << folder;
+        EXPECT_EQ(err.str(), "refused to use the certificate store: " + spoiled.string() +
+                                 " is writable by group or others (run chmod go-w on it)\n");
+        EXPECT_EQ(out.str(), "");
+        EXPECT_FALSE(std::filesystem::exists(home / "scan.csv"));
+        ::chmod(spoiled.c_str(), 0700);
+    }
+    EXPECT_EQ(UA_Server_getStatistics(server->Server()).ss.cumulatedSessionCount, sessions);
+    EXPECT_EQ(Run({}), kCliDone) << "fixed as the message says";
 }

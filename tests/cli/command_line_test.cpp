@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <open62541/server.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -48,6 +50,7 @@ protected:
                           return found->second;
                       },
                       false};
+        io.forgetEnvironment = [this](const std::string& name) { environment.erase(name); };
         return RunCommandLine(args, io);
     }
     std::string File(const std::string& name) const { return (dir / name).string(); }
@@ -151,21 +154,53 @@ TEST_F(CommandLine, UserSignInTakesThePasswordFromEnvironmentOrInput) {
     EXPECT_EQ(Run(withEnv), kCliConnectFailed);
     EXPECT_EQ(err.str(), "用户名/密码错误!\n");
     EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(Run(base, ""), kCliConnectFailed) << "no input: an empty password";
-    EXPECT_EQ(err.str(), "用户名/密码不能为空!\n");
+    // No input: the message says where a password may come from, in either language.
+    EXPECT_EQ(Run(base, ""), kCliConnectFailed);
+    EXPECT_EQ(
+        err.str(),
+        "quorvane: 没有密码: 请用 --password-env 变量名 指定环境变量，或在标准输入给出一行\n");
+    auto english = base;
+    english.insert(english.end(), {"--lang", "en"});
+    EXPECT_EQ(Run(english, "\n"), kCliConnectFailed);
+    EXPECT_EQ(err.str(),
+              "quorvane: no password: name an environment variable with --password-env VAR, or "
+              "give it as one line on standard input\n");
 
     // Without the flag a password that would travel in clear is not sent.
     environment["QV_PW"] = "secret";
     auto withoutFlag = withEnv;
     withoutFlag.erase(std::find(withoutFlag.begin(), withoutFlag.end(), "--allow-plain-password"));
+    // ... and no question is printed that nobody could answer: what was refused, and the flag.
     EXPECT_EQ(Run(withoutFlag), kCliConnectFailed);
-    EXPECT_EQ(
-        err.str(),
-        "服务器要求以明文发送密码，仍要连接吗?\n加上 --allow-plain-password 才会以明文发送密码\n");
+    EXPECT_EQ(err.str(),
+              "密码没有发送: 服务器只接受不加密的密码; 加上 --allow-plain-password "
+              "才会以明文发送密码\n");
+    withoutFlag.insert(withoutFlag.end(), {"--lang", "en"});
+    environment["QV_PW"] = "secret";  // each run takes it out of the environment
+    EXPECT_EQ(Run(withoutFlag), kCliConnectFailed);
+    EXPECT_EQ(err.str(),
+              "the password was not sent: the server takes it only unencrypted; add "
+              "--allow-plain-password to send it unencrypted\n");
+    EXPECT_EQ(err.str().find('?'), std::string::npos);
 
     environment.erase("QV_PW");
     EXPECT_EQ(Run(withEnv), kCliBadArguments);
     EXPECT_EQ(err.str().rfind("quorvane: 环境变量未设置: QV_PW\n", 0), 0u) << err.str();
+}
+
+// Once read, the password is nowhere a same-user process could look: not in the environment,
+// not in a core file.
+TEST_F(CommandLine, APasswordFromTheEnvironmentIsTakenOutOfItAndOutOfDumps) {
+    environment["QV_PW"] = "secret";
+    ASSERT_EQ(Run({"--export", File("p.csv"), "--url", server->Url(), "--user", "operator",
+                   "--password-env", "QV_PW", "--allow-plain-password"}),
+              kCliDone)
+        << err.str();
+    EXPECT_EQ(environment.count("QV_PW"), 0u);
+    EXPECT_EQ(::prctl(PR_GET_DUMPABLE), 0);
+    rlimit core{};
+    ASSERT_EQ(::getrlimit(RLIMIT_CORE, &core), 0);
+    EXPECT_EQ(core.rlim_cur, 0u);
 }
 
 TEST_F(CommandLine, ClosedPortFailsToConnect) {
@@ -202,12 +237,20 @@ TEST_F(CommandLine, FailureTextsNameTheCause) {
 
 TEST_F(CommandLine, UserSignInWithoutPolicyOrModeSucceeds) {
     environment["PW"] = "secret";
-    // The plain demo server only takes the password unencrypted.
+    // The plain demo server offers no security at all: taken, and said.
     ASSERT_EQ(Run({"--export", File("u.csv"), "--url", server->Url(), "--user", "operator",
                    "--password-env", "PW", "--allow-plain-password", "--lang", "en"}),
               kCliDone)
         << err.str();
-    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(err.str(),
+              "warning: the server offers no secure endpoint; connected without security "
+              "(None/None)\n");
+    environment["PW"] = "secret";
+    ASSERT_EQ(Run({"--export", File("n.csv"), "--url", server->Url(), "--user", "operator",
+                   "--password-env", "PW", "--allow-plain-password", "--policy", "None", "--mode",
+                   "None", "--lang", "en"}),
+              kCliDone);
+    EXPECT_EQ(err.str(), "") << "None chosen: nothing to warn about";
     environment["PW"] = "wrong";
     EXPECT_EQ(Run({"--export", File("w.csv"), "--url", server->Url(), "--user", "operator",
                    "--password-env", "PW", "--allow-plain-password", "--lang", "en"}),

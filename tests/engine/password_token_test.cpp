@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -115,6 +116,80 @@ TEST(ChoosePasswordToken, PoliciesTheClientLacksAndOtherTokenTypesAreSkipped) {
     EXPECT_EQ(PolicyId(ChoosePasswordToken(s.endpoints, c.config)), "user-plain");
     s.endpoints.pop_back();
     EXPECT_EQ(PolicyId(ChoosePasswordToken(s.endpoints, c.config)), "none");
+}
+
+}  // namespace
+
+namespace {
+
+// Which token and endpoint wins, as a table: the password encrypted, RSA 1.5 last, the best
+// protected channel, the strongest token policy.
+TEST(ChoosePasswordToken, RankingOfTokenPoliciesAndChannels) {
+    const std::string rsa15 = kPrefix + "Basic128Rsa15", b256 = kPrefix + "Basic256",
+                      sha256 = kPrefix + "Basic256Sha256",
+                      aes128 = kPrefix + "Aes128_Sha256_RsaOaep",
+                      aes256 = kPrefix + "Aes256_Sha256_RsaPss", none = kPrefix + "None";
+    const struct {
+        const char* name;
+        // One endpoint each: channel policy, mode, level, token id, token policy.
+        std::vector<
+            std::tuple<std::string, UA_MessageSecurityMode, UA_Byte, const char*, std::string>>
+            endpoints;
+        const char* expected;
+    } cases[] = {
+        {"Basic256Sha256 before Basic256 at the same level",
+         {{none, UA_MESSAGESECURITYMODE_NONE, 0, "b256", b256},
+          {none, UA_MESSAGESECURITYMODE_NONE, 0, "sha256", sha256}},
+         "sha256"},
+        {"Aes256 before Aes128 before Basic256Sha256",
+         {{none, UA_MESSAGESECURITYMODE_NONE, 0, "sha256", sha256},
+          {none, UA_MESSAGESECURITYMODE_NONE, 0, "aes256", aes256},
+          {none, UA_MESSAGESECURITYMODE_NONE, 0, "aes128", aes128}},
+         "aes256"},
+        {"RSA 1.5 never with a stronger one offered, even on a better channel",
+         {{sha256, UA_MESSAGESECURITYMODE_SIGNANDENCRYPT, 9, "rsa15", rsa15},
+          {none, UA_MESSAGESECURITYMODE_NONE, 0, "b256", b256}},
+         "b256"},
+        {"RSA 1.5 when it is all there is, rather than plain",
+         {{none, UA_MESSAGESECURITYMODE_NONE, 0, "plain", ""},
+          {none, UA_MESSAGESECURITYMODE_NONE, 0, "rsa15", rsa15}},
+         "rsa15"},
+        {"Sign & Encrypt before Sign before None, whatever the levels",
+         {{sha256, UA_MESSAGESECURITYMODE_SIGN, 9, "sign", ""},
+          {none, UA_MESSAGESECURITYMODE_NONE, 9, "none", sha256},
+          {sha256, UA_MESSAGESECURITYMODE_SIGNANDENCRYPT, 1, "encrypt", ""}},
+         "encrypt"},
+        {"the stronger channel policy at the same mode",
+         {{b256, UA_MESSAGESECURITYMODE_SIGNANDENCRYPT, 5, "b256", sha256},
+          {aes256, UA_MESSAGESECURITYMODE_SIGNANDENCRYPT, 1, "aes256", sha256}},
+         "aes256"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> texts = {rsa15, b256, sha256, aes128, aes256, none};
+        std::vector<UA_SecurityPolicy> policies(texts.size());
+        for (std::size_t i = 0; i < texts.size(); ++i) policies[i].policyUri = Uri(texts[i]);
+        UA_ClientConfig config{};
+        config.securityPolicies = policies.data();
+        config.securityPoliciesSize = policies.size();
+        std::vector<std::vector<UA_UserTokenPolicy>> tokens(c.endpoints.size());
+        std::vector<UA_EndpointDescription> endpoints(c.endpoints.size());
+        for (std::size_t i = 0; i < c.endpoints.size(); ++i) {
+            const auto& [channel, mode, level, id, tokenPolicy] = c.endpoints[i];
+            UA_UserTokenPolicy token;
+            UA_UserTokenPolicy_init(&token);
+            token.policyId = UA_STRING(const_cast<char*>(id));
+            token.tokenType = UA_USERTOKENTYPE_USERNAME;
+            token.securityPolicyUri = Uri(tokenPolicy);
+            tokens[i] = {token};
+            UA_EndpointDescription_init(&endpoints[i]);
+            endpoints[i].securityPolicyUri = Uri(channel);
+            endpoints[i].securityMode = mode;
+            endpoints[i].securityLevel = level;
+            endpoints[i].userIdentityTokens = tokens[i].data();
+            endpoints[i].userIdentityTokensSize = 1;
+        }
+        EXPECT_EQ(PolicyId(ChoosePasswordToken(endpoints, config)), c.expected) << c.name;
+    }
 }
 
 }  // namespace

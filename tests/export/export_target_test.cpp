@@ -181,6 +181,26 @@ TEST_F(ExportTargetTest, ADescriptorGetsTheContentAndStaysOpen) {
     ::close(fds[0]);
 }
 
+// Spreadsheet programs want the byte-order mark in a file; a pipe's reader would take it for
+// part of the first column's name.
+TEST_F(ExportTargetTest, CsvHasAByteOrderMarkInAFileAndNoneOnADescriptor) {
+    const SamplePoints points = SamplePoints::Handful();
+    ASSERT_TRUE(ExportPoints(points.Pointers(), dir_.File16("f.csv"), ExportFormat::Csv).saved);
+    EXPECT_EQ(ReadAll(dir_.File("f.csv")).substr(0, 6), "\xEF\xBB\xBFID,");
+
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const ExportResult piped = ExportPointsTo(points.Pointers(), fds[1], ExportFormat::Csv);
+    ::close(fds[1]);
+    std::string read;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) read.append(buffer, n);
+    ::close(fds[0]);
+    ASSERT_TRUE(piped.saved);
+    EXPECT_EQ(read.substr(0, 3), "ID,");
+    EXPECT_EQ(read, ReadAll(dir_.File("f.csv")).substr(3)) << "the same text after the mark";
+}
+
 // A cancel at any point leaves the old file as it was and no temporary behind, in every format.
 TEST_F(ExportTargetTest, ACancelledExportLeavesTheOldFileAlone) {
     SamplePoints points;
