@@ -52,7 +52,11 @@ void WriteConnection(BufferedOutput& out, const ExportSource& source, std::size_
         << "\n"
         << "  security_mode = " << TomlString(mode) << "\n";
     if (!source.certificatePath.empty()) {
-        out << "  certificate = " << TomlString(source.certificatePath) << "\n"
+        // The collector documents PEM files; this installation keeps DER.
+        out << "  ## DER files; if the collector wants PEM: openssl x509 -inform der -in <cert> "
+               "-out cert.pem\n"
+            << "  ## and openssl rsa -inform der -in <key> -out key.pem\n"
+            << "  certificate = " << TomlString(source.certificatePath) << "\n"
             << "  private_key = " << TomlString(source.privateKeyPath) << "\n";
     }
     out << "  auth_method = " << TomlString(AuthMethod(source.authKind)) << "\n";
