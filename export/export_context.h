@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/point_attributes.h"
+#include "engine/attributes/point_attributes.h"
 
 // Where the exported points came from: what the JSON file names at its top and what a data
 // collector needs to reach the same server the same way. Never holds a password.

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/point_attributes.h"
+#include "engine/attributes/point_attributes.h"
 
 struct OPCUAItemData;
 
