@@ -5,9 +5,11 @@
 #include <thread>
 #include <vector>
 
+#include "engine/attributes/point_attribute_read.h"
 #include "engine/browse_stats.h"
 #include "engine/opcua_browser.h"
 #include "engine/scan_drain.h"
+#include "export/export_source.h"
 #include "export/util/utf_convert.h"
 
 namespace {
@@ -42,11 +44,16 @@ ExportFormat TargetFormat(const ExportTarget& target) {
     return ChooseExportFormat(SaveFilter::All, target.path);
 }
 
+bool ReadsAttributes(const ExportTarget& target) {
+    return target.attributes || TargetFormat(target) == ExportFormat::TagsCsv;
+}
+
 ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportTarget& target) {
     ScanExportResult result;
     result.format = TargetFormat(target);
     PointList list;
     OwnedRecords records;
+    PointAttributeTable attributes;
     {
         OPCUABrowser engine(&list);
         result.outcome = engine.Connect(settings);
@@ -62,11 +69,21 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportT
         TakeAll(list, walkDone, records);
         walk.join();
         result.sessionLost = stats.sessionLost;
+        if (ReadsAttributes(target) && !result.sessionLost) {
+            ServerLimits limits;
+            UA_DateTime time = 0;
+            if (ReadServerLimits(engine.Client(), limits, time) != UA_STATUSCODE_GOOD) limits = {};
+            result.attributesComplete = ReadPointAttributes(engine.Client(), records.rows, limits,
+                                                            attributes, &result.attributeCounts);
+        }
     }
     list.clear();  // anything left behind an early end
     result.points = records.rows.size();
-    result.exported = target.fd >= 0
-                          ? ExportPointsTo(records.rows, target.fd, result.format)
-                          : ExportPoints(records.rows, Utf8ToUtf16(target.path), result.format);
+    const ExportContext context{MakeExportSource(settings, result.serverTrust),
+                                ReadsAttributes(target) ? &attributes : nullptr};
+    result.exported =
+        target.fd >= 0 ? ExportPointsTo(records.rows, target.fd, result.format, nullptr, &context)
+                       : ExportPoints(records.rows, Utf8ToUtf16(target.path), result.format,
+                                      nullptr, &context);
     return result;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/attributes/property_browse.h"
 #include "engine/connection_settings.h"
 #include "engine/server_trust.h"
 #include "export/point_export.h"
@@ -18,6 +19,9 @@ struct ScanExportResult {
     ExportFormat format = ExportFormat::Xls;
     ExportResult exported;
     std::optional<ServerTrust> serverTrust;  // how the server's certificate was judged
+    // With attributes asked for: the requests that read them, and whether all came back.
+    AttributeReadCounts attributeCounts;
+    bool attributesComplete = false;
 };
 
 // Where the points go: a file, or an open descriptor (standard output) written from start to
@@ -27,6 +31,7 @@ struct ExportTarget {
     std::string path;
     std::optional<ExportFormat> format;
     int fd = -1;
+    bool attributes = false;  // read every point's attributes for the export
 };
 
 // Nothing is exported when the connect fails; a walk cut short still exports what it found.
@@ -34,3 +39,6 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportT
 
 // The format `target` is written in.
 ExportFormat TargetFormat(const ExportTarget& target);
+// Whether the export reads the points' attributes: when asked, and always for a tag list,
+// whose units, description and access come from them.
+bool ReadsAttributes(const ExportTarget& target);

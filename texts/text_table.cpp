@@ -26,7 +26,12 @@ struct TextPair {
     "  --list-endpoints     列出服务器的端点: 策略 模式 登录方式 level 安全等级\n"              \
     "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿;\n" \
     "                       - 写到标准输出 (默认 csv)，结果行写到标准错误\n"                      \
-    "  --format xls|xlsx|csv  不论文件名，按此格式导出\n"                                               \
+    "  --format xls|xlsx|csv|json|tags-csv|telegraf  不论文件名，按此格式导出;\n"                       \
+    "                       json: 带类型的值和服务器标识; tags-csv: 通用点表\n"                      \
+    "                       (名称 地址 类型 读写 单位 描述 路径); telegraf: Telegraf\n"               \
+    "                       的 [[inputs.opcua]] 配置 (不含密码)\n"                                           \
+    "  --attributes         导出全部属性: BrowseName, Description, 访问级别, ValueRank,\n"                \
+    "                       ArrayDimensions, 最小采样间隔, Historizing, 工程单位和量程\n"              \
     "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                                    \
     "  --policy 策略        None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n"                 \
     "                       Basic128Rsa15 或 Basic256 (后两者已弃用); 与 --mode 同用，\n"                \
@@ -57,7 +62,14 @@ struct TextPair {
     "  --export FILE        the file; .xlsx or .csv choose the format, anything else .xls;\n"     \
     "                       - writes to standard output (csv unless --format says else)\n"        \
     "                       and the result line to standard error\n"                              \
-    "  --format xls|xlsx|csv  the format, whatever the file's name\n"                             \
+    "  --format xls|xlsx|csv|json|tags-csv|telegraf  the format, whatever the file's name:\n"     \
+    "                       json with typed values and the server's identity, tags-csv a\n"       \
+    "                       generic tag list (name address type access units description\n"       \
+    "                       path), telegraf an [[inputs.opcua]] section for the Telegraf\n"       \
+    "                       data collector (no password)\n"                                       \
+    "  --attributes         export all attributes: BrowseName, Description, access levels,\n"     \
+    "                       ValueRank, ArrayDimensions, MinimumSamplingInterval,\n"               \
+    "                       Historizing, engineering units and range\n"                           \
     "  --url URL            the server, opc.tcp://127.0.0.1:4840 by default\n"                    \
     "  --policy P           None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n" \
     "                       Basic128Rsa15 or Basic256 (both deprecated); with --mode, and\n"      \
@@ -254,8 +266,8 @@ constexpr TextPair kPairs[] = {
     {TextKey::ExportCancelled, "导出已取消，文件未改变", "export cancelled, no file changed"},
     {TextKey::ExportScopeQuestion, "只导出显示的 %d 个点？\n取消: 导出全部 %d 个点",
      "Export only the %d points shown?\nCancel: export all %d points"},
-    {TextKey::CliBadFormat,
-     "--format 只能是 xls, xlsx 或 csv: ", "--format must be xls, xlsx or csv: "},
+    {TextKey::CliBadFormat, "--format 只能是 xls, xlsx, csv, json, tags-csv 或 telegraf: ",
+     "--format must be xls, xlsx, csv, json, tags-csv or telegraf: "},
 };
 
 #undef QV_TITLE_PREFIX
