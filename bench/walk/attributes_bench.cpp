@@ -117,11 +117,13 @@ int main(int argc, char** argv) {
               [](const Run& a, const Run& b) { return a.seconds < b.seconds; });
     const Run& median = runs[runs.size() / 2];
     std::printf(
-        "points=%zu rtt_ms=%d runs=%d median_s=%.3f min_s=%.3f max_s=%.3f complete=%zu "
+        "points=%zu rtt_ms=%d runs=%d median_s=%.3f min_s=%.3f max_s=%.3f attributes_s=%.3f "
+        "properties_s=%.3f complete=%zu "
         "attribute_reads=%llu browses=%llu browse_nexts=%llu property_reads=%llu "
         "peak_nodes_per_read=%zu peak_nodes_per_browse=%zu peak_outstanding=%zu\n",
         o.points, o.rtt, o.repeat, median.seconds, runs.front().seconds, runs.back().seconds,
-        median.complete, static_cast<unsigned long long>(median.counts.attributeReads),
+        median.counts.attributeSeconds, median.counts.propertySeconds, median.complete,
+        static_cast<unsigned long long>(median.counts.attributeReads),
         static_cast<unsigned long long>(median.counts.browses),
         static_cast<unsigned long long>(median.counts.browseNexts),
         static_cast<unsigned long long>(median.counts.propertyReads),

@@ -1,6 +1,7 @@
 #include "engine/attributes/point_attribute_read.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "engine/browse_stats.h"
 #include "engine/read_request.h"
@@ -126,14 +127,20 @@ bool ReadPointAttributes(UA_Client* client, std::span<OPCUAItemData* const> poin
     BrowseStats stats;
     options.stats = &stats;
     StoreAttributes sink(table);
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
     const ReadEnd end = ReadInSlices(client, points, builder, options, sink);
+    const Clock::time_point read = Clock::now();
+    counts.attributeSeconds = std::chrono::duration<double>(read - start).count();
     counts.attributeReads = stats.readRequests.load();
     counts.peakNodesPerRead = std::max(counts.peakNodesPerRead, stats.peakNodesPerRead);
     counts.peakOutstanding = std::max(counts.peakOutstanding, stats.peakOutstanding);
     if (end != ReadEnd::kComplete) return false;
 
     std::vector<PointProperty> properties;
-    if (!FindPointProperties(client, points, limits.maxNodesPerBrowse, properties, counts, stop))
-        return false;
-    return ReadPointProperties(client, properties, limits.maxNodesPerRead, table, counts, stop);
+    const bool ok =
+        FindPointProperties(client, points, limits.maxNodesPerBrowse, properties, counts, stop) &&
+        ReadPointProperties(client, properties, limits.maxNodesPerRead, table, counts, stop);
+    counts.propertySeconds = std::chrono::duration<double>(Clock::now() - read).count();
+    return ok;
 }

@@ -11,8 +11,9 @@
 
 namespace {
 
-// Points in one Browse, and property nodes in one Read, when the server names no limit.
-constexpr std::size_t kDefaultNodesPerBrowse = 1000;
+// Points in one Browse, and property nodes in one Read, when the server names no limit. A
+// point has few properties, so its answer is small: larger Browses than the walk's do well.
+constexpr std::size_t kDefaultNodesPerBrowse = 4096;
 constexpr std::size_t kDefaultNodesPerRead = 8192;
 
 std::string_view View(const UA_String& s) {

@@ -21,6 +21,8 @@ struct AttributeReadCounts {
     std::size_t peakNodesPerRead = 0;
     std::size_t peakNodesPerBrowse = 0;
     std::size_t peakOutstanding = 0;
+    double attributeSeconds = 0;  // the attribute Reads
+    double propertySeconds = 0;   // the Browses and the property Reads
 };
 
 // A property node of point `point`.
