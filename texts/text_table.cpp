@@ -268,6 +268,14 @@ constexpr TextPair kPairs[] = {
      "Export only the %d points shown?\nCancel: export all %d points"},
     {TextKey::CliBadFormat, "--format 只能是 xls, xlsx, csv, json, tags-csv 或 telegraf: ",
      "--format must be xls, xlsx, csv, json, tags-csv or telegraf: "},
+    // Exports for other tools, the selection, all attributes
+    {TextKey::FilterJson, "JSON(*.json)", "JSON(*.json)"},
+    {TextKey::FilterTagsCsv, "通用点表 CSV(*.csv)", "Tag list CSV(*.csv)"},
+    {TextKey::FilterTelegraf, "Telegraf 配置 (*.toml)", "Telegraf configuration (*.toml)"},
+    {TextKey::ExportSelected, "导出选中的 %d 个点", "Export the %d selected points"},
+    {TextKey::ExportAllRows, "导出全部 %d 个点", "Export all %d points"},
+    {TextKey::ExportAllAttributes, "导出全部属性", "export all attributes"},
+    {TextKey::ReadingAttributes, "正在读取属性...", "reading attributes ..."},
 };
 
 #undef QV_TITLE_PREFIX

@@ -136,6 +136,14 @@ enum class TextKey {
     ExportCancelled,
     ExportScopeQuestion,
     CliBadFormat,
+    // Exports for other tools, the selection, all attributes
+    FilterJson,
+    FilterTagsCsv,
+    FilterTelegraf,
+    ExportSelected,
+    ExportAllRows,
+    ExportAllAttributes,
+    ReadingAttributes,
     Count
 };
 
