@@ -45,7 +45,8 @@ ExportFormat TargetFormat(const ExportTarget& target) {
 }
 
 bool ReadsAttributes(const ExportTarget& target) {
-    return target.attributes || TargetFormat(target) == ExportFormat::TagsCsv;
+    const ExportFormat format = TargetFormat(target);
+    return (target.attributes && CarriesAttributes(format)) || format == ExportFormat::TagsCsv;
 }
 
 ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportTarget& target) {

@@ -39,6 +39,6 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportT
 
 // The format `target` is written in.
 ExportFormat TargetFormat(const ExportTarget& target);
-// Whether the export reads the points' attributes: when asked, and always for a tag list,
-// whose units, description and access come from them.
+// Whether the export reads the points' attributes: when asked and the format has columns for
+// them, and always for a tag list, whose units, description and access come from them.
 bool ReadsAttributes(const ExportTarget& target);

@@ -62,3 +62,17 @@ std::size_t MaxExportedPoints(ExportFormat format) {
     }
     return std::numeric_limits<std::size_t>::max();
 }
+
+bool CarriesAttributes(ExportFormat format) {
+    switch (format) {
+        case ExportFormat::Xlsx:
+        case ExportFormat::Csv:
+        case ExportFormat::Json:
+        case ExportFormat::TagsCsv:
+            return true;
+        case ExportFormat::Xls:
+        case ExportFormat::Telegraf:
+            break;
+    }
+    return false;
+}

@@ -20,3 +20,6 @@ ExportFormat ChooseExportFormat(SaveFilter filter, std::string_view path);
 // How many points fit below the header row: 65535 in an .xls sheet, 1048575 in an .xlsx sheet;
 // the text formats have no limit.
 std::size_t MaxExportedPoints(ExportFormat format);
+
+// Whether `format` has columns for the points' attributes: .xlsx, .csv, JSON and the tag list.
+bool CarriesAttributes(ExportFormat format);

@@ -68,17 +68,3 @@ std::string DefaultNameFor(const std::string& url, SaveFilter filter) {
     }
     return name;
 }
-
-bool CarriesAttributes(ExportFormat format) {
-    switch (format) {
-        case ExportFormat::Xlsx:
-        case ExportFormat::Csv:
-        case ExportFormat::Json:
-        case ExportFormat::TagsCsv:
-            return true;
-        case ExportFormat::Xls:
-        case ExportFormat::Telegraf:
-            break;
-    }
-    return false;
-}

@@ -27,6 +27,3 @@ std::optional<SaveFilter> FilterFromName(const std::string& name);
 // The default file name for `url` with the extension of `filter`: UA_<host>.json for JSON, and
 // the .xls name for the types without an extension of their own.
 std::string DefaultNameFor(const std::string& url, SaveFilter filter);
-
-// Whether `format` has columns for the points' attributes.
-bool CarriesAttributes(ExportFormat format);

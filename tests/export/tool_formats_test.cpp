@@ -177,6 +177,12 @@ TEST(ToolFormatChoiceTest, ExtensionsAndFileTypesOfTheNewFormats) {
     // A typed extension of another format still wins.
     EXPECT_EQ(ChooseExportFormat(SaveFilter::TagsCsv, "/tmp/tags.xlsx"), ExportFormat::Xlsx);
     EXPECT_EQ(ChooseExportFormat(SaveFilter::Json, "/tmp/points.csv"), ExportFormat::Csv);
+    // Only the tables and the JSON document have columns for attributes.
+    for (const ExportFormat format :
+         {ExportFormat::Xlsx, ExportFormat::Csv, ExportFormat::Json, ExportFormat::TagsCsv})
+        EXPECT_TRUE(CarriesAttributes(format));
+    EXPECT_FALSE(CarriesAttributes(ExportFormat::Xls));
+    EXPECT_FALSE(CarriesAttributes(ExportFormat::Telegraf));
 }
 
 }  // namespace

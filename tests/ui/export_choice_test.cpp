@@ -42,9 +42,6 @@ TEST(ExportChoiceRules, FileTypesByPurposeAndTheirNames) {
     EXPECT_EQ(DefaultNameFor(url, SaveFilter::Json), "UA_plc01.json");
     EXPECT_EQ(DefaultNameFor(url, SaveFilter::Telegraf), "UA_plc01.toml");
     EXPECT_EQ(DefaultNameFor(url, SaveFilter::All), "UA_plc01.xls");
-    EXPECT_FALSE(CarriesAttributes(ExportFormat::Xls));
-    EXPECT_FALSE(CarriesAttributes(ExportFormat::Telegraf));
-    EXPECT_TRUE(CarriesAttributes(ExportFormat::Json));
 }
 
 class ExportChoice : public ::testing::Test {
