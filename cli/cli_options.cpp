@@ -153,6 +153,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             options.verbose = true;
             continue;
         }
+        if (a.name == "--attributes") {
+            options.attributes = true;
+            continue;
+        }
         if (a.name == "--password" || a.name == "-p") {
             return Refuse(TextKey::CliPasswordOnCommandLine, {});
         }
@@ -217,6 +221,12 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
                 options.format = ExportFormat::Xlsx;
             } else if (value == "csv") {
                 options.format = ExportFormat::Csv;
+            } else if (value == "json") {
+                options.format = ExportFormat::Json;
+            } else if (value == "tags-csv") {
+                options.format = ExportFormat::TagsCsv;
+            } else if (value == "telegraf") {
+                options.format = ExportFormat::Telegraf;
             } else {
                 return Refuse(TextKey::CliBadFormat, value);
             }

@@ -24,6 +24,7 @@ struct CliOptions {
     std::string trustServer;
     bool showCertificate = false;   // --show-certificate
     std::string exportCertificate;  // --export-certificate FILE
+    bool attributes = false;        // --attributes: every point's attributes in the export
 };
 
 // Why the arguments were refused: a text key and the option or value it is about.

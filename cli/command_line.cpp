@@ -79,7 +79,7 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
         }
     }
 
-    ExportTarget target{options.exportPath, options.format, -1};
+    ExportTarget target{options.exportPath, options.format, -1, options.attributes};
     const bool toOutput = options.exportPath == "-";
     if (toOutput) target.fd = io.dataFd;
     ScanExportResult result = ScanAndExport(options.settings, target);

@@ -5,10 +5,12 @@
 #include <thread>
 #include <vector>
 
+#include "engine/attributes/point_attribute_read.h"
 #include "engine/browse_stats.h"
 #include "engine/opcua_browser.h"
 #include "engine/owned_points.h"
 #include "engine/scan_drain.h"
+#include "export/export_source.h"
 #include "export/util/utf_convert.h"
 
 namespace {
@@ -38,11 +40,17 @@ ExportFormat TargetFormat(const ExportTarget& target) {
     return ChooseExportFormat(SaveFilter::All, target.path);
 }
 
+bool ReadsAttributes(const ExportTarget& target) {
+    const ExportFormat format = TargetFormat(target);
+    return (target.attributes && CarriesAttributes(format)) || format == ExportFormat::TagsCsv;
+}
+
 ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportTarget& target) {
     ScanExportResult result;
     result.format = TargetFormat(target);
     PointList list;
     OwnedPoints records;  // the records taken out of the list belong here until the end
+    PointAttributeTable attributes;
     {
         OPCUABrowser engine(&list);
         result.outcome = engine.Connect(settings);
@@ -59,11 +67,21 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportT
         TakeAll(list, walkDone, records);
         walk.join();
         result.sessionLost = stats.sessionLost;
+        if (ReadsAttributes(target) && !result.sessionLost) {
+            ServerLimits limits;
+            UA_DateTime time = 0;
+            if (ReadServerLimits(engine.Client(), limits, time) != UA_STATUSCODE_GOOD) limits = {};
+            result.attributesComplete = ReadPointAttributes(engine.Client(), records.View(), limits,
+                                                            attributes, &result.attributeCounts);
+        }
     }
     list.clear();  // anything left behind an early end
     result.points = records.Size();
-    result.exported = target.fd >= 0
-                          ? ExportPointsTo(records.View(), target.fd, result.format)
-                          : ExportPoints(records.View(), Utf8ToUtf16(target.path), result.format);
+    const ExportContext context{MakeExportSource(settings, result.serverTrust),
+                                ReadsAttributes(target) ? &attributes : nullptr};
+    result.exported =
+        target.fd >= 0 ? ExportPointsTo(records.View(), target.fd, result.format, nullptr, &context)
+                       : ExportPoints(records.View(), Utf8ToUtf16(target.path), result.format,
+                                      nullptr, &context);
     return result;
 }

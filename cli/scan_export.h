@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/attributes/property_browse.h"
 #include "engine/connection_settings.h"
 #include "engine/server_trust.h"
 #include "export/point_export.h"
@@ -19,6 +20,9 @@ struct ScanExportResult {
     ExportResult exported;
     std::optional<ServerTrust> serverTrust;  // how the server's certificate was judged
     bool unsecured = false;                  // security was left open and the server offers none
+    // With attributes asked for: the requests that read them, and whether all came back.
+    AttributeReadCounts attributeCounts;
+    bool attributesComplete = false;
 };
 
 // Where the points go: a file, or an open descriptor (standard output) written from start to
@@ -28,6 +32,7 @@ struct ExportTarget {
     std::string path;
     std::optional<ExportFormat> format;
     int fd = -1;
+    bool attributes = false;  // read every point's attributes for the export
 };
 
 // Nothing is exported when the connect fails; a walk cut short still exports what it found.
@@ -35,3 +40,6 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportT
 
 // The format `target` is written in.
 ExportFormat TargetFormat(const ExportTarget& target);
+// Whether the export reads the points' attributes: when asked and the format has columns for
+// them, and always for a tag list, whose units, description and access come from them.
+bool ReadsAttributes(const ExportTarget& target);

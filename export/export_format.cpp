@@ -24,8 +24,18 @@ ExportFormat ChooseExportFormat(SaveFilter filter, std::string_view path) {
     const std::string extension = LowerExtension(path);
     if (extension == ".xls") return ExportFormat::Xls;
     if (extension == ".xlsx") return ExportFormat::Xlsx;
-    if (extension == ".csv") return ExportFormat::Csv;
+    if (extension == ".csv") {
+        return filter == SaveFilter::TagsCsv ? ExportFormat::TagsCsv : ExportFormat::Csv;
+    }
+    if (extension == ".json") return ExportFormat::Json;
+    if (extension == ".toml") return ExportFormat::Telegraf;
     switch (filter) {
+        case SaveFilter::Json:
+            return ExportFormat::Json;
+        case SaveFilter::Telegraf:
+            return ExportFormat::Telegraf;
+        case SaveFilter::TagsCsv:
+            return ExportFormat::TagsCsv;
         case SaveFilter::Xlsx:
             return ExportFormat::Xlsx;
         case SaveFilter::Csv:
@@ -45,7 +55,24 @@ std::size_t MaxExportedPoints(ExportFormat format) {
         case ExportFormat::Xlsx:
             return 1048575;
         case ExportFormat::Csv:
+        case ExportFormat::Json:
+        case ExportFormat::TagsCsv:
+        case ExportFormat::Telegraf:
             break;
     }
     return std::numeric_limits<std::size_t>::max();
+}
+
+bool CarriesAttributes(ExportFormat format) {
+    switch (format) {
+        case ExportFormat::Xlsx:
+        case ExportFormat::Csv:
+        case ExportFormat::Json:
+        case ExportFormat::TagsCsv:
+            return true;
+        case ExportFormat::Xls:
+        case ExportFormat::Telegraf:
+            break;
+    }
+    return false;
 }

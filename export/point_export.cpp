@@ -4,8 +4,11 @@
 #include <cerrno>
 
 #include "export/csv/csv_point_export.h"
+#include "export/json/json_point_export.h"
 #include "export/point_row.h"
 #include "export/replacing_file.h"
+#include "export/tags/tags_csv_export.h"
+#include "export/telegraf/telegraf_export.h"
 #include "export/util/utf_convert.h"
 #include "export/xls/xls_book.h"
 #include "export/xlsx/xlsx_point_export.h"
@@ -59,7 +62,10 @@ namespace {
 
 // One export into `file`, whichever way it was opened.
 ExportResult ExportInto(const std::vector<OPCUAItemData*>& points, ReplacingFile file,
-                        ExportFormat format, const ExportProgress* progress) {
+                        ExportFormat format, const ExportProgress* progress,
+                        const ExportContext* given) {
+    const ExportContext none;
+    const ExportContext& context = given != nullptr ? *given : none;
     const std::size_t count = std::min(points.size(), MaxExportedPoints(format));
     ExportResult result{false, points.size() - count, false, 0};
     // A FIFO without a reader, a directory, a socket: said before any work is done.
@@ -75,11 +81,23 @@ ExportResult ExportInto(const std::vector<OPCUAItemData*>& points, ReplacingFile
     };
     switch (format) {
         case ExportFormat::Xlsx:
-            result.saved = WritePointsXlsx(points, count, file, &watch);
+            result.saved = WritePointsXlsx(points, count, file, context, &watch);
             result.error = result.saved ? 0 : file.Error();
             break;
         case ExportFormat::Csv:
-            result.saved = WritePointsCsv(points, file, &watch);
+            result.saved = WritePointsCsv(points, file, context, &watch);
+            result.error = result.saved ? 0 : file.Error();
+            break;
+        case ExportFormat::Json:
+            result.saved = WritePointsJson(points, file, context, &watch);
+            result.error = result.saved ? 0 : file.Error();
+            break;
+        case ExportFormat::TagsCsv:
+            result.saved = WriteTagsCsv(points, file, context, &watch);
+            result.error = result.saved ? 0 : file.Error();
+            break;
+        case ExportFormat::Telegraf:
+            result.saved = WriteTelegrafConfig(points, file, context, &watch);
             result.error = result.saved ? 0 : file.Error();
             break;
         case ExportFormat::Xls: {
@@ -98,15 +116,16 @@ ExportResult ExportInto(const std::vector<OPCUAItemData*>& points, ReplacingFile
 }  // namespace
 
 ExportResult ExportPoints(const std::vector<OPCUAItemData*>& points, const std::u16string& path,
-                          ExportFormat format, const ExportProgress* progress) {
+                          ExportFormat format, const ExportProgress* progress,
+                          const ExportContext* context) {
     if (path.find(u'\0') != std::u16string::npos) {
         return {false, points.size() - std::min(points.size(), MaxExportedPoints(format)), false,
                 EINVAL};
     }
-    return ExportInto(points, ReplacingFile::Begin(Utf16ToUtf8(path)), format, progress);
+    return ExportInto(points, ReplacingFile::Begin(Utf16ToUtf8(path)), format, progress, context);
 }
 
 ExportResult ExportPointsTo(const std::vector<OPCUAItemData*>& points, int fd, ExportFormat format,
-                            const ExportProgress* progress) {
-    return ExportInto(points, ReplacingFile::Into(fd), format, progress);
+                            const ExportProgress* progress, const ExportContext* context) {
+    return ExportInto(points, ReplacingFile::Into(fd), format, progress, context);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "export/export_context.h"
 #include "export/export_format.h"
 
 struct OPCUAItemData;
@@ -46,9 +47,13 @@ std::size_t FillPointSheet(XlsSheet& sheet, const std::vector<OPCUAItemData*>& p
 // only once it is complete on the disk; a failed export leaves the old file as it was. The
 // points beyond MaxExportedPoints(format) are left out and counted.
 // `path` may name a device, a FIFO or a symbolic link (see ReplacingFile); `progress` may cancel.
+// `context` (when given) names the server and carries the attributes the text formats add; the
+// .xls ignores it.
 ExportResult ExportPoints(const std::vector<OPCUAItemData*>& points, const std::u16string& path,
                           ExportFormat format = ExportFormat::Xls,
-                          const ExportProgress* progress = nullptr);
+                          const ExportProgress* progress = nullptr,
+                          const ExportContext* context = nullptr);
 // The same into an open descriptor, standard output say, written from start to end.
 ExportResult ExportPointsTo(const std::vector<OPCUAItemData*>& points, int fd, ExportFormat format,
-                            const ExportProgress* progress = nullptr);
+                            const ExportProgress* progress = nullptr,
+                            const ExportContext* context = nullptr);

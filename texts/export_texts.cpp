@@ -3,8 +3,9 @@
 #include "texts/text_table.h"
 
 std::vector<std::string> ExportFilterTexts() {
-    return {Text(TextKey::FilterXls), Text(TextKey::FilterXlsx), Text(TextKey::FilterCsv),
-            Text(TextKey::FilterText), Text(TextKey::FilterAll)};
+    return {Text(TextKey::FilterXls),      Text(TextKey::FilterXlsx),   Text(TextKey::FilterCsv),
+            Text(TextKey::FilterText),     Text(TextKey::FilterAll),    Text(TextKey::FilterJson),
+            Text(TextKey::FilterTelegraf), Text(TextKey::FilterTagsCsv)};
 }
 
 std::string CappedExportText(ExportFormat format, std::size_t notExported) {

@@ -45,6 +45,40 @@ struct TextPair {
     "  --export-certificate 文件  导出本客户端证书 (DER; 文件名以 .pem 结尾则为 PEM)\n"             \
     "  --version            显示版本\n"                                                                           \
     "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任,\n"           \
+#define QV_CLI_USAGE_ZH                                                                                             \
+    "用法: quorvane --export 文件 [--url URL] [--policy 策略 --mode 模式]\n"                                \
+    "                [--user 用户名 [--password-env 变量名] | --cert 证书 --key 私钥]\n"                  \
+    "                [--timeout 秒] [--lang zh|en] [--allow-plain-password] [--verbose]\n"                         \
+    "                [--trust-server 指纹]\n"                                                                     \
+    "      quorvane --list-endpoints --url URL [--timeout 秒] [--lang zh|en]\n"                                    \
+    "      quorvane --show-certificate | --export-certificate 文件 | --version | --help\n"                        \
+    "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                      \
+    "  --list-endpoints     列出服务器的端点: 策略 模式 登录方式 level 安全等级\n"              \
+    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿;\n" \
+    "                       - 写到标准输出 (默认 csv)，结果行写到标准错误\n"                      \
+    "  --format xls|xlsx|csv|json|tags-csv|telegraf  不论文件名，按此格式导出;\n"                       \
+    "                       json: 带类型的值和服务器标识; tags-csv: 通用点表\n"                      \
+    "                       (名称 地址 类型 读写 单位 描述 路径); telegraf: Telegraf\n"               \
+    "                       的 [[inputs.opcua]] 配置 (不含密码)\n"                                           \
+    "  --attributes         导出全部属性: BrowseName, Description, 访问级别, ValueRank,\n"                \
+    "                       ArrayDimensions, 最小采样间隔, Historizing, 工程单位和量程\n"              \
+    "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                                    \
+    "  --policy 策略        None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n"                 \
+    "                       Basic128Rsa15 或 Basic256 (后两者已弃用); 与 --mode 同用，\n"                \
+    "                       两者都不给时为 None/None\n"                                                      \
+    "  --mode 模式          None, Sign 或 \"Sign & Encrypt\" (也可写 SignAndEncrypt)\n"                       \
+    "  --user 用户名        用户名/密码登录; 密码取自 --password-env 给出的环境变量，\n"      \
+    "                       没有时从标准输入读一行。密码从不写在命令行上\n"                   \
+    "  --cert 证书 --key 私钥  证书登录 (DER 文件)，需要 --policy 和 --mode\n"                        \
+    "  --timeout 秒         5 到 600，默认 10\n"                                                               \
+    "  --lang zh|en         输出文字的语言; 默认取自 LC_ALL, LC_MESSAGES, LANG (zh* 为中文)\n"        \
+    "  --allow-plain-password  允许密码不加密地发送\n"                                                    \
+    "  --verbose            把 OPC UA 库的日志写到标准错误\n"                                            \
+    "  --trust-server 指纹  信任指纹为此的服务器证书并记住 (冒号可省，大小写均可)\n"     \
+    "  --show-certificate   显示本客户端证书的路径、应用程序 URI 和指纹\n"                       \
+    "  --export-certificate 文件  导出本客户端证书 (DER; 文件名以 .pem 结尾则为 PEM)\n"           \
+    "  --version            显示版本\n"                                                                         \
+    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任,\n"         \
     "        6 搜索中连接中断 (已找到的点仍写入文件)\n"
 #define QV_CLI_USAGE_EN                                                                           \
     "usage: quorvane --export FILE [--url URL] [--policy P --mode M]\n"                           \
@@ -59,6 +93,16 @@ struct TextPair {
     "                       - writes to standard output (csv unless --format says else, no\n"     \
     "                       byte-order mark) and the result line to standard error\n"             \
     "  --format xls|xlsx|csv  the format, whatever the file's name\n"                             \
+    "                       - writes to standard output (csv unless --format says else)\n"        \
+    "                       and the result line to standard error\n"                              \
+    "  --format xls|xlsx|csv|json|tags-csv|telegraf  the format, whatever the file's name:\n"     \
+    "                       json with typed values and the server's identity, tags-csv a\n"       \
+    "                       generic tag list (name address type access units description\n"       \
+    "                       path), telegraf an [[inputs.opcua]] section for the Telegraf\n"       \
+    "                       data collector (no password)\n"                                       \
+    "  --attributes         export all attributes: BrowseName, Description, access levels,\n"     \
+    "                       ValueRank, ArrayDimensions, MinimumSamplingInterval,\n"               \
+    "                       Historizing, engineering units and range\n"                           \
     "  --url URL            the server, opc.tcp://127.0.0.1:4840 by default\n"                    \
     "  --policy P           None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n" \
     "                       Basic128Rsa15 or Basic256 (both deprecated); with --mode, and\n"      \
@@ -297,6 +341,18 @@ constexpr TextPair kPairs[] = {
     // Followed by OfferedPrefix, the server's endpoints with their sign-in kinds and ")".
     {TextKey::AnonymousNotOffered, "服务器在所选的安全策略/模式上不接受匿名登录",
      "the server takes no anonymous sign-in with the chosen security policy and mode"},
+    {TextKey::ExportScopeQuestion, "只导出显示的 %d 个点？\n取消: 导出全部 %d 个点",
+     "Export only the %d points shown?\nCancel: export all %d points"},
+    {TextKey::CliBadFormat, "--format 只能是 xls, xlsx, csv, json, tags-csv 或 telegraf: ",
+     "--format must be xls, xlsx, csv, json, tags-csv or telegraf: "},
+    // Exports for other tools, the selection, all attributes
+    {TextKey::FilterJson, "JSON(*.json)", "JSON(*.json)"},
+    {TextKey::FilterTagsCsv, "通用点表 CSV(*.csv)", "Tag list CSV(*.csv)"},
+    {TextKey::FilterTelegraf, "Telegraf 配置 (*.toml)", "Telegraf configuration (*.toml)"},
+    {TextKey::ExportSelected, "导出选中的 %d 个点", "Export the %d selected points"},
+    {TextKey::ExportAllRows, "导出全部 %d 个点", "Export all %d points"},
+    {TextKey::ExportAllAttributes, "导出全部属性", "export all attributes"},
+    {TextKey::ReadingAttributes, "正在读取属性...", "reading attributes ..."},
 };
 
 #undef QV_TITLE_PREFIX

@@ -158,6 +158,14 @@ enum class TextKey {
     UnsafeUnreadable,
     CliNoSecureEndpoint,
     AnonymousNotOffered,
+    // Exports for other tools, the selection, all attributes
+    FilterJson,
+    FilterTagsCsv,
+    FilterTelegraf,
+    ExportSelected,
+    ExportAllRows,
+    ExportAllAttributes,
+    ReadingAttributes,
     Count
 };
 

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,12 +25,22 @@ public:
     ExportWorker& operator=(const ExportWorker&) = delete;
 
     // Exports `points` to `path`; `done` runs later on the context's thread. Only while idle.
+    // `source` names the server for the formats that say where they came from; `attributes`,
+    // when read, has an entry per point.
     void Start(std::vector<OPCUAItemData*> points, std::u16string path, ExportFormat format,
-               Done done);
+               Done done, ExportSource source = {},
+               std::shared_ptr<const PointAttributeTable> attributes = nullptr);
     // From Start until `done` has been called (or Wait).
     bool Running() const { return running_; }
-    // Asks the export to stop at its next progress step; `done` then says cancelled.
-    void Cancel() { cancel_ = true; }
+    // Asks the export to stop at its next progress step; `done` then says cancelled. During a
+    // hold, sets the flag Hold returned.
+    void Cancel();
+    // Takes the worker for an export whose points are still being prepared elsewhere (their
+    // attributes read on the session's thread): Running() from now on, until Start or Release.
+    // The flag turns true when Cancel is called meanwhile.
+    std::shared_ptr<const std::atomic<bool>> Hold();
+    // Ends a hold without an export.
+    void Release();
     // Waits for the export's thread; an outcome not yet delivered is dropped.
     void Wait();
 
@@ -42,6 +53,7 @@ private:
     bool running_ = false;
     int generation_ = 0;  // outcomes of an export waited for are dropped by this
     std::atomic<bool> cancel_{false};
+    std::shared_ptr<std::atomic<bool>> holdCancel_;  // while held
     std::atomic<std::size_t> written_{0};
     std::atomic<std::size_t> total_{0};
     std::thread thread_;

@@ -1,7 +1,9 @@
 #include "ui/prompts.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
@@ -10,7 +12,11 @@ namespace {
 Prompts::Script* script = nullptr;
 
 QString NextFileAnswer(bool save, const QString& filter, const QString& name) {
-    script->fileRequests.push_back({save, filter, name});
+    Prompts::FileRequest request;
+    request.save = save;
+    request.filter = filter;
+    request.initialName = name;
+    script->fileRequests.push_back(std::move(request));
     if (script->fileAnswers.empty()) return {};
     QString answer = script->fileAnswers.front();
     script->fileAnswers.pop_front();
@@ -90,20 +96,50 @@ QString Prompts::SaveFile(QWidget* parent, const QString& filter, const QString&
 
 QString Prompts::SaveFile(QWidget* parent, const QString& filter, const QString& initialName,
                           int* chosenFilter) {
-    *chosenFilter = 0;
+    return SaveFile(parent, filter, initialName, chosenFilter, QString(), nullptr);
+}
+
+QString Prompts::SaveFile(QWidget* parent, const QString& filter, const QString& initialName,
+                          int* chosenFilter, const QString& optionText, bool* option) {
+    const int shown = std::max(0, *chosenFilter);
+    *chosenFilter = shown;
     if (script != nullptr) {
         if (!script->filterAnswers.empty()) {
             *chosenFilter = script->filterAnswers.front();
             script->filterAnswers.pop_front();
         }
-        return NextFileAnswer(true, filter, initialName);
+        const bool optionShown = option != nullptr && *option;
+        if (option != nullptr && !script->optionAnswers.empty()) {
+            *option = script->optionAnswers.front();
+            script->optionAnswers.pop_front();
+        }
+        QString answer = NextFileAnswer(true, filter, initialName);
+        FileRequest& request = script->fileRequests.back();
+        request.shownFilter = shown;
+        request.optionText = option != nullptr ? optionText : QString();
+        request.optionShown = optionShown;
+        return answer;
     }
     QFileDialog dialog(parent, QString(), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);  // asks before replacing a file
     dialog.setFileMode(QFileDialog::AnyFile);
+    QCheckBox* box = nullptr;
+    if (option != nullptr) {
+        // A platform's own dialog takes no extra controls.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            box = new QCheckBox(optionText, &dialog);
+            box->setObjectName(QStringLiteral("saveOption"));
+            box->setChecked(*option);
+            grid->addWidget(box, grid->rowCount(), 0, 1, -1);
+        }
+    }
+    const QStringList filters = dialog.nameFilters();
+    if (shown < filters.size()) dialog.selectNameFilter(filters[shown]);
     dialog.selectFile(initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     *chosenFilter = std::max<int>(0, dialog.nameFilters().indexOf(dialog.selectedNameFilter()));
+    if (box != nullptr) *option = box->isChecked();
     return dialog.selectedFiles().front();
 }
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "export/export_context.h"
 #include "export/point_export.h"
 
 struct OPCUAItemData;
@@ -11,4 +12,4 @@ class ReplacingFile;
 // `file` writes into a descriptor) into `file` and commits it; false, with nothing replaced, on
 // any failure or when `progress` says stop. Every pointer must be valid.
 bool WritePointsCsv(const std::vector<OPCUAItemData*>& points, ReplacingFile& file,
-                    const ExportProgress* progress = nullptr);
+                    const ExportContext& context, const ExportProgress* progress = nullptr);

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <memory>
 
-#include "export/point_row_utf8.h"
+#include "export/columns/point_columns.h"
 #include "export/replacing_file.h"
 
 namespace {
@@ -20,7 +20,7 @@ struct WorkbookCloser {
 using WorkbookPtr = std::unique_ptr<lxw_workbook, WorkbookCloser>;
 
 // Empty texts leave the cell blank, as the .xls writes them.
-bool WriteRow(lxw_worksheet* sheet, lxw_row_t row, const PointCellsUtf8& cells) {
+bool WriteRow(lxw_worksheet* sheet, lxw_row_t row, const std::vector<std::string>& cells) {
     for (lxw_col_t column = 0; column < cells.size(); ++column) {
         const std::string& text = cells[column];
         if (text.empty()) continue;
@@ -61,7 +61,8 @@ bool EndsWithZipDirectory(const std::string& path) {
 }  // namespace
 
 bool WritePointsXlsx(const std::vector<OPCUAItemData*>& points, std::size_t count,
-                     ReplacingFile& file, const ExportProgress* progress) {
+                     ReplacingFile& file, const ExportContext& context,
+                     const ExportProgress* progress) {
     if (count > points.size() || count >= LXW_ROW_MAX) return false;
     if (!file.IsOpen()) return false;
 
@@ -72,15 +73,17 @@ bool WritePointsXlsx(const std::vector<OPCUAItemData*>& points, std::size_t coun
     lxw_worksheet* sheet = workbook_add_worksheet(book.get(), "Sheet1");
     if (sheet == nullptr) return false;
 
-    PointCellsUtf8 header;
-    for (std::size_t c = 0; c < header.size(); ++c) header[c] = kPointHeaderUtf8[c];
+    const std::vector<PointColumn> columns = ExportedColumns(context.attributes != nullptr);
+    std::vector<std::string> header;
+    for (const PointColumn column : columns) header.emplace_back(ColumnHeader(column));
     if (!WriteRow(sheet, 0, header)) return false;
     for (std::size_t i = 1; i <= count; ++i) {
         if (!KeepGoing(progress, i - 1, count)) {
             DropRows(sheet);
             return false;
         }
-        const PointCellsUtf8 cells = ToUtf8Cells(MakePointRow(*points[i - 1], i));
+        const std::vector<std::string> cells =
+            PointCells(*points[i - 1], i, context.AttributesOf(i - 1), columns);
         if (!WriteRow(sheet, static_cast<lxw_row_t>(i), cells)) return false;
     }
     if (!SheetRowsWritten(sheet)) return false;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "export/export_context.h"
 #include "export/point_export.h"
 
 struct OPCUAItemData;
@@ -13,4 +14,5 @@ class ReplacingFile;
 // complete; false with nothing replaced on any failure or when `progress` says stop. `count` is
 // at most the number of points and at most 1048575; every pointer must be valid.
 bool WritePointsXlsx(const std::vector<OPCUAItemData*>& points, std::size_t count,
-                     ReplacingFile& file, const ExportProgress* progress = nullptr);
+                     ReplacingFile& file, const ExportContext& context,
+                     const ExportProgress* progress = nullptr);

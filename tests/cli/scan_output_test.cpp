@@ -124,7 +124,8 @@ TEST_F(ScanOutput, FormatWinsOverTheNameAndABadOneIsRefused) {
     EXPECT_EQ(Head(File("scan.xls"), 5), "\xEF\xBB\xBFID");
 
     EXPECT_EQ(Run({"--export", File("x"), "--format", "ods", "--lang", "en"}), kCliBadArguments);
-    EXPECT_NE(err.str().find("--format must be xls, xlsx or csv: ods"), std::string::npos)
+    EXPECT_NE(err.str().find("--format must be xls, xlsx, csv, json, tags-csv or telegraf: ods"),
+              std::string::npos)
         << err.str();
     EXPECT_FALSE(std::filesystem::exists(File("x")));
 }

@@ -17,6 +17,13 @@ from interop import Failures, run, work_dir
 HEADER = ['ID', 'Name', 'RegType', 'RegAddress', 'DataType', 'Description', '']
 # What .xlsx and .csv carry after the .xls's six columns, row by row of [HEADER] + HANDFUL.
 PATHS = ['Path', '', 'Plant/Line1', '', '', '', '', '泵站', '']
+# Then the list's own columns: display name, value, quality, time, the server's type name.
+LIST_HEADER = ['DisplayName', 'Value', 'Quality', 'Time', 'OpcUaType']
+LIST = {
+    2: ['Level', '3.142', 'GOOD', '2024-08-05 14:03:09', 'Double'],
+    5: ['', '', '', '', 'UInt64'],
+    7: ['压力', '5-8-2024 6:3:9.007', 'UNCERTAIN', '', 'DateTime'],
+}
 GUID = '01000000-0200-0300-aabb-ccddeeff0011'
 # The rows of SamplePoints::Handful(), as the export must write them.
 HANDFUL = [
@@ -75,11 +82,15 @@ def csv_rows(failures, path):
 
 
 def check_text_rows(failures, path, rows, expected_rows):
-    """The .xls's six columns as it shows them without its empty seventh, then the path."""
-    want = [row[:6] + [PATHS[index]] for index, row in enumerate(expected_rows)]
+    """The .xls's six columns as it shows them without its empty seventh, then the path, then
+    the list's columns."""
+    def list_cells(index):
+        return LIST_HEADER if index == 0 else LIST.get(index, [''] * 5)
+    want = [row[:6] + [PATHS[index]] + list_cells(index)
+            for index, row in enumerate(expected_rows)]
     failures.expect(len(rows) == len(want), f'{path}: {len(rows)} rows, want {len(want)}')
     for index, (got, expected) in enumerate(zip(rows, want)):
-        got = list(got) + [''] * (7 - len(got))
+        got = list(got) + [''] * (12 - len(got))
         failures.expect(got == expected, f'{path}: row {index} reads {got!r:.200}')
 
 

@@ -145,6 +145,12 @@ std::string FormatName(ExportFormat format) {
             return "Xlsx";
         case ExportFormat::Csv:
             return "Csv";
+        case ExportFormat::Json:
+            return "Json";
+        case ExportFormat::TagsCsv:
+            return "TagsCsv";
+        case ExportFormat::Telegraf:
+            return "Telegraf";
     }
     return "?";
 }

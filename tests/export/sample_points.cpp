@@ -63,5 +63,16 @@ SamplePoints SamplePoints::Handful() {
         points.pointers_[static_cast<std::size_t>(row)]->paths = paths;
         points.pointers_[static_cast<std::size_t>(row)]->object = object;
     }
+    // What the list shows of two of them, which only the text formats carry.
+    OPCUAItemData& level = *points.pointers_[1];
+    level.displayName = "Level";
+    level.value = "3.142";
+    level.quality = "GOOD";
+    level.time = "2024-08-05 14:03:09";
+    level.dataType = "Double";
+    OPCUAItemData& pressure = *points.pointers_[6];
+    pressure.displayName = "\xE5\x8E\x8B\xE5\x8A\x9B";  // 压力
+    pressure.value = "5-8-2024 6:3:9.007";
+    pressure.quality = "UNCERTAIN";
     return points;
 }

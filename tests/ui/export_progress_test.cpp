@@ -10,9 +10,11 @@
 
 #include "tests/ui/point_ids.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/export_memory.h"
 #include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
+#include "ui/server_history.h"
 
 namespace {
 
@@ -20,6 +22,11 @@ using namespace std::chrono_literals;
 
 class ExportProgress : public ::testing::Test {
 protected:
+    // Every test starts from the file type a new installation shows first.
+    void SetUp() override {
+        ExportMemory(ServerHistory::DefaultPath()).Remember(SaveFilter::Xls, false);
+    }
+
     void AddRows(UA_UInt32 count) {
         std::vector<OPCUAItemData*> batch;
         batch.reserve(count);
@@ -98,7 +105,8 @@ TEST_F(ExportProgress, RowsStayPutWhileExportedAndTheEndIsTold) {
     EXPECT_EQ(TextOf(window, "statusLine"), "200000 points exported");
     const QByteArray csv = Read(path);
     EXPECT_EQ(csv.count('\n'), 200001);
-    EXPECT_TRUE(csv.endsWith("200000,200000,ItemID,ns=2;i=200000,Long,,\r\n"));
+    EXPECT_TRUE(
+        csv.endsWith("200000,200000,ItemID,ns=2;i=200000,Long,,,p200000,200000,GOOD,,Int32\r\n"));
     EXPECT_TRUE(prompts.script.messages.empty());
 }
 

@@ -7,7 +7,9 @@
 
 #include "tests/ui/point_ids.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/export_memory.h"
 #include "ui/point_table_model.h"
+#include "ui/server_history.h"
 
 namespace {
 
@@ -47,6 +49,11 @@ std::vector<std::string> Split(const std::string& line) {
 
 class Export : public ::testing::Test {
 protected:
+    // Every test starts from the file type a new installation shows first.
+    void SetUp() override {
+        ExportMemory(ServerHistory::DefaultPath()).Remember(SaveFilter::Xls, false);
+    }
+
     QString PathFor(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
     // Exports on the window's worker and waits for the outcome to be shown.
@@ -111,16 +118,18 @@ TEST_F(Export, DefaultNameAndFilters) {
     ASSERT_EQ(prompts.script.fileRequests.size(), 1u);
     EXPECT_TRUE(prompts.script.fileRequests[0].save);
     EXPECT_EQ(prompts.script.fileRequests[0].initialName, QStringLiteral("UA_plc01.xls"));
-    // The workbook comes first, as the default name says.
+    // The workbook comes first, as the default name says; then the types by purpose.
     EXPECT_EQ(prompts.script.fileRequests[0].filter,
               QStringLiteral("Excel 97-2003 工作簿(*.xls);;Excel 工作簿(*.xlsx);;CSV UTF-8(*.csv);;"
+                             "通用点表 CSV(*.csv);;JSON(*.json);;Telegraf 配置 (*.toml);;"
                              "Text File(*.txt);;All File(*.*)"));
     language = 1;
     window.OnExport();
     ASSERT_EQ(prompts.script.fileRequests.size(), 2u);
     EXPECT_EQ(prompts.script.fileRequests[1].filter,
               QStringLiteral("Excel 97-2003 Workbook(*.xls);;Excel Workbook(*.xlsx);;"
-                             "CSV UTF-8(*.csv);;Text File(*.txt);;All File(*.*)"));
+                             "CSV UTF-8(*.csv);;Tag list CSV(*.csv);;JSON(*.json);;"
+                             "Telegraf configuration (*.toml);;Text File(*.txt);;All File(*.*)"));
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
@@ -137,7 +146,7 @@ TEST_F(Export, ContentFollowsTheChosenTypeOrTheExtension) {
         {2, "chosen.txt", QByteArray("\xEF\xBB\xBFID,Name")},  // .csv chosen
         {0, "typed.csv", QByteArray("\xEF\xBB\xBFID,Name")},   // typed over the filter
         {2, "typed.xlsx", QByteArray("PK\x03\x04", 4)},
-        {4, "other.dat", QByteArray::fromHex("d0cf11e0a1b11ae1")},  // anything else: .xls
+        {7, "other.dat", QByteArray::fromHex("d0cf11e0a1b11ae1")},  // anything else: .xls
     };
     for (const auto& c : cases) {
         prompts.script.filterAnswers.push_back(c.filter);
@@ -149,8 +158,9 @@ TEST_F(Export, ContentFollowsTheChosenTypeOrTheExtension) {
     QFile csv(PathFor("typed.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     EXPECT_EQ(csv.readAll(),
-              QByteArray("\xEF\xBB\xBFID,Name,RegType,RegAddress,DataType,Description,Path\r\n"
-                         "1,1001,ItemID,ns=2;i=1001,Long,,\r\n"));
+              QByteArray("\xEF\xBB\xBFID,Name,RegType,RegAddress,DataType,Description,Path,"
+                         "DisplayName,Value,Quality,Time,OpcUaType\r\n"
+                         "1,1001,ItemID,ns=2;i=1001,Long,,,P,5,,,Int32\r\n"));
     EXPECT_TRUE(prompts.script.messages.empty());
 }
 

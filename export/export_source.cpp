@@ -1,0 +1,30 @@
+#include "export/export_source.h"
+
+#include "engine/certificate_facts.h"
+#include "engine/client_identity.h"
+#include "engine/pki_files.h"
+
+ExportSource MakeExportSource(const ConnectionSettings& settings,
+                              const std::optional<ServerTrust>& serverTrust) {
+    ExportSource source;
+    source.endpoint = settings.url;
+    source.securityPolicy = settings.securityPolicy;
+    source.securityMode = settings.securityMode;
+    source.authKind = settings.authKind;
+    if (settings.authKind == 2) source.userName = settings.userName;
+    if (serverTrust && !serverTrust->presented.der.empty()) {
+        source.serverApplicationUri = serverTrust->presented.applicationUri;
+        source.serverFingerprint = FingerprintText(serverTrust->presented.fingerprint);
+    }
+    const bool secureChannel =
+        settings.securityMode == "Sign" || settings.securityMode == "Sign & Encrypt";
+    if (settings.authKind == 3) {
+        source.certificatePath = settings.certificatePath;
+        source.privateKeyPath = settings.privateKeyPath;
+    } else if (secureChannel) {
+        const std::filesystem::path pki = PkiRoot();
+        source.certificatePath = IdentityCertificatePath(pki).string();
+        source.privateKeyPath = IdentityKeyPath(pki).string();
+    }
+    return source;
+}
