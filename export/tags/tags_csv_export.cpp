@@ -33,7 +33,7 @@ bool WriteTagsCsv(const std::vector<OPCUAItemData*>& points, ReplacingFile& file
                   const ExportContext& context, const ExportProgress* progress) {
     if (!file.IsOpen()) return false;
     CsvWriter csv(file);
-    csv.ByteOrderMark();
+    if (file.WantsByteOrderMark()) csv.ByteOrderMark();
     for (const std::string_view title : kHeader) csv.Field(title);
     bool ok = csv.EndRecord();
     for (std::size_t i = 0; ok && i < points.size(); ++i) {
