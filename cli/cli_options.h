@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/inventory/history_options.h"
 #include "engine/connection_settings.h"
 #include "export/export_format.h"
 #include "texts/text_table.h"
@@ -24,6 +25,7 @@ struct CliOptions {
     std::string trustServer;
     bool showCertificate = false;   // --show-certificate
     std::string exportCertificate;  // --export-certificate FILE
+    HistoryOptions history;         // --inventory, --history, --diff, --no-history
 };
 
 // Why the arguments were refused: a text key and the option or value it is about.

@@ -6,6 +6,10 @@
 
 #include "cli/certificate_commands.h"
 #include "cli/cli_options.h"
+#include "cli/inventory/history_commands.h"
+#include "cli/inventory/inventory_run.h"
+#include "cli/inventory/scan_recording.h"
+#include "cli/inventory/server_scan.h"
 #include "cli/password_input.h"
 #include "cli/scan_export.h"
 #include "engine/endpoint_list.h"
@@ -51,6 +55,9 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     // Standard error carries our one message; the library's lines only when asked for.
     SetLibraryLog(options.verbose ? LibraryLog::Stderr : LibraryLog::Silent);
     if (options.listEndpoints) return ListServerEndpoints(options.settings, io);
+    if (options.history.list) return ListScanHistory(options, io);
+    if (options.history.diff) return DiffScans(options, io);
+    if (!options.history.inventoryFile.empty()) return RunInventory(options, io);
 
     if (options.showCertificate || !options.exportCertificate.empty())
         return RunCertificateCommand(options, io);
@@ -73,7 +80,17 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     ExportTarget target{options.exportPath, options.format, -1};
     const bool toOutput = options.exportPath == "-";
     if (toOutput) target.fd = io.dataFd;
-    const ScanExportResult result = ScanAndExport(options.settings, target);
+    // Every scan goes into the history unless asked not to; a cut-short one marked as such.
+    const std::int64_t startedMs = NowMs();
+    WalkedHook record;
+    if (!options.history.noHistory) {
+        record = [&](const std::vector<OPCUAItemData*>& records, bool complete,
+                     const std::optional<ServerTrust>& trust) {
+            const ScanFacts facts = FactsOf(options.settings, startedMs, NowMs(), complete);
+            RecordExportScan(options.settings, trust, facts, records, io.err);
+        };
+    }
+    const ScanExportResult result = ScanAndExport(options.settings, target, record);
     // Remembered as soon as the server has shown it, whatever happens to the scan after.
     RememberTrustedServer(result.serverTrust, options.settings.url, options.trustServer, io);
     if ((result.outcome == ConnectOutcome::ServerCertificateUntrusted ||

@@ -42,7 +42,8 @@ ExportFormat TargetFormat(const ExportTarget& target) {
     return ChooseExportFormat(SaveFilter::All, target.path);
 }
 
-ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportTarget& target) {
+ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportTarget& target,
+                               const WalkedHook& walked) {
     ScanExportResult result;
     result.format = TargetFormat(target);
     PointList list;
@@ -65,6 +66,7 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportT
     }
     list.clear();  // anything left behind an early end
     result.points = records.rows.size();
+    if (walked) walked(records.rows, !result.sessionLost, result.serverTrust);
     result.exported = target.fd >= 0
                           ? ExportPointsTo(records.rows, target.fd, result.format)
                           : ExportPoints(records.rows, Utf8ToUtf16(target.path), result.format);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <iosfwd>
+#include <span>
+
+#include "history/scan_comparison.h"
+
+enum class ChangeListingFormat { Text, Csv, Json };
+
+// The changes of a comparison, one per line (text: "what\tNodeId\tpath\tname\tbefore → after"),
+// as CSV with a header, or as one JSON array; the texts in the current language, the CSV and
+// JSON kinds as keywords ("type", "access", ...).
+void ListChanges(const ScanComparison& comparison, std::span<const StoredPoint> before,
+                 std::span<const StoredPoint> after, ChangeListingFormat format, std::ostream& out);
