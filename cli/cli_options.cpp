@@ -237,12 +237,11 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     if (options.help || options.version) return {options, {}};
     // Commands about this client's own certificate need no server.
     if (options.showCertificate || !options.exportCertificate.empty()) return {options, {}};
-    if (options.history.json && !options.history.Wanted())
-        return Refuse(TextKey::CliBadFormat, "json");
+    if (const auto error = CheckHistoryOptions(options, url))
+        return Refuse(error->key, error->detail);
+    if (options.history.list || options.history.diff) return {options, {}};
     if (options.history.Wanted()) {
-        if (const auto error = CheckHistoryOptions(options, url))
-            return Refuse(error->key, error->detail);
-        if (options.history.list || options.history.diff) return {options, {}};
+        // The inventory file names the servers; the rest is checked as for one scan.
     } else if (options.listEndpoints) {
         if (!options.exportPath.empty())
             return Refuse(TextKey::CliConflict, "--list-endpoints --export");

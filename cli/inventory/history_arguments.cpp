@@ -104,9 +104,11 @@ ArgumentTaken ParseHistoryArgument(const std::vector<std::string>& args, std::si
 
 std::optional<CliError> CheckHistoryOptions(const CliOptions& options, bool urlGiven) {
     const HistoryOptions& h = options.history;
+    if (h.json && !h.Wanted()) return CliError{TextKey::CliBadFormat, "json"};
     const int commands = (h.inventoryFile.empty() ? 0 : 1) + (h.list ? 1 : 0) + (h.diff ? 1 : 0);
     if (commands > 1) return CliError{TextKey::CliConflict, "--inventory --history --diff"};
-    if (options.listEndpoints) return CliError{TextKey::CliConflict, "--list-endpoints"};
+    if (options.listEndpoints && h.Wanted())
+        return CliError{TextKey::CliConflict, "--list-endpoints"};
     if ((h.scans || h.sinceMs) && !h.diff) return CliError{TextKey::CliConflict, "--scans --diff"};
     if (h.scans && h.sinceMs) return CliError{TextKey::CliConflict, "--scans --since"};
     if ((h.list || h.diff) && !urlGiven) return CliError{TextKey::CliNeedsUrl, {}};
@@ -117,7 +119,7 @@ std::optional<CliError> CheckHistoryOptions(const CliOptions& options, bool urlG
     if (h.diff && options.format && *options.format != ExportFormat::Csv)
         return CliError{TextKey::CliBadFormat, "xls/xlsx"};
     if (h.noHistory && (h.list || h.diff)) return CliError{TextKey::CliConflict, "--no-history"};
-    if (h.inventoryFile.empty() && h.jobs != 8)
+    if (h.inventoryFile.empty() && h.jobs != 0)
         return CliError{TextKey::CliConflict, "--jobs --inventory"};
     if (!h.inventoryFile.empty() && options.format == ExportFormat::Xls)
         return CliError{TextKey::CliBadFormat, "xls"};

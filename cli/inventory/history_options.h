@@ -9,13 +9,14 @@
 struct HistoryOptions {
     bool noHistory = false;     // --no-history: this run's scans are not recorded
     std::string inventoryFile;  // --inventory FILE: scan every server it lists
-    int jobs = 8;               // --jobs N: servers scanned at once
+    int jobs = 0;               // --jobs N: servers scanned at once; 0 the default, 8
     bool list = false;          // --history: the stored scans of --url
     bool diff = false;          // --diff: what changed between two scans of --url
     std::optional<std::pair<long long, long long>> scans;  // --scans A B
     std::optional<std::int64_t> sinceMs;                   // --since DATE, local time
     bool json = false;                                     // --format json
 
+    int Jobs() const { return jobs > 0 ? jobs : 8; }
     bool Wanted() const { return !inventoryFile.empty() || list || diff; }
 };
 

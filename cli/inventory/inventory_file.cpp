@@ -72,14 +72,17 @@ InventoryFile ParseInventory(const std::string& text) {
         static const char* const kAllowed[] = {
             "--user",    "--password-env",         "--policy",      "--mode", "--cert", "--key",
             "--timeout", "--allow-plain-password", "--trust-server"};
-        std::vector<std::string> args = {"--url", tokens[0]};
+        std::vector<std::string> args = {"--export", "-", "--url", tokens[0]};
         for (std::size_t i = 1; i < tokens.size(); ++i) {
             const std::string name = tokens[i].substr(0, tokens[i].find('='));
+            if (name.rfind("-", 0) != 0) {  // the value of the option before
+                args.push_back(tokens[i]);
+                continue;
+            }
             if (std::find(std::begin(kAllowed), std::end(kAllowed), name) == std::end(kAllowed))
                 return bad({TextKey::CliUnknownOption, tokens[i]});
             args.push_back(tokens[i]);
         }
-        args.insert(args.end(), {"--export", "-"});
         const CliParse parsed = ParseCommandLine(args);
         if (!parsed.options) return bad(parsed.error);
         const CliOptions& options = *parsed.options;

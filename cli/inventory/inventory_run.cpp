@@ -212,7 +212,7 @@ int RunInventory(const CliOptions& options, CliStreams& io, InventoryTimings* ti
     };
     std::vector<std::thread> workers;
     const std::size_t count =
-        std::min<std::size_t>(static_cast<std::size_t>(options.history.jobs), results.size());
+        std::min<std::size_t>(static_cast<std::size_t>(options.history.Jobs()), results.size());
     for (std::size_t i = 0; i < count; ++i) workers.emplace_back(worker);
     for (std::thread& thread : workers) thread.join();
 
