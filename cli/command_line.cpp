@@ -22,7 +22,8 @@
 namespace {
 
 int BadArguments(CliStreams& io, const CliError& error) {
-    io.err << "quorvane: " << Text(error.key) << error.detail << "\n\n" << Text(TextKey::CliUsage);
+    io.err << "quorvane: " << Text(error.key) << error.detail << "\n\n"
+           << Text(TextKey::CliUsage) << Text(TextKey::CliHistoryUsage);
     return kCliBadArguments;
 }
 
@@ -45,7 +46,7 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     CliOptions options = *parsed.options;
     if (options.language >= 0) language = options.language;
     if (options.help) {
-        io.out << Text(TextKey::CliUsage);
+        io.out << Text(TextKey::CliUsage) << Text(TextKey::CliHistoryUsage);
         return kCliDone;
     }
     if (options.version) {

@@ -314,6 +314,42 @@ constexpr TextPair kPairs[] = {
     {TextKey::HistoryColumnName, "名称", "Name"},
     {TextKey::HistoryColumnBefore, "之前", "Before"},
     {TextKey::HistoryColumnAfter, "之后", "After"},
+    {TextKey::CliHistoryUsage,
+     "扫描历史与盘点:\n"
+     "      quorvane --inventory 文件 [--jobs N] [--export 文件|目录/|-] [--format csv|xlsx|json]\n"
+     "      quorvane --history --url URL\n"
+     "      quorvane --diff --url URL [--scans A B | --since 日期] [--format csv|json]\n"
+     "  --inventory 文件     扫描文件中列出的所有服务器, 每行一个:\n"
+     "                       URL [--user 用户名 --password-env 变量名] [--policy 策略 --mode 模式]\n"
+     "                       [--cert 证书 --key 私钥] [--timeout 秒], # 开始注释; 也可以是 --discover 的输出\n"
+     "                       每台服务器一行摘要写到标准错误; 目录/ 表示每台服务器一个文件\n"
+     "  --jobs N             同时扫描的服务器数, 默认 8\n"
+     "  --history            列出该服务器保存的扫描\n"
+     "  --diff               比较两次完整扫描 (默认最近两次); --scans 按编号, --since 从该日期前的\n"
+     "                       最后一次 (YYYY-MM-DD [HH:MM], 本地时间)\n"
+     "  --no-history         本次扫描不记录到扫描历史\n"
+     "扫描历史保存在 $XDG_DATA_HOME/quorvane/inventory.sqlite (默认 ~/.local/share)\n"
+     "--inventory 退出码: 0 全部完整, 5 有服务器不受信任, 6 有扫描中断或无法连接 (取最差), 2 输入错误\n"
+     "--diff 退出码: 0 没有变化, 1 有变化, 2 出错\n",
+     "scan history and inventory:\n"
+     "      quorvane --inventory FILE [--jobs N] [--export FILE|DIR/|-] [--format csv|xlsx|json]\n"
+     "      quorvane --history --url URL\n"
+     "      quorvane --diff --url URL [--scans A B | --since DATE] [--format csv|json]\n"
+     "  --inventory FILE     scan every server FILE lists, one a line:\n"
+     "                       URL [--user NAME --password-env VAR] [--policy P --mode M]\n"
+     "                       [--cert F --key F] [--timeout S]; # starts a comment; or the output\n"
+     "                       of --discover. A summary line per server on standard error;\n"
+     "                       DIR/ writes one file per server\n"
+     "  --jobs N             servers scanned at once, 8 by default\n"
+     "  --history            the stored scans of the server\n"
+     "  --diff               compare two complete scans (the last two by default); --scans by\n"
+     "                       number, --since from the last one before DATE (YYYY-MM-DD [HH:MM],\n"
+     "                       local time)\n"
+     "  --no-history         do not record this run's scans\n"
+     "the history is kept in $XDG_DATA_HOME/quorvane/inventory.sqlite (~/.local/share by default)\n"
+     "--inventory exit codes: 0 all complete, 5 a server not trusted, 6 a scan cut short or a\n"
+     "            server not reached (the worst wins), 2 bad input\n"
+     "--diff exit codes: 0 no changes, 1 changes, 2 trouble\n"},
 };
 
 #undef QV_TITLE_PREFIX

@@ -184,6 +184,7 @@ enum class TextKey {
     HistoryColumnName,
     HistoryColumnBefore,
     HistoryColumnAfter,
+    CliHistoryUsage,
     Count
 };
 
