@@ -205,29 +205,19 @@ std::optional<std::vector<StoredPoint>> InventoryStore::Points(long long scanId)
     if (!count.Valid() || !count.Step()) return std::nullopt;
     std::vector<StoredPoint> points;
     points.reserve(static_cast<std::size_t>(count.Integer(0)));
-    // The names are few next to the points: look each id up once.
-    std::unordered_map<long long, std::string> names;
     SqliteStatement rows(db_,
-                         "SELECT node_id, path, display_name, data_type, value_rank, "
-                         "user_access FROM points WHERE scan_id = ?1 ORDER BY rowid");
-    SqliteStatement name(db_, "SELECT text FROM names WHERE id = ?1");
-    if (!rows.Valid() || !name.Valid()) return std::nullopt;
-    auto text = [&](long long id) -> const std::string& {
-        const auto [at, isNew] = names.try_emplace(id);
-        if (isNew) {
-            name.Bind(1, id);
-            if (name.Step()) at->second = std::string(name.Text(0));
-            name.Reset();
-        }
-        return at->second;
-    };
+                         "SELECT p.node_id, a.text, b.text, c.text, p.value_rank, p.user_access "
+                         "FROM points p JOIN names a ON a.id = p.path "
+                         "JOIN names b ON b.id = p.display_name JOIN names c ON c.id = p.data_type "
+                         "WHERE p.scan_id = ?1 ORDER BY p.rowid");
+    if (!rows.Valid()) return std::nullopt;
     rows.Bind(1, scanId);
     while (rows.Step()) {
         StoredPoint& point = points.emplace_back();
         point.nodeId = std::string(rows.Text(0));
-        point.path = text(rows.Integer(1));
-        point.displayName = text(rows.Integer(2));
-        point.dataType = text(rows.Integer(3));
+        point.path = std::string(rows.Text(1));
+        point.displayName = std::string(rows.Text(2));
+        point.dataType = std::string(rows.Text(3));
         point.valueRank = static_cast<int>(rows.Integer(4));
         point.userAccess = static_cast<int>(rows.Integer(5));
     }
