@@ -17,6 +17,7 @@
 #include "cli/cli_options.h"
 #include "cli/command_line.h"
 #include "cli/inventory/inventory_run.h"
+#include "engine/library_log.h"
 #include "history/scan_comparison.h"
 #include "store/inventory_store.h"
 #include "tools/demo-server/demo_server.h"
