@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <ostream>
 
-#include "cli/inventory/change_listing.h"
 #include "cli/inventory/open_history.h"
+#include "history/change_listing.h"
 #include "history/change_texts.h"
 
 namespace {

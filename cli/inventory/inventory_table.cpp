@@ -5,9 +5,9 @@
 #include <array>
 #include <memory>
 
-#include "cli/inventory/json_text.h"
 #include "export/csv/csv_writer.h"
 #include "export/replacing_file.h"
+#include "history/json_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cli/inventory/json_text.h"
+#include "history/json_text.h"
 
 #include <cstdio>
 

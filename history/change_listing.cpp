@@ -1,11 +1,11 @@
-#include "cli/inventory/change_listing.h"
+#include "history/change_listing.h"
 
 #include <ostream>
 #include <string>
 
-#include "cli/inventory/json_text.h"
 #include "export/csv/csv_writer.h"
 #include "history/change_texts.h"
+#include "history/json_text.h"
 
 namespace {
 
