@@ -57,7 +57,9 @@ InventoryStore::Opened InventoryStore::Open(const std::filesystem::path& path) {
     // WAL: a reader never waits for a writer, and a writer killed halfway leaves the last
     // committed state. NORMAL loses at most the last commits on power loss, never consistency.
     if (!db->Execute("PRAGMA journal_mode = WAL") || !db->Execute("PRAGMA synchronous = NORMAL") ||
-        !db->Execute("PRAGMA foreign_keys = ON")) {
+        !db->Execute("PRAGMA foreign_keys = ON") ||
+        // A scan of a million points fits in the cache, so its pages are written once.
+        !db->Execute("PRAGMA cache_size = -131072")) {
         opened.failure = StoreOpenFailure::CannotOpen;
         opened.detail = db->LastError();
         return opened;
