@@ -101,11 +101,13 @@ CHistoryDlg::~CHistoryDlg() {
 
 void CHistoryDlg::Run(std::function<void()> work) {
     if (loader_) loader_->wait();  // one read at a time; the earlier one is nearly done
+    busy_ = true;
     loader_.reset(QThread::create(std::move(work)));
     loader_->start();
 }
 
 void CHistoryDlg::ShowScans(std::vector<ScanSummary> scans, std::string error) {
+    busy_ = false;
     scans_ = std::move(scans);
     scanList_->clear();
     for (const ScanSummary& scan : scans_) {
@@ -163,6 +165,7 @@ void CHistoryDlg::CompareScans(long long before, long long after) {
 
 void CHistoryDlg::ShowComparison(std::shared_ptr<const LoadedComparison> loaded,
                                  std::string error) {
+    busy_ = false;
     if (loaded) {
         const ScanComparison& c = loaded->comparison;
         status_->setText(Q(ChangeKindsText(kChangeAdded) + " " + std::to_string(c.added) + ", " +

@@ -29,7 +29,7 @@ public:
     // Writes the comparison shown, all kinds, as CSV; false when it could not be written.
     bool ExportComparison(const std::string& path);
     // True while something is being read.
-    bool Loading() const { return loader_ && loader_->isRunning(); }
+    bool Loading() const { return busy_; }
     const std::vector<ScanSummary>& Scans() const { return scans_; }
     ChangeTableModel& Changes() { return *changes_; }
 
@@ -49,6 +49,7 @@ private:
     std::string url_;
     std::vector<ScanSummary> scans_;
     std::unique_ptr<QThread> loader_;
+    bool busy_ = false;  // from a read's start until its result is shown
     QTreeWidget* scanList_;
     QPushButton* compare_;
     QComboBox* kinds_;
