@@ -281,14 +281,15 @@ constexpr TextPair kPairs[] = {
     {TextKey::StoreBaseCutShort, "注意: 扫描 %d 未完成，比较结果不完整",
      "note: scan %d was cut short, the comparison is not complete"},
     {TextKey::DiffNoChanges, "没有变化", "no changes"},
-    {TextKey::HistoryHeader, "扫描\t开始\t点数\t完成\t秒", "scan\tstarted\tpoints\tcomplete\tseconds"},
+    {TextKey::HistoryHeader, "扫描\t开始\t点数\t完成\t秒",
+     "scan\tstarted\tpoints\tcomplete\tseconds"},
     {TextKey::HistoryComplete, "完成", "complete"},
     {TextKey::HistoryCutShort, "未完成", "cut short"},
     {TextKey::CliBadDate, "日期无效 (YYYY-MM-DD [HH:MM]): ", "invalid date (YYYY-MM-DD [HH:MM]): "},
     {TextKey::CliBadScans, "未知的扫描: ", "unknown scan: "},
     {TextKey::CliInventoryCannotRead, "无法读取盘点文件: ", "cannot read the inventory file: "},
-    {TextKey::CliInventoryBadLine, "盘点文件 {file} 第 {line} 行: ",
-     "inventory file {file} line {line}: "},
+    {TextKey::CliInventoryBadLine,
+     "盘点文件 {file} 第 {line} 行: ", "inventory file {file} line {line}: "},
     {TextKey::InventoryScanned, "{url}: {points} 个点，{seconds} 秒",
      "{url}: {points} points, {seconds} s"},
     {TextKey::InventoryCutShort, "{url}: 扫描中断，{points} 个点，{seconds} 秒",
@@ -320,16 +321,20 @@ constexpr TextPair kPairs[] = {
      "      quorvane --history --url URL\n"
      "      quorvane --diff --url URL [--scans A B | --since 日期] [--format csv|json]\n"
      "  --inventory 文件     扫描文件中列出的所有服务器, 每行一个:\n"
-     "                       URL [--user 用户名 --password-env 变量名] [--policy 策略 --mode 模式]\n"
-     "                       [--cert 证书 --key 私钥] [--timeout 秒], # 开始注释; 也可以是 --discover 的输出\n"
+     "                       URL [--user 用户名 --password-env 变量名] [--policy 策略 --mode "
+     "模式]\n"
+     "                       [--cert 证书 --key 私钥] [--timeout 秒], # 开始注释; 也可以是 "
+     "--discover 的输出\n"
      "                       每台服务器一行摘要写到标准错误; 目录/ 表示每台服务器一个文件\n"
      "  --jobs N             同时扫描的服务器数, 默认 8\n"
      "  --history            列出该服务器保存的扫描\n"
-     "  --diff               比较两次完整扫描 (默认最近两次); --scans 按编号, --since 从该日期前的\n"
+     "  --diff               比较两次完整扫描 (默认最近两次); --scans 按编号, --since "
+     "从该日期前的\n"
      "                       最后一次 (YYYY-MM-DD [HH:MM], 本地时间)\n"
      "  --no-history         本次扫描不记录到扫描历史\n"
      "扫描历史保存在 $XDG_DATA_HOME/quorvane/inventory.sqlite (默认 ~/.local/share)\n"
-     "--inventory 退出码: 0 全部完整, 5 有服务器不受信任, 6 有扫描中断或无法连接 (取最差), 2 输入错误\n"
+     "--inventory 退出码: 0 全部完整, 5 有服务器不受信任, 6 有扫描中断或无法连接 (取最差), 2 "
+     "输入错误\n"
      "--diff 退出码: 0 没有变化, 1 有变化, 2 出错\n",
      "scan history and inventory:\n"
      "      quorvane --inventory FILE [--jobs N] [--export FILE|DIR/|-] [--format csv|xlsx|json]\n"
