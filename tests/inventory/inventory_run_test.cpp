@@ -145,3 +145,25 @@ TEST_F(Inventory, BadInputExitsTwoWithTheLineNumber) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Inventory, AnExportScanIsRecordedUnlessAskedNot) {
+    auto opened = InventoryStore::Open(DefaultInventoryPath());
+    ASSERT_TRUE(opened.store);
+    const std::size_t before = opened.store->Scans(good->Url()).size();
+    std::istringstream in;
+    CliStreams io{in, out, err, [](const std::string&) { return std::nullopt; }, false};
+    const std::string file = (dir / "one.csv").string();
+    ASSERT_EQ(RunCommandLine({"--export", file, "--url", good->Url()}, io), kCliDone);
+    const auto scans = opened.store->Scans(good->Url());
+    ASSERT_EQ(scans.size(), before + 1);
+    EXPECT_TRUE(scans.back().facts.complete);
+    EXPECT_EQ(scans.back().facts.signIn, 1);
+    EXPECT_GT(scans.back().points, 300);
+    ASSERT_EQ(RunCommandLine({"--export", file, "--url", good->Url(), "--no-history"}, io),
+              kCliDone);
+    EXPECT_EQ(opened.store->Scans(good->Url()).size(), before + 1);
+}
+
+}  // namespace
