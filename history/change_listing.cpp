@@ -40,7 +40,52 @@ std::string Keywords(std::uint16_t kinds) {
     return text;
 }
 
+const ChangeRow kHeader = {"change",
+                           "node_id",
+                           "previous_node_id",
+                           "path",
+                           "previous_path",
+                           "display_name",
+                           "previous_display_name",
+                           "data_type",
+                           "previous_data_type",
+                           "value_rank",
+                           "previous_value_rank",
+                           "user_access",
+                           "previous_user_access"};
+
+ChangeRow RowOf(const PointChange& change, const StoredPoint& a, const StoredPoint& b) {
+    const bool hasA = change.before >= 0, hasB = change.after >= 0;
+    return {Keywords(change.kinds),
+            hasB ? b.nodeId : "",
+            hasA ? a.nodeId : "",
+            hasB ? b.path : "",
+            hasA ? a.path : "",
+            hasB ? b.displayName : "",
+            hasA ? a.displayName : "",
+            hasB ? b.dataType : "",
+            hasA ? a.dataType : "",
+            hasB ? RankText(b.valueRank) : "",
+            hasA ? RankText(a.valueRank) : "",
+            hasB ? AccessText(b.userAccess) : "",
+            hasA ? AccessText(a.userAccess) : ""};
+}
+
 }  // namespace
+
+std::vector<ChangeRow> ChangeTable(const ScanComparison& comparison,
+                                   std::span<const StoredPoint> before,
+                                   std::span<const StoredPoint> after) {
+    std::vector<ChangeRow> rows;
+    rows.reserve(comparison.changes.size() + 1);
+    rows.push_back(kHeader);
+    for (const PointChange& change : comparison.changes) {
+        const StoredPoint& a = change.before < 0 ? kNone : before[change.before];
+        const StoredPoint& b = change.after < 0 ? kNone : after[change.after];
+        rows.push_back(RowOf(change, a, b));
+    }
+    return rows;
+}
 
 void ListChanges(const ScanComparison& comparison, std::span<const StoredPoint> before,
                  std::span<const StoredPoint> after, ChangeListingFormat format,
@@ -51,9 +96,8 @@ void ListChanges(const ScanComparison& comparison, std::span<const StoredPoint> 
         return std::pair<const StoredPoint&, const StoredPoint&>(a, b);
     };
     if (format == ChangeListingFormat::Csv) {
-        out << "change,node_id,previous_node_id,path,previous_path,display_name,"
-               "previous_display_name,data_type,previous_data_type,value_rank,"
-               "previous_value_rank,user_access,previous_user_access\r\n";
+        for (std::size_t i = 0; i < kHeader.size(); ++i) out << (i ? "," : "") << kHeader[i];
+        out << "\r\n";
     }
     if (format == ChangeListingFormat::Json) out << "[";
     bool first = true;
@@ -69,21 +113,8 @@ void ListChanges(const ScanComparison& comparison, std::span<const StoredPoint> 
                 out << '\n';
                 break;
             case ChangeListingFormat::Csv: {
-                const bool hasA = change.before >= 0, hasB = change.after >= 0;
-                const std::string fields[] = {Keywords(change.kinds),
-                                              hasB ? b.nodeId : "",
-                                              hasA ? a.nodeId : "",
-                                              hasB ? b.path : "",
-                                              hasA ? a.path : "",
-                                              hasB ? b.displayName : "",
-                                              hasA ? a.displayName : "",
-                                              hasB ? b.dataType : "",
-                                              hasA ? a.dataType : "",
-                                              hasB ? RankText(b.valueRank) : "",
-                                              hasA ? RankText(a.valueRank) : "",
-                                              hasB ? AccessText(b.userAccess) : "",
-                                              hasA ? AccessText(a.userAccess) : ""};
-                for (std::size_t i = 0; i < std::size(fields); ++i)
+                const ChangeRow fields = RowOf(change, a, b);
+                for (std::size_t i = 0; i < fields.size(); ++i)
                     out << (i ? "," : "") << CsvField(fields[i]);
                 out << "\r\n";
                 break;

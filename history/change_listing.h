@@ -1,7 +1,10 @@
 #pragma once
 
+#include <array>
 #include <iosfwd>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "history/scan_comparison.h"
 
@@ -12,3 +15,10 @@ enum class ChangeListingFormat { Text, Csv, Json };
 // JSON kinds as keywords ("type", "access", ...).
 void ListChanges(const ScanComparison& comparison, std::span<const StoredPoint> before,
                  std::span<const StoredPoint> after, ChangeListingFormat format, std::ostream& out);
+
+// The changes as a table of 13 columns, the column names first: change keywords, then each of
+// NodeId, path, display name, data type, value rank and user access after and before.
+using ChangeRow = std::array<std::string, 13>;
+std::vector<ChangeRow> ChangeTable(const ScanComparison& comparison,
+                                   std::span<const StoredPoint> before,
+                                   std::span<const StoredPoint> after);

@@ -11,9 +11,11 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest/QSignalSpy>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include "history/change_texts.h"
 #include "store/inventory_store.h"
@@ -115,6 +117,20 @@ TEST_F(HistoryDialog, ListsScansComparesFiltersAndExports) {
     EXPECT_NE(text.find("\r\nadded,ns=2;i=3,,"), std::string::npos);
     EXPECT_NE(text.find("\r\nremoved,,ns=2;i=1,"), std::string::npos);
     EXPECT_FALSE(dialog.ExportComparison((dir / "no" / "such" / "dir" / "x.csv").string()));
+
+    // The workbook, read back by an independent reader.
+    const fs::path xlsx = dir / "changes.xlsx";
+    ASSERT_TRUE(dialog.ExportComparison(xlsx.string()));
+    const std::string command =
+        "/usr/bin/python3 -c \"import openpyxl,sys; s=openpyxl.load_workbook(sys.argv[1]).active; "
+        "print('|'.join(str(r[0].value)+','+str(r[1].value) for r in s.iter_rows()))\" " +
+        xlsx.string();
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    ASSERT_TRUE(pipe);
+    char buffer[512] = {};
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, pipe.get());
+    EXPECT_EQ(std::string(buffer, n),
+              "change,node_id|array,ns=2;i=2|added,ns=2;i=3|removed,None\n");
 }
 
 TEST_F(HistoryDialog, AServerWithoutScansShowsAnEmptyList) {

@@ -13,6 +13,7 @@
 #include "export/replacing_file.h"
 #include "history/change_listing.h"
 #include "history/change_texts.h"
+#include "history/change_workbook.h"
 #include "store/inventory_store.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
@@ -183,16 +184,20 @@ void CHistoryDlg::ShowComparison(std::shared_ptr<const LoadedComparison> loaded,
 bool CHistoryDlg::ExportComparison(const std::string& path) {
     const LoadedComparison* loaded = changes_->Loaded();
     if (!loaded) return false;
+    ReplacingFile file = ReplacingFile::Begin(path);
+    if (std::filesystem::path(path).extension() == ".xlsx") {
+        return WriteChangeWorkbook(ChangeTable(loaded->comparison, loaded->before, loaded->after),
+                                   file);
+    }
     std::ostringstream csv;
     csv << "\xEF\xBB\xBF";  // spreadsheet programs take the file as UTF-8 then
     ListChanges(loaded->comparison, loaded->before, loaded->after, ChangeListingFormat::Csv, csv);
     const std::string bytes = csv.str();
-    ReplacingFile file = ReplacingFile::Begin(path);
     return file.IsOpen() && file.Append(bytes.data(), bytes.size()) && file.Commit();
 }
 
 void CHistoryDlg::ExportChosen() {
-    const QString path = Prompts::SaveFile(this, "CSV (*.csv)", "changes.csv");
+    const QString path = Prompts::SaveFile(this, "Excel (*.xlsx);;CSV (*.csv)", "changes.xlsx");
     if (path.isEmpty()) return;
     if (!ExportComparison(path.toStdString()))
         Prompts::Message(this, Text(TextKey::CliInventoryExportFailed) + path.toStdString());

@@ -26,7 +26,8 @@ public:
 
     // Compares the two scans with these ids, older first (what Compare does with the selection).
     void CompareScans(long long before, long long after);
-    // Writes the comparison shown, all kinds, as CSV; false when it could not be written.
+    // Writes the comparison shown, all kinds, as .xlsx when the name says so, else CSV; false
+    // when it could not be written.
     bool ExportComparison(const std::string& path);
     // True while something is being read.
     bool Loading() const { return busy_; }
