@@ -18,6 +18,7 @@
 #include "cli/inventory/server_scan.h"
 #include "export/replacing_file.h"
 #include "history/change_texts.h"
+#include "history/since_last_scan.h"
 #include "texts/connect_failure.h"
 
 namespace {
@@ -122,19 +123,13 @@ int Summarize(const std::string& url, const ServerScan& scan, const std::string&
 std::string RecordAndCompare(InventoryStore& store, const InventoryEntry& entry,
                              const ServerScan& scan, std::ostream& err, std::mutex& errLock) {
     std::string changes;
-    std::optional<long long> previous;
-    for (const ScanSummary& earlier : store.Scans(entry.settings.url))
-        if (earlier.facts.complete) previous = earlier.id;
     if (scan.complete) {
-        if (!previous) {
-            changes = Text(TextKey::InventoryFirstScan);
-        } else if (const auto before = store.Points(*previous)) {
-            const ScanComparison comparison = CompareScans(*before, scan.points);
-            changes = FillText(TextKey::InventoryChanges,
-                               {{"added", std::to_string(comparison.added)},
-                                {"removed", std::to_string(comparison.removed)},
-                                {"changed", std::to_string(comparison.changed)}});
-        }
+        const auto since = CompareWithLastScan(store, entry.settings.url, scan.points);
+        changes = since ? FillText(TextKey::InventoryChanges,
+                                   {{"added", std::to_string(since->comparison.added)},
+                                    {"removed", std::to_string(since->comparison.removed)},
+                                    {"changed", std::to_string(since->comparison.changed)}})
+                        : Text(TextKey::InventoryFirstScan);
     }
     const ScanFacts facts = FactsOf(entry.settings, scan.startedMs, scan.endedMs, scan.complete);
     if (!store.RecordScan(IdentityOf(entry.settings.url, scan.serverTrust), facts, scan.points)) {

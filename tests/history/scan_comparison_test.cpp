@@ -2,8 +2,12 @@
 #include "history/scan_comparison.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "history/change_texts.h"
+#include "history/since_last_scan.h"
 
 namespace {
 
@@ -166,6 +170,68 @@ TEST(ChangeTexts, KeywordsNameEachKindOnce) {
     }
     EXPECT_EQ(EachChangeKind(kAllChangeKinds).size(), 8u);
     EXPECT_FALSE(ParseChangeKeyword("changed"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ChangeTerms, FilterWordsMatchTheirKinds) {
+    struct Case {
+        const char* term;
+        std::uint16_t kinds;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"change:added", kChangeAdded, true},
+        {"change:added", kChangeRemoved, false},
+        {"change:type", kChangeDataType | kChangeAccess, true},
+        {"change:access", kChangeDataType | kChangeAccess, true},
+        {"change:renumbered", kChangeRenumbered, true},
+        {"change:changed", kChangeMoved, true},
+        {"change:changed", kChangeAdded, false},
+        {"change:新增", kChangeAdded, true},
+        {"change:moved", 0, false},
+        {"change:", kChangeAdded, false},
+        {"added", kChangeAdded, false},
+        {"change:nonsense", kAllChangeKinds, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MatchesChangeTerm(c.term, c.kinds), c.matches) << c.term;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SinceLastScan, ComparesWithTheLastCompleteScanOnly) {
+    namespace fs = std::filesystem;
+    const fs::path dir =
+        fs::temp_directory_path() / ("quorvane-since-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    auto opened = InventoryStore::Open(dir / "inventory.sqlite");
+    ASSERT_TRUE(opened.store);
+    InventoryStore& store = *opened.store;
+    const std::string url = "opc.tcp://plc:4840";
+    const std::vector<StoredPoint> first = {kA, kB};
+    EXPECT_FALSE(CompareWithLastScan(store, url, first)) << "a first scan";
+    const long long base = *store.RecordScan({url, "", "", "", ""}, {100, 200, true, 1, ""}, first);
+    // Cut short: never the base, even when later.
+    store.RecordScan({url, "", "", "", ""}, {300, 400, false, 1, ""}, std::vector<StoredPoint>{kA});
+    const std::vector<StoredPoint> now = {P("ns=2;i=1", "Plant/Line1", "Speed", "Double"),
+                                          P("ns=2;i=3", "Plant", "New")};
+    const auto since = CompareWithLastScan(store, url, now);
+    ASSERT_TRUE(since);
+    EXPECT_EQ(since->baseScanId, base);
+    EXPECT_EQ(since->baseStartedMs, 100);
+    EXPECT_EQ(since->comparison.added, 1u);
+    EXPECT_EQ(since->comparison.removed, 1u);
+    EXPECT_EQ(since->comparison.changed, 1u);
+    ASSERT_EQ(since->rowKinds.size(), 2u);
+    EXPECT_EQ(since->rowKinds.at("ns=2;i=1"), kChangeDataType);
+    EXPECT_EQ(since->rowKinds.at("ns=2;i=3"), kChangeAdded);
+    EXPECT_FALSE(CompareWithLastScan(store, "opc.tcp://other:1", now));
+    opened.store.reset();
+    fs::remove_all(dir);
 }
 
 }  // namespace
