@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "cli/inventory/history_arguments.h"
 #include "engine/certificate_facts.h"
 #include "engine/option_rules.h"
 
@@ -128,6 +129,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     bool user = false, passwordEnv = false, cert = false, key = false;
     bool policy = false, mode = false, url = false, lang = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        CliError historyError{TextKey::CliBadValue, {}};
+        const ArgumentTaken taken = ParseHistoryArgument(args, i, options.history, historyError);
+        if (taken == ArgumentTaken::Refused) return Refuse(historyError.key, historyError.detail);
+        if (taken == ArgumentTaken::Taken) continue;
         const Argument a = SplitArgument(args[i]);
         if (a.name == "--help" || a.name == "-h") {
             options.help = true;
@@ -223,6 +228,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
                 options.format = ExportFormat::Csv;
             } else if (value == "json") {
                 options.format = ExportFormat::Json;
+                options.history.json = true;  // the inventory and --diff write their own JSON
             } else if (value == "tags-csv") {
                 options.format = ExportFormat::TagsCsv;
             } else if (value == "telegraf") {
@@ -240,7 +246,12 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     if (options.help || options.version) return {options, {}};
     // Commands about this client's own certificate need no server.
     if (options.showCertificate || !options.exportCertificate.empty()) return {options, {}};
-    if (options.listEndpoints) {
+    if (const auto error = CheckHistoryOptions(options, url))
+        return Refuse(error->key, error->detail);
+    if (options.history.list || options.history.diff) return {options, {}};
+    if (options.history.Wanted()) {
+        // The inventory file names the servers; the rest is checked as for one scan.
+    } else if (options.listEndpoints) {
         if (!options.exportPath.empty())
             return Refuse(TextKey::CliConflict, "--list-endpoints --export");
         if (!url) return Refuse(TextKey::CliNeedsUrl, {});

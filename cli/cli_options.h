@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/inventory/history_options.h"
 #include "engine/connection_settings.h"
 #include "export/export_format.h"
 #include "texts/text_table.h"
@@ -25,6 +26,7 @@ struct CliOptions {
     bool showCertificate = false;   // --show-certificate
     std::string exportCertificate;  // --export-certificate FILE
     bool attributes = false;        // --attributes: every point's attributes in the export
+    HistoryOptions history;         // --inventory, --history, --diff, --no-history
 };
 
 // Why the arguments were refused: a text key and the option or value it is about.

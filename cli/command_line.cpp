@@ -6,6 +6,10 @@
 
 #include "cli/certificate_commands.h"
 #include "cli/cli_options.h"
+#include "cli/inventory/history_commands.h"
+#include "cli/inventory/inventory_run.h"
+#include "cli/inventory/scan_recording.h"
+#include "cli/inventory/server_scan.h"
 #include "cli/password_input.h"
 #include "cli/scan_export.h"
 #include "engine/endpoint_list.h"
@@ -19,7 +23,8 @@
 namespace {
 
 int BadArguments(CliStreams& io, const CliError& error) {
-    io.err << "quorvane: " << Text(error.key) << error.detail << "\n\n" << Text(TextKey::CliUsage);
+    io.err << "quorvane: " << Text(error.key) << error.detail << "\n\n"
+           << Text(TextKey::CliUsage) << Text(TextKey::CliHistoryUsage);
     return kCliBadArguments;
 }
 
@@ -42,7 +47,7 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     CliOptions options = *parsed.options;
     if (options.language >= 0) language = options.language;
     if (options.help) {
-        io.out << Text(TextKey::CliUsage);
+        io.out << Text(TextKey::CliUsage) << Text(TextKey::CliHistoryUsage);
         return kCliDone;
     }
     if (options.version) {
@@ -52,6 +57,9 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     // Standard error carries our one message; the library's lines only when asked for.
     SetLibraryLog(options.verbose ? LibraryLog::Stderr : LibraryLog::Silent);
     if (options.listEndpoints) return ListServerEndpoints(options.settings, io);
+    if (options.history.list) return ListScanHistory(options, io);
+    if (options.history.diff) return DiffScans(options, io);
+    if (!options.history.inventoryFile.empty()) return RunInventory(options, io);
 
     if (options.showCertificate || !options.exportCertificate.empty())
         return RunCertificateCommand(options, io);
@@ -82,7 +90,17 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     ExportTarget target{options.exportPath, options.format, -1, options.attributes};
     const bool toOutput = options.exportPath == "-";
     if (toOutput) target.fd = io.dataFd;
-    ScanExportResult result = ScanAndExport(options.settings, target);
+    // Every scan goes into the history unless asked not to; a cut-short one marked as such.
+    const std::int64_t startedMs = NowMs();
+    WalkedHook record;
+    if (!options.history.noHistory) {
+        record = [&](const std::vector<OPCUAItemData*>& records, bool complete,
+                     const std::optional<ServerTrust>& trust) {
+            const ScanFacts facts = FactsOf(options.settings, startedMs, NowMs(), complete);
+            RecordExportScan(options.settings, trust, facts, records, io.err);
+        };
+    }
+    ScanExportResult result = ScanAndExport(options.settings, target, record);
     // The window's conversation, answered by the flags; the certificate is trusted as soon as
     // the server has shown it, whatever happens to the scan after.
     CliDecider decider(options.trustServer, io);
@@ -90,7 +108,7 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
          attempts < 3 && AfterAttempt(result.outcome, result.serverTrust, options.settings,
                                       decider) == FlowStep::Retry;
          ++attempts)
-        result = ScanAndExport(options.settings, target);
+        result = ScanAndExport(options.settings, target, record);
     if ((result.outcome == ConnectOutcome::ServerCertificateUntrusted ||
          result.outcome == ConnectOutcome::ServerCertificateChanged) &&
         result.serverTrust) {

@@ -45,7 +45,8 @@ bool ReadsAttributes(const ExportTarget& target) {
     return (target.attributes && CarriesAttributes(format)) || format == ExportFormat::TagsCsv;
 }
 
-ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportTarget& target) {
+ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportTarget& target,
+                               const WalkedHook& walked) {
     ScanExportResult result;
     result.format = TargetFormat(target);
     PointList list;
@@ -77,6 +78,7 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportT
     }
     list.clear();  // anything left behind an early end
     result.points = records.Size();
+    if (walked) walked(records.View(), !result.sessionLost, result.serverTrust);
     const ExportContext context{MakeExportSource(settings, result.serverTrust),
                                 ReadsAttributes(target) ? &attributes : nullptr};
     result.exported =

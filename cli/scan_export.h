@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/attributes/property_browse.h"
 #include "engine/connection_settings.h"
+#include "engine/opcua_item_data.h"
 #include "engine/server_trust.h"
 #include "export/point_export.h"
 
@@ -35,8 +38,13 @@ struct ExportTarget {
     bool attributes = false;  // read every point's attributes for the export
 };
 
+// Shown every record once the walk has ended (complete: it went to its end), before the export.
+using WalkedHook = std::function<void(const std::vector<OPCUAItemData*>& records, bool complete,
+                                      const std::optional<ServerTrust>& serverTrust)>;
+
 // Nothing is exported when the connect fails; a walk cut short still exports what it found.
-ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportTarget& target);
+ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportTarget& target,
+                               const WalkedHook& walked = {});
 
 // The format `target` is written in.
 ExportFormat TargetFormat(const ExportTarget& target);

@@ -353,6 +353,105 @@ constexpr TextPair kPairs[] = {
     {TextKey::ExportAllRows, "导出全部 %d 个点", "Export all %d points"},
     {TextKey::ExportAllAttributes, "导出全部属性", "export all attributes"},
     {TextKey::ReadingAttributes, "正在读取属性...", "reading attributes ..."},
+    // Scan history and plant inventory
+    {TextKey::KeepScanHistory, "记录扫描历史", "keep scan history"},
+    {TextKey::HistoryButton, "历史...", "History..."},
+    {TextKey::ChangeColumn, "变化", "Change"},
+    {TextKey::SinceLastScan, "比上次 ({time}): 新增 {added}，删除 {removed}，变化 {changed}",
+     "since last scan ({time}): {added} added, {removed} removed, {changed} changed"},
+    {TextKey::ChangeAdded, "新增", "added"},
+    {TextKey::ChangeRemoved, "删除", "removed"},
+    {TextKey::ChangeDataType, "数据类型", "data type"},
+    {TextKey::ChangeAccess, "访问权限", "access"},
+    {TextKey::ChangeMoved, "移动", "moved"},
+    {TextKey::ChangeArrayScalar, "数组/标量", "array/scalar"},
+    {TextKey::ChangeRenamed, "改名", "renamed"},
+    {TextKey::ChangeRenumbered, "重新编号", "renumbered"},
+    {TextKey::ChangedWith, "变化: ", "changed: "},
+    {TextKey::StoreCannotOpen, "无法打开扫描历史: ", "cannot open the scan history: "},
+    {TextKey::StoreNewerVersion,
+     "扫描历史由更新版本的程序写入 (版本 {found}，本程序 {ours})，未作任何改动: ",
+     "the scan history was written by a newer version (schema {found}, this program {ours}) "
+     "and is left untouched: "},
+    {TextKey::StoreWriteFailed, "无法保存扫描历史: ", "cannot store the scan history: "},
+    {TextKey::StoreNoScans, "没有可比较的扫描: ", "no scans to compare: "},
+    {TextKey::StoreBaseCutShort, "注意: 扫描 %d 未完成，比较结果不完整",
+     "note: scan %d was cut short, the comparison is not complete"},
+    {TextKey::DiffNoChanges, "没有变化", "no changes"},
+    {TextKey::HistoryHeader, "扫描\t开始\t点数\t完成\t秒",
+     "scan\tstarted\tpoints\tcomplete\tseconds"},
+    {TextKey::HistoryComplete, "完成", "complete"},
+    {TextKey::HistoryCutShort, "未完成", "cut short"},
+    {TextKey::CliBadDate, "日期无效 (YYYY-MM-DD [HH:MM]): ", "invalid date (YYYY-MM-DD [HH:MM]): "},
+    {TextKey::CliBadScans, "未知的扫描: ", "unknown scan: "},
+    {TextKey::CliInventoryCannotRead, "无法读取盘点文件: ", "cannot read the inventory file: "},
+    {TextKey::CliInventoryBadLine,
+     "盘点文件 {file} 第 {line} 行: ", "inventory file {file} line {line}: "},
+    {TextKey::InventoryScanned, "{url}: {points} 个点，{seconds} 秒",
+     "{url}: {points} points, {seconds} s"},
+    {TextKey::InventoryCutShort, "{url}: 扫描中断，{points} 个点，{seconds} 秒",
+     "{url}: scan cut short, {points} points, {seconds} s"},
+    {TextKey::InventoryFailed, "{url}: ", "{url}: "},
+    {TextKey::InventoryUntrusted, "{url}: 服务器证书不受信任，已跳过 (指纹 {fingerprint})",
+     "{url}: server certificate not trusted, skipped (fingerprint {fingerprint})"},
+    {TextKey::InventoryChanges, "，比上次: 新增 {added}，删除 {removed}，变化 {changed}",
+     ", since last scan: {added} added, {removed} removed, {changed} changed"},
+    {TextKey::InventoryFirstScan, "，首次扫描", ", first scan"},
+    {TextKey::CliInventoryExportFailed, "导出失败: ", "export failed: "},
+    {TextKey::HistoryTitle, "扫描历史", "Scan history"},
+    {TextKey::HistoryCompare, "比较", "Compare"},
+    {TextKey::HistoryExport, "导出比较...", "Export comparison..."},
+    {TextKey::HistoryKindFilter, "变化类型:", "Kind:"},
+    {TextKey::HistoryAllKinds, "全部", "all"},
+    {TextKey::HistoryLoading, "正在加载...", "loading ..."},
+    {TextKey::HistoryColumnScan, "扫描时间", "Scan time"},
+    {TextKey::HistoryColumnPoints, "点数", "Points"},
+    {TextKey::HistoryColumnDuration, "用时 (秒)", "Duration (s)"},
+    {TextKey::HistoryColumnNodeId, "NodeId", "NodeId"},
+    {TextKey::HistoryColumnPath, "路径", "Path"},
+    {TextKey::HistoryColumnName, "名称", "Name"},
+    {TextKey::HistoryColumnBefore, "之前", "Before"},
+    {TextKey::HistoryColumnAfter, "之后", "After"},
+    {TextKey::CliHistoryUsage,
+     "扫描历史与盘点:\n"
+     "      quorvane --inventory 文件 [--jobs N] [--export 文件|目录/|-] [--format csv|xlsx|json]\n"
+     "      quorvane --history --url URL\n"
+     "      quorvane --diff --url URL [--scans A B | --since 日期] [--format csv|json]\n"
+     "  --inventory 文件     扫描文件中列出的所有服务器, 每行一个:\n"
+     "                       URL [--user 用户名 --password-env 变量名] [--policy 策略 --mode "
+     "模式]\n"
+     "                       [--cert 证书 --key 私钥] [--timeout 秒], # 开始注释; 也可以是 "
+     "--discover 的输出\n"
+     "                       每台服务器一行摘要写到标准错误; 目录/ 表示每台服务器一个文件\n"
+     "  --jobs N             同时扫描的服务器数, 默认 8\n"
+     "  --history            列出该服务器保存的扫描\n"
+     "  --diff               比较两次完整扫描 (默认最近两次); --scans 按编号, --since "
+     "从该日期前的\n"
+     "                       最后一次 (YYYY-MM-DD [HH:MM], 本地时间)\n"
+     "  --no-history         本次扫描不记录到扫描历史\n"
+     "扫描历史保存在 $XDG_DATA_HOME/quorvane/inventory.sqlite (默认 ~/.local/share)\n"
+     "--inventory 退出码: 0 全部完整, 5 有服务器不受信任, 6 有扫描中断或无法连接 (取最差), 2 "
+     "输入错误\n"
+     "--diff 退出码: 0 没有变化, 1 有变化, 2 出错\n",
+     "scan history and inventory:\n"
+     "      quorvane --inventory FILE [--jobs N] [--export FILE|DIR/|-] [--format csv|xlsx|json]\n"
+     "      quorvane --history --url URL\n"
+     "      quorvane --diff --url URL [--scans A B | --since DATE] [--format csv|json]\n"
+     "  --inventory FILE     scan every server FILE lists, one a line:\n"
+     "                       URL [--user NAME --password-env VAR] [--policy P --mode M]\n"
+     "                       [--cert F --key F] [--timeout S]; # starts a comment; or the output\n"
+     "                       of --discover. A summary line per server on standard error;\n"
+     "                       DIR/ writes one file per server\n"
+     "  --jobs N             servers scanned at once, 8 by default\n"
+     "  --history            the stored scans of the server\n"
+     "  --diff               compare two complete scans (the last two by default); --scans by\n"
+     "                       number, --since from the last one before DATE (YYYY-MM-DD [HH:MM],\n"
+     "                       local time)\n"
+     "  --no-history         do not record this run's scans\n"
+     "the history is kept in $XDG_DATA_HOME/quorvane/inventory.sqlite (~/.local/share by default)\n"
+     "--inventory exit codes: 0 all complete, 5 a server not trusted, 6 a scan cut short or a\n"
+     "            server not reached (the worst wins), 2 bad input\n"
+     "--diff exit codes: 0 no changes, 1 changes, 2 trouble\n"},
 };
 
 #undef QV_TITLE_PREFIX
