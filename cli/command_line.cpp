@@ -1,11 +1,15 @@
 #include "cli/command_line.h"
 
+#include <unistd.h>
+
 #include <cstring>
 #include <istream>
 #include <ostream>
 
 #include "cli/certificate_commands.h"
 #include "cli/cli_options.h"
+#include "cli/discover_command.h"
+#include "cli/discover_options.h"
 #include "cli/password_input.h"
 #include "cli/scan_export.h"
 #include "engine/endpoint_list.h"
@@ -36,12 +40,13 @@ int ListServerEndpoints(const ConnectionSettings& settings, CliStreams& io) {
 
 int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     language = LanguageOf(args, io.environment);
+    if (WantsDiscovery(args)) return RunDiscoverCommand(args, io, ::isatty(STDERR_FILENO) == 1);
     const CliParse parsed = ParseCommandLine(args);
     if (!parsed.options) return BadArguments(io, parsed.error);
     CliOptions options = *parsed.options;
     if (options.language >= 0) language = options.language;
     if (options.help) {
-        io.out << Text(TextKey::CliUsage);
+        io.out << Text(TextKey::CliUsage) << Text(TextKey::DiscoverUsage);
         return kCliDone;
     }
     if (options.version) {
