@@ -6,7 +6,13 @@ std::string ServerKey(const DiscoveredServer& server) {
     const std::string& url = server.advertisedResolves && !server.advertisedUrl.empty()
                                  ? server.advertisedUrl
                                  : server.foundAt;
-    return server.applicationUri + "\n" + url;
+    return server.applicationUri + "\n" + NormalUrl(url);
+}
+
+std::string NormalUrl(std::string url) {
+    // Servers echo the URL they were asked at; "opc.tcp://h:4840/" names "opc.tcp://h:4840".
+    while (!url.empty() && url.back() == '/') url.pop_back();
+    return url;
 }
 
 std::string PolicyNameOf(const std::string& policyUri) {

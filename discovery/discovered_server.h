@@ -60,6 +60,8 @@ struct OtherPort {
 
 // The key two sources are matched by: application URI and endpoint URL.
 std::string ServerKey(const DiscoveredServer& server);
+// The URL without trailing slashes.
+std::string NormalUrl(std::string url);
 
 // The policy name after the URI's '#': "Basic256Sha256"; "None" for an empty URI.
 std::string PolicyNameOf(const std::string& policyUri);

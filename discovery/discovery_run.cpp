@@ -92,6 +92,7 @@ private:
         {
             std::lock_guard lock(mutex_);
             if (job.kind == JobKind::Endpoints) {
+                job.url = NormalUrl(job.url);
                 auto [at, fresh] = urls_.try_emplace(job.url);
                 at->second.sources |= job.source;
                 if (!fresh) return;

@@ -63,12 +63,7 @@ DiscoveredServer Describe(const std::string& url, const Endpoints& endpoints) {
     return server;
 }
 
-bool SameUrl(std::string a, std::string b) {
-    // A trailing slash names the same endpoint.
-    while (!a.empty() && a.back() == '/') a.pop_back();
-    while (!b.empty() && b.back() == '/') b.pop_back();
-    return a == b;
-}
+bool SameUrl(const std::string& a, const std::string& b) { return NormalUrl(a) == NormalUrl(b); }
 
 }  // namespace
 

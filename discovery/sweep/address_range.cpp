@@ -136,7 +136,8 @@ RangeParse ParseRange(const std::string& input) {
         return parse;
     }
     if (const auto slash = text.find('/'); slash != std::string::npos) return Cidr(text, slash);
-    if (const auto dash = text.find('-'); dash != std::string::npos && Ipv4Of(text.substr(0, dash)))
+    if (const auto dash = text.find('-');
+        dash != std::string::npos && Ipv4Of(Trimmed(text.substr(0, dash))))
         return Dashed(text, dash);
     if (const auto single = Ipv4Of(text)) return Span(*single, *single);
     // Digits and dots only, yet no address: a typo, not a name to look up.

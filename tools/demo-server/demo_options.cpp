@@ -25,7 +25,7 @@ const char* DemoUsage() {
            "                            [--max-continuation-points N]\n"
            "                            [--lds] [--register URL] [--register-interval MS]\n"
            "                            [--key-bits 1024|2048|4096] [--cert-days N]\n"
-           "                            [--cert-dir DIR]\n"
+           "                            [--cert-dir DIR] [--application-uri URI]\n"
            "--lds: act as a Local Discovery Server; --register: register with one, periodically.\n"
            "--cert-days 0 gives a certificate that has expired a second after start; servers\n"
            "given one --cert-dir share its certificate.\n"
@@ -117,6 +117,8 @@ ParsedOptions ParseDemoOptions(const std::vector<std::string>& args) {
         } else if (a == "--cert-days") {
             if (!number(0, 65535, &n)) return r;
             o.certificateDays = static_cast<std::uint32_t>(n);
+        } else if (a == "--application-uri") {
+            if (!value(&o.applicationUri)) return r;
         } else if (a == "--cert-dir") {
             if (!value(&o.certificateDir)) return r;
         } else {

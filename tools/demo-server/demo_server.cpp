@@ -71,6 +71,8 @@ bool DemoServer::Start(std::string* error) {
             return fail("certificate for registering not made", s);
         }
     }
+    UA_String_clear(&config.applicationDescription.applicationUri);
+    config.applicationDescription.applicationUri = UA_STRING_ALLOC(options_.applicationUri.c_str());
     if (options_.lds) {
         // RegisterServer is answered only by a server that calls itself a discovery server.
         config.applicationDescription.applicationType = UA_APPLICATIONTYPE_DISCOVERYSERVER;
@@ -106,31 +108,26 @@ void DemoServer::RunLoop() {
     auto nextRegister = Clock::now();
     while (running_) {
         if (!options_.registerAt.empty() && Clock::now() >= nextRegister) {
-            Register(false);
+            Register();
             nextRegister = Clock::now() + options_.registerInterval;
         }
         UA_Server_run_iterate(server_, true);
     }
-    if (options_.registerAt.empty()) return;
-    // Tells the discovery server we are gone, and gives the call a moment to leave.
-    Register(true);
-    const auto end = Clock::now() + std::chrono::milliseconds(300);
-    while (Clock::now() < end) UA_Server_run_iterate(server_, false);
+    // No deregistration on the way out: the library's unregister call retries without end when
+    // the discovery server has already forgotten us. Its cleanup timeout drops us instead.
 }
 
-void DemoServer::Register(bool deregister) {
-    // The server takes the client configuration over (and clears it) in both calls.
+void DemoServer::Register() {
+    // The server takes the client configuration over (and clears it).
     UA_ClientConfig cc;
     std::memset(&cc, 0, sizeof cc);
-    if (ConfigureRegisterClient(&cc, registerCertificate_, registerKey_) != UA_STATUSCODE_GOOD) {
+    if (ConfigureRegisterClient(&cc, registerCertificate_, registerKey_, options_.applicationUri) !=
+        UA_STATUSCODE_GOOD) {
         UA_ClientConfig_clear(&cc);
         return;
     }
-    const UA_String url = UA_STRING(const_cast<char*>(options_.registerAt.c_str()));
-    if (deregister)
-        UA_Server_deregisterDiscovery(server_, &cc, url);
-    else
-        UA_Server_registerDiscovery(server_, &cc, url, UA_STRING_NULL);
+    UA_Server_registerDiscovery(
+        server_, &cc, UA_STRING(const_cast<char*>(options_.registerAt.c_str())), UA_STRING_NULL);
 }
 
 void DemoServer::Stop() {

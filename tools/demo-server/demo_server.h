@@ -40,6 +40,8 @@ struct DemoServerOptions {
     std::uint16_t keyBits = 2048;
     std::uint32_t certificateDays = 365;
     std::string certificateDir;
+    // A discovery server tells servers apart by this URI: each registering one needs its own.
+    std::string applicationUri = "urn:open62541.server.application";
 };
 
 // A variable the demo address space exposes to a walk from Objects (the ones below an object
@@ -81,7 +83,7 @@ private:
     UA_StatusCode AdvertiseContinuationPoints();
     void ClearPoints();
     void RunLoop();
-    void Register(bool deregister);
+    void Register();
     static UA_Byte CountingAccessLevel(UA_Server* server, UA_AccessControl* ac,
                                        const UA_NodeId* sessionId, void* sessionContext,
                                        const UA_NodeId* nodeId, void* nodeContext);

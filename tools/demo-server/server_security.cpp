@@ -32,8 +32,9 @@ UA_StatusCode MakeCertificate(const UA_Logger* log, const DemoServerOptions& opt
     UA_String subject[2] = {UA_STRING_STATIC("O=Quorvane"),
                             UA_STRING_STATIC("CN=Quorvane demo server")};
     const std::string dns = "DNS:" + host;
+    const std::string uri = "URI:" + options.applicationUri;
     UA_String altNames[2] = {UA_STRING(const_cast<char*>(dns.c_str())),
-                             UA_STRING_STATIC("URI:urn:open62541.server.application")};
+                             UA_STRING(const_cast<char*>(uri.c_str()))};
     // 2048 bits by default: the library's 4096 makes every start take seconds.
     UA_UInt16 keySize = options.keyBits;
     UA_UInt16 days =
@@ -152,7 +153,7 @@ UA_StatusCode ServerCertificatePair(const UA_Logger* log, const DemoServerOption
 }
 
 UA_StatusCode ConfigureRegisterClient(UA_ClientConfig* cc, const UA_ByteString& certificate,
-                                      const UA_ByteString& key) {
+                                      const UA_ByteString& key, const std::string& uri) {
     UA_StatusCode s =
         UA_ClientConfig_setDefaultEncryption(cc, certificate, key, nullptr, 0, nullptr, 0);
     if (s != UA_STATUSCODE_GOOD) return s;
@@ -160,6 +161,6 @@ UA_StatusCode ConfigureRegisterClient(UA_ClientConfig* cc, const UA_ByteString& 
     cc->securityMode = UA_MESSAGESECURITYMODE_SIGNANDENCRYPT;
     // The URI in the certificate, which the discovery server checks against the registration.
     UA_String_clear(&cc->clientDescription.applicationUri);
-    cc->clientDescription.applicationUri = UA_STRING_ALLOC("urn:open62541.server.application");
+    cc->clientDescription.applicationUri = UA_STRING_ALLOC(uri.c_str());
     return UA_STATUSCODE_GOOD;
 }

@@ -21,7 +21,7 @@ UA_StatusCode ServerCertificatePair(const UA_Logger* log, const DemoServerOption
 // over a signed and encrypted channel, so it carries the pair and accepts the server's
 // certificate.
 UA_StatusCode ConfigureRegisterClient(UA_ClientConfig* cc, const UA_ByteString& certificate,
-                                      const UA_ByteString& key);
+                                      const UA_ByteString& key, const std::string& uri);
 
 // Anonymous always; user name and password for the given pairs (none: anonymous only).
 UA_StatusCode ConfigureUsers(UA_ServerConfig* config,
