@@ -52,10 +52,10 @@ UA_StatusCode MakeCertificate(const UA_Logger* log, const DemoServerOptions& opt
 bool ReadFile(const std::filesystem::path& path, UA_ByteString* out) {
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) return false;
     if (bytes.empty()) return false;
-    return UA_ByteString_allocBuffer(out, bytes.size()) == UA_STATUSCODE_GOOD &&
-           (std::memcpy(out->data, bytes.data(), bytes.size()), true);
+    if (UA_ByteString_allocBuffer(out, bytes.size()) != UA_STATUSCODE_GOOD) return false;
+    std::memcpy(out->data, bytes.data(), bytes.size());
+    return true;
 }
 
 bool WriteFile(const std::filesystem::path& path, const UA_ByteString& bytes) {
