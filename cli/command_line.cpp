@@ -1,11 +1,15 @@
 #include "cli/command_line.h"
 
+#include <unistd.h>
+
 #include <cstring>
 #include <istream>
 #include <ostream>
 
 #include "cli/certificate_commands.h"
 #include "cli/cli_options.h"
+#include "cli/discover_command.h"
+#include "cli/discover_options.h"
 #include "cli/inventory/history_commands.h"
 #include "cli/inventory/inventory_run.h"
 #include "cli/inventory/scan_recording.h"
@@ -42,12 +46,14 @@ int ListServerEndpoints(const ConnectionSettings& settings, CliStreams& io) {
 
 int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     language = LanguageOf(args, io.environment);
+    if (WantsDiscovery(args)) return RunDiscoverCommand(args, io, ::isatty(STDERR_FILENO) == 1);
     const CliParse parsed = ParseCommandLine(args);
     if (!parsed.options) return BadArguments(io, parsed.error);
     CliOptions options = *parsed.options;
     if (options.language >= 0) language = options.language;
     if (options.help) {
-        io.out << Text(TextKey::CliUsage) << Text(TextKey::CliHistoryUsage);
+        io.out << Text(TextKey::CliUsage) << Text(TextKey::CliHistoryUsage)
+               << Text(TextKey::DiscoverUsage);
         return kCliDone;
     }
     if (options.version) {

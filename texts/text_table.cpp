@@ -452,6 +452,85 @@ constexpr TextPair kPairs[] = {
      "--inventory exit codes: 0 all complete, 5 a server not trusted, 6 a scan cut short or a\n"
      "            server not reached (the worst wins), 2 bad input\n"
      "--diff exit codes: 0 no changes, 1 changes, 2 trouble\n"},
+    // Finding the servers on a network and judging their security
+    {TextKey::DiscoverBadRange, "无法识别的地址范围: ", "not an address range: "},
+    {TextKey::DiscoverRangeTooWide,
+     "地址范围太大 (最多 /16): ", "address range too wide (at most a /16): "},
+    {TextKey::DiscoverRangeReversed,
+     "地址范围的结束在开始之前: ", "address range ends before it starts: "},
+    {TextKey::DiscoverUnknownHost, "无法解析的主机名: ", "host name does not resolve: "},
+    {TextKey::DiscoverBadPorts,
+     "无效的端口列表 (如 4840,48010-48020): ", "not a port list (like 4840,48010-48020): "},
+    {TextKey::DiscoverBadTimeout,
+     "--probe-timeout 须为 50 到 60000 毫秒: ", "--probe-timeout must be 50 to 60000 ms: "},
+    {TextKey::DiscoverBadOption, "--discover 不支持的选项: ", "option not known with --discover: "},
+    {TextKey::DiscoverMissingValue, "选项缺少值: ", "option needs a value: "},
+    {TextKey::DiscoverUsage,
+     "      quorvane --discover [--sweep 范围]... [--ports 端口列表] [--lds URL]... [--mdns]\n     "
+     "           [--url URL]... [--probe-timeout 毫秒] [--export 文件|-] [--format "
+     "csv|json|xlsx]\n查找网络上的 OPC UA 服务器 (只用 "
+     "GetEndpoints，不建立会话，不发送任何密码)。\n  --sweep 范围         扫描地址: 10.1.2.0/24, "
+     "10.1.2.10-10.1.2.60, 主机名, IPv6 地址\n  --ports 端口列表     默认 "
+     "4840,4841,4843,4897,26543,48010,48020,48030,48400,48401,\n                       "
+     "49320,49380,51210,52520,53530,62541\n  --lds URL            询问本地发现服务器 (FindServers, "
+     "FindServersOnNetwork)\n  --mdns               通过 avahi 浏览 _opcua-tcp._tcp\n  --url URL   "
+     "         直接询问此服务器\n  --probe-timeout 毫秒 每次探测的超时，默认 1000\n  "
+     "不给来源时询问 opc.tcp://localhost:4840/UADiscovery 和 mDNS。\n  每个端点一行 (csv, "
+     "默认写到标准输出)，--format json 每个服务器一个对象。\n  退出码: 0 完成 (也包括找到 0 "
+     "个服务器), 2 参数错误, 4 导出失败\n",
+     "      quorvane --discover [--sweep RANGE]... [--ports LIST] [--lds URL]... [--mdns]\n        "
+     "        [--url URL]... [--probe-timeout MS] [--export FILE|-] [--format "
+     "csv|json|xlsx]\nFinds the OPC UA servers on the network (GetEndpoints only: no session, no "
+     "password sent).\n  --sweep RANGE        addresses to sweep: 10.1.2.0/24, "
+     "10.1.2.10-10.1.2.60, host names, IPv6\n  --ports LIST         default "
+     "4840,4841,4843,4897,26543,48010,48020,48030,48400,48401,\n                       "
+     "49320,49380,51210,52520,53530,62541\n  --lds URL            ask a local discovery server "
+     "(FindServers, FindServersOnNetwork)\n  --mdns               browse _opcua-tcp._tcp through "
+     "avahi\n  --url URL            ask this server directly\n  --probe-timeout MS   per probe, "
+     "default 1000\n  Without any source: opc.tcp://localhost:4840/UADiscovery and mDNS.\n  One "
+     "row per server endpoint (csv, to standard output by default); --format json gives one\n  "
+     "object per server. Exit codes: 0 done (also with 0 servers), 2 bad arguments, 4 export "
+     "failed\n"},
+    {TextKey::MdnsUnavailable, "mDNS 不可用 (没有 avahi-daemon)",
+     "mDNS unavailable (no avahi-daemon)"},
+    {TextKey::LdsUnreachable, "无法询问发现服务器: ", "discovery server not reachable: "},
+    {TextKey::FindingNoSecureEndpoint, "没有任何安全端点", "no secure endpoint at all"},
+    {TextKey::FindingNoneBesideSecure, "安全端点之外还提供 None",
+     "None offered beside secure endpoints"},
+    {TextKey::FindingDeprecatedPolicy, "已弃用的安全策略", "deprecated security policies"},
+    {TextKey::FindingAnonymous, "允许匿名登录", "anonymous sign-in offered"},
+    {TextKey::FindingPlainPassword, "密码将不加密传输", "a password would travel unencrypted"},
+    {TextKey::FindingExpired, "证书已过期", "certificate expired"},
+    {TextKey::FindingNotYetValid, "证书尚未生效", "certificate not yet valid"},
+    {TextKey::FindingSha1, "证书使用 SHA-1 签名", "certificate signed with SHA-1"},
+    {TextKey::FindingWeakKey, "RSA 密钥短于 2048 位", "RSA key under 2048 bits"},
+    {TextKey::FindingHostNotNamed, "证书中没有此主机名", "host name not in the certificate"},
+    {TextKey::FindingSharedCertificate, "多个服务器使用同一证书",
+     "the same certificate on several servers"},
+    {TextKey::SeverityHigh, "高", "high"},
+    {TextKey::SeverityMedium, "中", "medium"},
+    {TextKey::SeverityLow, "低", "low"},
+    {TextKey::SummaryServers, "%d 个服务器", "%d servers"},
+    {TextKey::SummaryWithoutSecurity, "%d 个无安全", "%d without security"},
+    {TextKey::SummaryAnonymous, "%d 个允许匿名", "%d allow anonymous"},
+    {TextKey::SummaryShared, "%d 个共用一个证书", "%d share one certificate"},
+    {TextKey::DiscoverProgress, "探测 %d/%d, 找到 %d 个服务器", "probes %d/%d, %d servers found"},
+    {TextKey::TrustStateTrusted, "已信任", "trusted"},
+    {TextKey::TrustStateUnknown, "未知", "unknown"},
+    {TextKey::TrustStateChanged, "已改变", "changed"},
+    {TextKey::NotOpcUa, "不是 OPC UA", "not OPC UA"},
+    {TextKey::PortSilent, "无应答", "silent"},
+    {TextKey::FindServers, "查找服务器...", "Find servers..."},
+    {TextKey::FindServersTitle, "查找服务器", "Find servers"},
+    {TextKey::UseServer, "使用", "Use"},
+    {TextKey::ExportServers, "导出...", "Export..."},
+    {TextKey::StartDiscovery, "开始", "Start"},
+    {TextKey::SweepRanges, "地址范围:", "Address ranges:"},
+    {TextKey::SweepPorts, "端口:", "Ports:"},
+    {TextKey::LdsUrls, "发现服务器:", "Discovery servers:"},
+    {TextKey::UseMdns, "mDNS", "mDNS"},
+    {TextKey::DiscoverColumns, "服务器\t地址\t端口\t端点\t安全\t发现\t信任",
+     "Server\tAddress\tPort\tEndpoints\tSecurity\tFindings\tTrust"},
 };
 
 #undef QV_TITLE_PREFIX

@@ -1,11 +1,13 @@
 #include "ui/quorvane_dlg.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
 
 #include "session/session_worker.h"
 #include "texts/locale_language.h"
@@ -13,6 +15,7 @@
 #include "ui/about_dlg.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_layout.h"
+#include "ui/discovery/discovery_dlg.h"
 #include "ui/export_command.h"
 #include "ui/filter_box.h"
 #include "ui/login_option_dlg.h"
@@ -285,6 +288,25 @@ void CQuorvaneDlg::RestoreWindowState() {
     serverBox->SetForgetText(Q(Text(TextKey::ForgetServer)));
     connect(serverBox, &ServerBox::Chosen, this, &CQuorvaneDlg::RestoreServer);
     connect(serverBox, &ServerBox::ForgetRequested, this, &CQuorvaneDlg::ForgetServer);
+    // Find servers: a command in the URL box that opens the (non-modal) discovery dialog.
+    QAction* findServers = urlBox->addAction(
+        style()->standardIcon(QStyle::SP_FileDialogContentsView), QLineEdit::TrailingPosition);
+    findServers->setObjectName(QStringLiteral("findServersAction"));
+    findServers->setToolTip(
+        Q(Text(TextKey::FindServers, 0) + " / " + Text(TextKey::FindServers, 1)));
+    connect(findServers, &QAction::triggered, this, [this] {
+        auto* dialog = findChild<CDiscoveryDlg*>();
+        if (dialog == nullptr) {
+            dialog = new CDiscoveryDlg(history.get(), this);
+            connect(dialog, &CDiscoveryDlg::UseServer, this, [this](const ConnectionSettings& s) {
+                urlBox->setText(Q(s.url));
+                optionsDialog->Restore(s);
+                ShowRememberedServers();
+            });
+        }
+        dialog->show();
+        dialog->raise();
+    });
     ShowRememberedServers();
     if (!history->Servers().empty()) RestoreServer(Q(history->Servers().front().url));
     const ServerHistory::WindowState& saved = history->Window();

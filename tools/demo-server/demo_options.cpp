@@ -23,6 +23,12 @@ const char* DemoUsage() {
            "                            [--user NAME:PASS]... [--max-refs N]\n"
            "                            [--max-nodes-per-read N] [--max-nodes-per-browse N]\n"
            "                            [--max-continuation-points N]\n"
+           "                            [--lds] [--register URL] [--register-interval MS]\n"
+           "                            [--key-bits 1024|2048|4096] [--cert-days N]\n"
+           "                            [--cert-dir DIR] [--application-uri URI]\n"
+           "--lds: act as a Local Discovery Server; --register: register with one, periodically.\n"
+           "--cert-days 0 gives a certificate that has expired a second after start; servers\n"
+           "given one --cert-dir share its certificate.\n"
            "The log goes to standard error; standard output carries only the READY line.\n";
 }
 
@@ -94,6 +100,27 @@ ParsedOptions ParseDemoOptions(const std::vector<std::string>& args) {
         } else if (a == "--max-continuation-points") {
             if (!number(0, std::numeric_limits<std::uint16_t>::max(), &n)) return r;
             o.maxContinuationPoints = static_cast<std::uint16_t>(n);
+        } else if (a == "--lds") {
+            o.lds = true;
+        } else if (a == "--register") {
+            if (!value(&o.registerAt)) return r;
+        } else if (a == "--register-interval") {
+            if (!number(100, 24ull * 3600 * 1000, &n)) return r;
+            o.registerInterval = std::chrono::milliseconds(n);
+        } else if (a == "--key-bits") {
+            if (!number(1024, 4096, &n)) return r;
+            if (n != 1024 && n != 2048 && n != 4096) {
+                r.error = "--key-bits takes 1024, 2048 or 4096, not '" + std::to_string(n) + "'";
+                return r;
+            }
+            o.keyBits = static_cast<std::uint16_t>(n);
+        } else if (a == "--cert-days") {
+            if (!number(0, 65535, &n)) return r;
+            o.certificateDays = static_cast<std::uint32_t>(n);
+        } else if (a == "--application-uri") {
+            if (!value(&o.applicationUri)) return r;
+        } else if (a == "--cert-dir") {
+            if (!value(&o.certificateDir)) return r;
         } else {
             r.error = "unknown option '" + a + "'";
             return r;

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <open62541/client_config_default.h>
 #include <open62541/plugin/accesscontrol_default.h>
 #include <open62541/server_config_default.h>
 #include <sys/socket.h>
@@ -17,7 +18,11 @@
 
 DemoServer::DemoServer(DemoServerOptions options) : options_(std::move(options)) {}
 
-DemoServer::~DemoServer() { Stop(); }
+DemoServer::~DemoServer() {
+    Stop();
+    UA_ByteString_clear(&registerCertificate_);
+    UA_ByteString_clear(&registerKey_);
+}
 
 std::string DemoServer::Url() const {
     return "opc.tcp://" + options_.host + ":" + std::to_string(options_.port);
@@ -43,7 +48,7 @@ bool DemoServer::Start(std::string* error) {
     UA_ServerConfig config;
     std::memset(&config, 0, sizeof config);
     config.logging = &log;
-    UA_StatusCode s = options_.secure ? ConfigureSecureServer(&config, options_.port, options_.host)
+    UA_StatusCode s = options_.secure ? ConfigureSecureServer(&config, options_.port, options_)
                                       : UA_ServerConfig_setMinimal(&config, options_.port, nullptr);
     if (s == UA_STATUSCODE_GOOD) s = ConfigureUsers(&config, options_.users);
     if (s != UA_STATUSCODE_GOOD) {
@@ -56,6 +61,22 @@ bool DemoServer::Start(std::string* error) {
     config.serverUrls = UA_String_new();
     config.serverUrlsSize = 1;
     *config.serverUrls = UA_STRING_ALLOC(Url().c_str());
+
+    if (!options_.registerAt.empty()) {
+        UA_ByteString_clear(&registerCertificate_);
+        UA_ByteString_clear(&registerKey_);
+        s = ServerCertificatePair(config.logging, options_, &registerCertificate_, &registerKey_);
+        if (s != UA_STATUSCODE_GOOD) {
+            UA_ServerConfig_clean(&config);
+            return fail("certificate for registering not made", s);
+        }
+    }
+    UA_String_clear(&config.applicationDescription.applicationUri);
+    config.applicationDescription.applicationUri = UA_STRING_ALLOC(options_.applicationUri.c_str());
+    if (options_.lds) {
+        // RegisterServer is answered only by a server that calls itself a discovery server.
+        config.applicationDescription.applicationType = UA_APPLICATIONTYPE_DISCOVERYSERVER;
+    }
 
     server_ = UA_Server_newWithConfig(&config);  // takes the config over
     if (!server_) return fail("server configuration failed", UA_STATUSCODE_BADOUTOFMEMORY);
@@ -83,7 +104,30 @@ bool DemoServer::Start(std::string* error) {
 }
 
 void DemoServer::RunLoop() {
-    while (running_) UA_Server_run_iterate(server_, true);
+    using Clock = std::chrono::steady_clock;
+    auto nextRegister = Clock::now();
+    while (running_) {
+        if (!options_.registerAt.empty() && Clock::now() >= nextRegister) {
+            Register();
+            nextRegister = Clock::now() + options_.registerInterval;
+        }
+        UA_Server_run_iterate(server_, true);
+    }
+    // No deregistration on the way out: the library's unregister call retries without end when
+    // the discovery server has already forgotten us. Its cleanup timeout drops us instead.
+}
+
+void DemoServer::Register() {
+    // The server takes the client configuration over (and clears it).
+    UA_ClientConfig cc;
+    std::memset(&cc, 0, sizeof cc);
+    if (ConfigureRegisterClient(&cc, registerCertificate_, registerKey_, options_.applicationUri) !=
+        UA_STATUSCODE_GOOD) {
+        UA_ClientConfig_clear(&cc);
+        return;
+    }
+    UA_Server_registerDiscovery(
+        server_, &cc, UA_STRING(const_cast<char*>(options_.registerAt.c_str())), UA_STRING_NULL);
 }
 
 void DemoServer::Stop() {

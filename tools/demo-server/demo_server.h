@@ -3,6 +3,7 @@
 #include <open62541/server.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -28,6 +29,19 @@ struct DemoServerOptions {
     // The stack itself keeps at most five per session whatever is announced.
     std::optional<std::uint16_t> maxContinuationPoints;
     bool emptyObjects = false;  // no plant at all: Objects holds only the Server object
+    // Discovery: act as a Local Discovery Server (RegisterServer, FindServers).
+    bool lds = false;
+    // Register with the discovery server at this URL at start and every registerInterval.
+    std::string registerAt;
+    std::chrono::milliseconds registerInterval{10 * 60 * 1000};
+    // The secure server's certificate: key size, days of validity (0: expired a second after
+    // start), and a folder whose server_cert.der / server_key.der are used (made there when
+    // missing) so that several servers can show one certificate.
+    std::uint16_t keyBits = 2048;
+    std::uint32_t certificateDays = 365;
+    std::string certificateDir;
+    // A discovery server tells servers apart by this URI: each registering one needs its own.
+    std::string applicationUri = "urn:open62541.server.application";
 };
 
 // A variable the demo address space exposes to a walk from Objects (the ones below an object
@@ -69,6 +83,7 @@ private:
     UA_StatusCode AdvertiseContinuationPoints();
     void ClearPoints();
     void RunLoop();
+    void Register();
     static UA_Byte CountingAccessLevel(UA_Server* server, UA_AccessControl* ac,
                                        const UA_NodeId* sessionId, void* sessionContext,
                                        const UA_NodeId* nodeId, void* nodeContext);
@@ -84,6 +99,9 @@ private:
     UA_Byte (*defaultAccessLevel_)(UA_Server*, UA_AccessControl*, const UA_NodeId*, void*,
                                    const UA_NodeId*, void*) = nullptr;
     std::unique_ptr<PlantSimulation> simulation_;
+    // The pair the registering client shows the discovery server.
+    UA_ByteString registerCertificate_ = UA_BYTESTRING_NULL;
+    UA_ByteString registerKey_ = UA_BYTESTRING_NULL;
 };
 
 // Picks a port on 127.0.0.1 that nothing listens on right now.

@@ -1,0 +1,207 @@
+#include "ui/discovery/discovery_dlg.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "discovery/local_subnets.h"
+#include "discovery/report/discovery_export.h"
+#include "discovery/security_findings.h"
+#include "engine/pki_files.h"
+#include "engine/trust_store.h"
+#include "export/replacing_file.h"
+#include "ui/discovery/discovery_choice.h"
+#include "ui/discovery/discovery_table_model.h"
+#include "ui/discovery/discovery_worker.h"
+#include "ui/named_control.h"
+#include "ui/prompts.h"
+#include "ui/qt_text.h"
+#include "ui/server_history.h"
+
+namespace {
+
+QString Joined(const std::vector<std::string>& items) {
+    QStringList list;
+    for (const std::string& item : items) list << Q(item);
+    return list.join(QStringLiteral(", "));
+}
+
+QString PortsText(const std::vector<std::uint16_t>& ports) {
+    QStringList list;
+    for (std::uint16_t p : ports) list << QString::number(p);
+    return list.join(QLatin1Char(','));
+}
+
+}  // namespace
+
+CDiscoveryDlg::CDiscoveryDlg(ServerHistory* history, QWidget* parent)
+    : QDialog(parent), history(history) {
+    setObjectName(QStringLiteral("discoveryDialog"));
+    setModal(false);
+    auto* form = new QFormLayout;
+    rangesLabel = new QLabel(this);
+    rangesBox = Named(new QLineEdit(Joined(LocalSubnets()), this), "rangesBox", 0);
+    rangesBox->setPlaceholderText(QStringLiteral("10.1.2.0/24, 10.1.2.10-10.1.2.60, plc-7"));
+    portsLabel = new QLabel(this);
+    portsBox = Named(new QLineEdit(PortsText(DefaultPorts()), this), "portsBox", 0);
+    ldsLabel = new QLabel(this);
+    ldsBox = Named(new QLineEdit(QString::fromLatin1(kLocalDiscoveryUrl), this), "ldsBox", 0);
+    mdnsBox = Named(new QCheckBox(this), "mdnsBox", 0);
+    mdnsBox->setChecked(true);
+    form->addRow(rangesLabel, rangesBox);
+    form->addRow(portsLabel, portsBox);
+    form->addRow(ldsLabel, ldsBox);
+    form->addRow(QString(), mdnsBox);
+
+    startButton = Named(new QPushButton(this), "startButton", 0);
+    progressLine = Named(new QLabel(this), "progressLine", 0);
+    auto* runRow = new QHBoxLayout;
+    runRow->addWidget(startButton);
+    runRow->addWidget(progressLine, 1);
+
+    model = new DiscoveryTableModel(this);
+    table = Named(new QTableView(this), "serverTable", 0);
+    table->setModel(model);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->verticalHeader()->hide();
+
+    useButton = Named(new QPushButton(this), "useButton", 0);
+    exportButton = Named(new QPushButton(this), "exportServersButton", 0);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(useButton);
+    buttons->addWidget(exportButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(runRow);
+    layout->addWidget(table, 1);
+    layout->addLayout(buttons);
+    resize(820, 520);
+
+    worker = new DiscoveryWorker(this);
+    connect(startButton, &QPushButton::clicked, this, &CDiscoveryDlg::OnStart);
+    connect(useButton, &QPushButton::clicked, this, &CDiscoveryDlg::OnUse);
+    connect(exportButton, &QPushButton::clicked, this, &CDiscoveryDlg::OnExport);
+    connect(table, &QTableView::doubleClicked, this, &CDiscoveryDlg::OnUse);
+    connect(worker, &DiscoveryWorker::Progress, this, &CDiscoveryDlg::ShowProgress);
+    connect(worker, &DiscoveryWorker::ServerFound, this,
+            [this](int serial) { model->Put(worker->TakeServer(serial)); });
+    connect(worker, &DiscoveryWorker::OtherPortFound, this,
+            [this](int serial) { model->AddOther(worker->TakeOther(serial)); });
+    connect(worker, &DiscoveryWorker::Finished, this, &CDiscoveryDlg::OnFinished);
+    Retranslate();
+}
+
+CDiscoveryDlg::~CDiscoveryDlg() = default;
+
+bool CDiscoveryDlg::Running() const { return worker->Running(); }
+
+void CDiscoveryDlg::showEvent(QShowEvent* event) {
+    Retranslate();
+    QDialog::showEvent(event);
+}
+
+void CDiscoveryDlg::Retranslate() {
+    setWindowTitle(Q(Text(TextKey::FindServersTitle)));
+    rangesLabel->setText(Q(Text(TextKey::SweepRanges)));
+    portsLabel->setText(Q(Text(TextKey::SweepPorts)));
+    ldsLabel->setText(Q(Text(TextKey::LdsUrls)));
+    mdnsBox->setText(Q(Text(TextKey::UseMdns)));
+    startButton->setText(Q(Text(Running() ? TextKey::Cancel : TextKey::StartDiscovery)));
+    useButton->setText(Q(Text(TextKey::UseServer)));
+    exportButton->setText(Q(Text(TextKey::ExportServers)));
+    model->Retranslate();
+}
+
+void CDiscoveryDlg::OnStart() {
+    if (Running()) {
+        worker->Cancel();
+        return;
+    }
+    DiscoveryRequest request;
+    for (const std::string& range : SplitList(rangesBox->text())) {
+        const RangeParse parse = ParseRange(range);
+        if (parse.error) {
+            Prompts::Message(this, Text(parse.error->key) + parse.error->detail);
+            return;
+        }
+        request.hosts.insert(request.hosts.end(), parse.hosts.begin(), parse.hosts.end());
+    }
+    const PortParse ports = ParsePorts(portsBox->text().toStdString());
+    if (ports.error) {
+        Prompts::Message(this, Text(ports.error->key) + ports.error->detail);
+        return;
+    }
+    request.ports = ports.ports;
+    request.ldsUrls = SplitList(ldsBox->text());
+    request.mdns = mdnsBox->isChecked();
+    model->Clear();
+    progressLine->clear();
+    worker->Start(std::move(request), TrustStore(PkiRoot()).Load().certificates);
+    startButton->setText(Q(Text(TextKey::Cancel)));
+}
+
+void CDiscoveryDlg::ShowProgress(qulonglong done, qulonglong total, qulonglong servers) {
+    std::string text = Text(TextKey::DiscoverProgress);
+    for (const qulonglong n : {done, total, servers}) {
+        const auto at = text.find("%d");
+        if (at != std::string::npos) text.replace(at, 2, std::to_string(n));
+    }
+    progressLine->setText(Q(text));
+}
+
+void CDiscoveryDlg::OnFinished() {
+    DiscoveryResult result = worker->TakeResult();
+    QStringList lines;
+    for (const DiscoveryNote& note : result.notes) lines << Q(Text(note.key) + note.detail);
+    lines << Q(SummaryLine(result.servers, language));
+    progressLine->setText(lines.join(QStringLiteral("; ")));
+    model->SetAll(std::move(result.servers), std::move(result.otherPorts));
+    startButton->setText(Q(Text(TextKey::StartDiscovery)));
+    RememberFound();
+}
+
+void CDiscoveryDlg::RememberFound() {
+    if (history == nullptr) return;
+    // The first found ends up first; servers remembered before keep their own options.
+    const auto& servers = model->Servers();
+    for (auto s = servers.rbegin(); s != servers.rend(); ++s) {
+        const EndpointOffer* endpoint = PreferredEndpoint(*s);
+        if (endpoint == nullptr) continue;
+        const ConnectionSettings settings = SettingsForEndpoint(*s, *endpoint);
+        if (!history->Find(settings.url)) history->Remember(settings);
+    }
+}
+
+void CDiscoveryDlg::OnUse() {
+    const QModelIndex current = table->currentIndex();
+    const DiscoveredServer* server = model->ServerAt(current.isValid() ? current.row() : -1);
+    if (server == nullptr) return;
+    const EndpointOffer* endpoint = PreferredEndpoint(*server);
+    if (endpoint == nullptr) return;
+    emit UseServer(SettingsForEndpoint(*server, *endpoint));
+}
+
+void CDiscoveryDlg::OnExport() {
+    int filter = 0;
+    const QString path = Prompts::SaveFile(this, QStringLiteral("Excel (*.xlsx);;CSV (*.csv)"),
+                                           QStringLiteral("servers.xlsx"), &filter);
+    if (path.isEmpty()) return;
+    DiscoveryResult result;
+    result.servers = model->Servers();
+    result.otherPorts = model->Others();
+    const bool csv = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ||
+                     (!path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive) && filter == 1);
+    ReplacingFile file = ReplacingFile::Begin(path.toStdString());
+    if (!WriteDiscovery(result, csv ? DiscoveryFormat::Csv : DiscoveryFormat::Xlsx, file, language))
+        Prompts::Message(this, Text(TextKey::ExportFailed));
+}

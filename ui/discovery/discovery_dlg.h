@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDialog>
+
+#include "engine/connection_settings.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class DiscoveryTableModel;
+class DiscoveryWorker;
+class ServerHistory;
+
+// Finds the OPC UA servers on the network: the sources, Start/Cancel, a progress line and the
+// servers as they are found. Non-modal; the run goes on while the window is used.
+class CDiscoveryDlg : public QDialog {
+    Q_OBJECT
+public:
+    // `history` (may be null) gets every server found; it must outlive the dialog.
+    CDiscoveryDlg(ServerHistory* history, QWidget* parent = nullptr);
+    ~CDiscoveryDlg() override;
+
+    void Retranslate();
+    DiscoveryTableModel* Model() const { return model; }
+    bool Running() const;
+
+signals:
+    // "Use" or a double-click: the endpoint to connect to, with its mode and policy.
+    void UseServer(const ConnectionSettings& settings);
+
+public slots:
+    void OnStart();
+    void OnUse();
+    void OnExport();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void OnFinished();
+    void ShowProgress(qulonglong done, qulonglong total, qulonglong servers);
+    void RememberFound();
+
+    ServerHistory* history;
+    QLabel* rangesLabel;
+    QLineEdit* rangesBox;
+    QLabel* portsLabel;
+    QLineEdit* portsBox;
+    QLabel* ldsLabel;
+    QLineEdit* ldsBox;
+    QCheckBox* mdnsBox;
+    QPushButton* startButton;
+    QLabel* progressLine;
+    QTableView* table;
+    QPushButton* useButton;
+    QPushButton* exportButton;
+    DiscoveryTableModel* model;
+    DiscoveryWorker* worker;
+};
