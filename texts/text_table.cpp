@@ -271,6 +271,8 @@ constexpr TextPair kPairs[] = {
     {TextKey::ExportCancelled, "导出已取消，文件未改变", "export cancelled, no file changed"},
     {TextKey::ExportScopeQuestion, "显示 %d 个点，共 %d 个点。导出哪些？",
      "Showing %d of %d points. Which to export?"},
+    {TextKey::CliBadFormat, "--format 只能是 xls, xlsx, csv, json, tags-csv 或 telegraf: ",
+     "--format must be xls, xlsx, csv, json, tags-csv or telegraf: "},
     // Scan session: what the session's states say
     {TextKey::ConnectDeclined, "未连接", "not connected"},
     {TextKey::ReconnectCertificateChanged, "服务器证书已改变，请重新连接以查看",
@@ -310,8 +312,6 @@ constexpr TextPair kPairs[] = {
     // Followed by OfferedPrefix, the server's endpoints with their sign-in kinds and ")".
     {TextKey::AnonymousNotOffered, "服务器在所选的安全策略/模式上不接受匿名登录",
      "the server takes no anonymous sign-in with the chosen security policy and mode"},
-    {TextKey::CliBadFormat, "--format 只能是 xls, xlsx, csv, json, tags-csv 或 telegraf: ",
-     "--format must be xls, xlsx, csv, json, tags-csv or telegraf: "},
     // Exports for other tools, the selection, all attributes
     {TextKey::FilterJson, "JSON(*.json)", "JSON(*.json)"},
     {TextKey::FilterTagsCsv, "通用点表 CSV(*.csv)", "Tag list CSV(*.csv)"},
