@@ -5,7 +5,7 @@
 
 #include "export/csv/csv_writer.h"
 #include "history/change_texts.h"
-#include "history/json_text.h"
+#include "export/json/json_text.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "export/csv/csv_writer.h"
 #include "export/replacing_file.h"
-#include "history/json_text.h"
+#include "export/json/json_text.h"
 
 namespace {
 

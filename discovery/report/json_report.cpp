@@ -4,6 +4,7 @@
 
 #include "discovery/report/discovery_rows.h"
 #include "discovery/security_findings.h"
+#include "export/json/json_text.h"
 
 namespace {
 
@@ -169,24 +170,6 @@ void Server(Json& j, const DiscoveredServer& s, int lang) {
 }
 
 }  // namespace
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
 
 std::string DiscoveryJson(const DiscoveryResult& result, int lang) {
     Json j;

@@ -8,5 +8,3 @@
 // findings], "otherPorts": [...], "notes": [...]}; texts in `lang`.
 std::string DiscoveryJson(const DiscoveryResult& result, int lang);
 
-// `text` as a JSON string, quotes included.
-std::string JsonString(const std::string& text);
