@@ -182,6 +182,8 @@ enum class TextKey {
     LdsUrls,
     UseMdns,
     DiscoverColumns,
+    GivenUrls,
+    UseRemembered,
     Count
 };
 
