@@ -498,6 +498,8 @@ constexpr TextPair kPairs[] = {
     {TextKey::UseMdns, "mDNS", "mDNS"},
     {TextKey::DiscoverColumns, "服务器\t地址\t端口\t端点\t安全\t发现\t信任",
      "Server\tAddress\tPort\tEndpoints\tSecurity\tFindings\tTrust"},
+    {TextKey::GivenUrls, "服务器地址:", "Server URLs:"},
+    {TextKey::UseRemembered, "已记住的服务器", "Remembered servers"},
 };
 
 #undef QV_TITLE_PREFIX

@@ -261,6 +261,8 @@ enum class TextKey {
     LdsUrls,
     UseMdns,
     DiscoverColumns,
+    GivenUrls,
+    UseRemembered,
     Count
 };
 

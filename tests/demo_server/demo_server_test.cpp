@@ -298,3 +298,27 @@ TEST(DemoOptions, RefusesBadValues) {
 }
 
 }  // namespace
+
+TEST(DemoOptions, DiscoveryAndCertificateChoices) {
+    const ParsedOptions parsed =
+        ParseDemoOptions({"--lds", "--register", "opc.tcp://127.0.0.1:4840", "--register-interval",
+                          "1500", "--key-bits", "1024", "--cert-days", "0", "--cert-dir", "/tmp/x",
+                          "--application-uri", "urn:plc:7"});
+    ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+    const DemoServerOptions& o = parsed.options;
+    EXPECT_TRUE(o.lds);
+    EXPECT_EQ(o.registerAt, "opc.tcp://127.0.0.1:4840");
+    EXPECT_EQ(o.registerInterval, std::chrono::milliseconds(1500));
+    EXPECT_EQ(o.keyBits, 1024);
+    EXPECT_EQ(o.certificateDays, 0u);
+    EXPECT_EQ(o.certificateDir, "/tmp/x");
+    EXPECT_EQ(o.applicationUri, "urn:plc:7");
+    EXPECT_EQ(ParseDemoOptions({}).options.keyBits, 2048);
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--key-bits", "3000"},
+                                                {"--key-bits", "512"},
+                                                {"--cert-days", "-1"},
+                                                {"--register"},
+                                                {"--register-interval", "10"}}) {
+        EXPECT_FALSE(ParseDemoOptions(bad).error.empty()) << bad.front();
+    }
+}

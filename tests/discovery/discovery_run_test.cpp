@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <open62541/server.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <set>
 #include <thread>
 
+#include "discovery/security_findings.h"
 #include "discovery/server_merge.h"
 #include "discovery/sources/endpoint_probe.h"
 #include "discovery/sources/lds_query.h"
@@ -194,6 +198,53 @@ TEST(DiscoveryRun, MdnsWithoutDaemonIsUnavailableNotAnError) {
     ASSERT_EQ(result.notes.size(), 1u);
     EXPECT_EQ(result.notes.front().key, TextKey::MdnsUnavailable);
     EXPECT_EQ(Text(TextKey::MdnsUnavailable, 1), "mDNS unavailable (no avahi-daemon)");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DiscoveryRun, CertificateFindingsFromRealServers) {
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("quorvane-shared-cert-" + std::to_string(::getpid()));
+    DemoServerOptions shared;
+    shared.secure = true;
+    shared.certificateDir = dir.string();
+    const auto first = StartDemoServer(shared);
+    const auto second = StartDemoServer(shared);
+    DemoServerOptions weak;
+    weak.secure = true;
+    weak.keyBits = 1024;
+    weak.certificateDays = 0;
+    const auto third = StartDemoServer(weak);
+    ASSERT_TRUE(first && second && third);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // past the 0-day validity
+
+    DiscoveryRequest request;
+    request.urls = {first->Url(), second->Url(), third->Url()};
+    const std::atomic<bool> cancel{false};
+    const DiscoveryResult result = RunDiscovery(request, {}, cancel);
+    ASSERT_EQ(result.servers.size(), 3u);
+    const auto kinds = [&](const std::string& url) {
+        std::set<FindingKind> found;
+        for (const DiscoveredServer& s : result.servers) {
+            if (s.foundAt != url) continue;
+            for (const SecurityFinding& f : s.findings) found.insert(f.kind);
+        }
+        return found;
+    };
+    for (const auto& server : {first.get(), second.get()}) {
+        const auto found = kinds(server->Url());
+        EXPECT_TRUE(found.count(FindingKind::SharedCertificate)) << server->Url();
+        EXPECT_TRUE(found.count(FindingKind::DeprecatedPolicy));
+        EXPECT_FALSE(found.count(FindingKind::CertificateExpired));
+    }
+    const auto found = kinds(third->Url());
+    EXPECT_FALSE(found.count(FindingKind::SharedCertificate));
+    EXPECT_TRUE(found.count(FindingKind::CertificateExpired));
+    EXPECT_TRUE(found.count(FindingKind::WeakRsaKey));
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
 }
 
 }  // namespace

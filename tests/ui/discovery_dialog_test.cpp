@@ -133,6 +133,14 @@ TEST(DiscoveryDialog, FindsUsesAndRemembersAServer) {
     EXPECT_NE(TextOf(dialog, "progressLine").find("1 个服务器"), std::string::npos);
     EXPECT_TRUE(history.Find(server->Url())) << "found servers join the remembered ones";
 
+    // The remembered servers as a source: found again without any sweep.
+    Find<QLineEdit>(dialog, "rangesBox")->clear();
+    Find<QCheckBox>(dialog, "rememberedBox")->setChecked(true);
+    Click(dialog, "startButton");
+    ASSERT_TRUE(PumpUntil([&] { return !dialog.Running(); }));
+    ASSERT_EQ(dialog.Model()->Servers().size(), 1u);
+    EXPECT_EQ(dialog.Model()->Servers()[0].sources, kSourceGiven);
+
     QSignalSpy used(&dialog, &CDiscoveryDlg::UseServer);
     auto* table = Find<QTableView>(dialog, "serverTable");
     table->setCurrentIndex(dialog.Model()->index(0, 0));

@@ -58,6 +58,14 @@ CDiscoveryDlg::CDiscoveryDlg(ServerHistory* history, QWidget* parent)
     form->addRow(portsLabel, portsBox);
     form->addRow(ldsLabel, ldsBox);
     form->addRow(QString(), mdnsBox);
+    urlsLabel = new QLabel(this);
+    urlsBox = Named(new QLineEdit(this), "urlsBox", 0);
+    urlsBox->setPlaceholderText(QStringLiteral("opc.tcp://plc-1:4840, opc.tcp://10.1.2.3:48010"));
+    rememberedBox = Named(new QCheckBox(this), "rememberedBox", 0);
+    rememberedBox->setChecked(history != nullptr && !history->Servers().empty());
+    rememberedBox->setEnabled(history != nullptr);
+    form->addRow(urlsLabel, urlsBox);
+    form->addRow(QString(), rememberedBox);
 
     startButton = Named(new QPushButton(this), "startButton", 0);
     progressLine = Named(new QLabel(this), "progressLine", 0);
@@ -116,6 +124,8 @@ void CDiscoveryDlg::Retranslate() {
     portsLabel->setText(Q(Text(TextKey::SweepPorts)));
     ldsLabel->setText(Q(Text(TextKey::LdsUrls)));
     mdnsBox->setText(Q(Text(TextKey::UseMdns)));
+    urlsLabel->setText(Q(Text(TextKey::GivenUrls)));
+    rememberedBox->setText(Q(Text(TextKey::UseRemembered)));
     startButton->setText(Q(Text(Running() ? TextKey::Cancel : TextKey::StartDiscovery)));
     useButton->setText(Q(Text(TextKey::UseServer)));
     exportButton->setText(Q(Text(TextKey::ExportServers)));
@@ -144,6 +154,11 @@ void CDiscoveryDlg::OnStart() {
     request.ports = ports.ports;
     request.ldsUrls = SplitList(ldsBox->text());
     request.mdns = mdnsBox->isChecked();
+    request.urls = SplitList(urlsBox->text());
+    if (history != nullptr && rememberedBox->isChecked()) {
+        for (const ConnectionSettings& remembered : history->Servers())
+            request.urls.push_back(remembered.url);
+    }
     model->Clear();
     progressLine->clear();
     worker->Start(std::move(request), TrustStore(PkiRoot()).Load().certificates);

@@ -51,6 +51,9 @@ private:
     QLabel* ldsLabel;
     QLineEdit* ldsBox;
     QCheckBox* mdnsBox;
+    QLabel* urlsLabel;
+    QLineEdit* urlsBox;
+    QCheckBox* rememberedBox;
     QPushButton* startButton;
     QLabel* progressLine;
     QTableView* table;
