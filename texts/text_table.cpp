@@ -15,37 +15,38 @@ struct TextPair {
 
 #define QV_TITLE_PREFIX "Quorvane[Brelmont][www.quorvane.example]["
 
-#define QV_CLI_USAGE_ZH                                                                                               \
-    "用法: quorvane --export 文件 [--url URL] [--policy 策略 --mode 模式]\n"                                  \
-    "                [--user 用户名 [--password-env 变量名] | --cert 证书 --key 私钥]\n"                    \
-    "                [--timeout 秒] [--lang zh|en] [--allow-plain-password] [--verbose]\n"                           \
-    "                [--trust-server 指纹]\n"                                                                       \
-    "      quorvane --list-endpoints --url URL [--timeout 秒] [--lang zh|en]\n"                                      \
-    "      quorvane --show-certificate | --export-certificate 文件 | --version | --help\n"                          \
-    "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                        \
-    "  --list-endpoints     列出服务器的端点: 策略 模式 登录方式 level 安全等级\n"                \
-    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿;\n"   \
-    "                       - 写到标准输出 (默认 csv，不带 BOM)，结果行写到标准错误\n"           \
-    "  --format xls|xlsx|csv  不论文件名，按此格式导出\n"                                                 \
-    "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                                      \
-    "  --policy 策略        None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n"                   \
-    "                       Basic128Rsa15 或 Basic256 (后两者已弃用); 与 --mode 同用，\n"                  \
-    "                       两者都不给时: 登录取服务器最强的安全端点 (只有 None 时警告)，\n" \
-    "                       匿名为 None/None\n"                                                                    \
-    "  --mode 模式          None, Sign 或 \"Sign & Encrypt\" (也可写 SignAndEncrypt)\n"                         \
-    "  --user 用户名        用户名/密码登录; 密码取自 --password-env 给出的环境变量，\n"        \
-    "                       没有时从标准输入读一行。密码从不写在命令行上\n"                     \
-    "  --cert 证书 --key 私钥  证书登录 (DER 文件)\n"                                                       \
-    "  --timeout 秒         5 到 600，默认 10\n"                                                                 \
-    "  --lang zh|en         输出文字的语言; 默认取自 LC_ALL, LC_MESSAGES, LANG (zh* 为中文)\n"          \
-    "  --allow-plain-password  允许密码不加密地发送\n"                                                      \
-    "  --verbose            把 OPC UA 库的日志写到标准错误\n"                                              \
-    "  --trust-server 指纹  信任指纹为此的服务器证书并记住 (冒号可省，大小写均可)\n"       \
-    "  --show-certificate   显示本客户端证书的路径、应用程序 URI 和指纹\n"                         \
-    "  --export-certificate 文件  导出本客户端证书 (DER; 文件名以 .pem 结尾则为 PEM)\n"             \
-    "  --version            显示版本\n"                                                                           \
-    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任,\n"           \
-    "        6 搜索中连接中断 (已找到的点仍写入文件)\n"
+#define QV_CLI_USAGE_ZH                                                                                                             \
+    "用法: quorvane --export 文件 [--url URL] [--policy 策略 --mode 模式]\n"                                                \
+    "                [--user 用户名 [--password-env 变量名] | --cert 证书 --key 私钥]\n"                                  \
+    "                [--timeout 秒] [--lang zh|en] [--allow-plain-password] [--verbose]\n"                                         \
+    "                [--trust-server 指纹]\n"                                                                                     \
+    "      quorvane --list-endpoints --url URL [--timeout 秒] [--lang zh|en]\n"                                                    \
+    "      quorvane --show-certificate | --export-certificate 文件 | --version | --help\n"                                        \
+    "不打开窗口: 连接服务器，搜索所有点并导出到文件，然后退出。\n"                                      \
+    "  --list-endpoints     列出服务器的端点: 策略 模式 登录方式 level 安全等级\n"                              \
+    "  --export 文件        导出的文件; 扩展名 .xlsx 或 .csv 决定格式，其他写 .xls 工作簿;\n"                 \
+    "                       - 写到标准输出 (默认 csv，不带 BOM)，结果行写到标准错误\n"                         \
+    "  --format xls|xlsx|csv  不论文件名，按此格式导出\n"                                                               \
+    "  --url URL            服务器地址，默认 opc.tcp://127.0.0.1:4840\n"                                                    \
+    "  --policy 策略        None, Basic256Sha256, Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss,\n"                                 \
+    "                       Basic128Rsa15 或 Basic256 (后两者已弃用); 与 --mode 同用，\n"                                \
+    "                       两者都不给时: 登录取服务器最强的安全端点 (只有 None 时警告)，\n"               \
+    "                       匿名为 None/None\n"                                                                                  \
+    "  --mode 模式          None, Sign 或 \"Sign & Encrypt\" (也可写 SignAndEncrypt)\n"                                       \
+    "  --user 用户名        用户名/密码登录; 密码取自 --password-env 给出的环境变量，\n"                      \
+    "                       没有时从标准输入读一行。密码从不写在命令行上\n"                                   \
+    "  --cert 证书 --key 私钥  证书登录 (DER 文件)\n"                                                                     \
+    "  --timeout 秒         5 到 600，默认 10\n"                                                                               \
+    "  --lang zh|en         输出文字的语言; 默认取自 LC_ALL, LC_MESSAGES, LANG (zh* 为中文)\n"                        \
+    "  --allow-plain-password  允许密码不加密地发送\n"                                                                    \
+    "  --verbose            把 OPC UA 库的日志写到标准错误\n"                                                            \
+    "  --trust-server 指纹  信任指纹为此的服务器证书并记住 (冒号可省，大小写均可)\n"                     \
+    "  --show-certificate   显示本客户端证书的路径、应用程序 URI 和指纹\n"                                       \
+    "  --export-certificate 文件  导出本客户端证书 (DER; 文件名以 .pem 结尾则为 PEM)\n"                           \
+    "  --version            显示版本\n"                                                                                         \
+    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任\n"                          \
+    "        或证书存储不安全, 6 导出不完整: 搜索中连接中断或超出格式的行数 (已有的点仍写入),\n" \
+    "        7 无法生成或读取本客户端证书\n"
 #define QV_CLI_USAGE_EN                                                                           \
     "usage: quorvane --export FILE [--url URL] [--policy P --mode M]\n"                           \
     "                [--user NAME [--password-env VAR] | --cert FILE --key FILE]\n"               \
@@ -80,8 +81,10 @@ struct TextPair {
     "  --export-certificate FILE  write this client's certificate (DER; PEM for .pem)\n"          \
     "  --version            print the version\n"                                                  \
     "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed,\n"                   \
-    "            5 server certificate not trusted,\n"                                             \
-    "            6 connection lost during the scan (the points found are still written)\n"
+    "            5 server certificate not trusted or certificate store unsafe,\n"                 \
+    "            6 export not complete: connection lost during the scan or more points\n"         \
+    "              than the format holds (what was found is still written),\n"                    \
+    "            7 this client's own certificate could not be made or read\n"
 
 // Listed in key order; the static_assert below and a test keep it that way.
 constexpr TextPair kPairs[] = {
