@@ -11,19 +11,10 @@
 
 #include "cli/cli_options.h"
 #include "cli/command_line.h"
+#include "os/file_io.h"
 #include "ui/quorvane_app.h"
 
 namespace {
-
-bool WriteAll(int fd, const std::string& text) {
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 int RunWithoutWindow(const std::vector<std::string>& args) {
     // A closed pipe must show as a failed write, not end the process unseen.

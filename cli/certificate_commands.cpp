@@ -8,14 +8,20 @@
 #include "engine/pki_files.h"
 #include "engine/trust_store.h"
 #include "texts/certificate_texts.h"
+#include "texts/connect_failure.h"
 #include "texts/text_table.h"
 
 int RunCertificateCommand(const CliOptions& options, CliStreams& io) {
     std::string error;
-    const auto identity = LoadOrCreateIdentity(PkiRoot(), &error);
+    std::optional<UnsafePath> unsafe;
+    const auto identity = LoadOrCreateIdentity(PkiRoot(), &error, &unsafe);
+    if (unsafe) {
+        io.err << "quorvane: " << UnsafePathText(*unsafe) << "\n";
+        return kCliUntrusted;
+    }
     if (!identity) {
         io.err << "quorvane: " << Text(TextKey::ClientIdentityFailed) << error << "\n";
-        return kCliExportFailed;
+        return kCliIdentityFailed;
     }
     if (options.showCertificate) {
         io.out << Text(TextKey::CliCertificatePath) << identity->certificatePath.string() << "\n"

@@ -148,10 +148,11 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
         io.err << FormatText(TextKey::SearchLost, static_cast<long long>(result.points)) << "\n";
     }
     if (result.exported.notExported > 0) {
-        resultStream << CappedExportText(result.format, result.exported.notExported) << "\n";
-    } else {
-        resultStream << FormatText(TextKey::CliExported, static_cast<long long>(result.points))
-                     << options.exportPath << "\n";
+        // Not a success a script could take for one: the file lacks points.
+        io.err << CappedExportText(result.format, result.exported.notExported) << "\n";
+        return kCliConnectionLost;
     }
+    resultStream << FormatText(TextKey::CliExported, static_cast<long long>(result.points))
+                 << options.exportPath << "\n";
     return result.sessionLost ? kCliConnectionLost : kCliDone;
 }

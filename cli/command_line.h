@@ -13,7 +13,8 @@ enum CliExitCode : int {
     kCliConnectFailed = 3,
     kCliExportFailed = 4,
     kCliUntrusted = 5,       // the server's certificate is not trusted: nothing was sent to it
-    kCliConnectionLost = 6,  // the scan was cut short; what it found was still written
+    kCliConnectionLost = 6,  // the scan or the export was cut short; what it had is written
+    kCliIdentityFailed = 7,  // this installation's own certificate could not be made or read
 };
 
 // Where the command line reads and writes; the program passes the process's own.

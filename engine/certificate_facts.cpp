@@ -13,20 +13,12 @@
 #include <ctime>
 #include <memory>
 
+#include "engine/openssl_ptr.h"
+
 namespace {
 
-struct X509Free {
-    void operator()(X509* x) const { X509_free(x); }
-};
-struct NamesFree {
-    void operator()(GENERAL_NAMES* n) const { GENERAL_NAMES_free(n); }
-};
-struct BioFree {
-    void operator()(BIO* b) const { BIO_free(b); }
-};
-
 std::string NameText(const X509_NAME* name) {
-    const std::unique_ptr<BIO, BioFree> out(BIO_new(BIO_s_mem()));
+    const BioPtr out(BIO_new(BIO_s_mem()));
     if (!out) return {};
     // One line, most specific part first is not needed; RFC 2253 order reads well enough.
     X509_NAME_print_ex(out.get(), name, 0, XN_FLAG_RFC2253 & ~ASN1_STRFLGS_ESC_MSB);
@@ -51,7 +43,7 @@ std::string IpText(const ASN1_OCTET_STRING* ip) {
 }
 
 void ReadAltNames(X509* certificate, CertificateFacts& facts) {
-    const std::unique_ptr<GENERAL_NAMES, NamesFree> names(static_cast<GENERAL_NAMES*>(
+    const GeneralNamesPtr names(static_cast<GENERAL_NAMES*>(
         X509_get_ext_d2i(certificate, NID_subject_alt_name, nullptr, nullptr)));
     if (!names) return;
     for (int i = 0; i < sk_GENERAL_NAME_num(names.get()); ++i) {
@@ -98,8 +90,7 @@ Fingerprint Sha256Of(std::span<const std::uint8_t> bytes) {
 
 std::optional<CertificateFacts> ReadCertificateFacts(std::span<const std::uint8_t> der) {
     const unsigned char* cursor = der.data();
-    const std::unique_ptr<X509, X509Free> certificate(
-        d2i_X509(nullptr, &cursor, static_cast<long>(der.size())));
+    const X509Ptr certificate(d2i_X509(nullptr, &cursor, static_cast<long>(der.size())));
     if (!certificate) return std::nullopt;
     CertificateFacts facts;
     // Only the leaf's own bytes: what follows it in a chain is not part of its identity.

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "engine/certificate_facts.h"
+#include "engine/openssl_ptr.h"
 #include "engine/pki_files.h"
 #include "os/secret_memory.h"
 
@@ -20,22 +21,11 @@ namespace {
 
 constexpr long kValiditySeconds = 5L * 365 * 24 * 60 * 60;
 
-struct KeyFree {
-    void operator()(EVP_PKEY* k) const { EVP_PKEY_free(k); }
-};
-struct X509Free {
-    void operator()(X509* x) const { X509_free(x); }
-};
-struct ExtensionFree {
-    void operator()(X509_EXTENSION* e) const { X509_EXTENSION_free(e); }
-};
-
 bool AddExtension(X509* certificate, int nid, const std::string& value) {
     X509V3_CTX context;
     X509V3_set_ctx_nodb(&context);
     X509V3_set_ctx(&context, certificate, certificate, nullptr, nullptr, 0);
-    const std::unique_ptr<X509_EXTENSION, ExtensionFree> extension(
-        X509V3_EXT_conf_nid(nullptr, &context, nid, value.c_str()));
+    const X509ExtensionPtr extension(X509V3_EXT_conf_nid(nullptr, &context, nid, value.c_str()));
     return extension && X509_add_ext(certificate, extension.get(), -1) == 1;
 }
 
@@ -83,11 +73,10 @@ std::optional<ClientIdentity> ReadStored(const std::filesystem::path& pkiRoot) {
     if (!facts || facts->der.size() != certificate->size()) return std::nullopt;
     // A key that does not belong to the certificate would fail every secure connect.
     const unsigned char* cursor = key->data();
-    const std::unique_ptr<EVP_PKEY, KeyFree> privateKey(
+    const EvpKeyPtr privateKey(
         d2i_AutoPrivateKey(nullptr, &cursor, static_cast<long>(key->size())));
     const unsigned char* certCursor = certificate->data();
-    const std::unique_ptr<X509, X509Free> x509(
-        d2i_X509(nullptr, &certCursor, static_cast<long>(certificate->size())));
+    const X509Ptr x509(d2i_X509(nullptr, &certCursor, static_cast<long>(certificate->size())));
     if (!privateKey || !x509 || X509_check_private_key(x509.get(), privateKey.get()) != 1)
         return std::nullopt;
     ClientIdentity identity;
@@ -131,8 +120,8 @@ std::filesystem::path IdentityKeyPath(const std::filesystem::path& pkiRoot) {
 
 std::optional<ClientIdentity> GenerateIdentity(const std::string& applicationUri,
                                                const std::string& host) {
-    const std::unique_ptr<EVP_PKEY, KeyFree> key(EVP_RSA_gen(2048));
-    const std::unique_ptr<X509, X509Free> certificate(X509_new());
+    const EvpKeyPtr key(EVP_RSA_gen(2048));
+    const X509Ptr certificate(X509_new());
     if (!key || !certificate) return std::nullopt;
     X509* c = certificate.get();
     unsigned char serial[16];

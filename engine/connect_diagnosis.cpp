@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+#include "os/file_io.h"
+
 namespace {
 
 constexpr std::string_view kScheme = "opc.tcp://";
@@ -32,26 +34,19 @@ struct AddressList {
     }
 };
 
-struct Socket {
-    int fd;
-    ~Socket() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
 // 0 connected (the socket then left in `s`), ECONNREFUSED, ETIMEDOUT or another errno.
-int TryConnect(const addrinfo& address, std::chrono::milliseconds budget, Socket& s) {
-    s.fd = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                    address.ai_protocol);
-    if (s.fd < 0) return errno;
-    if (::connect(s.fd, address.ai_addr, address.ai_addrlen) == 0) return 0;
+int TryConnect(const addrinfo& address, std::chrono::milliseconds budget, UniqueFd& s) {
+    s = UniqueFd(::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                          address.ai_protocol));
+    if (!s.IsOpen()) return errno;
+    if (::connect(s.Get(), address.ai_addr, address.ai_addrlen) == 0) return 0;
     if (errno != EINPROGRESS) return errno;
-    pollfd waiting{s.fd, POLLOUT, 0};
+    pollfd waiting{s.Get(), POLLOUT, 0};
     const int ready = ::poll(&waiting, 1, static_cast<int>(budget.count()));
     if (ready <= 0) return ETIMEDOUT;
     int error = 0;
     socklen_t size = sizeof error;
-    if (::getsockopt(s.fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) return errno;
+    if (::getsockopt(s.Get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0) return errno;
     return error;
 }
 
@@ -172,10 +167,10 @@ UnreachableCause DiagnoseUnreachable(const std::string& url, UA_StatusCode statu
         timedOut ? std::min(budget, kGreetingAfterTimeout) : budget;
     bool refused = false;
     for (const addrinfo* a = found.first; a != nullptr; a = a->ai_next) {
-        Socket s{-1};
+        UniqueFd s;
         const int result = TryConnect(*a, wait, s);
         if (result == 0) {  // something listens after all
-            const UnreachableCause greeted = GreetListener(s.fd, url, wait);
+            const UnreachableCause greeted = GreetListener(s.Get(), url, wait);
             return timedOut && greeted == UnreachableCause::Unknown ? UnreachableCause::TimedOut
                                                                     : greeted;
         }

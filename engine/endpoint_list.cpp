@@ -8,6 +8,7 @@
 #include "engine/connect_diagnosis.h"
 #include "engine/connection_settings.h"
 #include "engine/library_log.h"
+#include "engine/password_token.h"
 #include "engine/run_until.h"
 #include "engine/session_config.h"
 
@@ -37,6 +38,17 @@ int ModeIndex(UA_MessageSecurityMode mode) {
         default:
             return -1;
     }
+}
+
+// Every user-name token policy of `endpoint` is protected by RSA 1.5 at best.
+bool PasswordOnlyRsa15(const UA_EndpointDescription& endpoint) {
+    int best = -1;
+    for (std::size_t i = 0; i < endpoint.userIdentityTokensSize; ++i) {
+        const UA_UserTokenPolicy& token = endpoint.userIdentityTokens[i];
+        if (token.tokenType != UA_USERTOKENTYPE_USERNAME) continue;
+        best = std::max(best, PolicyStrength(TokenSecurityPolicyUri(endpoint, token)));
+    }
+    return best == 1;
 }
 
 unsigned TokenBits(const UA_EndpointDescription& endpoint) {
@@ -90,6 +102,7 @@ std::vector<EndpointInfo> DescribeEndpoints(std::span<const UA_EndpointDescripti
         EndpointInfo info{PolicyName(e.securityPolicyUri), 0, ModeIndex(e.securityMode),
                           TokenBits(e), e.securityLevel};
         info.policyIndex = PolicyIndex(info.policy);
+        info.passwordRsa15 = PasswordOnlyRsa15(e);
         // A server listing one pair under several URLs (host names, addresses) shows it once,
         // with every sign-in kind any of them takes.
         const auto same = std::find_if(described.begin(), described.end(), [&](const auto& d) {
@@ -97,6 +110,7 @@ std::vector<EndpointInfo> DescribeEndpoints(std::span<const UA_EndpointDescripti
         });
         if (same != described.end()) {
             same->tokens |= info.tokens;
+            same->passwordRsa15 = same->passwordRsa15 && info.passwordRsa15;
             same->level = std::max(same->level, info.level);
             continue;
         }
@@ -168,7 +182,7 @@ std::string TokenWords(unsigned tokens) {
 
 std::string EndpointLine(const EndpointInfo& e) {
     return e.policy + " " + ModeWord(e.modeIndex) + " " + TokenWords(e.tokens) + " level " +
-           std::to_string(e.level);
+           std::to_string(e.level) + (e.passwordRsa15 ? " password-rsa15" : "");
 }
 
 std::string OfferedPairs(const std::vector<EndpointInfo>& endpoints) {

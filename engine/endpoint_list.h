@@ -26,6 +26,8 @@ struct EndpointInfo {
     int modeIndex;       // index into kSecurityModes; -1 for an invalid mode
     unsigned tokens;     // TokenKind bits
     int level;           // the server's security level
+    // A password would be protected by Basic128Rsa15 (RSA PKCS#1 v1.5) and nothing stronger.
+    bool passwordRsa15 = false;
 };
 
 // Owns the array GetEndpoints answered with.
@@ -64,7 +66,7 @@ EndpointListing ListEndpoints(const std::string& url, int timeoutSeconds,
 std::string ModeWord(int modeIndex);
 // "anonymous,username,certificate" in that order; "none" without any.
 std::string TokenWords(unsigned tokens);
-// "<policy> <mode> <token kinds> level <n>".
+// "<policy> <mode> <token kinds> level <n>", and " password-rsa15" when passwordRsa15.
 std::string EndpointLine(const EndpointInfo& endpoint);
 // "None/None, Basic256Sha256/SignAndEncrypt".
 std::string OfferedPairs(const std::vector<EndpointInfo>& endpoints);

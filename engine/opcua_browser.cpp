@@ -26,22 +26,10 @@
 #include "engine/run_until.h"
 #include "engine/session_config.h"
 #include "engine/trust_store.h"
+#include "os/file_io.h"
 #include "os/secret_memory.h"
 
 namespace {
-
-// A DER certificate or key is a few KiB; anything far larger is not one.
-constexpr off_t kMaxKeyFileBytes = 1 << 20;
-
-struct FileDescriptor {
-    int fd;
-    explicit FileDescriptor(int descriptor) : fd(descriptor) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-};
 
 bool IsKnownPolicy(const std::string& name) {
     return std::find_if(std::begin(kSecurityPolicies), std::end(kSecurityPolicies),
@@ -436,27 +424,12 @@ ConnectOutcome OPCUABrowser::FailedOutcome(const ConnectionSettings& s) {
 }
 
 UaByteString OPCUABrowser::LoadFile(const std::string& path) {
-    // Non-blocking open: a FIFO or a device would otherwise wait here for a writer forever.
-    const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
-    struct stat info;
-    if (file.fd < 0 || fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
-        info.st_size > kMaxKeyFileBytes) {
-        errno = 0;  // an unusable file is an expected outcome here, not an error to keep around
-        return {};
-    }
-    UaByteString content;
-    if (UA_ByteString_allocBuffer(content.get(), static_cast<std::size_t>(info.st_size)) !=
-        UA_STATUSCODE_GOOD)
-        return {};
-    std::size_t done = 0;
-    while (done < content->length) {
-        const ssize_t n = ::read(file.fd, content->data + done, content->length - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {  // shrunk while being read, or unreadable
-            errno = 0;
-            return {};
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    // A DER certificate or key is a few KiB; anything far larger is not one. Never waits on a
+    // FIFO or a device.
+    SmallFile file = ReadFileUpTo(path);
+    errno = 0;  // an unusable file is an expected outcome here, not an error to keep around
+    if (!file.Ok() || file.bytes.empty()) return {};
+    UaByteString content = ByteStringOf(file.bytes);
+    WipeBytes(file.bytes.data(), file.bytes.size());  // it may be a private key
     return content;
 }

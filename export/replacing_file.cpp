@@ -7,8 +7,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <utility>
 #include <vector>
+
+#include "os/file_io.h"
 
 namespace {
 
@@ -206,14 +209,9 @@ bool ReplacingFile::CopyIntoSink() {
         if (got < 0) return Fail(errno);
         if (got == 0) return true;
         offset += got;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t n =
-                ::write(sink_, buffer.data() + done, static_cast<std::size_t>(got - done));
-            if (n < 0 && errno == EINTR) continue;
-            // A device that takes nothing (a full disk's stand-in says ENOSPC) fails the export.
-            if (n <= 0) return Fail(n < 0 ? errno : ENOSPC);
-            done += n;
-        }
+        // A device that takes nothing (a full disk's stand-in says ENOSPC) fails the export.
+        if (!WriteAll(sink_, std::string_view(buffer.data(), static_cast<std::size_t>(got))))
+            return Fail(errno);
     }
 }
 

@@ -188,6 +188,13 @@ TEST(CliCertificate, ShowAndExportPerInstallation) {
     EXPECT_EQ(std::string(pem->begin(), pem->begin() + 27), "-----BEGIN CERTIFICATE-----");
     RunProgram(first, "--export-certificate /nonexistent/dir/out.der", &status);
     EXPECT_EQ(status, kCliExportFailed);
+
+    // No certificate to be had at all is not a failed export: a code of its own.
+    const auto broken = UseFreshHome();
+    std::filesystem::create_directories(broken / ".local/share/quorvane/pki");
+    std::ofstream(broken / ".local/share/quorvane/pki/own") << "in the way";
+    const std::string refused = RunProgram(broken, "--show-certificate --lang en", &status);
+    EXPECT_EQ(status, kCliIdentityFailed) << refused;
 }
 
 // The key is made at run time and lives only in the user's files, never in the program.

@@ -188,3 +188,19 @@ TEST_F(ScanOutput, ALostConnectionStillWritesThePartialFileAndExitsSix) {
 }
 
 }  // namespace
+
+// More points than an .xls sheet holds: the file has the first 65535, and neither the exit code
+// nor standard output lets a script take that for the whole server.
+TEST_F(ScanOutput, ACutShortExportExitsSixWithItsMessageOnStandardError) {
+    DemoServerOptions options;
+    options.points = 65600;
+    auto server = StartDemoServer(options);
+    ASSERT_TRUE(server);
+    const std::size_t beyond = server->Points().size() - 65535;
+    ASSERT_EQ(Run({"--export", File("big.xls"), "--url", server->Url(), "--lang", "en"}),
+              kCliConnectionLost);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "exported the first 65535 points, " + std::to_string(beyond) +
+                             " points not exported\n");
+    EXPECT_TRUE(std::filesystem::exists(File("big.xls")));
+}

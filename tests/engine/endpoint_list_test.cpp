@@ -154,6 +154,31 @@ TEST(EndpointList, DescriptionsMergeAndSort) {
               "Basic256Sha256/Sign, None/None");
 }
 
+// A password that only RSA PKCS#1 v1.5 would protect is marked; one stronger policy beside it
+// takes the mark away, as the sign-in would take that one.
+TEST(EndpointList, APasswordOnlyRsa15ProtectsIsMarked) {
+    UA_UserTokenPolicy tokens[2];
+    for (auto& t : tokens) {
+        UA_UserTokenPolicy_init(&t);
+        t.tokenType = UA_USERTOKENTYPE_USERNAME;
+    }
+    tokens[0].securityPolicyUri =
+        UA_STRING_STATIC("http://opcfoundation.org/UA/SecurityPolicy#Basic128Rsa15");
+    tokens[1].securityPolicyUri =
+        UA_STRING_STATIC("http://opcfoundation.org/UA/SecurityPolicy#Basic256Sha256");
+    UA_EndpointDescription e;
+    UA_EndpointDescription_init(&e);
+    e.securityPolicyUri = UA_STRING_STATIC("http://opcfoundation.org/UA/SecurityPolicy#None");
+    e.securityMode = UA_MESSAGESECURITYMODE_NONE;
+    e.userIdentityTokens = tokens;
+    e.userIdentityTokensSize = 1;
+    EXPECT_EQ(Lines(DescribeEndpoints({&e, 1})),
+              std::vector<std::string>{"None None username level 0 password-rsa15"});
+    e.userIdentityTokensSize = 2;
+    EXPECT_EQ(Lines(DescribeEndpoints({&e, 1})),
+              std::vector<std::string>{"None None username level 0"});
+}
+
 TEST(OpcTcpUrl, OnlyOpcTcpWithHostAndValidPort) {
     const struct {
         const char* url;
