@@ -79,7 +79,7 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportT
     list.clear();  // anything left behind an early end
     result.points = records.Size();
     if (walked) walked(records.View(), !result.sessionLost, result.serverTrust);
-    const ExportContext context{MakeExportSource(settings, result.serverTrust),
+    const ExportContext context{MakeExportSource(settings, result.serverTrust, result.unsecured),
                                 ReadsAttributes(target) ? &attributes : nullptr};
     result.exported =
         target.fd >= 0 ? ExportPointsTo(records.View(), target.fd, result.format, nullptr, &context)

@@ -292,6 +292,9 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
     if (!certificatePath.empty() && !privateKeyPath.empty()) {
         const UaByteString certificate = LoadFile(certificatePath);
         const UaByteString privateKey = LoadFile(privateKeyPath);
+        // A file that cannot be read is no pair either; never a channel without it.
+        if (certificate->length == 0 || privateKey->length == 0)
+            return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
         // The configuration holds its own copy of the key; ours is overwritten before it goes.
         const struct WipeKey {
             const UA_ByteString& key;
@@ -310,12 +313,11 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
     ApplyTimeout(*config, timeoutSeconds, timing);
     ApplySessionLocales(*config, sessionLocales);
     const std::optional<PasswordToken> choice = ChooseAnonymousEndpoint(endpoints.View(), *config);
-    if (!choice) return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
-    if (choice->endpoint->securityMode != UA_MESSAGESECURITYMODE_NONE &&
-        !DecideServerCertificate(url, *choice->endpoint, *config))
+    // The certificate is the sign-in: a channel without security would drop it unseen.
+    if (!choice || choice->endpoint->securityMode == UA_MESSAGESECURITYMODE_NONE)
+        return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
+    if (!DecideServerCertificate(url, *choice->endpoint, *config))
         return FinishConnect(UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
-    channelUnsecured = securityPolicy.empty() && securityMode.empty() &&
-                       choice->endpoint->securityMode == UA_MESSAGESECURITYMODE_NONE;
     UsePasswordToken(*config, *choice);
     // The certificate secures the channel; the session itself is anonymous.
     return FinishConnect(AwaitConnect(url));

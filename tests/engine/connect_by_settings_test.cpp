@@ -104,6 +104,28 @@ TEST(CertificateSignIn, EmptyFieldsUseThisInstallationsOwnPair) {
     EXPECT_EQ(engine.Connect(s), ConnectOutcome::Connected);
 }
 
+// Left open, certificate sign-in takes a secure endpoint or none: a channel without security
+// would sign in anonymously and drop the certificate unseen.
+TEST(CertificateSignIn, OpenPolicyTakesASecureEndpointOrRefuses) {
+    UseFreshHome();
+    ConnectionSettings s;
+    s.authKind = 3;
+    PointList list;
+    OPCUABrowser engine{&list};
+    DemoServerOptions secure;
+    secure.secure = true;
+    auto server = StartDemoServer(secure);
+    ASSERT_NE(server, nullptr);
+    s.url = server->Url();
+    EXPECT_EQ(engine.Connect(s), ConnectOutcome::Connected);
+    EXPECT_FALSE(engine.LastChannelUnsecured());
+    auto plain = StartDemoServer();  // offers None only
+    ASSERT_NE(plain, nullptr);
+    s.url = plain->Url();
+    EXPECT_NE(engine.Connect(s), ConnectOutcome::Connected);
+    EXPECT_FALSE(engine.HasSession());
+}
+
 TEST_F(ConnectBySettings, UnknownKindTriesNothing) {
     EXPECT_EQ(engine.Connect(Kind(4)), ConnectOutcome::UnknownKind);
     EXPECT_TRUE(engine.HasSession());  // untouched

@@ -155,7 +155,9 @@ TEST(HistoryArguments, Combinations) {
         {{"--inventory", "plant.txt", "--format", "xls"}, false},
         {{"--inventory", "plant.txt", "--history", "--url", "opc.tcp://a:1"}, false},
         {{"--export", "x.csv", "--no-history"}, true},
-        {{"--export", "x.csv", "--format", "json"}, false},
+        {{"--export", "x.json", "--format", "json"}, true},
+        {{"--export", "x.csv", "--format", "telegraf", "--history", "--url", "opc.tcp://a:1"},
+         false},
         {{"--export", "x.csv", "--jobs", "4"}, false},
     };
     for (const Case& c : cases) {

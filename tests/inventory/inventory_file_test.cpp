@@ -22,7 +22,7 @@ TEST(InventoryFile, LinesCommentsAndOptions) {
     EXPECT_EQ(file.servers[0].line, 3u);
     EXPECT_EQ(file.servers[0].settings.url, "opc.tcp://plc1:4840");
     EXPECT_EQ(file.servers[0].settings.authKind, 1);
-    EXPECT_EQ(file.servers[0].settings.securityPolicy, "None");
+    EXPECT_TRUE(file.servers[0].settings.securityPolicy.empty());  // open: anonymous is None
     EXPECT_EQ(file.servers[1].settings.url, "opc.tcp://plc2:4840");
     const InventoryEntry& gw = file.servers[2];
     EXPECT_EQ(gw.settings.authKind, 2);

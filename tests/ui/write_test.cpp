@@ -164,7 +164,8 @@ TEST_F(WriteValue, EmptyPasswordIsReportedBeforeAnyConnection) {
     EXPECT_EQ(ValueOf(row), "0.000");
 }
 
-TEST_F(WriteValue, CertificateWithoutConfirmedOptionsIsReported) {
+// Policy and mode left open are a choice of their own; files that cannot be read are not.
+TEST_F(WriteValue, CertificateFilesThatCannotBeReadAreReported) {
     ScanServer();
     const int row = RowOfNumeric(demo::kWritableDouble);
     CWriteValueDlg& dialog = OpenWriteOn(row);
@@ -173,12 +174,12 @@ TEST_F(WriteValue, CertificateWithoutConfirmedOptionsIsReported) {
     prompts.script.fileAnswers = {QStringLiteral("/c.der"), QStringLiteral("/k.der")};
     Click(options, "certificateBrowse");
     Click(options, "keyBrowse");
-    options.reject();  // paths stored, policy and mode never confirmed
+    options.reject();  // paths stored, policy and mode left open
     language = 1;
     Type(dialog, "2");
     PressOk(dialog);
     ASSERT_EQ(prompts.script.messages.size(), 1u);
-    EXPECT_EQ(prompts.script.messages[0], "certificate or private key not empty!");
+    EXPECT_EQ(prompts.script.messages[0], "certificate or private key not match!");
     EXPECT_TRUE(dialog.isVisible());
 }
 
