@@ -4,8 +4,8 @@
 #include <string>
 
 #include "export/csv/csv_writer.h"
-#include "history/change_texts.h"
 #include "export/json/json_text.h"
+#include "history/change_texts.h"
 
 namespace {
 

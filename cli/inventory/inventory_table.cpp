@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "export/csv/csv_writer.h"
-#include "export/replacing_file.h"
 #include "export/json/json_text.h"
+#include "export/replacing_file.h"
 
 namespace {
 

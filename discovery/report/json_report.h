@@ -7,4 +7,3 @@
 // {"summary": ..., "servers": [one object per server with its endpoints, certificate and
 // findings], "otherPorts": [...], "notes": [...]}; texts in `lang`.
 std::string DiscoveryJson(const DiscoveryResult& result, int lang);
-
