@@ -1,21 +1,9 @@
 #include "engine/pki_files.h"
 
-#include <cstdlib>
-
+#include "os/data_home.h"
 #include "os/file_io.h"
 
-std::filesystem::path PkiRoot() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    std::filesystem::path base;
-    // An empty or relative value is to be ignored, as the base directory rules say.
-    if (data != nullptr && data[0] == '/') {
-        base = data;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::filesystem::path(home != nullptr ? home : "") / ".local" / "share";
-    }
-    return base / "quorvane" / "pki";
-}
+std::filesystem::path PkiRoot() { return QuorvaneDataHome() / "pki"; }
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                          unsigned mode) {

@@ -6,8 +6,8 @@
 #include "engine/node_id_text.h"
 #include "engine/opcua_item_data.h"
 #include "export/replacing_file.h"
-#include "export/telegraf/toml_text.h"
 #include "export/util/buffered_output.h"
+#include "export/util/quoted_text.h"
 #include "export/util/valid_utf8.h"
 
 namespace {
@@ -47,21 +47,21 @@ void WriteConnection(BufferedOutput& out, const ExportSource& source, std::size_
         << ", written by Quorvane.\n"
         << "[[inputs.opcua]]\n"
         << "  name = \"opcua\"\n"
-        << "  endpoint = " << TomlString(source.endpoint) << "\n"
-        << "  security_policy = " << TomlString(TelegrafSecurityPolicy(source.securityPolicy))
+        << "  endpoint = " << QuotedText(source.endpoint) << "\n"
+        << "  security_policy = " << QuotedText(TelegrafSecurityPolicy(source.securityPolicy))
         << "\n"
-        << "  security_mode = " << TomlString(mode) << "\n";
+        << "  security_mode = " << QuotedText(mode) << "\n";
     if (!source.certificatePath.empty()) {
         // The collector documents PEM files; this installation keeps DER.
         out << "  ## DER files; if the collector wants PEM: openssl x509 -inform der -in <cert> "
                "-out cert.pem\n"
             << "  ## and openssl rsa -inform der -in <key> -out key.pem\n"
-            << "  certificate = " << TomlString(source.certificatePath) << "\n"
-            << "  private_key = " << TomlString(source.privateKeyPath) << "\n";
+            << "  certificate = " << QuotedText(source.certificatePath) << "\n"
+            << "  private_key = " << QuotedText(source.privateKeyPath) << "\n";
     }
-    out << "  auth_method = " << TomlString(AuthMethod(source.authKind)) << "\n";
+    out << "  auth_method = " << QuotedText(AuthMethod(source.authKind)) << "\n";
     if (source.authKind == 2) {
-        out << "  username = " << TomlString(source.userName) << "\n"
+        out << "  username = " << QuotedText(source.userName) << "\n"
             << "  password = \"${" << kTelegrafPasswordVariable << "}\"\n";
     }
 }
@@ -117,12 +117,12 @@ bool WriteTelegrafConfig(const std::vector<OPCUAItemData*>& points, ReplacingFil
         const OPCUAItemData& point = *points[i];
         const TelegrafIdentifier id = TelegrafIdentifierOf(point.nodeId);
         out << "\n  [[inputs.opcua.nodes]]\n"
-            << "    name = " << TomlString(names.For(point)) << "\n"
+            << "    name = " << QuotedText(names.For(point)) << "\n"
             << "    namespace = \"" << std::to_string(point.nodeId.namespaceIndex) << "\"\n"
             << "    identifier_type = \"" << id.type << "\"\n"
-            << "    identifier = " << TomlString(id.identifier) << "\n";
+            << "    identifier = " << QuotedText(id.identifier) << "\n";
         if (!point.Path().empty()) {
-            out << "    default_tags = { path = " << TomlString(point.Path()) << " }\n";
+            out << "    default_tags = { path = " << QuotedText(point.Path()) << " }\n";
         }
         ok = out.Ok();
     }

@@ -12,7 +12,7 @@
 #include "export/json/json_text.h"
 #include "export/tags/tags_csv_export.h"
 #include "export/telegraf/telegraf_export.h"
-#include "export/telegraf/toml_text.h"
+#include "export/util/quoted_text.h"
 #include "sample_points.h"
 
 namespace {
@@ -36,7 +36,7 @@ TEST(TomlStringTest, EscapesWhatWouldEndOrBreakTheString) {
         {"bad\xFFutf8", "\"bad\xEF\xBF\xBDutf8\""},
         {"", "\"\""},
     };
-    for (const auto& c : cases) EXPECT_EQ(TomlString(c.raw), c.toml) << c.raw;
+    for (const auto& c : cases) EXPECT_EQ(QuotedText(c.raw), c.toml) << c.raw;
 }
 
 TEST(JsonStringTest, EscapesQuotesBackslashesAndControls) {
@@ -45,7 +45,7 @@ TEST(JsonStringTest, EscapesQuotesBackslashesAndControls) {
     EXPECT_EQ(JsonString("\xC2\xB0"
                          "C\x7F"),
               "\"\xC2\xB0"
-              "C\x7F\"");                                               // DEL needs none
+              "C\\u007F\"");  // DEL escaped too: JSON and TOML read it the same
     EXPECT_EQ(JsonString("\xC0\xAF"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\"");  // overlong: two U+FFFD
 }
 

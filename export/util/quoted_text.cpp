@@ -1,8 +1,8 @@
-#include "export/telegraf/toml_text.h"
+#include "export/util/quoted_text.h"
 
 #include "export/util/valid_utf8.h"
 
-std::string TomlString(std::string_view raw) {
+std::string QuotedText(std::string_view raw) {
     const std::string text = ValidUtf8(raw);
     std::string out;
     out.reserve(text.size() + 2);

@@ -1,9 +1,0 @@
-#pragma once
-
-#include <string>
-#include <string_view>
-
-// `text` as a TOML basic string, quotes included: quote, backslash and every control character
-// escaped (newlines too, so a name never breaks its line), other characters as UTF-8
-// (ill-formed bytes as U+FFFD).
-std::string TomlString(std::string_view text);
