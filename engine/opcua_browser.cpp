@@ -206,27 +206,49 @@ bool OPCUABrowser::DecideServerCertificate(const std::string& url,
     return true;
 }
 
+// The start of every connect that picks its endpoint itself: a new client, then the server's
+// endpoints, asked before any key is made, so a server that does not answer costs none.
+UA_ClientConfig* OPCUABrowser::BeginChosenConnect(const std::string& url, int timeoutSeconds,
+                                                  Endpoints& endpoints, int& result) {
+    Disconnect();
+    client = NewClient();
+    result = 1;
+    if (!client) return nullptr;
+    const UA_StatusCode asked = FetchEndpoints(url, timeoutSeconds, endpoints, cancel, cancelled);
+    if (asked != UA_STATUSCODE_GOOD) {
+        result = FinishConnect(asked);
+        return nullptr;
+    }
+    return UA_Client_getConfig(client.get());
+}
+
+// Once the identity is in: a last look at the cancel flag, then the timeout and the locales.
+bool OPCUABrowser::CompleteConfiguration(UA_ClientConfig& config, const std::string& policy,
+                                         int timeoutSeconds, int& result) {
+    if (CancelledNow()) {
+        result = FinishConnect(UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT);
+        return false;
+    }
+    policyUsable = PolicyBuilt(config, policy);
+    ApplyTimeout(config, timeoutSeconds, timing);
+    ApplySessionLocales(config, sessionLocales);
+    return true;
+}
+
 int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std::string password,
                                       int timeoutSeconds, std::string securityPolicy,
                                       std::string securityMode) {
     const WipeAtEnd wipePassword(password);  // the library keeps a copy of its own
-    Disconnect();
-    client = NewClient();
-    if (!client) return 1;
-    UA_ClientConfig* config = UA_Client_getConfig(client.get());
     plainPasswordRefused = false;
     // The library would take the first user-name policy of the best endpoint, and send the
     // password as plain bytes when that policy has no security; choose one that encrypts.
-    // Asked first: a server that does not answer costs no key (made on first need).
     Endpoints endpoints;
-    const UA_StatusCode asked = FetchEndpoints(url, timeoutSeconds, endpoints, cancel, cancelled);
-    if (asked != UA_STATUSCODE_GOOD) return FinishConnect(asked);
+    int result = 1;
+    UA_ClientConfig* config = BeginChosenConnect(url, timeoutSeconds, endpoints, result);
+    if (config == nullptr) return result;
     if (!ConfigureOwnIdentity(*config, securityPolicy, securityMode))
         return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
-    if (CancelledNow()) return FinishConnect(UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT);
-    policyUsable = PolicyBuilt(*config, securityPolicy);
-    ApplyTimeout(*config, timeoutSeconds, timing);
-    ApplySessionLocales(*config, sessionLocales);
+    if (!CompleteConfiguration(*config, securityPolicy, timeoutSeconds, result)) return result;
     const std::optional<PasswordToken> token = ChoosePasswordToken(endpoints.View(), *config);
     if (!token) return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
     if (!token->encrypted && !allowPlainPassword) {
@@ -250,19 +272,13 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
 int OPCUABrowser::ConnectAnonymousSecure(const std::string& url, int timeoutSeconds,
                                          const std::string& securityPolicy,
                                          const std::string& securityMode) {
-    Disconnect();
-    client = NewClient();
-    if (!client) return 1;
-    UA_ClientConfig* config = UA_Client_getConfig(client.get());
     Endpoints endpoints;
-    const UA_StatusCode asked = FetchEndpoints(url, timeoutSeconds, endpoints, cancel, cancelled);
-    if (asked != UA_STATUSCODE_GOOD) return FinishConnect(asked);
+    int result = 1;
+    UA_ClientConfig* config = BeginChosenConnect(url, timeoutSeconds, endpoints, result);
+    if (config == nullptr) return result;
     if (!ConfigureOwnIdentity(*config, securityPolicy, securityMode))
         return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
-    if (CancelledNow()) return FinishConnect(UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT);
-    policyUsable = PolicyBuilt(*config, securityPolicy);
-    ApplyTimeout(*config, timeoutSeconds, timing);
-    ApplySessionLocales(*config, sessionLocales);
+    if (!CompleteConfiguration(*config, securityPolicy, timeoutSeconds, result)) return result;
     const std::optional<PasswordToken> choice = ChooseAnonymousEndpoint(endpoints.View(), *config);
     if (!choice) {
         // Never a quiet step down to another channel: the user asked for this one.
@@ -279,22 +295,16 @@ int OPCUABrowser::ConnectAnonymousSecure(const std::string& url, int timeoutSeco
 int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePath,
                                      std::string privateKeyPath, int timeoutSeconds,
                                      std::string securityPolicy, std::string securityMode) {
-    Disconnect();
-    client = NewClient();
-    if (!client) return 1;
-    UA_ClientConfig* config = UA_Client_getConfig(client.get());
     // The endpoint is chosen here, not by the library, so that its certificate is decided on
     // before the secure channel is opened with it.
     Endpoints endpoints;
-    const UA_StatusCode asked = FetchEndpoints(url, timeoutSeconds, endpoints, cancel, cancelled);
-    if (asked != UA_STATUSCODE_GOOD) return FinishConnect(asked);
+    int result = 1;
+    UA_ClientConfig* config = BeginChosenConnect(url, timeoutSeconds, endpoints, result);
+    if (config == nullptr) return result;
     // Half a pair is no pair: without both paths this installation's own pair serves.
     if (!certificatePath.empty() && !privateKeyPath.empty()) {
         const UaByteString certificate = LoadFile(certificatePath);
         const UaByteString privateKey = LoadFile(privateKeyPath);
-        // A file that cannot be read is no pair either; never a channel without it.
-        if (certificate->length == 0 || privateKey->length == 0)
-            return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
         // The configuration holds its own copy of the key; ours is overwritten before it goes.
         const struct WipeKey {
             const UA_ByteString& key;
@@ -308,15 +318,15 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
     } else if (!ConfigureOwnIdentity(*config, securityPolicy, securityMode)) {
         return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
     }
-    if (CancelledNow()) return FinishConnect(UA_STATUSCODE_BADREQUESTCANCELLEDBYCLIENT);
-    policyUsable = PolicyBuilt(*config, securityPolicy);
-    ApplyTimeout(*config, timeoutSeconds, timing);
-    ApplySessionLocales(*config, sessionLocales);
+    if (!CompleteConfiguration(*config, securityPolicy, timeoutSeconds, result)) return result;
     const std::optional<PasswordToken> choice = ChooseAnonymousEndpoint(endpoints.View(), *config);
-    // The certificate is the sign-in: a channel without security would drop it unseen.
-    if (!choice || choice->endpoint->securityMode == UA_MESSAGESECURITYMODE_NONE)
-        return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
-    if (!DecideServerCertificate(url, *choice->endpoint, *config))
+    if (!choice) return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
+    // The certificate is the sign-in: left open, the choice never falls to a channel without
+    // security, which would drop the certificate unseen (None/None asked for stays allowed).
+    const bool open = securityPolicy.empty() && securityMode.empty();
+    const bool none = choice->endpoint->securityMode == UA_MESSAGESECURITYMODE_NONE;
+    if (open && none) return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
+    if (!none && !DecideServerCertificate(url, *choice->endpoint, *config))
         return FinishConnect(UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
     UsePasswordToken(*config, *choice);
     // The certificate secures the channel; the session itself is anonymous.

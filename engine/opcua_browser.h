@@ -21,6 +21,7 @@ using PointList = mth_list<OPCUAItemData*>;
 // How long closing a session waits for the server's answer at most.
 inline constexpr std::uint32_t kCloseSessionWaitMs = 500;
 struct BrowseStats;
+struct Endpoints;
 
 // Holds at most one OPC UA session. Not thread-safe: one thread uses it at a time.
 class OPCUABrowser {
@@ -120,6 +121,12 @@ private:
     UA_StatusCode AwaitConnect(const std::string& url);
     UA_StatusCode WaitForSession(const std::string& url);
     int FinishConnect(UA_StatusCode status);
+    // The start and the end of configuring a connect that picks its endpoint itself; nothing
+    // or false when the connect has already ended, with `result` set.
+    UA_ClientConfig* BeginChosenConnect(const std::string& url, int timeoutSeconds,
+                                        Endpoints& endpoints, int& result);
+    bool CompleteConfiguration(UA_ClientConfig& config, const std::string& policy,
+                               int timeoutSeconds, int& result);
     // Whether the caller has given up on this attempt (notes it in `cancelled`).
     bool CancelledNow();
     // Judges the certificate of `endpoint` for `url`; when it is trusted pins it into the
