@@ -91,6 +91,7 @@ void ScanSession::OnConnectDone(int id, ConnectionSettings settings, const Conne
         if (sessionSettings && sessionSettings->url != settings.url) {
             rows.Clear();
             sessionSettings.reset();
+            sessionTrust.reset();
         }
         Status(Text(TextKey::ConnectDeclined));
         return;
@@ -103,6 +104,7 @@ void ScanSession::OnConnectDone(int id, ConnectionSettings settings, const Conne
         return;
     }
     sessionSettings = settings;
+    sessionTrust = done.serverTrust;
     rows.Clear();
     Enter(SessionEvent::Connected);
     emit Connected(settings);

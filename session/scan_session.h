@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "engine/attributes/point_attributes.h"
 #include "engine/opcua_browser.h"
 #include "engine/point_details.h"
 #include "session/point_rows.h"
@@ -77,6 +78,13 @@ public:
     void RefreshPass();
     // The details of `nodeId`, read on the session's thread; busy while connecting or walking.
     void ReadDetails(const UA_NodeId& nodeId, std::function<void(const PointDetails&)> show);
+    // The attributes of `records` (kept alive and unchanged meanwhile), read on the session's
+    // thread for an export; `done` gets one entry per record, unknown fields where the read fell
+    // short. False, and `done` never runs, without a session or while connecting or walking.
+    // `stop` is asked on the session's thread and ends the read early.
+    using AttributesDone = std::function<void(const std::shared_ptr<const PointAttributeTable>&)>;
+    bool ReadAttributes(std::shared_ptr<const std::vector<OPCUAItemData*>> records,
+                        std::function<bool()> stop, AttributesDone done);
 
     SessionState State() const { return state; }
     PointRows& Rows() { return rows; }
@@ -84,6 +92,8 @@ public:
     std::vector<VisibleRow> VisibleRecords() const;
     // The settings of the connect the rows came from, used again by the refresh's reconnect.
     const std::optional<ConnectionSettings>& SessionSettings() const { return sessionSettings; }
+    // The server certificate that connect met, if any.
+    const std::optional<ServerTrust>& SessionTrust() const { return sessionTrust; }
     bool WalkRunning() const { return state == SessionState::Scanning; }
     bool Connecting() const {
         return state == SessionState::Connecting || state == SessionState::AwaitingDecision;
@@ -149,6 +159,7 @@ private:
     std::shared_ptr<std::atomic<bool>> cancelWalk;     // a walk not yet started never starts
     std::uint64_t walkJob = 0;
     std::optional<ConnectionSettings> sessionSettings;
+    std::optional<ServerTrust> sessionTrust;
     std::shared_ptr<BrowseStats> walkStats;
     PollStats pollStats;
     std::chrono::steady_clock::time_point scanEndShownAt{};

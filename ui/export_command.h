@@ -1,30 +1,37 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/attributes/point_attributes.h"
+#include "export/export_context.h"
 #include "export/export_format.h"
 
 class ExportWorker;
 class PointFilterModel;
+class QAbstractItemView;
 class QLineEdit;
 class QPushButton;
 class QWidget;
 class ScanSession;
 struct ExportResult;
+struct OPCUAItemData;
 
-// The Export command of the main window: every row (or, with a filter, the rows shown if the
-// user says so) into an .xls, .xlsx or .csv file, written on a worker of its own; the button
-// cancels it meanwhile. The session's rows are held unchanged while they are exported.
+// The Export command of the main window: every row, the selected rows or (with a filter, if the
+// user says so) the rows shown, in the file type chosen by purpose, remembered for next time with
+// the "all attributes" choice. The attributes are read on the session's thread first; the file
+// is written on a worker of its own. The button cancels either step meanwhile. The session's
+// rows are held unchanged from the first step to the end.
 class ExportCommand : public QObject {
     Q_OBJECT
 public:
     ExportCommand(QWidget* window, ScanSession& session, PointFilterModel& shown,
-                  QLineEdit& filterBox, QPushButton& button,
+                  QAbstractItemView& list, QLineEdit& filterBox, QPushButton& button,
                   std::function<void(const std::string&)> status);
     ~ExportCommand() override;
 
@@ -38,12 +45,19 @@ public:
     void End();
 
 private:
+    // Which rows: the selection, the rows shown or all; false when the user cancels.
+    bool ChooseRows(std::vector<OPCUAItemData*>& points);
+    void StartWriting(std::vector<OPCUAItemData*> points, const QString& path, ExportFormat format,
+                      ExportSource source, std::shared_ptr<const PointAttributeTable> attributes);
+    // Gives the rows back and runs what waited for the end.
+    void Finish();
     void ShowProgress();
     void OnDone(const ExportResult& result, std::size_t points, ExportFormat format);
 
     QWidget* window;
     ScanSession& session;
     PointFilterModel& shown;
+    QAbstractItemView& list;
     QLineEdit& filterBox;
     QPushButton& button;
     std::function<void(const std::string&)> status;

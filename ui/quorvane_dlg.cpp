@@ -63,8 +63,9 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
 
     BuildControls();
     ConnectSession();
-    exportCommand = new ExportCommand(this, *session, *filterModel, *filterBox, *exportButton,
-                                      [this](const std::string& text) { SetStatus(text); });
+    exportCommand =
+        new ExportCommand(this, *session, *filterModel, *listView, *filterBox, *exportButton,
+                          [this](const std::string& text) { SetStatus(text); });
     setWindowIcon(AppIcon());
     setWindowTitle(Q(MainWindowTitle()));
     urlBox->setText(QStringLiteral("opc.tcp://127.0.0.1:4840"));

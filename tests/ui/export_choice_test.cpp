@@ -154,4 +154,45 @@ TEST_F(ExportChoice, AllAttributesAreReadFromTheSession) {
     EXPECT_FALSE(ReadJson(PathFor("plain.json"))["points"][0].toObject().contains("BrowseName"));
 }
 
+TEST_F(ExportChoice, TheButtonCancelsTheAttributeRead) {
+    auto server = StartDemoServer();
+    ASSERT_TRUE(server);
+    SetUrl(window, server->Url());
+    ASSERT_TRUE(ScanToEnd(window));
+    Click(window, "connectButton");  // Stop: the button exports only then; the session stays
+    ASSERT_TRUE(PumpUntil([&] { return window.Session().State() == SessionState::Idle; }, 30s));
+    prompts.script.optionAnswers.push_back(true);
+    prompts.script.fileAnswers.push_back(PathFor("cancelled.json"));
+    window.OnExport();
+    ASSERT_TRUE(window.ExportRunning());
+    EXPECT_TRUE(window.Session().RowsHeld());
+    EXPECT_EQ(TextOf(window, "statusLine"), "正在读取属性...");
+    EXPECT_EQ(TextOf(window, "exportButton"), "取消");
+
+    Click(window, "exportButton");
+    ASSERT_TRUE(PumpUntil([&] { return !window.ExportRunning(); }, 60s));
+    EXPECT_FALSE(QFile::exists(PathFor("cancelled.json")));
+    EXPECT_EQ(TextOf(window, "statusLine"), "导出已取消，文件未改变");
+    EXPECT_EQ(TextOf(window, "exportButton"), "导出");
+    EXPECT_FALSE(window.Session().RowsHeld());
+}
+
+TEST_F(ExportChoice, WithoutASessionTheTagListHasTheListsColumns) {
+    SetUrl(window, "opc.tcp://127.0.0.1:4840");
+    AddRows(2);
+    bool called = false;
+    const auto records = std::make_shared<const std::vector<OPCUAItemData*>>(window.Rows());
+    EXPECT_FALSE(window.Session().ReadAttributes(
+        records, [] { return false; }, [&](const auto&) { called = true; }));
+    prompts.script.filterAnswers.push_back(DialogIndexOf(SaveFilter::TagsCsv));
+    ASSERT_TRUE(ExportTo(PathFor("tags.csv")));
+    PumpUntil([] { return false; }, 50ms);
+    EXPECT_FALSE(called);
+    EXPECT_TRUE(prompts.script.messages.empty());
+    QFile file(PathFor("tags.csv"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count('\n'), 3) << "a header and one line per point";
+    EXPECT_FALSE(window.Session().RowsHeld());
+}
+
 }  // namespace
