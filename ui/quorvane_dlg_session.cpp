@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <chrono>
 
 #include "texts/text_table.h"
 #include "ui/export_command.h"
@@ -70,6 +71,8 @@ void CQuorvaneDlg::OnConnect() {
 
 void CQuorvaneDlg::Connect() {
     const std::string url = urlBox->text().toStdString();
+    ++attemptOfScan;
+    sinceLastScanText.clear();
     session->Connect(optionsDialog->Settings(url));
     if (connectButton->isVisible()) connectButton->repaint();
 }
@@ -90,12 +93,16 @@ void CQuorvaneDlg::OnSessionState(SessionState state) {
 void CQuorvaneDlg::OnSessionConnected(const ConnectionSettings& settings) {
     history->Remember(settings);
     ShowRememberedServers();
+    scanStartedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::system_clock::now().time_since_epoch())
+                        .count();
 }
 
 void CQuorvaneDlg::OnWalkEnded(bool lost) {
     totalCountKey = lost ? TextKey::SearchLost : TextKey::SearchDone;
     statusShowsCounts = true;
     if (!filterBox->text().trimmed().isEmpty()) ShowFilterCount();
+    RecordScan(lost);
 }
 
 void CQuorvaneDlg::ShowWhoseList() {
