@@ -171,6 +171,8 @@ private:
     // After a walk: the scan recorded, and the status line told what changed since the last.
     void RecordScan(bool lost);
     ScanRecorder& Recorder();
+    // Milliseconds since 1970, as the history keeps times.
+    static std::int64_t NowMs();
 
     Timing timing;
     QLabel* serverLabel = nullptr;

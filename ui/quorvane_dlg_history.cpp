@@ -14,14 +14,10 @@
 #include "ui/quorvane_dlg.h"
 #include "ui/server_history.h"
 
-namespace {
-
-std::int64_t NowMs() {
+std::int64_t CQuorvaneDlg::NowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
-
-}  // namespace
 
 void CQuorvaneDlg::SetHistoryStore(const std::filesystem::path& path) {
     recorder = std::make_unique<ScanRecorder>(path);

@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <chrono>
 
 #include "texts/text_table.h"
 #include "ui/export_command.h"
@@ -93,9 +92,7 @@ void CQuorvaneDlg::OnSessionState(SessionState state) {
 void CQuorvaneDlg::OnSessionConnected(const ConnectionSettings& settings) {
     history->Remember(settings);
     ShowRememberedServers();
-    scanStartedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        std::chrono::system_clock::now().time_since_epoch())
-                        .count();
+    scanStartedMs = NowMs();  // the walk starts now
 }
 
 void CQuorvaneDlg::OnWalkEnded(bool lost) {
