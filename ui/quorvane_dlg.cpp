@@ -18,6 +18,7 @@
 #include "ui/discovery/discovery_dlg.h"
 #include "ui/export_command.h"
 #include "ui/filter_box.h"
+#include "ui/history/scan_recorder.h"
 #include "ui/login_option_dlg.h"
 #include "ui/named_control.h"
 #include "ui/point_details_dlg.h"
@@ -235,7 +236,9 @@ void CQuorvaneDlg::ShowCounts() {
         ShowFilterCount();
         return;
     }
-    SetStatus(FormatText(totalCountKey, static_cast<long long>(session->Rows().Size())));
+    std::string count = FormatText(totalCountKey, static_cast<long long>(session->Rows().Size()));
+    if (!sinceLastScanText.empty()) count += "  " + sinceLastScanText;
+    SetStatus(count);
     statusShowsCounts = true;
 }
 

@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -29,6 +31,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class ScanRecorder;
 class ServerBox;
 class ServerHistory;
 
@@ -59,6 +62,8 @@ public:
         kCopyEn = 32786,
         kPropertiesZh = 32790,
         kPropertiesEn = 32791,
+        kHistory = 32800,
+        kKeepHistory = 32801,
     };
 
     explicit CQuorvaneDlg(Timing timing = {}, QWidget* parent = nullptr);
@@ -124,6 +129,15 @@ public:
     void OnRefreshPass() { session->RefreshPass(); }
     void ShowAbout();
 
+    // Where the window records its scans; the user's history unless set before the first scan.
+    void SetHistoryStore(const std::filesystem::path& path);
+    // Scans handed to the history and not yet recorded.
+    int RecordingsPending() const;
+    bool KeepScanHistory() const;
+    void SetKeepScanHistory(bool keep);
+    // "History...": the stored scans of the server the URL box names.
+    void OpenHistory();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -154,6 +168,11 @@ private:
     void ShowCounts();
     // Marks a list that belongs to another server than the URL box names.
     void ShowWhoseList();
+    // After a walk: the scan recorded, and the status line told what changed since the last.
+    void RecordScan(bool lost);
+    ScanRecorder& Recorder();
+    // Milliseconds since 1970, as the history keeps times.
+    static std::int64_t NowMs();
 
     Timing timing;
     QLabel* serverLabel = nullptr;
@@ -179,6 +198,10 @@ private:
 
     ExportCommand* exportCommand = nullptr;  // a child: it goes with the window
     std::unique_ptr<WindowDecider> decider;
+    std::unique_ptr<ScanRecorder> recorder;  // made on the first scan it records
+    std::int64_t scanStartedMs = 0;
+    int attemptOfScan = 0;          // counts scans, so a late comparison knows it is stale
+    std::string sinceLastScanText;  // what the status line's count ends with
     // Last: it goes first, while the model that follows its rows still exists.
     std::unique_ptr<ScanSession> session;
 };

@@ -17,6 +17,7 @@
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 #include "ui/quorvane_dlg.h"
+#include "ui/server_history.h"
 #include "ui/write_value_dlg.h"
 
 namespace {
@@ -72,6 +73,12 @@ std::unique_ptr<QMenu> CQuorvaneDlg::BuildContextMenu() const {
     const OPCUAItemData* pointed = filterModel->Record(listView->RowAtGlobal(menuPoint));
     if (pointed == nullptr) properties->setEnabled(false);
     if (pointed != nullptr && !CanWrite(*pointed)) write->setEnabled(false);
+    menu->addSeparator();
+    menu->addAction(Q(Text(TextKey::HistoryButton)))->setData(kHistory);
+    QAction* keep = menu->addAction(Q(Text(TextKey::KeepScanHistory)));
+    keep->setData(kKeepHistory);
+    keep->setCheckable(true);
+    keep->setChecked(history->KeepScanHistory());
     return menu;
 }
 
@@ -109,6 +116,12 @@ void CQuorvaneDlg::OnMenuCommand(int id) {
         case kPropertiesZh:
         case kPropertiesEn:
             OpenDetails(listView->RowAtGlobal(menuPoint));
+            break;
+        case kHistory:
+            OpenHistory();
+            break;
+        case kKeepHistory:
+            SetKeepScanHistory(!history->KeepScanHistory());
             break;
         default:
             break;

@@ -70,6 +70,8 @@ void CQuorvaneDlg::OnConnect() {
 
 void CQuorvaneDlg::Connect() {
     const std::string url = urlBox->text().toStdString();
+    ++attemptOfScan;
+    sinceLastScanText.clear();
     session->Connect(optionsDialog->Settings(url));
     if (connectButton->isVisible()) connectButton->repaint();
 }
@@ -90,12 +92,14 @@ void CQuorvaneDlg::OnSessionState(SessionState state) {
 void CQuorvaneDlg::OnSessionConnected(const ConnectionSettings& settings) {
     history->Remember(settings);
     ShowRememberedServers();
+    scanStartedMs = NowMs();  // the walk starts now
 }
 
 void CQuorvaneDlg::OnWalkEnded(bool lost) {
     totalCountKey = lost ? TextKey::SearchLost : TextKey::SearchDone;
     statusShowsCounts = true;
     if (!filterBox->text().trimmed().isEmpty()) ShowFilterCount();
+    RecordScan(lost);
 }
 
 void CQuorvaneDlg::ShowWhoseList() {

@@ -82,6 +82,7 @@ void ServerHistory::Load() {
     if (ok && (lang == 0 || lang == 1)) window.language = lang;
     const QSize size = s.value(QStringLiteral("window/size")).toSize();
     if (size.isValid() && size.width() <= 20000 && size.height() <= 20000) window.size = size;
+    keepScans = s.value(QStringLiteral("history/keepScans"), true).toBool();
     const QStringList widths = s.value(QStringLiteral("window/columns")).toStringList();
     if (widths.size() == kColumnCount) {
         std::array<int, kColumnCount> w{};
@@ -142,4 +143,11 @@ void ServerHistory::SaveWindow(int lang, QSize size,
     QStringList widths;
     for (int w : columnWidths) widths << QString::number(w);
     s.setValue(QStringLiteral("window/columns"), widths);
+}
+
+void ServerHistory::SetKeepScanHistory(bool keep) {
+    keepScans = keep;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSettings s(path, QSettings::IniFormat);
+    s.setValue(QStringLiteral("history/keepScans"), keep);
 }

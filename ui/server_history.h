@@ -40,6 +40,10 @@ public:
     const WindowState& Window() const { return window; }
     void SaveWindow(int language, QSize size, const std::array<int, kColumnCount>& columnWidths);
 
+    // Whether the window records its scans in the scan history; on until turned off.
+    bool KeepScanHistory() const { return keepScans; }
+    void SetKeepScanHistory(bool keep);
+
 private:
     void Load();
     void SaveServers();
@@ -47,4 +51,5 @@ private:
     QString path;
     std::vector<ConnectionSettings> servers;
     WindowState window;
+    bool keepScans = true;
 };

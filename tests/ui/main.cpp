@@ -17,6 +17,7 @@ public:
         home = pattern;
         setenv("HOME", home.c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);  // the scan history
     }
     void OnTestEnd(const ::testing::TestInfo&) override {
         std::error_code ignored;

@@ -1,0 +1,56 @@
+#include "ui/history/scan_recorder.h"
+
+#include <memory>
+#include <utility>
+
+#include "history/change_texts.h"
+#include "store/inventory_store.h"
+#include "texts/text_table.h"
+
+namespace {
+
+ScanRecorder::Outcome Store(const std::filesystem::path& path, const ServerIdentity& server,
+                            const ScanFacts& facts, const std::vector<StoredPoint>& points) {
+    ScanRecorder::Outcome outcome;
+    InventoryStore::Opened opened = InventoryStore::Open(path);
+    if (!opened.store) {
+        outcome.error = opened.failure == StoreOpenFailure::NewerVersion
+                            ? FillText(TextKey::StoreNewerVersion,
+                                       {{"found", std::to_string(opened.foundVersion)},
+                                        {"ours", std::to_string(InventorySchemaVersion())}})
+                            : Text(TextKey::StoreCannotOpen);
+        outcome.error += path.string();
+        return outcome;
+    }
+    // Compared before it is recorded, or the scan would be its own base.
+    if (facts.complete)
+        outcome.since = CompareWithLastScan(*opened.store, server.endpointUrl, points);
+    if (!opened.store->RecordScan(server, facts, points))
+        outcome.error = Text(TextKey::StoreWriteFailed) + opened.store->LastError();
+    return outcome;
+}
+
+}  // namespace
+
+ScanRecorder::ScanRecorder(std::filesystem::path store, QObject* parent)
+    : QObject(parent), store_(std::move(store)) {
+    pool_.setMaxThreadCount(1);  // one after another: a scan's base is the one before it
+}
+
+ScanRecorder::~ScanRecorder() { pool_.waitForDone(); }
+
+void ScanRecorder::Record(ServerIdentity server, ScanFacts facts, std::vector<StoredPoint> points,
+                          std::function<void(const Outcome&)> done) {
+    ++pending_;
+    pool_.start([this, path = store_, server = std::move(server), facts = std::move(facts),
+                 points = std::move(points), done = std::move(done)]() mutable {
+        auto outcome = std::make_shared<Outcome>(Store(path, server, facts, points));
+        QMetaObject::invokeMethod(
+            this,
+            [this, outcome, done = std::move(done)] {
+                --pending_;
+                done(*outcome);
+            },
+            Qt::QueuedConnection);
+    });
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QThreadPool>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "history/since_last_scan.h"
+#include "store/stored_scan.h"
+
+// Records the window's scans in the history, each held against the server's last complete scan
+// first, on a thread of its own so that a large scan never stalls the window. Scans are recorded
+// in the order they were handed over.
+class ScanRecorder : public QObject {
+    Q_OBJECT
+public:
+    // What became of one scan: the comparison (none for a first scan or one cut short), and why
+    // it could not be recorded when it could not.
+    struct Outcome {
+        std::optional<SinceLastScan> since;
+        std::string error;
+    };
+
+    explicit ScanRecorder(std::filesystem::path store, QObject* parent = nullptr);
+    // Waits for the scans handed over to be recorded.
+    ~ScanRecorder() override;
+
+    // `done` runs on this object's thread once the scan is stored.
+    void Record(ServerIdentity server, ScanFacts facts, std::vector<StoredPoint> points,
+                std::function<void(const Outcome&)> done);
+    // Scans handed over and not yet answered.
+    int Pending() const { return pending_; }
+    const std::filesystem::path& StorePath() const { return store_; }
+
+private:
+    std::filesystem::path store_;
+    int pending_ = 0;
+    QThreadPool pool_;  // last: its jobs end before the rest goes
+};
