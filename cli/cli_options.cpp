@@ -103,15 +103,6 @@ bool WantsCommandLine(const std::vector<std::string>& args) {
     return false;
 }
 
-int LocaleLanguage(const Environment& environment) {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const auto value = environment(name);
-        if (!value || value->empty()) continue;
-        return value->rfind("zh", 0) == 0 ? 0 : 1;
-    }
-    return 0;
-}
-
 int LanguageOf(const std::vector<std::string>& args, const Environment& environment) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const Argument a = SplitArgument(args[i]);

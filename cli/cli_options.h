@@ -8,6 +8,7 @@
 #include "cli/inventory/history_options.h"
 #include "engine/connection_settings.h"
 #include "export/export_format.h"
+#include "texts/locale_language.h"
 #include "texts/text_table.h"
 
 // What the command line asks for: scan one server and export its points, without a window.
@@ -46,12 +47,6 @@ struct CliParse {
 // (-platform, -style, ...), so that a mistyped option gets the usage text instead of a window.
 // No arguments, or only Qt's, start the window.
 bool WantsCommandLine(const std::vector<std::string>& args);
-
-using Environment = std::function<std::optional<std::string>(const std::string&)>;
-
-// The language of the locale: the first set one of LC_ALL, LC_MESSAGES and LANG; "zh..." is
-// Chinese, any other value English; none set is Chinese.
-int LocaleLanguage(const Environment& environment);
 
 // The language the arguments ask for, else the locale's; read before anything else so that
 // even the complaint about a bad argument comes in it.
