@@ -5,17 +5,13 @@
 #include <utility>
 
 #include "engine/browse_stats.h"
+#include "engine/ua_text.h"
 
 namespace {
 
 bool IsServerName(const UA_String& name) {
     static constexpr char kServer[] = "Server";
     return name.length == sizeof kServer - 1 && std::memcmp(name.data, kServer, name.length) == 0;
-}
-
-std::string TextOf(const UA_String& s) {
-    if (s.length == 0) return {};
-    return std::string(reinterpret_cast<const char*>(s.data), s.length);
 }
 
 }  // namespace
@@ -27,10 +23,10 @@ void TakeReferences(UA_BrowseResult& result, std::uint32_t object, std::vector<C
         // Only the local part of the target counts; a server index or namespace URI is ignored.
         UA_NodeId& target = ref.nodeId.nodeId;
         if (ref.nodeClass == UA_NODECLASS_VARIABLE) {
-            points.Add(target, TextOf(ref.displayName.text), object);
+            points.Add(target, UaText(ref.displayName.text), object);
             stats.pointsFound.fetch_add(1, std::memory_order_relaxed);
         } else if (!IsServerName(ref.displayName.text)) {
-            children.push_back({UaNodeId::Adopt(std::move(target)), TextOf(ref.displayName.text)});
+            children.push_back({UaNodeId::Adopt(std::move(target)), UaText(ref.displayName.text)});
         }
     }
 }

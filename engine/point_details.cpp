@@ -8,6 +8,7 @@
 
 #include "engine/node_id_text.h"
 #include "engine/read_request.h"
+#include "engine/ua_text.h"
 #include "engine/ua_types.h"
 #include "engine/value_text.h"
 
@@ -38,16 +39,6 @@ constexpr Attribute kAttributes[] = {
 constexpr char kEURange[] = "EURange";
 constexpr char kEngineeringUnits[] = "EngineeringUnits";
 
-std::string Text(const UA_String& s) {
-    return s.length == 0 ? std::string() : std::string(reinterpret_cast<char*>(s.data), s.length);
-}
-
-template <class T>
-const T* ScalarOf(const UA_Variant& v, int typeIndex) {
-    return UA_Variant_hasScalarType(&v, &UA_TYPES[typeIndex]) ? static_cast<const T*>(v.data)
-                                                              : nullptr;
-}
-
 // A missing time is no time, not the year 1601.
 std::string TimeOrNothing(bool has, UA_DateTime time) {
     return has ? TimeText(time) : std::string();
@@ -60,7 +51,7 @@ std::string DataTypeName(UA_Client* client, const UA_NodeId& type) {
     UA_LocalizedText name;
     UA_LocalizedText_init(&name);
     const UA_StatusCode status = UA_Client_readDisplayNameAttribute(client, type, &name);
-    std::string text = status == UA_STATUSCODE_GOOD ? Text(name.text) : std::string();
+    std::string text = status == UA_STATUSCODE_GOOD ? UaText(name.text) : std::string();
     UA_LocalizedText_clear(&name);
     const std::string id = NodeIdToText(type);
     return text.empty() ? id : text + " (" + id + ")";
@@ -201,8 +192,8 @@ std::string RangeText(const UA_Variant& value) {
 std::string UnitText(const UA_Variant& value) {
     const auto* unit = ScalarOf<UA_EUInformation>(value, UA_TYPES_EUINFORMATION);
     if (unit == nullptr) return {};
-    const std::string name = Text(unit->displayName.text);
-    const std::string description = Text(unit->description.text);
+    const std::string name = UaText(unit->displayName.text);
+    const std::string description = UaText(unit->description.text);
     if (description.empty() || description == name) return name;
     return name.empty() ? description : name + " (" + description + ")";
 }

@@ -5,13 +5,9 @@
 
 #include "engine/endpoint_list.h"
 #include "engine/library_log.h"
+#include "engine/ua_text.h"
 
 namespace {
-
-std::string TextOf(const UA_String& s) {
-    return s.length == 0 ? std::string()
-                         : std::string(reinterpret_cast<const char*>(s.data), s.length);
-}
 
 UA_StatusCode Fetch(const std::string& url, std::chrono::milliseconds timeout, Endpoints& out) {
     const UaClientPtr client = NewClient();
@@ -32,22 +28,22 @@ DiscoveredServer Describe(const std::string& url, const Endpoints& endpoints) {
     const auto view = endpoints.View();
     if (view.empty()) return server;
     const UA_ApplicationDescription& app = view.front().server;
-    server.applicationName = TextOf(app.applicationName.text);
-    server.applicationUri = TextOf(app.applicationUri);
-    server.productUri = TextOf(app.productUri);
+    server.applicationName = UaText(app.applicationName.text);
+    server.applicationUri = UaText(app.applicationUri);
+    server.productUri = UaText(app.productUri);
     server.applicationType = static_cast<int>(app.applicationType);
     for (std::size_t i = 0; i < app.discoveryUrlsSize; ++i)
-        server.discoveryUrls.push_back(TextOf(app.discoveryUrls[i]));
-    server.advertisedUrl = TextOf(view.front().endpointUrl);
+        server.discoveryUrls.push_back(UaText(app.discoveryUrls[i]));
+    server.advertisedUrl = UaText(view.front().endpointUrl);
     for (const UA_EndpointDescription& e : view) {
         EndpointOffer offer;
-        offer.url = TextOf(e.endpointUrl);
+        offer.url = UaText(e.endpointUrl);
         offer.mode = static_cast<int>(e.securityMode);
-        offer.policyUri = TextOf(e.securityPolicyUri);
+        offer.policyUri = UaText(e.securityPolicyUri);
         offer.level = e.securityLevel;
         for (std::size_t t = 0; t < e.userIdentityTokensSize; ++t) {
             offer.tokens.push_back({static_cast<int>(e.userIdentityTokens[t].tokenType),
-                                    TextOf(e.userIdentityTokens[t].securityPolicyUri)});
+                                    UaText(e.userIdentityTokens[t].securityPolicyUri)});
         }
         server.endpoints.push_back(std::move(offer));
         if (server.certificateDer.empty() && e.serverCertificate.length > 0) {

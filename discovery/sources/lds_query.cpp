@@ -5,14 +5,10 @@
 #include <algorithm>
 
 #include "engine/library_log.h"
+#include "engine/ua_text.h"
 #include "engine/ua_types.h"
 
 namespace {
-
-std::string TextOf(const UA_String& s) {
-    return s.length == 0 ? std::string()
-                         : std::string(reinterpret_cast<const char*>(s.data), s.length);
-}
 
 // The library can leave a client unusable after a failed call (its lock held when the channel
 // broke), so every call gets a fresh client and none is used twice.
@@ -63,7 +59,7 @@ LdsAnswer AskDiscoveryServer(const std::string& url, std::chrono::milliseconds t
             const UA_ApplicationDescription& app = found.items[i];
             if (app.applicationType == UA_APPLICATIONTYPE_CLIENT) continue;
             for (std::size_t u = 0; u < app.discoveryUrlsSize; ++u) {
-                const std::string discoveryUrl = TextOf(app.discoveryUrls[u]);
+                const std::string discoveryUrl = UaText(app.discoveryUrls[u]);
                 if (discoveryUrl.rfind("opc.tcp://", 0) != 0) continue;
                 AddOnce(answer.urls, discoveryUrl);
                 break;
@@ -78,6 +74,6 @@ LdsAnswer AskDiscoveryServer(const std::string& url, std::chrono::milliseconds t
     UA_Client_disconnect(client.get());
     if (s != UA_STATUSCODE_GOOD) return answer;
     for (std::size_t i = 0; i < onNetwork.count; ++i)
-        AddOnce(answer.urls, TextOf(onNetwork.items[i].discoveryUrl));
+        AddOnce(answer.urls, UaText(onNetwork.items[i].discoveryUrl));
     return answer;
 }

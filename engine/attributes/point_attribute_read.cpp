@@ -6,21 +6,12 @@
 #include "engine/browse_stats.h"
 #include "engine/read_request.h"
 #include "engine/sliced_read.h"
+#include "engine/ua_text.h"
 #include "engine/walk_read.h"
 
 namespace {
 
 constexpr std::size_t kAttributeCount = std::size(kExportAttributes);
-
-std::string Text(const UA_String& s) {
-    return s.length == 0 ? std::string() : std::string(reinterpret_cast<char*>(s.data), s.length);
-}
-
-template <class T>
-const T* ScalarOf(const UA_Variant& v, int typeIndex) {
-    return UA_Variant_hasScalarType(&v, &UA_TYPES[typeIndex]) ? static_cast<const T*>(v.data)
-                                                              : nullptr;
-}
 
 class StoreAttributes : public SliceSink {
 public:
@@ -51,14 +42,14 @@ void TakeAttribute(std::size_t attribute, const UA_DataValue& result, PointAttri
         case UA_ATTRIBUTEID_BROWSENAME:
             if (const auto* q = ScalarOf<UA_QualifiedName>(v, UA_TYPES_QUALIFIEDNAME)) {
                 out.browseName = q->namespaceIndex == 0
-                                     ? Text(q->name)
-                                     : std::to_string(q->namespaceIndex) + ":" + Text(q->name);
+                                     ? UaText(q->name)
+                                     : std::to_string(q->namespaceIndex) + ":" + UaText(q->name);
                 out.known |= F::kBrowseName;
             }
             break;
         case UA_ATTRIBUTEID_DESCRIPTION:
             if (const auto* t = ScalarOf<UA_LocalizedText>(v, UA_TYPES_LOCALIZEDTEXT)) {
-                out.description = Text(t->text);
+                out.description = UaText(t->text);
                 out.known |= F::kDescription;
             } else if (result.hasValue && UA_Variant_isEmpty(&v)) {
                 out.known |= F::kDescription;  // a node without a description

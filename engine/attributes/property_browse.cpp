@@ -8,6 +8,7 @@
 #include "engine/browse_session_loss.h"
 #include "engine/read_request.h"
 #include "engine/request_pipeline.h"
+#include "engine/ua_text.h"
 
 namespace {
 
@@ -15,11 +16,6 @@ namespace {
 // point has few properties, so its answer is small: larger Browses than the walk's do well.
 constexpr std::size_t kDefaultNodesPerBrowse = 4096;
 constexpr std::size_t kDefaultNodesPerRead = 8192;
-
-std::string_view View(const UA_String& s) {
-    return s.length == 0 ? std::string_view()
-                         : std::string_view(reinterpret_cast<const char*>(s.data), s.length);
-}
 
 // One request waiting or on its way: the points (or properties) it is about.
 struct Job {
@@ -96,7 +92,7 @@ void TakeTargets(const UA_BrowseResult& result, std::size_t point,
     for (std::size_t r = 0; r < result.referencesSize; ++r) {
         const UA_ReferenceDescription& ref = result.references[r];
         if (ref.browseName.namespaceIndex != 0) continue;
-        const std::string_view name = View(ref.browseName.name);
+        const std::string_view name = UaTextView(ref.browseName.name);
         if (name != "EURange" && name != "EngineeringUnits") continue;
         found.push_back({point, name == "EURange", UaNodeId::CopyOf(ref.nodeId.nodeId)});
     }
@@ -235,7 +231,7 @@ bool TakeRange(const UA_Variant& value, PointAttributes& attributes) {
 bool TakeUnits(const UA_Variant& value, PointAttributes& attributes) {
     if (!UA_Variant_hasScalarType(&value, &UA_TYPES[UA_TYPES_EUINFORMATION])) return false;
     const auto* units = static_cast<const UA_EUInformation*>(value.data);
-    attributes.units = std::string(View(units->displayName.text));
+    attributes.units = std::string(UaTextView(units->displayName.text));
     attributes.known |= PointAttributes::kUnits;
     return true;
 }
