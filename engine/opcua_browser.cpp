@@ -235,6 +235,21 @@ bool OPCUABrowser::CompleteConfiguration(UA_ClientConfig& config, const std::str
     return true;
 }
 
+// A connect whose channel carries this installation's own certificate: begun, the identity in,
+// configured.
+UA_ClientConfig* OPCUABrowser::BeginOwnIdentityConnect(const std::string& url, int timeoutSeconds,
+                                                       const std::string& policy,
+                                                       const std::string& mode,
+                                                       Endpoints& endpoints, int& result) {
+    UA_ClientConfig* config = BeginChosenConnect(url, timeoutSeconds, endpoints, result);
+    if (config == nullptr) return nullptr;
+    if (!ConfigureOwnIdentity(*config, policy, mode)) {
+        result = FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
+        return nullptr;
+    }
+    return CompleteConfiguration(*config, policy, timeoutSeconds, result) ? config : nullptr;
+}
+
 int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std::string password,
                                       int timeoutSeconds, std::string securityPolicy,
                                       std::string securityMode) {
@@ -244,11 +259,9 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
     // password as plain bytes when that policy has no security; choose one that encrypts.
     Endpoints endpoints;
     int result = 1;
-    UA_ClientConfig* config = BeginChosenConnect(url, timeoutSeconds, endpoints, result);
+    UA_ClientConfig* config = BeginOwnIdentityConnect(url, timeoutSeconds, securityPolicy,
+                                                      securityMode, endpoints, result);
     if (config == nullptr) return result;
-    if (!ConfigureOwnIdentity(*config, securityPolicy, securityMode))
-        return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
-    if (!CompleteConfiguration(*config, securityPolicy, timeoutSeconds, result)) return result;
     const std::optional<PasswordToken> token = ChoosePasswordToken(endpoints.View(), *config);
     if (!token) return FinishConnect(UA_STATUSCODE_BADIDENTITYTOKENREJECTED);
     if (!token->encrypted && !allowPlainPassword) {
@@ -274,11 +287,9 @@ int OPCUABrowser::ConnectAnonymousSecure(const std::string& url, int timeoutSeco
                                          const std::string& securityMode) {
     Endpoints endpoints;
     int result = 1;
-    UA_ClientConfig* config = BeginChosenConnect(url, timeoutSeconds, endpoints, result);
+    UA_ClientConfig* config = BeginOwnIdentityConnect(url, timeoutSeconds, securityPolicy,
+                                                      securityMode, endpoints, result);
     if (config == nullptr) return result;
-    if (!ConfigureOwnIdentity(*config, securityPolicy, securityMode))
-        return FinishConnect(UA_STATUSCODE_BADCERTIFICATEINVALID);
-    if (!CompleteConfiguration(*config, securityPolicy, timeoutSeconds, result)) return result;
     const std::optional<PasswordToken> choice = ChooseAnonymousEndpoint(endpoints.View(), *config);
     if (!choice) {
         // Never a quiet step down to another channel: the user asked for this one.

@@ -127,6 +127,10 @@ private:
                                         Endpoints& endpoints, int& result);
     bool CompleteConfiguration(UA_ClientConfig& config, const std::string& policy,
                                int timeoutSeconds, int& result);
+    // Both steps with this installation's own certificate and key in between.
+    UA_ClientConfig* BeginOwnIdentityConnect(const std::string& url, int timeoutSeconds,
+                                             const std::string& policy, const std::string& mode,
+                                             Endpoints& endpoints, int& result);
     // Whether the caller has given up on this attempt (notes it in `cancelled`).
     bool CancelledNow();
     // Judges the certificate of `endpoint` for `url`; when it is trusted pins it into the
