@@ -1,38 +1,14 @@
 #include "cli/scan_export.h"
 
-#include <atomic>
-#include <chrono>
-#include <thread>
 #include <vector>
 
 #include "engine/attributes/point_attribute_read.h"
 #include "engine/browse_stats.h"
 #include "engine/opcua_browser.h"
 #include "engine/owned_points.h"
-#include "engine/scan_drain.h"
+#include "engine/walk_all_points.h"
 #include "export/export_source.h"
 #include "export/util/utf_convert.h"
-
-namespace {
-
-// Takes records while the walk runs: the list holds a limited number, so the walk waits for
-// room. Ends at the end marker, or when the walk has stopped and nothing is left.
-void TakeAll(PointList& list, const std::atomic<bool>& walkDone, OwnedPoints& records) {
-    constexpr std::size_t kBatch = 1 << 16;
-    std::vector<OPCUAItemData*> batch;
-    while (true) {
-        const bool doneBefore = walkDone.load();
-        batch.clear();
-        const DrainResult drained = DrainPoints(list, batch, kBatch);
-        records.Adopt(batch);
-        if (drained.endSeen) return;
-        if (drained.taken > 0 || drained.budgetHit) continue;
-        if (doneBefore) return;  // the walk ended and the list was empty after it
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-}
-
-}  // namespace
 
 ExportFormat TargetFormat(const ExportTarget& target) {
     if (target.format) return *target.format;
@@ -59,14 +35,8 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportT
         result.serverTrust = engine.LastServerTrust();
         result.unsecured = engine.LastChannelUnsecured();
         if (result.outcome != ConnectOutcome::Connected) return result;
-        std::atomic<bool> walkDone{false};
         BrowseStats stats;
-        std::thread walk([&] {
-            engine.BrowseAll(&stats);
-            walkDone = true;
-        });
-        TakeAll(list, walkDone, records);
-        walk.join();
+        WalkAllPoints(engine, list, records, stats);
         result.sessionLost = stats.sessionLost;
         if (ReadsAttributes(target) && !result.sessionLost) {
             ServerLimits limits;

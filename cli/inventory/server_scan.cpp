@@ -1,25 +1,11 @@
 #include "cli/inventory/server_scan.h"
 
-#include <atomic>
 #include <chrono>
-#include <thread>
 
 #include "engine/browse_stats.h"
 #include "engine/opcua_browser.h"
-#include "engine/scan_drain.h"
+#include "engine/walk_all_points.h"
 #include "store/point_snapshot.h"
-
-namespace {
-
-// The records taken out of the point list are ours until they are turned into snapshots.
-struct OwnedRecords {
-    std::vector<OPCUAItemData*> rows;
-    ~OwnedRecords() {
-        for (OPCUAItemData* record : rows) delete record;
-    }
-};
-
-}  // namespace
 
 std::int64_t NowMs() {
     using namespace std::chrono;
@@ -41,7 +27,7 @@ ServerScan ScanServer(const ConnectionSettings& settings) {
     ServerScan scan;
     scan.startedMs = NowMs();
     PointList list;
-    OwnedRecords records;
+    OwnedPoints records;
     {
         OPCUABrowser engine(&list);
         scan.outcome = engine.Connect(settings);
@@ -51,27 +37,12 @@ ServerScan ScanServer(const ConnectionSettings& settings) {
             scan.endedMs = NowMs();
             return scan;
         }
-        std::atomic<bool> walkDone{false};
         BrowseStats stats;
-        std::thread walk([&] {
-            engine.BrowseAll(&stats);
-            walkDone = true;
-        });
-        // The list holds a limited number of records: take them while the walk runs.
-        constexpr std::size_t kBatch = 1 << 16;
-        while (true) {
-            const bool doneBefore = walkDone.load();
-            const DrainResult drained = DrainPoints(list, records.rows, kBatch);
-            if (drained.endSeen) break;
-            if (drained.taken > 0 || drained.budgetHit) continue;
-            if (doneBefore) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        walk.join();
+        WalkAllPoints(engine, list, records, stats);
         scan.complete = !stats.sessionLost && !stats.interrupted;
     }
     list.clear();
     scan.endedMs = NowMs();
-    scan.points = SnapshotOf(records.rows);
+    scan.points = SnapshotOf(records.View());
     return scan;
 }
