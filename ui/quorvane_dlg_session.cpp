@@ -12,7 +12,9 @@
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 #include "ui/quorvane_dlg.h"
+#include "ui/server_choice.h"
 #include "ui/server_history.h"
+#include "ui/status_line.h"
 #include "ui/trust_prompt.h"
 #include "ui/visible_rows.h"
 #include "ui/window_title.h"
@@ -39,7 +41,7 @@ void CQuorvaneDlg::ConnectSession() {
     });
     connect(session.get(), &ScanSession::StateChanged, this, &CQuorvaneDlg::OnSessionState);
     connect(session.get(), &ScanSession::StatusChanged, this,
-            [this](const QString& text) { SetStatus(text.toStdString()); });
+            [this](const QString& text) { statusLine->SetStatus(text.toStdString()); });
     connect(session.get(), &ScanSession::ConnectFailed, this, [this](const QString& text) {
         ShowWhoseList();
         Prompts::Message(this, text.toStdString());
@@ -70,8 +72,7 @@ void CQuorvaneDlg::OnConnect() {
 
 void CQuorvaneDlg::Connect() {
     const std::string url = urlBox->text().toStdString();
-    ++attemptOfScan;
-    sinceLastScanText.clear();
+    scans.BeginAttempt();
     session->Connect(optionsDialog->Settings(url));
     if (connectButton->isVisible()) connectButton->repaint();
 }
@@ -91,13 +92,13 @@ void CQuorvaneDlg::OnSessionState(SessionState state) {
 
 void CQuorvaneDlg::OnSessionConnected(const ConnectionSettings& settings) {
     history->Remember(settings);
-    ShowRememberedServers();
-    scanStartedMs = NowMs();  // the walk starts now
+    servers->ShowRememberedServers();
+    scans.WalkStarted();
 }
 
 void CQuorvaneDlg::OnWalkEnded(bool lost) {
     totalCountKey = lost ? TextKey::SearchLost : TextKey::SearchDone;
-    statusShowsCounts = true;
+    statusLine->MarkCount();
     if (!filterBox->text().trimmed().isEmpty()) ShowFilterCount();
     RecordScan(lost);
 }
@@ -114,7 +115,7 @@ void CQuorvaneDlg::ShowWhoseList() {
         title += " - " + mark;
         // A failed or declined connect leaves the old list: the status line says whose it is.
         if (!session->Connecting() && !statusLine->text().contains(Q(mark)))
-            statusLine->setText(statusLine->text() + QStringLiteral("  ") + Q(mark));
+            statusLine->Append(mark);
     }
     if (windowTitle() != Q(title)) setWindowTitle(Q(title));
 }

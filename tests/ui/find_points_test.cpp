@@ -132,8 +132,8 @@ TEST_F(FindPoints, CommandsActOnTheShownRowUnderTheCursor) {
     View().selectionModel()->select(
         Shown().index(1, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     ChooseFromMenu(window, RowCentre(window, 1), 2);
-    ASSERT_NE(window.WriteDialog(), nullptr);
-    EXPECT_EQ(NodeIdToText(window.WriteDialog()->NodeId()), "ns=2;i=5");
+    ASSERT_NE(window.Menu().WriteDialog(), nullptr);
+    EXPECT_EQ(NodeIdToText(window.Menu().WriteDialog()->NodeId()), "ns=2;i=5");
 
     ChooseFromMenu(window, RowCentre(window, 1), 0);  // delete the selected shown row
     EXPECT_EQ(ShownNames(), std::vector<std::string>{"Tank level"});

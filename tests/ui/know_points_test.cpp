@@ -46,7 +46,7 @@ protected:
     // Label → text of the details dialog once it has read them.
     std::map<std::string, std::string> DetailsShown() {
         std::map<std::string, std::string> lines;
-        PointDetailsDlg* dialog = window.DetailsDialog();
+        PointDetailsDlg* dialog = window.Menu().DetailsDialog();
         if (dialog == nullptr) return lines;
         PumpUntil([&] { return dialog->Rows().size() > 2; });
         for (const auto& [label, text] : dialog->Rows()) lines[label] = text;
@@ -90,19 +90,19 @@ TEST_F(KnowPoints, WriteIsGrayedWithTheReasonInTheStatusLine) {
         ASSERT_GE(row, 0);
         View().selectRow(row);
         bool writeEnabled = !c.enabled;
-        window.menuRunner = [&](QMenu& menu, const QPoint&) -> QAction* {
+        window.Menu().menuRunner = [&](QMenu& menu, const QPoint&) -> QAction* {
             writeEnabled = menu.actions().at(2)->isEnabled();
             EXPECT_TRUE(menu.actions().at(4)->isEnabled());  // Properties
             return nullptr;
         };
-        window.OpenContextMenu(RowCentre(window, row));
+        window.Menu().OpenContextMenu(RowCentre(window, row));
         EXPECT_EQ(writeEnabled, c.enabled);
         if (!c.enabled) {
             EXPECT_EQ(TextOf(window, "statusLine"), Text(c.reason));
         }
         // The command itself refuses too.
-        window.OnMenuCommand(CQuorvaneDlg::kWriteZh);
-        EXPECT_EQ(window.WriteDialog() != nullptr, c.enabled);
+        window.Menu().OnMenuCommand(PointMenu::kWriteZh);
+        EXPECT_EQ(window.Menu().WriteDialog() != nullptr, c.enabled);
     }
 }
 
@@ -111,8 +111,8 @@ TEST_F(KnowPoints, DetailsShowRangeUnitsAccessAndPath) {
     const int row = RowOf(Plant(demo::kTankLevel));
     ASSERT_GE(row, 0);
     ChooseFromMenu(window, RowCentre(window, row), 4);
-    ASSERT_NE(window.DetailsDialog(), nullptr);
-    EXPECT_FALSE(window.DetailsDialog()->isModal());
+    ASSERT_NE(window.Menu().DetailsDialog(), nullptr);
+    EXPECT_FALSE(window.Menu().DetailsDialog()->isModal());
     auto lines = DetailsShown();
     EXPECT_EQ(lines["NodeId"], Plant(demo::kTankLevel));
     EXPECT_EQ(lines["EURange"], "0.000 .. 100.000");
@@ -120,7 +120,7 @@ TEST_F(KnowPoints, DetailsShowRangeUnitsAccessAndPath) {
     EXPECT_EQ(lines["AccessLevel"], "读, 写");
     EXPECT_EQ(lines["Path"], "Plant/Line1/Tank1");
     // Every line copies as label and text.
-    window.DetailsDialog()->CopySelected();
+    window.Menu().DetailsDialog()->CopySelected();
     const std::string copied = QGuiApplication::clipboard()->text().toStdString();
     EXPECT_NE(copied.find("EURange\t0.000 .. 100.000\n"), std::string::npos);
 }
@@ -137,7 +137,7 @@ TEST_F(KnowPoints, EnterInTheListOpensDetailsAndNeverPressesConnect) {
     QTest::keyClick(&View(), Qt::Key_Enter, Qt::KeypadModifier);
     PumpFor(std::chrono::milliseconds(100));
     EXPECT_EQ(TextOf(window, "connectButton"), caption);
-    EXPECT_TRUE(window.DetailsDialog() != nullptr);
+    EXPECT_TRUE(window.Menu().DetailsDialog() != nullptr);
     EXPECT_EQ(window.Rows().size(), count);
     auto lines = DetailsShown();
     EXPECT_EQ(lines["DataType"], "Float");
@@ -151,8 +151,8 @@ TEST_F(KnowPoints, TheWriteDialogNamesThePointItsTypeValueAndRange) {
     ASSERT_GE(row, 0);
     View().selectRow(row);
     ChooseFromMenu(window, RowCentre(window, row), 2);
-    ASSERT_NE(window.WriteDialog(), nullptr);
-    const CWriteValueDlg& dialog = *window.WriteDialog();
+    ASSERT_NE(window.Menu().WriteDialog(), nullptr);
+    const CWriteValueDlg& dialog = *window.Menu().WriteDialog();
     EXPECT_EQ(TextOf(dialog, "pointLine"),
               "Int32  ns=" + std::to_string(server->PlantNamespace()) + ";i=1005");
     EXPECT_EQ(TextOf(dialog, "dataTypeLine"), "Int32");
@@ -163,7 +163,8 @@ TEST_F(KnowPoints, TheWriteDialogNamesThePointItsTypeValueAndRange) {
     const int text = RowOfNumeric(demo::kAllTypesBase + UA_TYPES_STRING);
     View().selectRow(text);
     ChooseFromMenu(window, RowCentre(window, text), 2);
-    EXPECT_EQ(Find<QLabel>(*window.WriteDialog(), "rangeLine"), nullptr);  // no number, no range
+    EXPECT_EQ(Find<QLabel>(*window.Menu().WriteDialog(), "rangeLine"),
+              nullptr);  // no number, no range
 }
 
 TEST_F(KnowPoints, CountsFollowAnEmptiedFilterAndDeletedRows) {
@@ -174,11 +175,11 @@ TEST_F(KnowPoints, CountsFollowAnEmptiedFilterAndDeletedRows) {
     Filter("");
     EXPECT_EQ(TextOf(window, "statusLine"), FormatText(TextKey::SearchDone, all));
     View().selectRow(0);
-    window.OnMenuCommand(CQuorvaneDlg::kDeleteZh);
+    window.Menu().OnMenuCommand(PointMenu::kDeleteZh);
     EXPECT_EQ(TextOf(window, "statusLine"), FormatText(TextKey::SearchDone, all - 1));
     Filter("pump1");
     View().selectRow(0);
-    window.OnMenuCommand(CQuorvaneDlg::kDeleteZh);
+    window.Menu().OnMenuCommand(PointMenu::kDeleteZh);
     EXPECT_EQ(TextOf(window, "statusLine"), "显示 2 个点，共 " + std::to_string(all - 2) + " 个点");
 }
 

@@ -74,7 +74,7 @@ TEST_F(ListCommands, MenuEntriesByLanguageAndSelection) {
             Select({2});
         else
             View().clearSelection();
-        auto menu = window.BuildContextMenu();
+        auto menu = window.Menu().BuildContextMenu();
         const auto actions = menu->actions();
         ASSERT_EQ(actions.size(), 8);  // then History... and keep scan history
         EXPECT_EQ(actions[4]->text(), QString::fromUtf8(c.language == 0 ? "属性" : "Properties"));
@@ -110,7 +110,7 @@ TEST_F(ListCommands, DeleteKeyDeletesTheSelection) {
 
 TEST_F(ListCommands, DeleteWithNothingSelectedDoesNothing) {
     View().clearSelection();
-    window.OnMenuCommand(CQuorvaneDlg::kDeleteEn);
+    window.Menu().OnMenuCommand(PointMenu::kDeleteEn);
     EXPECT_EQ(window.Rows().size(), count + 2);
 }
 

@@ -39,7 +39,7 @@ TEST_F(MainWindow, FreshStart) {
     EXPECT_FALSE(window.ScanPollPending());
     EXPECT_FALSE(window.RefreshPending());
     EXPECT_FALSE(window.OptionsDialog()->isVisible());
-    EXPECT_EQ(window.WriteDialog(), nullptr);
+    EXPECT_EQ(window.Menu().WriteDialog(), nullptr);
 }
 
 // The headers themselves are the model's (PointModel.SevenColumnsWithFixedHeaders).

@@ -32,7 +32,7 @@ protected:
             ASSERT_TRUE(WaitIdle(window));
         }
         ASSERT_TRUE(ScanToEnd(window));
-        ASSERT_TRUE(PumpUntil([&] { return window.RecordingsPending() == 0; }));
+        ASSERT_TRUE(PumpUntil([&] { return window.Scans().Pending() == 0; }));
     }
     std::vector<ScanSummary> StoredScans() {
         auto opened = InventoryStore::Open(DefaultInventoryPath());
@@ -104,8 +104,8 @@ TEST_F(ScanHistory, EachScanIsRecordedAndTheNextToldWhatChanged) {
 
 TEST_F(ScanHistory, NothingIsRecordedWithTheOptionOffAndTheChoiceIsRemembered) {
     StartServer();
-    EXPECT_TRUE(window.KeepScanHistory());  // on by default
-    auto menu = window.BuildContextMenu();
+    EXPECT_TRUE(window.History()->KeepScanHistory());  // on by default
+    auto menu = window.Menu().BuildContextMenu();
     const auto actions = menu->actions();
     ASSERT_EQ(actions.size(), 8);
     EXPECT_EQ(actions[6]->text(), QString::fromUtf8("历史..."));
@@ -113,18 +113,18 @@ TEST_F(ScanHistory, NothingIsRecordedWithTheOptionOffAndTheChoiceIsRemembered) {
     EXPECT_TRUE(actions[7]->isCheckable());
     EXPECT_TRUE(actions[7]->isChecked());
 
-    window.OnMenuCommand(actions[7]->data().toInt());
-    EXPECT_FALSE(window.KeepScanHistory());
+    window.Menu().OnMenuCommand(actions[7]->data().toInt());
+    EXPECT_FALSE(window.History()->KeepScanHistory());
     EXPECT_FALSE(ServerHistory().KeepScanHistory());  // read back from the settings file
-    EXPECT_FALSE(window.BuildContextMenu()->actions()[7]->isChecked());
+    EXPECT_FALSE(window.Menu().BuildContextMenu()->actions()[7]->isChecked());
 
     ASSERT_TRUE(ScanToEnd(window));
     PumpFor(std::chrono::milliseconds(100));
-    EXPECT_EQ(window.RecordingsPending(), 0);
+    EXPECT_EQ(window.Scans().Pending(), 0);
     EXPECT_FALSE(std::filesystem::exists(DefaultInventoryPath()));
     EXPECT_EQ(Status(), DoneText());
 
-    window.OnMenuCommand(CQuorvaneDlg::kKeepHistory);
+    window.Menu().OnMenuCommand(PointMenu::kKeepHistory);
     EXPECT_TRUE(ServerHistory().KeepScanHistory());
     ScanAndRecord();
     EXPECT_EQ(StoredScans().size(), 1u);
@@ -151,7 +151,7 @@ TEST_F(ScanHistory, TheSignInIsKeptButNeverThePassword) {
 TEST_F(ScanHistory, HistoryEntryListsTheScansOfTheServerInTheUrlBox) {
     StartServer();
     ScanAndRecord();
-    window.OnMenuCommand(CQuorvaneDlg::kHistory);
+    window.Menu().OnMenuCommand(PointMenu::kHistory);
     auto* dialog = window.findChild<CHistoryDlg*>();
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return !dialog->Loading(); }));

@@ -30,8 +30,8 @@ QPoint RowCentre(CQuorvaneDlg& window, int row) {
 }
 
 void ChooseFromMenu(CQuorvaneDlg& window, const QPoint& at, int position) {
-    window.menuRunner = [position](QMenu& menu, const QPoint&) -> QAction* {
+    window.Menu().menuRunner = [position](QMenu& menu, const QPoint&) -> QAction* {
         return position < 0 ? nullptr : menu.actions().at(position);
     };
-    window.OpenContextMenu(at);
+    window.Menu().OpenContextMenu(at);
 }

@@ -2,6 +2,7 @@
 
 #include "tests/support/demo_server_fixture.h"
 #include "texts/text_table.h"
+#include "ui/point_menu.h"
 #include "ui/prompts.h"
 #include "ui/quorvane_dlg.h"
 

@@ -30,8 +30,8 @@ protected:
 
     CWriteValueDlg& OpenWriteOn(int row) {
         MenuOnRow(row, 2);
-        EXPECT_NE(window.WriteDialog(), nullptr);
-        return *window.WriteDialog();
+        EXPECT_NE(window.Menu().WriteDialog(), nullptr);
+        return *window.Menu().WriteDialog();
     }
 
     // Presses OK and waits for the write to come back.
@@ -70,9 +70,9 @@ TEST_F(WriteValue, AWriteConfirmsInTheStatusLineReplacingAnEarlierReason) {
     const int readOnly = RowOfNumeric(demo::kReadOnly);
     ASSERT_GE(readOnly, 0);
     View().selectRow(readOnly);
-    window.menuRunner = [](QMenu&, const QPoint&) -> QAction* { return nullptr; };
-    window.OpenContextMenu(RowCentre(window, readOnly));
-    window.menuRunner = nullptr;
+    window.Menu().menuRunner = [](QMenu&, const QPoint&) -> QAction* { return nullptr; };
+    window.Menu().OpenContextMenu(RowCentre(window, readOnly));
+    window.Menu().menuRunner = nullptr;
     ASSERT_EQ(TextOf(window, "statusLine"), Text(TextKey::WriteRefusedReadOnly));
 
     const int row = RowOfNumeric(demo::kWritableDouble);
@@ -137,7 +137,7 @@ TEST_F(WriteValue, ReadOnlyPointFailsNamingTheStatusAndKeepsItsValue) {
         CWriteValueDlg dialog(&window, record, record.typeIndex, window.OptionsDialog(),
                               server->Url(),
                               [this](const UA_NodeId& id, std::string& text, bool failed) {
-                                  window.OnWriteResult(id, text, failed);
+                                  window.Menu().OnWriteResult(id, text, failed);
                               });
         dialog.show();
         Type(dialog, "7");
@@ -270,7 +270,7 @@ TEST_F(WriteValue, OneDialogAtATimeAndHidingKeepsIt) {
     EXPECT_FALSE(first->isVisible());
     CWriteValueDlg& second = OpenWriteOn(RowOfNumeric(demo::kAllTypesBase + UA_TYPES_INT32));
     EXPECT_TRUE(first.isNull());
-    EXPECT_EQ(window.WriteDialog(), &second);
+    EXPECT_EQ(window.Menu().WriteDialog(), &second);
     EXPECT_EQ(second.windowTitle().toStdString(), "点名[ns=2;i=1005]");
 }
 
@@ -281,7 +281,7 @@ TEST_F(WriteValue, WriteOverEmptySpaceDoesNothing) {
     const QRect last = View().visualRect(View().model()->index(2, 1));
     ChooseFromMenu(
         window, View().viewport()->mapToGlobal(QPoint(last.center().x(), last.bottom() + 40)), 2);
-    EXPECT_EQ(window.WriteDialog(), nullptr);
+    EXPECT_EQ(window.Menu().WriteDialog(), nullptr);
 }
 
 }  // namespace

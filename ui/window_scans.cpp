@@ -1,43 +1,44 @@
-// The window's side of the scan history: each scan recorded and held against the one before,
-// the "History..." dialog, and the switch that turns recording off.
-#include <QLabel>
-#include <QLineEdit>
+#include "ui/window_scans.h"
+
 #include <chrono>
 
 #include "history/change_texts.h"
 #include "store/point_snapshot.h"
 #include "store/store_location.h"
-#include "texts/text_table.h"
 #include "ui/history/history_dialog.h"
 #include "ui/history/scan_recorder.h"
-#include "ui/qt_text.h"
-#include "ui/quorvane_dlg.h"
-#include "ui/server_history.h"
 
-std::int64_t CQuorvaneDlg::NowMs() {
+std::int64_t WindowScans::NowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-void CQuorvaneDlg::SetHistoryStore(const std::filesystem::path& path) {
+WindowScans::WindowScans() = default;
+
+WindowScans::~WindowScans() = default;
+
+void WindowScans::SetStore(const std::filesystem::path& path) {
     recorder = std::make_unique<ScanRecorder>(path);
 }
 
-ScanRecorder& CQuorvaneDlg::Recorder() {
+ScanRecorder& WindowScans::Recorder() {
     if (!recorder) recorder = std::make_unique<ScanRecorder>(DefaultInventoryPath());
     return *recorder;
 }
 
-int CQuorvaneDlg::RecordingsPending() const { return recorder ? recorder->Pending() : 0; }
+int WindowScans::Pending() const { return recorder ? recorder->Pending() : 0; }
 
-bool CQuorvaneDlg::KeepScanHistory() const { return history->KeepScanHistory(); }
-
-void CQuorvaneDlg::SetKeepScanHistory(bool keep) { history->SetKeepScanHistory(keep); }
-
-void CQuorvaneDlg::RecordScan(bool lost) {
+void WindowScans::BeginAttempt() {
+    ++attemptOfScan;
     sinceLastScanText.clear();
-    const auto& settings = session->SessionSettings();
-    if (!settings || !history->KeepScanHistory()) return;
+}
+
+void WindowScans::Record(const std::optional<ConnectionSettings>& settings, bool keep,
+                         const std::vector<OPCUAItemData*>& rows, bool lost,
+                         std::function<void(const std::string&)> onError,
+                         std::function<void(const std::string&)> onSince) {
+    sinceLastScanText.clear();
+    if (!settings || !keep) return;
     ServerIdentity server;
     server.endpointUrl = settings->url;
     ScanFacts facts;
@@ -47,27 +48,25 @@ void CQuorvaneDlg::RecordScan(bool lost) {
     facts.signIn = settings->authKind;
     if (settings->authKind == 2) facts.userName = settings->userName;  // never the password
     const int scan = attemptOfScan;
-    Recorder().Record(std::move(server), facts, SnapshotOf(session->Rows().View()),
-                      [this, scan](const ScanRecorder::Outcome& outcome) {
+    Recorder().Record(std::move(server), facts, SnapshotOf(rows),
+                      [this, scan, onError = std::move(onError),
+                       onSince = std::move(onSince)](const ScanRecorder::Outcome& outcome) {
                           // A newer scan started meanwhile: its status line is not this one's.
                           if (scan != attemptOfScan) return;
                           if (!outcome.error.empty()) {
-                              SetStatus(outcome.error);
+                              onError(outcome.error);
                               return;
                           }
                           if (!outcome.since) return;
                           sinceLastScanText = SinceLastScanText(outcome.since->baseStartedMs,
                                                                 outcome.since->comparison);
-                          if (statusShowsCounts) {
-                              statusLine->setText(statusLine->text() + QStringLiteral("  ") +
-                                                  Q(sinceLastScanText));
-                          }
+                          onSince(sinceLastScanText);
                       });
 }
 
-void CQuorvaneDlg::OpenHistory() {
+void WindowScans::OpenHistory(QWidget* parent, const std::string& url) {
     const std::filesystem::path path = Recorder().StorePath();
-    auto* dialog = new CHistoryDlg(path, urlBox->text().trimmed().toStdString(), this);
+    auto* dialog = new CHistoryDlg(path, url, parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setObjectName(QStringLiteral("historyDialog"));
     dialog->show();

@@ -1,22 +1,25 @@
-// Context menu of the point list and its commands: delete, copy identifier, write value.
+#include "ui/point_menu.h"
+
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
-#include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <algorithm>
 
+#include "engine/point_details.h"
 #include "engine/value_from_text.h"
+#include "session/scan_session.h"
 #include "texts/text_table.h"
 #include "ui/cell_text.h"
+#include "ui/center_over.h"
 #include "ui/export_command.h"
+#include "ui/point_details_dlg.h"
 #include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
 #include "ui/point_table_model.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
-#include "ui/quorvane_dlg.h"
 #include "ui/server_history.h"
 #include "ui/write_value_dlg.h"
 
@@ -42,16 +45,24 @@ TextKey RefusalText(WriteRefusal why) {
 }
 // Positions 0, 2 and 3; position 1 is the separator. Properties (position 4) comes from the
 // text table.
-constexpr MenuEntry kChineseMenu[] = {{"删除", CQuorvaneDlg::kDeleteZh},
-                                      {"写值", CQuorvaneDlg::kWriteZh},
-                                      {"复制点名", CQuorvaneDlg::kCopyZh}};
-constexpr MenuEntry kEnglishMenu[] = {{"delete", CQuorvaneDlg::kDeleteEn},
-                                      {"write value", CQuorvaneDlg::kWriteEn},
-                                      {"copy name", CQuorvaneDlg::kCopyEn}};
+constexpr MenuEntry kChineseMenu[] = {{"删除", PointMenu::kDeleteZh},
+                                      {"写值", PointMenu::kWriteZh},
+                                      {"复制点名", PointMenu::kCopyZh}};
+constexpr MenuEntry kEnglishMenu[] = {{"delete", PointMenu::kDeleteEn},
+                                      {"write value", PointMenu::kWriteEn},
+                                      {"copy name", PointMenu::kCopyEn}};
 
 }  // namespace
 
-std::unique_ptr<QMenu> CQuorvaneDlg::BuildContextMenu() const {
+PointMenu::PointMenu(Parts p) : parts(std::move(p)) {}
+
+PointMenu::~PointMenu() = default;
+
+bool PointMenu::ExportRunning() const {
+    return parts.exportCommand != nullptr && parts.exportCommand->Running();
+}
+
+std::unique_ptr<QMenu> PointMenu::BuildContextMenu() const {
     const MenuEntry* entries = language == 0 ? kChineseMenu : kEnglishMenu;
     auto menu = std::make_unique<QMenu>();
     menu->setObjectName(QStringLiteral("pointMenu"));
@@ -66,11 +77,12 @@ std::unique_ptr<QMenu> CQuorvaneDlg::BuildContextMenu() const {
     add(entries[2]);
     QAction* properties = menu->addAction(Q(Text(TextKey::Properties)));
     properties->setData(language == 0 ? kPropertiesZh : kPropertiesEn);
-    if (!listView->selectionModel()->hasSelection()) {
+    if (!parts.listView->selectionModel()->hasSelection()) {
         remove->setEnabled(false);
         write->setEnabled(false);
     }
-    const OPCUAItemData* pointed = filterModel->Record(listView->RowAtGlobal(menuPoint));
+    const OPCUAItemData* pointed =
+        parts.filterModel->Record(parts.listView->RowAtGlobal(menuPoint));
     if (pointed == nullptr) properties->setEnabled(false);
     if (pointed != nullptr && !CanWrite(*pointed)) write->setEnabled(false);
     menu->addSeparator();
@@ -78,28 +90,24 @@ std::unique_ptr<QMenu> CQuorvaneDlg::BuildContextMenu() const {
     QAction* keep = menu->addAction(Q(Text(TextKey::KeepScanHistory)));
     keep->setData(kKeepHistory);
     keep->setCheckable(true);
-    keep->setChecked(history->KeepScanHistory());
+    keep->setChecked(parts.history->KeepScanHistory());
     return menu;
 }
 
-void CQuorvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
-    OpenContextMenu(event->globalPos());
-    event->accept();
-}
-
-void CQuorvaneDlg::OpenContextMenu(const QPoint& globalPos) {
+void PointMenu::OpenContextMenu(const QPoint& globalPos) {
     menuPoint = globalPos;
     auto menu = BuildContextMenu();
-    if (const OPCUAItemData* pointed = filterModel->Record(listView->RowAtGlobal(menuPoint))) {
+    if (const OPCUAItemData* pointed =
+            parts.filterModel->Record(parts.listView->RowAtGlobal(menuPoint))) {
         const WriteRefusal why = WhyNotWritable(*pointed);
-        if (why != WriteRefusal::kNone) SetStatus(Text(RefusalText(why)));
+        if (why != WriteRefusal::kNone) parts.setStatus(Text(RefusalText(why)));
     }
     const QPoint at(globalPos.x() - menu->sizeHint().width() / 2, globalPos.y());
     QAction* chosen = menuRunner ? menuRunner(*menu, at) : menu->exec(at);
     if (chosen != nullptr && chosen->isEnabled()) OnMenuCommand(chosen->data().toInt());
 }
 
-void CQuorvaneDlg::OnMenuCommand(int id) {
+void PointMenu::OnMenuCommand(int id) {
     switch (id) {
         case kDeleteZh:
         case kDeleteEn:
@@ -107,7 +115,7 @@ void CQuorvaneDlg::OnMenuCommand(int id) {
             break;
         case kCopyZh:
         case kCopyEn:
-            CopyIdentifier(listView->RowAtGlobal(menuPoint));
+            CopyIdentifier(parts.listView->RowAtGlobal(menuPoint));
             break;
         case kWriteZh:
         case kWriteEn:
@@ -115,25 +123,25 @@ void CQuorvaneDlg::OnMenuCommand(int id) {
             break;
         case kPropertiesZh:
         case kPropertiesEn:
-            OpenDetails(listView->RowAtGlobal(menuPoint));
+            OpenDetails(parts.listView->RowAtGlobal(menuPoint));
             break;
         case kHistory:
-            OpenHistory();
+            parts.openHistory();
             break;
         case kKeepHistory:
-            SetKeepScanHistory(!history->KeepScanHistory());
+            parts.history->SetKeepScanHistory(!parts.history->KeepScanHistory());
             break;
         default:
             break;
     }
 }
 
-void CQuorvaneDlg::DeleteSelectedRows() {
+void PointMenu::DeleteSelectedRows() {
     if (ExportRunning()) return;  // the export reads these rows
     // The selection is of shown rows; the table removes by its own rows.
     std::vector<int> selected;
-    for (const QModelIndex& index : listView->selectionModel()->selectedRows()) {
-        const int source = filterModel->SourceRow(index.row());
+    for (const QModelIndex& index : parts.listView->selectionModel()->selectedRows()) {
+        const int source = parts.filterModel->SourceRow(index.row());
         if (source >= 0) selected.push_back(source);
     }
     std::sort(selected.begin(), selected.end());
@@ -143,39 +151,40 @@ void CQuorvaneDlg::DeleteSelectedRows() {
     while (end != selected.begin()) {
         auto first = end - 1;
         while (first != selected.begin() && *(first - 1) == *first - 1) --first;
-        model->DeleteRows(static_cast<std::size_t>(*first), static_cast<std::size_t>(end - first));
+        parts.model->DeleteRows(static_cast<std::size_t>(*first),
+                                static_cast<std::size_t>(end - first));
         end = first;
     }
 }
 
-void CQuorvaneDlg::CopyIdentifier(int row) {
-    const OPCUAItemData* record = filterModel->Record(row);
+void PointMenu::CopyIdentifier(int row) {
+    const OPCUAItemData* record = parts.filterModel->Record(row);
     if (record == nullptr) return;
     if (QClipboard* clipboard = QGuiApplication::clipboard()) {
         clipboard->setText(QString::fromUtf8(CopyText(*record)));
     }
 }
 
-void CQuorvaneDlg::OpenWriteDialog() {
-    const OPCUAItemData* record = filterModel->Record(listView->RowAtGlobal(menuPoint));
+void PointMenu::OpenWriteDialog() {
+    const OPCUAItemData* record = parts.filterModel->Record(parts.listView->RowAtGlobal(menuPoint));
     if (record == nullptr || !CanWrite(*record)) return;
     writeDialog.reset();
-    const std::string url = urlBox->text().toStdString();
+    const std::string url = parts.url();
     writeDialog = std::make_unique<CWriteValueDlg>(
-        this, *record, record->typeIndex, optionsDialog.get(), url,
+        parts.window, *record, record->typeIndex, parts.optionsDialog, url,
         [this](const UA_NodeId& nodeId, std::string& text, bool failed) {
             OnWriteResult(nodeId, text, failed);
         });
     writeDialog->adjustSize();
-    CenterOverThis(*writeDialog);
+    CenterOver(*writeDialog, *parts.window);
     writeDialog->show();
 }
 
-void CQuorvaneDlg::OnWriteResult(const UA_NodeId& nodeId, std::string& text, bool failed) {
+void PointMenu::OnWriteResult(const UA_NodeId& nodeId, std::string& text, bool failed) {
     if (ExportRunning()) {
         // The row changes once the export that reads it has ended.
         auto id = std::make_shared<UaNodeId>(UaNodeId::CopyOf(nodeId));
-        exportCommand->WhenDone(
+        parts.exportCommand->WhenDone(
             [this, id, text, failed]() mutable { OnWriteResult(**id, text, failed); });
         return;
     }
@@ -183,16 +192,30 @@ void CQuorvaneDlg::OnWriteResult(const UA_NodeId& nodeId, std::string& text, boo
         // `text` names the status the write ended with, when there is one.
         const std::string message =
             text.empty() ? Text(TextKey::WriteFailed) : Text(TextKey::WriteFailed) + " " + text;
-        SetStatus(message);
-        Prompts::Message(this, message);
+        parts.setStatus(message);
+        Prompts::Message(parts.window, message);
         return;
     }
     // What the status said about the point before is over: the write says how it went.
     std::string done = Text(TextKey::WriteDone);
     const auto at = done.find("%s");
     if (at != std::string::npos) done.replace(at, 2, text);
-    SetStatus(done);
+    parts.setStatus(done);
     // The point is found by its NodeId: rows may have moved or gone since the dialog opened.
-    const int row = session->Rows().RowOf(nodeId);
-    if (row >= 0) model->SetValue(row, text);
+    const int row = parts.session->Rows().RowOf(nodeId);
+    if (row >= 0) parts.model->SetValue(row, text);
+}
+
+void PointMenu::OpenDetails(int row) {
+    const OPCUAItemData* record = parts.filterModel->Record(row);
+    if (record == nullptr) return;
+    detailsDialog =
+        std::make_unique<PointDetailsDlg>(parts.window, record->displayName, record->Path());
+    CenterOver(*detailsDialog, *parts.window);
+    detailsDialog->show();
+
+    QPointer<PointDetailsDlg> target(detailsDialog.get());
+    parts.session->ReadDetails(record->nodeId, [target](const PointDetails& details) {
+        if (!target.isNull()) target->ShowDetails(details);
+    });
 }
