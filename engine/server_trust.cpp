@@ -27,13 +27,8 @@ ServerTrust JudgeServerCertificate(const CertificateFacts& presented, const std:
         return result;
     }
     const auto before =
-        std::find_if(trusted.begin(), trusted.end(), [&](const TrustedCertificate& t) {
-            const bool sameUri = !presented.applicationUri.empty() &&
-                                 t.facts.applicationUri == presented.applicationUri;
-            const bool sameUrl = std::find(t.endpointUrls.begin(), t.endpointUrls.end(), url) !=
-                                 t.endpointUrls.end();
-            return sameUri || sameUrl;
-        });
+        std::find_if(trusted.begin(), trusted.end(),
+                     [&](const TrustedCertificate& t) { return SameServer(t, presented, url); });
     if (before != trusted.end()) {
         result.verdict = TrustVerdict::Changed;
         result.previous = before->facts;

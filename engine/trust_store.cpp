@@ -1,6 +1,7 @@
 #include "engine/trust_store.h"
 
 #include <algorithm>
+#include <cctype>
 #include <sstream>
 
 #include "engine/pki_files.h"
@@ -24,6 +25,31 @@ std::string HexOf(const Fingerprint& fingerprint) {
 }
 
 }  // namespace
+
+namespace {
+
+// `url` with its scheme and host in lower case; the path after them is kept as it is.
+std::string UrlKey(const std::string& url) {
+    const auto scheme = url.find("://");
+    const auto hostEnd = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
+    std::string key = url;
+    std::transform(key.begin(), hostEnd == std::string::npos ? key.end() : key.begin() + hostEnd,
+                   key.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return key;
+}
+
+}  // namespace
+
+bool SameServer(const TrustedCertificate& trusted, const CertificateFacts& presented,
+                const std::string& url) {
+    if (trusted.facts.fingerprint == presented.fingerprint) return true;
+    if (!presented.applicationUri.empty() &&
+        trusted.facts.applicationUri == presented.applicationUri)
+        return true;
+    const std::string key = UrlKey(url);
+    return std::any_of(trusted.endpointUrls.begin(), trusted.endpointUrls.end(),
+                       [&](const std::string& known) { return UrlKey(known) == key; });
+}
 
 bool HasControlCharacter(const std::string& url) {
     return std::any_of(url.begin(), url.end(), [](char c) {
@@ -106,11 +132,7 @@ bool TrustStore::Trust(const CertificateFacts& certificate, const std::string& u
     if (replace) {
         for (const TrustedCertificate& old : before.certificates) {
             if (old.facts.fingerprint == certificate.fingerprint) continue;
-            const bool sameUri = !certificate.applicationUri.empty() &&
-                                 old.facts.applicationUri == certificate.applicationUri;
-            const bool sameUrl = std::find(old.endpointUrls.begin(), old.endpointUrls.end(), url) !=
-                                 old.endpointUrls.end();
-            if (!sameUri && !sameUrl) continue;
+            if (!SameServer(old, certificate, url)) continue;
             std::error_code error;
             std::filesystem::remove(TrustedDir() / TrustedFileName(old.facts.fingerprint), error);
             const std::string oldHex = HexOf(old.facts.fingerprint);

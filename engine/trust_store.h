@@ -30,10 +30,10 @@ public:
     };
     Contents Load() const;
 
-    // Trusts `certificate` for `url` from now on. With `replace`, certificates trusted before
-    // for the same application URI or the same URL are forgotten: the user accepted a changed
-    // certificate in their place. False, with nothing changed, when it could not be stored: the
-    // store is unsafe or unreadable (see Load), or `url` holds a control character.
+    // Trusts `certificate` for `url` from now on. With `replace`, other certificates of the
+    // same server (SameServer) are forgotten: the user accepted a changed certificate in their
+    // place. False, with nothing changed, when it could not be stored: the store is unsafe or
+    // unreadable (see Load), or `url` holds a control character.
     bool Trust(const CertificateFacts& certificate, const std::string& url, bool replace);
 
     std::filesystem::path TrustedDir() const { return root / "trusted"; }
@@ -46,6 +46,12 @@ private:
 
     std::filesystem::path root;
 };
+
+// Whether `trusted` belongs to the server that presented `presented` at `url`: the same
+// certificate, the same (non-empty) application URI, or trusted for the same URL. URLs are
+// the same when they differ only in the case of the scheme and the host.
+bool SameServer(const TrustedCertificate& trusted, const CertificateFacts& presented,
+                const std::string& url);
 
 // A URL with a control character (a newline would make a line of its own in the list).
 bool HasControlCharacter(const std::string& url);

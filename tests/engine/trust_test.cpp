@@ -135,6 +135,50 @@ TEST(ServerTrustVerdict, DecisionsAsATable) {
     EXPECT_EQ(changed.previous->fingerprint, ServerA().fingerprint);
 }
 
+// One rule for the verdict and the store: which trusted certificate is the presented one's
+// server's.
+TEST(SameServerRule, CertificateUriOrUrlAsATable) {
+    const TrustedCertificate a{ServerA(), {"opc.tcp://plant-a:4840/ua"}};
+    const TrustedCertificate other{OtherServer(), {"opc.tcp://other:4840"}};
+    CertificateFacts noUri = OtherServer();
+    noUri.applicationUri.clear();
+    CertificateFacts otherNoUri = ServerB();
+    otherNoUri.applicationUri.clear();
+    const TrustedCertificate blank{noUri, {"opc.tcp://blank:4840"}};
+    struct Case {
+        const char* name;
+        const TrustedCertificate& trusted;
+        const CertificateFacts& presented;
+        const char* url;
+        bool same;
+    };
+    const Case cases[] = {
+        {"same certificate, other URL", a, ServerA(), "opc.tcp://elsewhere:1", true},
+        {"same URI, other certificate", a, ServerB(), "opc.tcp://elsewhere:1", true},
+        {"same URL, other certificate and URI", a, OtherServer(), "opc.tcp://plant-a:4840/ua",
+         true},
+        {"other URI, other URL", other, ServerA(), "opc.tcp://plant-a:4840", false},
+        {"host in other case", a, OtherServer(), "opc.tcp://PLANT-A:4840/ua", true},
+        {"scheme in other case", a, OtherServer(), "OPC.TCP://plant-a:4840/ua", true},
+        {"path in other case", a, OtherServer(), "opc.tcp://plant-a:4840/UA", false},
+        {"other port", a, OtherServer(), "opc.tcp://plant-a:4841/ua", false},
+        {"other host name for the same address", a, OtherServer(), "opc.tcp://10.0.0.1:4840/ua",
+         false},
+        {"without a URI, the same certificate", blank, noUri, "opc.tcp://elsewhere:1", true},
+        {"an empty URI is no URI to match", blank, otherNoUri, "opc.tcp://elsewhere:1", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(SameServer(c.trusted, c.presented, c.url), c.same);
+        // The verdict follows the same rule for another certificate.
+        if (c.presented.fingerprint != c.trusted.facts.fingerprint) {
+            const ServerTrust t = JudgeServerCertificate(c.presented, c.url, {c.trusted}, {},
+                                                         c.presented.notBefore + 3600);
+            EXPECT_EQ(t.verdict, c.same ? TrustVerdict::Changed : TrustVerdict::Unknown);
+        }
+    }
+}
+
 TEST(ServerTrustVerdict, WarningsAboutTimeAndHost) {
     const CertificateFacts& a = ServerA();  // names the host plant-a
     const auto at = [&](const std::string& url, std::int64_t now) {
@@ -179,6 +223,12 @@ TEST(TrustStoreFiles, AcceptingAChangedCertificateReplacesTheOldTrustOnly) {
     EXPECT_EQ(std::count(left.begin(), left.end(), ServerA().fingerprint), 0);
     EXPECT_EQ(std::count(left.begin(), left.end(), ServerB().fingerprint), 1);
     EXPECT_EQ(std::count(left.begin(), left.end(), OtherServer().fingerprint), 1);
+
+    // The store replaces by the verdict's rule: the host typed in capitals is the same server.
+    ASSERT_TRUE(store.Trust(ServerA(), "OPC.TCP://Other:4840", true));
+    left.clear();
+    for (const auto& t : store.Load().certificates) left.push_back(t.facts.fingerprint);
+    EXPECT_EQ(left, std::vector<Fingerprint>{ServerA().fingerprint});
 }
 
 TEST(TrustStoreFiles, DamagedFileIsIgnoredWithANote) {
