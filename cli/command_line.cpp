@@ -18,6 +18,7 @@
 #include "cli/scan_export.h"
 #include "engine/endpoint_list.h"
 #include "engine/library_log.h"
+#include "engine/pki_files.h"
 #include "os/secret_memory.h"
 #include "quorvane_version.h"
 #include "texts/connect_failure.h"
@@ -51,6 +52,8 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     if (!parsed.options) return BadArguments(io, parsed.error);
     CliOptions options = *parsed.options;
     if (options.language >= 0) language = options.language;
+    // The user's store, for the connect, the trust the flags give and the export's names.
+    options.settings.pkiRoot = PkiRoot();
     if (options.help) {
         io.out << Text(TextKey::CliUsage) << Text(TextKey::CliHistoryUsage)
                << Text(TextKey::DiscoverUsage);
@@ -132,7 +135,9 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     if (FailureText(result.outcome)) {
         io.err << FailureMessage(result.outcome, result.detail) << "\n";
         // A store another user could have planted is a trust failure: nothing was sent.
-        return result.outcome == ConnectOutcome::PkiUnsafe ? kCliUntrusted : kCliConnectFailed;
+        if (result.outcome == ConnectOutcome::PkiUnsafe) return kCliUntrusted;
+        // As the certificate commands say it: the fault is here, not at the server.
+        return result.detail.ownIdentityFailed ? kCliIdentityFailed : kCliConnectFailed;
     }
     if (!result.exported.saved) {
         io.err << Text(TextKey::ExportFailed);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ struct ConnectionSettings {
     // Server certificates the user accepted for this run only, as SHA-256 fingerprints
     // ("AA:BB:..."): a reconnect with these settings accepts the same certificate, no other.
     std::vector<std::string> acceptedServerCertificates;
+    // Where this installation's own certificate and the certificates it trusts are kept; the
+    // front doors set it, empty stands for the user's (PkiRoot()).
+    std::filesystem::path pkiRoot;
 };
 
 // Why nothing answered, when that could be told.
@@ -56,6 +60,8 @@ struct ConnectDetail {
     UnreachableCause cause = UnreachableCause::Unknown;
     std::string offered;  // the server's policy/mode pairs, when it was asked
     std::optional<UnsafePath> unsafe = std::nullopt;  // the folder or file that made PkiUnsafe
+    // This installation's own certificate, needed for the channel, could not be made or read.
+    bool ownIdentityFailed = false;
 };
 
 // How one attempt to open a session ended.

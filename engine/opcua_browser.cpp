@@ -168,7 +168,7 @@ int OPCUABrowser::ConnectAnonymous(std::string url, int timeoutSeconds) {
 
 bool OPCUABrowser::ConfigureOwnIdentity(UA_ClientConfig& config, const std::string& policy,
                                         const std::string& mode) {
-    const auto identity = LoadOrCreateIdentity(PkiRoot(), nullptr, &pkiRefusal);
+    const auto identity = LoadOrCreateIdentity(PkiRootOr(pkiRoot), nullptr, &pkiRefusal);
     if (!identity) {
         identityMissing = true;
         return false;
@@ -187,7 +187,7 @@ bool OPCUABrowser::DecideServerCertificate(const std::string& url,
     const auto facts =
         ReadCertificateFacts({endpoint.serverCertificate.data, endpoint.serverCertificate.length});
     if (!facts) return false;  // nothing to show; the connect fails as with a bad certificate
-    const TrustStore store(PkiRoot());
+    const TrustStore store(PkiRootOr(pkiRoot));
     const TrustStore::Contents trusted = store.Load();
     if (trusted.refused) {
         // Not even a certificate accepted for this run: the store may have been planted.
@@ -366,6 +366,7 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     channelUnsecured = false;
     anonymousNotOffered = false;
     acceptedCertificates = s.acceptedServerCertificates;
+    pkiRoot = s.pkiRoot;
     sessionLocales = s.localeIds;
     int result = 1;
     switch (s.authKind) {
@@ -418,7 +419,10 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
                    ? ConnectOutcome::ServerCertificateChanged
                    : ConnectOutcome::ServerCertificateUntrusted;
     }
-    if (identityMissing) return ConnectOutcome::CertKeyRejected;
+    if (identityMissing) {
+        lastDetail.ownIdentityFailed = true;
+        return ConnectOutcome::CertKeyRejected;
+    }
     const ConnectOutcome outcome = FailedOutcome(s);
     if (outcome == ConnectOutcome::Unreachable) {
         lastDetail.cause = DiagnoseUnreachable(s.url, lastConnectStatus, kDiagnosisBudget);

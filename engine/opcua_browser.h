@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -162,6 +163,7 @@ private:
     bool serverUndecided = false;  // the last attempt stopped at an untrusted certificate
     bool identityMissing = false;  // this installation's own certificate could not be had
     std::optional<UnsafePath> pkiRefusal;
+    std::filesystem::path pkiRoot;  // the last Connect's settings'; empty: the user's
     bool channelUnsecured = false;
     bool anonymousNotOffered = false;  // no endpoint with the chosen security takes anonymous  //
                                        // why the trust store or identity was not used

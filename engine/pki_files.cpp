@@ -5,6 +5,10 @@
 
 std::filesystem::path PkiRoot() { return QuorvaneDataHome() / "pki"; }
 
+std::filesystem::path PkiRootOr(const std::filesystem::path& given) {
+    return given.empty() ? PkiRoot() : given;
+}
+
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                          unsigned mode) {
     return MakePrivateFolders(path.parent_path()) &&

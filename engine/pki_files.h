@@ -13,6 +13,8 @@
 // $XDG_DATA_HOME/quorvane/pki, or ~/.local/share/quorvane/pki. Read from the environment on
 // every call, so tests can point it elsewhere; the front doors ask it and hand it on.
 std::filesystem::path PkiRoot();
+// The location a caller gave (ConnectionSettings::pkiRoot), the user's when it gave none.
+std::filesystem::path PkiRootOr(const std::filesystem::path& given);
 
 // Writes `bytes` to `path` so that a reader sees the old file or the whole new one, never a
 // part. Creates the missing folders 0700 whatever the umask. False with nothing changed when

@@ -30,7 +30,7 @@ ExportSource MakeExportSource(const ConnectionSettings& settings,
         source.certificatePath = settings.certificatePath;
         source.privateKeyPath = settings.privateKeyPath;
     } else if (secureChannel) {
-        const std::filesystem::path pki = PkiRoot();
+        const std::filesystem::path pki = PkiRootOr(settings.pkiRoot);
         source.certificatePath = IdentityCertificatePath(pki).string();
         source.privateKeyPath = IdentityKeyPath(pki).string();
     }

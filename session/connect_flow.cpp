@@ -4,8 +4,9 @@
 #include "engine/pki_files.h"
 #include "engine/trust_store.h"
 
-bool TrustAlways(const ServerTrust& trust, const std::string& url, std::string& where) {
-    TrustStore store(PkiRoot());
+bool TrustAlways(const ServerTrust& trust, const ConnectionSettings& settings, std::string& where) {
+    const std::string& url = settings.url;
+    TrustStore store(PkiRootOr(settings.pkiRoot));
     if (store.Trust(trust.presented, url, true)) return true;
     where = store.TrustedDir().string();
     return false;
@@ -27,7 +28,7 @@ FlowStep AfterAttempt(ConnectOutcome outcome, const std::optional<ServerTrust>& 
     if (answer == TrustAnswer::Cancel) return FlowStep::Declined;
     if (answer == TrustAnswer::Always) {
         std::string where;
-        if (!TrustAlways(*trust, settings.url, where)) {
+        if (!TrustAlways(*trust, settings, where)) {
             decider.TrustNotStored(where);
             return FlowStep::Declined;
         }

@@ -34,6 +34,6 @@ enum class FlowStep {
 FlowStep AfterAttempt(ConnectOutcome outcome, const std::optional<ServerTrust>& trust,
                       ConnectionSettings& settings, ConnectDecider& decider);
 
-// Stores "trust always" for `url`; a changed certificate replaces the old one. False, with the
-// directory in `where`, when it could not be written.
-bool TrustAlways(const ServerTrust& trust, const std::string& url, std::string& where);
+// Stores "trust always" for `settings.url` in `settings.pkiRoot`'s store; a changed certificate
+// replaces the old one. False, with the directory in `where`, when it could not be written.
+bool TrustAlways(const ServerTrust& trust, const ConnectionSettings& settings, std::string& where);

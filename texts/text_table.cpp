@@ -51,7 +51,7 @@ struct TextPair {
     "  --version            显示版本\n"                                                                                         \
     "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任\n"                          \
     "        或证书存储不安全, 6 导出不完整: 搜索中连接中断或超出格式的行数 (已有的点仍写入),\n" \
-    "        7 无法生成或读取本客户端证书\n"
+    "        7 无法生成或读取本客户端证书 (证书命令或需要它的连接)\n"
 #define QV_CLI_USAGE_EN                                                                           \
     "usage: quorvane --export FILE [--url URL] [--policy P --mode M]\n"                           \
     "                [--user NAME [--password-env VAR] | --cert FILE --key FILE]\n"               \
@@ -96,7 +96,8 @@ struct TextPair {
     "            5 server certificate not trusted or certificate store unsafe,\n"                 \
     "            6 export not complete: connection lost during the scan or more points\n"         \
     "              than the format holds (what was found is still written),\n"                    \
-    "            7 this client's own certificate could not be made or read\n"
+    "            7 this client's own certificate could not be made or read (by a\n"               \
+    "              certificate command or a connect that needs it)\n"
 
 // Listed in key order; the static_assert below and a test keep it that way.
 constexpr TextPair kPairs[] = {

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "engine/pki_files.h"
 #include "texts/text_table.h"
 #include "ui/export_command.h"
 #include "ui/login_option_dlg.h"
@@ -73,7 +74,9 @@ void CQuorvaneDlg::OnConnect() {
 void CQuorvaneDlg::Connect() {
     const std::string url = urlBox->text().toStdString();
     scans.BeginAttempt();
-    session->Connect(optionsDialog->Settings(url));
+    ConnectionSettings settings = optionsDialog->Settings(url);
+    settings.pkiRoot = PkiRoot();  // the user's, for the engine and the trust prompt alike
+    session->Connect(settings);
     if (connectButton->isVisible()) connectButton->repaint();
 }
 

@@ -197,6 +197,24 @@ TEST(CliCertificate, ShowAndExportPerInstallation) {
     EXPECT_EQ(status, kCliIdentityFailed) << refused;
 }
 
+// A connect whose channel needs this installation's own certificate, when that cannot be made,
+// ends as the certificate commands do: the fault is here, and nothing went to the server.
+TEST_F(CliTrust, AnOwnCertificateThatCannotBeMadeEndsAConnectWithSeven) {
+    TrustDemoServer(*server);
+    std::ofstream(PkiRoot() / "own") << "in the way";
+    const std::size_t sessions = UA_Server_getStatistics(server->Server()).ss.cumulatedSessionCount;
+    EXPECT_EQ(Run({}), kCliIdentityFailed) << err.str();
+    EXPECT_NE(err.str(), "");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_FALSE(std::filesystem::exists(home / "scan.csv"));
+    EXPECT_EQ(UA_Server_getStatistics(server->Server()).ss.cumulatedSessionCount, sessions);
+    // A failure of the server itself keeps its own code.
+    EXPECT_EQ(Run({"--url", "opc.tcp://127.0.0.1:1"}), kCliConnectFailed) << err.str();
+
+    std::filesystem::remove(PkiRoot() / "own");
+    EXPECT_EQ(Run({}), kCliDone) << err.str();
+}
+
 // The key is made at run time and lives only in the user's files, never in the program.
 TEST(CliCertificate, NoPrivateKeyInTheProgram) {
     const auto home = UseFreshHome();

@@ -5,6 +5,8 @@
 #include "engine/client_identity.h"
 #include "engine/opcua_browser.h"
 #include "engine/pki_files.h"
+#include "engine/trust_store.h"
+#include "tests/engine/engine_test_support.h"
 #include "tests/support/demo_server_fixture.h"
 #include "tests/support/test_trust.h"
 
@@ -102,6 +104,32 @@ TEST(CertificateSignIn, EmptyFieldsUseThisInstallationsOwnPair) {
     // Half a pair is no pair either: the own pair again, not a failure.
     s.certificatePath = "/nowhere/c.der";
     EXPECT_EQ(engine.Connect(s), ConnectOutcome::Connected);
+}
+
+// The caller says where the PKI is: the pair is made there and the server's certificate judged
+// by that store, whatever the environment names.
+TEST(CertificateSignIn, TheGivenPkiIsTheOnlyOneUsed) {
+    UseFreshHome();
+    DemoServerOptions o;
+    o.secure = true;
+    auto server = StartDemoServer(o);
+    ASSERT_NE(server, nullptr);
+    engine_test::TempDir given;
+    PointList list;
+    OPCUABrowser engine{&list};
+    ConnectionSettings s;
+    s.url = server->Url();
+    s.authKind = 3;
+    s.securityPolicy = "Basic256Sha256";
+    s.securityMode = "Sign & Encrypt";
+    s.pkiRoot = given.Path() / "pki";
+    // Trusted in the environment's store only: not trusted for this connect.
+    TrustDemoServer(*server);
+    EXPECT_EQ(engine.Connect(s), ConnectOutcome::ServerCertificateUntrusted);
+    ASSERT_TRUE(TrustStore(s.pkiRoot).Trust(ServerCertificate(*server), s.url, false));
+    EXPECT_EQ(engine.Connect(s), ConnectOutcome::Connected);
+    EXPECT_TRUE(std::filesystem::exists(IdentityCertificatePath(s.pkiRoot)));
+    EXPECT_FALSE(std::filesystem::exists(IdentityCertificatePath(PkiRoot())));
 }
 
 // Left open, certificate sign-in takes a secure endpoint or none: a channel without security
