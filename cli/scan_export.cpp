@@ -8,12 +8,11 @@
 #include "engine/owned_points.h"
 #include "engine/walk_all_points.h"
 #include "export/export_source.h"
-#include "export/util/utf_convert.h"
 
 ExportFormat TargetFormat(const ExportTarget& target) {
     if (target.format) return *target.format;
     if (target.fd >= 0) return ExportFormat::Csv;  // text is what a pipe's reader expects
-    return ChooseExportFormat(SaveFilter::All, target.path);
+    return ChooseExportFormat(SaveFilter::All, target.path.native());
 }
 
 bool ReadsAttributes(const ExportTarget& target) {
@@ -52,8 +51,8 @@ ScanExportResult ScanAndExport(const ConnectionSettings& settings, const ExportT
     const ExportContext context{MakeExportSource(settings, result.serverTrust, result.unsecured),
                                 ReadsAttributes(target) ? &attributes : nullptr};
     result.exported =
-        target.fd >= 0 ? ExportPointsTo(records.View(), target.fd, result.format, nullptr, &context)
-                       : ExportPoints(records.View(), Utf8ToUtf16(target.path), result.format,
-                                      nullptr, &context);
+        target.fd >= 0
+            ? ExportPointsTo(records.View(), target.fd, result.format, nullptr, &context)
+            : ExportPoints(records.View(), target.path, result.format, nullptr, &context);
     return result;
 }

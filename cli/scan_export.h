@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -32,7 +33,7 @@ struct ScanExportResult {
 // end. Without `format` it follows the extension of `path` (.xls, .xlsx, .csv, anything else
 // .xls as in the window); a descriptor without one gets .csv.
 struct ExportTarget {
-    std::string path;
+    std::filesystem::path path;  // as the user typed it: its bytes are the file's name
     std::optional<ExportFormat> format;
     int fd = -1;
     bool attributes = false;  // read every point's attributes for the export

@@ -9,7 +9,6 @@
 #include "export/replacing_file.h"
 #include "export/tags/tags_csv_export.h"
 #include "export/telegraf/telegraf_export.h"
-#include "export/util/utf_convert.h"
 #include "export/xls/xls_book.h"
 #include "export/xlsx/xlsx_point_export.h"
 
@@ -59,6 +58,11 @@ std::size_t FillPointSheet(XlsSheet& sheet, const std::vector<OPCUAItemData*>& p
 }
 
 namespace {
+
+// The formats whose bytes are only ever appended: the .xls and .xlsx are placed by offset.
+bool WrittenInOrder(ExportFormat format) {
+    return format != ExportFormat::Xls && format != ExportFormat::Xlsx;
+}
 
 // One export into `file`, whichever way it was opened.
 ExportResult ExportInto(const std::vector<OPCUAItemData*>& points, ReplacingFile file,
@@ -115,17 +119,22 @@ ExportResult ExportInto(const std::vector<OPCUAItemData*>& points, ReplacingFile
 
 }  // namespace
 
-ExportResult ExportPoints(const std::vector<OPCUAItemData*>& points, const std::u16string& path,
-                          ExportFormat format, const ExportProgress* progress,
-                          const ExportContext* context) {
-    if (path.find(u'\0') != std::u16string::npos) {
+ExportResult ExportPoints(const std::vector<OPCUAItemData*>& points,
+                          const std::filesystem::path& path, ExportFormat format,
+                          const ExportProgress* progress, const ExportContext* context) {
+    // The name's own bytes, as open() takes them.
+    const std::string& name = path.native();
+    if (name.find('\0') != std::string::npos) {
         return {false, points.size() - std::min(points.size(), MaxExportedPoints(format)), false,
                 EINVAL};
     }
-    return ExportInto(points, ReplacingFile::Begin(Utf16ToUtf8(path)), format, progress, context);
+    return ExportInto(points, ReplacingFile::Begin(name), format, progress, context);
 }
 
 ExportResult ExportPointsTo(const std::vector<OPCUAItemData*>& points, int fd, ExportFormat format,
                             const ExportProgress* progress, const ExportContext* context) {
-    return ExportInto(points, ReplacingFile::Into(fd), format, progress, context);
+    // Text goes out as it is made; a workbook is laid out in a file first, then written out.
+    ReplacingFile file =
+        WrittenInOrder(format) ? ReplacingFile::Stream(fd) : ReplacingFile::Into(fd);
+    return ExportInto(points, std::move(file), format, progress, context);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -49,11 +50,14 @@ std::size_t FillPointSheet(XlsSheet& sheet, const std::vector<OPCUAItemData*>& p
 // `path` may name a device, a FIFO or a symbolic link (see ReplacingFile); `progress` may cancel.
 // `context` (when given) names the server and carries the attributes the text formats add; the
 // .xls ignores it.
-ExportResult ExportPoints(const std::vector<OPCUAItemData*>& points, const std::u16string& path,
+ExportResult ExportPoints(const std::vector<OPCUAItemData*>& points,
+                          const std::filesystem::path& path,
                           ExportFormat format = ExportFormat::Xls,
                           const ExportProgress* progress = nullptr,
                           const ExportContext* context = nullptr);
-// The same into an open descriptor, standard output say, written from start to end.
+// The same into an open descriptor, standard output say, written from start to end: the text
+// formats as they are made (a failure or a cancel leaves what went out), the .xls and .xlsx
+// made whole in a temporary file first.
 ExportResult ExportPointsTo(const std::vector<OPCUAItemData*>& points, int fd, ExportFormat format,
                             const ExportProgress* progress = nullptr,
                             const ExportContext* context = nullptr);

@@ -74,6 +74,7 @@ ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
       sink_(std::exchange(other.sink_, -1)),
       ownsSink_(other.ownsSink_),
       intoDescriptor_(other.intoDescriptor_),
+      streaming_(other.streaming_),
       failed_(other.failed_),
       error_(other.error_),
       appendOffset_(other.appendOffset_),
@@ -87,6 +88,7 @@ ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
         sink_ = std::exchange(other.sink_, -1);
         ownsSink_ = other.ownsSink_;
         intoDescriptor_ = other.intoDescriptor_;
+        streaming_ = other.streaming_;
         failed_ = other.failed_;
         error_ = other.error_;
         appendOffset_ = other.appendOffset_;
@@ -168,6 +170,18 @@ ReplacingFile ReplacingFile::Into(int fd) {
     return file;
 }
 
+ReplacingFile ReplacingFile::Stream(int fd) {
+    ReplacingFile file;
+    if (fd < 0) {
+        file.error_ = EBADF;
+        return file;
+    }
+    file.sink_ = fd;
+    file.intoDescriptor_ = true;
+    file.streaming_ = true;
+    return file;
+}
+
 bool ReplacingFile::Fail(int error) {
     if (!failed_) error_ = error;
     failed_ = true;
@@ -175,6 +189,7 @@ bool ReplacingFile::Fail(int error) {
 }
 
 bool ReplacingFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
+    if (streaming_) return Fail(ESPIPE);
     if (failed_ || fd_ < 0) return false;
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
@@ -189,12 +204,20 @@ bool ReplacingFile::WriteAt(std::uint64_t offset, const void* data, std::size_t 
 }
 
 bool ReplacingFile::Append(const void* data, std::size_t size) {
+    if (streaming_) {
+        if (failed_ || sink_ < 0) return false;
+        if (!WriteAll(sink_, std::string_view(static_cast<const char*>(data), size)))
+            return Fail(errno);
+        appendOffset_ += size;
+        return true;
+    }
     if (!WriteAt(appendOffset_, data, size)) return false;
     appendOffset_ += size;
     return true;
 }
 
 bool ReplacingFile::Truncate(std::uint64_t size) {
+    if (streaming_) return Fail(ESPIPE);
     if (failed_ || fd_ < 0) return false;
     if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) Fail(errno);
     return !failed_;
@@ -216,6 +239,10 @@ bool ReplacingFile::CopyIntoSink() {
 }
 
 bool ReplacingFile::Commit() {
+    if (streaming_) {
+        sink_ = -1;
+        return !failed_;
+    }
     if (fd_ < 0) return false;
     if (sink_ >= 0) {
         const bool ok = !failed_ && CopyIntoSink();

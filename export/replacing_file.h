@@ -26,8 +26,12 @@ public:
     // For a descriptor already open for writing (standard output, say): written into on
     // Commit, never closed here.
     static ReplacingFile Into(int fd);
+    // For a descriptor written in order as the content is made, with no temporary: for text
+    // that is only ever appended. WriteAt and Truncate fail; a failed or cancelled export
+    // leaves what was written so far. Never closed here.
+    static ReplacingFile Stream(int fd);
 
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return fd_ >= 0 || (streaming_ && sink_ >= 0); }
     // The errno of the first failure, 0 when there was none.
     int Error() const { return error_; }
     // Where the content goes until Commit; writers that open files themselves write here.
@@ -58,6 +62,7 @@ private:
     int sink_ = -1;          // the device, FIFO or descriptor written into on Commit
     bool ownsSink_ = false;  // opened here, so closed here
     bool intoDescriptor_ = false;
+    bool streaming_ = false;  // appends go straight into the sink
     bool failed_ = false;
     int error_ = 0;
     std::uint64_t appendOffset_ = 0;

@@ -1,6 +1,7 @@
 #include "ui/export_command.h"
 
 #include <QAbstractItemView>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPointer>
@@ -144,13 +145,15 @@ void ExportCommand::Run(const std::string& url) {
     ExportMemory memory(ServerHistory::DefaultPath());
     int chosen = DialogIndexOf(memory.LastFilter());
     bool allAttributes = memory.AllAttributes();
-    const QString path = Prompts::SaveFile(window, Q(DialogFilterText()),
-                                           Q(DefaultNameFor(url, memory.LastFilter())), &chosen,
-                                           Q(Text(TextKey::ExportAllAttributes)), &allAttributes);
-    if (path.isEmpty()) return;
+    const QString chosenPath = Prompts::SaveFile(
+        window, Q(DialogFilterText()), Q(DefaultNameFor(url, memory.LastFilter())), &chosen,
+        Q(Text(TextKey::ExportAllAttributes)), &allAttributes);
+    if (chosenPath.isEmpty()) return;
+    // The name in the bytes Qt itself would open it by, kept so down to open().
+    const std::filesystem::path path(QFile::encodeName(chosenPath).toStdString());
     const SaveFilter filter = DialogFilterAt(chosen);
     memory.Remember(filter, allAttributes);
-    const ExportFormat format = ChooseExportFormat(filter, path.toStdString());
+    const ExportFormat format = ChooseExportFormat(filter, path.native());
 
     // The file names the server the rows came from; before any connect, the URL typed.
     const auto& settings = session.SessionSettings();
@@ -193,12 +196,12 @@ void ExportCommand::Run(const std::string& url) {
     StartWriting(std::move(points), path, format, std::move(source), nullptr);
 }
 
-void ExportCommand::StartWriting(std::vector<OPCUAItemData*> points, const QString& path,
+void ExportCommand::StartWriting(std::vector<OPCUAItemData*> points, std::filesystem::path path,
                                  ExportFormat format, ExportSource source,
                                  std::shared_ptr<const PointAttributeTable> attributes) {
     const std::size_t count = points.size();
     exporter->Start(
-        std::move(points), path.toStdU16String(), format,
+        std::move(points), std::move(path), format,
         [this, count, format](const ExportResult& result) { OnDone(result, count, format); },
         std::move(source), std::move(attributes));
     ShowProgress();

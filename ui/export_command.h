@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -47,8 +48,9 @@ public:
 private:
     // Which rows: the selection, the rows shown or all; false when the user cancels.
     bool ChooseRows(std::vector<OPCUAItemData*>& points);
-    void StartWriting(std::vector<OPCUAItemData*> points, const QString& path, ExportFormat format,
-                      ExportSource source, std::shared_ptr<const PointAttributeTable> attributes);
+    void StartWriting(std::vector<OPCUAItemData*> points, std::filesystem::path path,
+                      ExportFormat format, ExportSource source,
+                      std::shared_ptr<const PointAttributeTable> attributes);
     // Gives the rows back and runs what waited for the end.
     void Finish();
     void ShowProgress();

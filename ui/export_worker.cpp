@@ -28,7 +28,7 @@ void ExportWorker::Release() {
     running_ = false;
 }
 
-void ExportWorker::Start(std::vector<OPCUAItemData*> points, std::u16string path,
+void ExportWorker::Start(std::vector<OPCUAItemData*> points, std::filesystem::path path,
                          ExportFormat format, Done done, ExportSource source,
                          std::shared_ptr<const PointAttributeTable> attributes) {
     if (thread_.joinable()) thread_.join();  // a finished export's thread

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <atomic>
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,7 +28,7 @@ public:
     // Exports `points` to `path`; `done` runs later on the context's thread. Only while idle.
     // `source` names the server for the formats that say where they came from; `attributes`,
     // when read, has an entry per point.
-    void Start(std::vector<OPCUAItemData*> points, std::u16string path, ExportFormat format,
+    void Start(std::vector<OPCUAItemData*> points, std::filesystem::path path, ExportFormat format,
                Done done, ExportSource source = {},
                std::shared_ptr<const PointAttributeTable> attributes = nullptr);
     // From Start until `done` has been called (or Wait).

@@ -12,6 +12,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -199,6 +201,61 @@ TEST_F(ExportTargetTest, CsvHasAByteOrderMarkInAFileAndNoneOnADescriptor) {
     ASSERT_TRUE(piped.saved);
     EXPECT_EQ(read.substr(0, 3), "ID,");
     EXPECT_EQ(read, ReadAll(dir_.File("f.csv")).substr(3)) << "the same text after the mark";
+}
+
+// Text for a descriptor goes out as it is made, with no temporary file at all; only the
+// workbooks, which are laid out by offset, still need one.
+TEST_F(ExportTargetTest, TextStreamsIntoADescriptorAndOnlyWorkbooksNeedATemporary) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    {
+        ReplacingFile file = ReplacingFile::Stream(fds[1]);
+        ASSERT_TRUE(file.IsOpen());
+        EXPECT_FALSE(file.WantsByteOrderMark());
+        ASSERT_TRUE(file.Append("abc", 3));
+        char early[4] = {};
+        EXPECT_EQ(::read(fds[0], early, 3), 3) << "there before the end";
+        EXPECT_STREQ(early, "abc");
+        EXPECT_FALSE(file.WriteAt(0, "x", 1));
+        EXPECT_EQ(file.Error(), ESPIPE);
+        EXPECT_FALSE(file.Commit()) << "a failed write sticks";
+    }
+    ASSERT_EQ(::write(fds[1], "!", 1), 1) << "still ours to write to";
+    ::close(fds[1]);
+    char rest[4] = {};
+    EXPECT_EQ(::read(fds[0], rest, sizeof rest), 1);
+    ::close(fds[0]);
+
+    const char* saved = std::getenv("TMPDIR");
+    const std::string before = saved ? saved : "";
+    ::setenv("TMPDIR", (dir_.File("none")).c_str(), 1);  // no temporary can be made there
+    const SamplePoints points = SamplePoints::Handful();
+    for (ExportFormat format : {ExportFormat::Csv, ExportFormat::Json, ExportFormat::TagsCsv,
+                                ExportFormat::Telegraf, ExportFormat::Xls, ExportFormat::Xlsx}) {
+        SCOPED_TRACE(static_cast<int>(format));
+        const int out = ::open(dir_.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(out, 0);
+        const ExportResult result = ExportPointsTo(points.Pointers(), out, format);
+        ::close(out);
+        const bool workbook = format == ExportFormat::Xls || format == ExportFormat::Xlsx;
+        EXPECT_EQ(result.saved, !workbook);
+        EXPECT_EQ(ReadAll(dir_.File("out")).empty(), workbook);
+    }
+    if (saved) {
+        ::setenv("TMPDIR", before.c_str(), 1);
+    } else {
+        ::unsetenv("TMPDIR");
+    }
+}
+
+// A name is the bytes the user gave, whether or not they are UTF-8.
+TEST_F(ExportTargetTest, TheNameKeepsItsBytes) {
+    const SamplePoints points = SamplePoints::Handful();
+    const std::string name = dir_.File("\xff\xfe-\xe7\x82\xb9.csv");
+    ASSERT_TRUE(
+        ExportPoints(points.Pointers(), std::filesystem::path(name), ExportFormat::Csv).saved);
+    EXPECT_EQ(TypeOf(name), S_IFREG);
+    EXPECT_EQ(ReadAll(name).substr(0, 6), "\xEF\xBB\xBFID,");
 }
 
 // A cancel at any point leaves the old file as it was and no temporary behind, in every format.
