@@ -2,7 +2,9 @@
 
 #include <QAbstractTableModel>
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/opcua_item_data.h"
@@ -32,6 +34,22 @@ public:
     OPCUAItemData* Record(int row) const { return rows.Record(row); }
     int RowOf(const OPCUAItemData* record, int hint) const { return rows.RowOf(record, hint); }
 
+    // What changed about each row since the server's last complete scan, as ChangeKind bits by
+    // NodeId text; rows not named are as they were. Kept until the rows are cleared.
+    void SetChanges(const std::unordered_map<std::string, std::uint16_t>& kindsByNodeId);
+    // Whether the rows were held against an earlier scan at all.
+    bool Compared() const { return compared; }
+    std::uint16_t ChangeKinds(int row) const;
+
+    // The Change header and cells again in the current language.
+    void RetellTexts();
+
+signals:
+    // SetChanges replaced the kinds of every row.
+    void ChangesSet();
+
 private:
     PointRows& rows;
+    bool compared = false;
+    std::vector<std::uint16_t> kinds;  // per row while compared, else empty
 };

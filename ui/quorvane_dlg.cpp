@@ -264,6 +264,7 @@ void CQuorvaneDlg::OnLanguage() {
     setWindowTitle(Q(MainWindowTitle()));
     filterBox->setPlaceholderText(Q(Text(TextKey::FilterPlaceholder)));
     serverBox->SetForgetText(Q(Text(TextKey::ForgetServer)));
+    model->RetellTexts();
     UseQtTranslations(language);
 }
 

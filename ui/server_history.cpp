@@ -84,13 +84,21 @@ void ServerHistory::Load() {
     if (size.isValid() && size.width() <= 20000 && size.height() <= 20000) window.size = size;
     keepScans = s.value(QStringLiteral("history/keepScans"), true).toBool();
     const QStringList widths = s.value(QStringLiteral("window/columns")).toStringList();
-    if (widths.size() == kColumnCount) {
+    if (!widths.isEmpty()) {
+        // An earlier version had fewer columns: they keep their widths, and a column added since
+        // gets as wide as an average saved column but ID.
         std::array<int, kColumnCount> w{};
+        const int saved = std::min<int>(static_cast<int>(widths.size()), kColumnCount);
         bool all = true;
-        for (int i = 0; i < kColumnCount; ++i) {
+        long long sum = 0;
+        for (int i = 0; i < saved; ++i) {
             w[i] = widths[i].toInt(&ok);
             all = all && ok && w[i] >= 0 && w[i] <= 20000;
+            if (i != kIdColumn) sum += w[i];
         }
+        const int others = saved - (saved > kIdColumn ? 1 : 0);
+        const int added = others > 0 ? static_cast<int>(sum / others) : 100;
+        for (int i = saved; i < kColumnCount; ++i) w[i] = added;
         if (all) window.columnWidths = w;
     }
 }
