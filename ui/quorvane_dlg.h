@@ -64,6 +64,7 @@ public:
         kPropertiesEn = 32791,
         kHistory = 32800,
         kKeepHistory = 32801,
+        kInventory = 32802,
     };
 
     explicit CQuorvaneDlg(Timing timing = {}, QWidget* parent = nullptr);
@@ -137,6 +138,8 @@ public:
     void SetKeepScanHistory(bool keep);
     // "History...": the stored scans of the server the URL box names.
     void OpenHistory();
+    // "Inventory...": every server of the history; a double-click puts its URL in the URL box.
+    void OpenInventory();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -168,8 +171,9 @@ private:
     void ShowCounts();
     // Marks a list that belongs to another server than the URL box names.
     void ShowWhoseList();
-    // After a walk: the scan recorded, and the status line told what changed since the last.
-    void RecordScan(bool lost);
+    // After a walk, or when Stop ended it: the scan recorded (marked when `cutShort`), and the
+    // status line and the Change column told what changed since the last complete one.
+    void RecordScan(bool cutShort);
     ScanRecorder& Recorder();
     // Milliseconds since 1970, as the history keeps times.
     static std::int64_t NowMs();

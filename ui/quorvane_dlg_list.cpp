@@ -75,6 +75,7 @@ std::unique_ptr<QMenu> CQuorvaneDlg::BuildContextMenu() const {
     if (pointed != nullptr && !CanWrite(*pointed)) write->setEnabled(false);
     menu->addSeparator();
     menu->addAction(Q(Text(TextKey::HistoryButton)))->setData(kHistory);
+    menu->addAction(Q(Text(TextKey::InventoryButton)))->setData(kInventory);
     QAction* keep = menu->addAction(Q(Text(TextKey::KeepScanHistory)));
     keep->setData(kKeepHistory);
     keep->setCheckable(true);
@@ -119,6 +120,9 @@ void CQuorvaneDlg::OnMenuCommand(int id) {
             break;
         case kHistory:
             OpenHistory();
+            break;
+        case kInventory:
+            OpenInventory();
             break;
         case kKeepHistory:
             SetKeepScanHistory(!history->KeepScanHistory());
