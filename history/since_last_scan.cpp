@@ -40,10 +40,10 @@ std::optional<SinceLastScan> CompareWithLastScan(InventoryStore& store, const st
     result.baseStartedMs = base->facts.startedMs;
     result.comparison = CompareScans(*before, points);
     result.cutShortSince = chosen.cutShortAfter;
+    result.pointKinds.assign(points.size(), 0);
     for (const PointChange& change : result.comparison.changes) {
-        if (change.after < 0) continue;
-        result.rowKinds.emplace(points[static_cast<std::size_t>(change.after)].nodeId,
-                                change.kinds);
+        if (change.after >= 0)
+            result.pointKinds[static_cast<std::size_t>(change.after)] = change.kinds;
     }
     return result;
 }

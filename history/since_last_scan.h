@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "history/scan_comparison.h"
 #include "store/inventory_store.h"
@@ -16,8 +16,8 @@ struct SinceLastScan {
     long long baseScanId = 0;
     std::int64_t baseStartedMs = 0;
     ScanComparison comparison;
-    // The kinds of change of each point of the new scan that changed, by NodeId text.
-    std::unordered_map<std::string, std::uint16_t> rowKinds;
+    // The kinds of change of each point of the new scan, in its order (0: as it was).
+    std::vector<std::uint16_t> pointKinds;
     // Scans cut short stored after the base: passed over, and the status line says so.
     std::size_t cutShortSince = 0;
 };

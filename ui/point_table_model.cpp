@@ -1,6 +1,7 @@
 #include "ui/point_table_model.h"
 
-#include "engine/node_id_text.h"
+#include <algorithm>
+
 #include "history/change_texts.h"
 #include "ui/cell_text.h"
 
@@ -70,15 +71,16 @@ QVariant PointTableModel::headerData(int section, Qt::Orientation orientation, i
     return {};
 }
 
-void PointTableModel::SetChanges(
-    const std::unordered_map<std::string, std::uint16_t>& kindsByNodeId) {
+void PointTableModel::SetChanges(std::span<const OPCUAItemData* const> scanned,
+                                 std::span<const std::uint16_t> changes) {
     compared = true;
     kinds.assign(rows.Size(), 0);
-    if (!kindsByNodeId.empty()) {
-        for (std::size_t row = 0; row < kinds.size(); ++row) {
-            const auto found = kindsByNodeId.find(NodeIdToText(rows.View()[row]->nodeId));
-            if (found != kindsByNodeId.end()) kinds[row] = found->second;
-        }
+    // The rows are what was scanned less what was deleted since, in the same order: one pass.
+    const std::size_t known = std::min(scanned.size(), changes.size());
+    std::size_t at = 0;
+    for (std::size_t row = 0; row < kinds.size() && at < known; ++row) {
+        while (at < known && scanned[at] != rows.View()[row]) ++at;
+        if (at < known) kinds[row] = changes[at++];
     }
     if (!kinds.empty()) {
         emit dataChanged(index(0, kChangeColumn),

@@ -3,8 +3,8 @@
 #include <QAbstractTableModel>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/opcua_item_data.h"
@@ -34,9 +34,12 @@ public:
     OPCUAItemData* Record(int row) const { return rows.Record(row); }
     int RowOf(const OPCUAItemData* record, int hint) const { return rows.RowOf(record, hint); }
 
-    // What changed about each row since the server's last complete scan, as ChangeKind bits by
-    // NodeId text; rows not named are as they were. Kept until the rows are cleared.
-    void SetChanges(const std::unordered_map<std::string, std::uint16_t>& kindsByNodeId);
+    // What changed about each row since the server's last complete scan: `kinds[i]` (ChangeKind
+    // bits) is of `scanned[i]`, the records as they were copied for the history, in row order.
+    // Records deleted since are passed over; they are compared, never read. Kept until the
+    // rows are cleared.
+    void SetChanges(std::span<const OPCUAItemData* const> scanned,
+                    std::span<const std::uint16_t> kinds);
     // Whether the rows were held against an earlier scan at all.
     bool Compared() const { return compared; }
     std::uint16_t ChangeKinds(int row) const;

@@ -73,7 +73,7 @@ void CQuorvaneDlg::RecordScan(bool cutShort) {
                 SetStatus(outcome.error);
                 return;
             }
-            if (outcome.since) model->SetChanges(outcome.since->rowKinds);
+            if (outcome.since) model->SetChanges(outcome.copiedFrom, outcome.since->pointKinds);
             sinceLastScanText = RecordedText(outcome);
             if (sinceLastScanText.empty()) return;
             // After what the status line says now: the count, or that the scan was stopped.

@@ -153,10 +153,9 @@ protected:
         return "i=" + std::to_string(id.identifier.numeric);
     }
     void Compare() {
-        table.SetChanges({{"ns=2;i=1", kChangeAdded},
-                          {"ns=2;i=2", kChangeRenamed},
-                          {"ns=2;i=3", kChangeDataType},
-                          {"ns=2;i=6", kChangeAdded}});
+        table.SetChanges(rows.View(),
+                         std::vector<std::uint16_t>{kChangeAdded, kChangeRenamed, kChangeDataType,
+                                                    0, 0, kChangeAdded});
     }
 
     PointRows rows;

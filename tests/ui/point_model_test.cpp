@@ -79,11 +79,13 @@ TEST_F(PointModel, ChangeCellsTellEachRowsKindsInBothLanguages) {
                      [&](const QModelIndex& a, const QModelIndex& b) {
                          columns << a.column() << b.column() << b.row();
                      });
-    model.SetChanges({{"ns=2;i=1", kChangeAdded},
-                      {"ns=2;i=2", kChangeDataType | kChangeAccess},
-                      {"ns=2;i=3", kChangeRenamed},
-                      {"ns=2;i=5", kChangeMoved | kChangeArrayScalar | kChangeRenumbered},
-                      {"ns=2;i=99", kChangeRemoved}});  // not a row: ignored
+    const std::vector<std::uint16_t> kinds = {kChangeAdded,
+                                              kChangeDataType | kChangeAccess,
+                                              kChangeRenamed,
+                                              0,
+                                              kChangeMoved | kChangeArrayScalar | kChangeRenumbered,
+                                              0};
+    model.SetChanges(rows.View(), kinds);
     EXPECT_TRUE(model.Compared());
     EXPECT_EQ(columns, (QList<int>{kChangeColumn, kChangeColumn, 5}));
 
@@ -113,15 +115,25 @@ TEST_F(PointModel, ChangeCellsTellEachRowsKindsInBothLanguages) {
 }
 
 TEST_F(PointModel, ChangesFollowDeletedRowsAndGoWithTheNextScan) {
-    model.AppendRows(Points(1, 5));
-    model.SetChanges({{"ns=2;i=2", kChangeAdded}, {"ns=2;i=4", kChangeRenamed}});
+    model.AppendRows(Points(1, 6));
     StopModelTester();
-    model.DeleteRows(0, 2);  // ns=2;i=1 and ns=2;i=2
-    EXPECT_EQ(model.ChangeKinds(0), 0);
-    EXPECT_EQ(model.ChangeKinds(1), kChangeRenamed);
-    EXPECT_EQ(Cell(1, kAddressColumn), QStringLiteral("ns=2;i=4"));
-    model.AppendRows(Points(6, 6));  // arrived after the comparison: nothing known of it
-    EXPECT_EQ(model.ChangeKinds(3), 0);
+    // Copied for the history, then rows deleted before the comparison came back.
+    const std::vector<const OPCUAItemData*> scanned(rows.View().begin(), rows.View().end());
+    model.DeleteRows(1, 1);  // ns=2;i=2
+    model.DeleteRows(2, 2);  // ns=2;i=4 and ns=2;i=5
+    model.SetChanges(scanned,
+                     std::vector<std::uint16_t>{kChangeAdded, kChangeRenamed, 0, kChangeMoved,
+                                                kChangeAccess, kChangeDataType});
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(model.ChangeKinds(0), kChangeAdded);     // ns=2;i=1
+    EXPECT_EQ(model.ChangeKinds(1), 0);                // ns=2;i=3
+    EXPECT_EQ(model.ChangeKinds(2), kChangeDataType);  // ns=2;i=6
+    EXPECT_EQ(Cell(2, kAddressColumn), QStringLiteral("ns=2;i=6"));
+
+    model.DeleteRows(0, 1);
+    EXPECT_EQ(model.ChangeKinds(1), kChangeDataType);
+    model.AppendRows(Points(7, 7));  // arrived after the comparison: nothing known of it
+    EXPECT_EQ(model.ChangeKinds(2), 0);
     EXPECT_TRUE(model.Compared());
 
     model.DeleteAll();

@@ -5,10 +5,10 @@
 
 #include "store/point_snapshot.h"
 
-RowSnapshot::RowSnapshot(const PointRows& r, std::function<void(std::vector<StoredPoint>)> d,
-                         QObject* parent)
+RowSnapshot::RowSnapshot(const PointRows& r, Done d, QObject* parent)
     : QObject(parent), rows(r), done(std::move(d)) {
     points.reserve(rows.Size());
+    records.reserve(rows.Size());
     connect(&rows, &PointRows::AboutToErase, this, [this](int first, int last) {
         if (finished) return;
         CopyUpTo(static_cast<std::size_t>(last) + 1);
@@ -30,7 +30,10 @@ RowSnapshot::RowSnapshot(const PointRows& r, std::function<void(std::vector<Stor
 void RowSnapshot::CopyUpTo(std::size_t end) {
     const auto& view = rows.View();
     end = std::min(end, view.size());
-    for (; next < end; ++next) points.push_back(SnapshotOf(*view[next]));
+    for (; next < end; ++next) {
+        points.push_back(SnapshotOf(*view[next]));
+        records.push_back(view[next]);
+    }
 }
 
 void RowSnapshot::Step() {
@@ -47,5 +50,5 @@ void RowSnapshot::Finish() {
     finished = true;
     deleteLater();
     auto call = std::move(done);
-    call(std::move(points));
+    call(std::move(points), std::move(records));
 }

@@ -14,12 +14,12 @@
 class RowSnapshot : public QObject {
     Q_OBJECT
 public:
-    static constexpr std::size_t kSliceRows = 10000;
+    static constexpr std::size_t kSliceRows = 2000;
 
-    // `done` gets the copy; it runs once, from the event loop or from a change of the rows, and
-    // the snapshot deletes itself then.
-    RowSnapshot(const PointRows& rows, std::function<void(std::vector<StoredPoint>)> done,
-                QObject* parent = nullptr);
+    // `done` gets the copy and the records it was made from, in order; it runs once, from the
+    // event loop or from a change of the rows, and the snapshot deletes itself then.
+    using Done = std::function<void(std::vector<StoredPoint>, std::vector<const OPCUAItemData*>)>;
+    RowSnapshot(const PointRows& rows, Done done, QObject* parent = nullptr);
 
     bool Finished() const { return finished; }
 
@@ -30,8 +30,9 @@ private:
     void Finish();
 
     const PointRows& rows;
-    std::function<void(std::vector<StoredPoint>)> done;
+    Done done;
     std::vector<StoredPoint> points;
+    std::vector<const OPCUAItemData*> records;
     std::size_t next = 0;  // the first row not copied yet
     bool finished = false;
 };

@@ -66,10 +66,15 @@ void ScanRecorder::RecordRows(ServerIdentity server, ScanFacts facts, const Poin
     ++pending_;  // counted from now, so that no one takes the scan for recorded while it is copied
     new RowSnapshot(  // a child; it goes once it has handed the copy over
         rows,
-        [this, server = std::move(server), facts = std::move(facts),
-         done = std::move(done)](std::vector<StoredPoint> points) mutable {
+        [this, server = std::move(server), facts = std::move(facts), done = std::move(done)](
+            std::vector<StoredPoint> points, std::vector<const OPCUAItemData*> records) mutable {
             --pending_;
-            Record(std::move(server), std::move(facts), std::move(points), std::move(done));
+            Record(std::move(server), std::move(facts), std::move(points),
+                   [done = std::move(done), records = std::move(records)](const Outcome& stored) {
+                       Outcome outcome = stored;
+                       outcome.copiedFrom = records;
+                       done(outcome);
+                   });
         },
         this);
 }

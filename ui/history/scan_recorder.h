@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/opcua_item_data.h"
 #include "history/since_last_scan.h"
 #include "store/stored_scan.h"
 
@@ -27,6 +28,8 @@ public:
         // A complete scan without a base: the scans cut short stored before it (never a base).
         std::size_t cutShortUnused = 0;
         std::string error;
+        // RecordRows: the records the points were copied from, in order; compared, never read.
+        std::vector<const OPCUAItemData*> copiedFrom;
     };
 
     explicit ScanRecorder(std::filesystem::path store, QObject* parent = nullptr);
