@@ -84,9 +84,9 @@ void ServerHistory::Load() {
     if (size.isValid() && size.width() <= 20000 && size.height() <= 20000) window.size = size;
     keepScans = s.value(QStringLiteral("history/keepScans"), true).toBool();
     const QStringList widths = s.value(QStringLiteral("window/columns")).toStringList();
-    if (!widths.isEmpty()) {
-        // An earlier version had fewer columns: they keep their widths, and a column added since
-        // gets as wide as an average saved column but ID.
+    // The first version had the columns up to DataType. An earlier version's columns keep their
+    // widths, and a column added since gets as wide as an average saved column but ID.
+    if (widths.size() >= kPathColumn) {
         std::array<int, kColumnCount> w{};
         const int saved = std::min<int>(static_cast<int>(widths.size()), kColumnCount);
         bool all = true;
@@ -96,8 +96,7 @@ void ServerHistory::Load() {
             all = all && ok && w[i] >= 0 && w[i] <= 20000;
             if (i != kIdColumn) sum += w[i];
         }
-        const int others = saved - (saved > kIdColumn ? 1 : 0);
-        const int added = others > 0 ? static_cast<int>(sum / others) : 100;
+        const int added = static_cast<int>(sum / (saved - 1));
         for (int i = saved; i < kColumnCount; ++i) w[i] = added;
         if (all) window.columnWidths = w;
     }
