@@ -227,6 +227,68 @@ std::optional<std::vector<StoredPoint>> InventoryStore::Points(long long scanId)
     return points;
 }
 
+std::vector<ServerIdentity> InventoryStore::Servers() {
+    std::lock_guard lock(mutex_);
+    std::vector<ServerIdentity> servers;
+    SqliteStatement query(db_,
+                          "SELECT endpoint_url, application_uri, application_name, "
+                          "certificate_subject, certificate_fingerprint FROM servers "
+                          "ORDER BY endpoint_url");
+    while (query.Valid() && query.Step()) {
+        servers.push_back({std::string(query.Text(0)), std::string(query.Text(1)),
+                           std::string(query.Text(2)), std::string(query.Text(3)),
+                           std::string(query.Text(4))});
+    }
+    return servers;
+}
+
+bool InventoryStore::RecordFindings(const std::string& endpointUrl, std::int64_t judgedMs,
+                                    std::span<const StoredFinding> findings) {
+    std::lock_guard lock(mutex_);
+    SqliteTransaction transaction(db_);
+    if (!transaction.Begun()) return false;
+    ServerIdentity server;
+    server.endpointUrl = endpointUrl;
+    const auto serverId = ServerId(server);
+    if (!serverId) return false;
+    SqliteStatement judged(db_, "UPDATE servers SET findings_ms = ?2 WHERE id = ?1");
+    judged.Bind(1, *serverId);
+    judged.Bind(2, judgedMs);
+    SqliteStatement clear(db_, "DELETE FROM findings WHERE server_id = ?1");
+    clear.Bind(1, *serverId);
+    if (!judged.Valid() || !judged.Run() || !clear.Valid() || !clear.Run()) return false;
+    SqliteStatement add(db_,
+                        "INSERT INTO findings (server_id, severity, kind, detail) "
+                        "VALUES (?1, ?2, ?3, ?4)");
+    if (!add.Valid()) return false;
+    for (const StoredFinding& finding : findings) {
+        add.Bind(1, *serverId);
+        add.Bind(2, finding.severity);
+        add.Bind(3, finding.kind);
+        add.Bind(4, finding.detail);
+        if (!add.Run()) return false;
+    }
+    return transaction.Commit();
+}
+
+std::optional<ServerFindings> InventoryStore::Findings(const std::string& endpointUrl) {
+    std::lock_guard lock(mutex_);
+    SqliteStatement server(db_, "SELECT id, findings_ms FROM servers WHERE endpoint_url = ?1");
+    server.Bind(1, endpointUrl);
+    if (!server.Valid() || !server.Step() || server.IsNull(1)) return std::nullopt;
+    ServerFindings result;
+    result.judgedMs = server.Integer(1);
+    SqliteStatement rows(db_,
+                         "SELECT severity, kind, detail FROM findings WHERE server_id = ?1 "
+                         "ORDER BY severity DESC, rowid");
+    rows.Bind(1, server.Integer(0));
+    while (rows.Valid() && rows.Step()) {
+        result.findings.push_back({static_cast<int>(rows.Integer(0)), std::string(rows.Text(1)),
+                                   std::string(rows.Text(2))});
+    }
+    return result;
+}
+
 std::string InventoryStore::LastError() {
     std::lock_guard lock(mutex_);
     return db_.LastError();

@@ -38,6 +38,14 @@ public:
     // The points of a scan in the order they were stored; none when the scan is unknown.
     std::optional<std::vector<StoredPoint>> Points(long long scanId);
 
+    // Every server the history knows, by URL, with what its scans learnt of it.
+    std::vector<ServerIdentity> Servers();
+    // Replaces what the history knows of the server's security by a discovery's judgement.
+    bool RecordFindings(const std::string& endpointUrl, std::int64_t judgedMs,
+                        std::span<const StoredFinding> findings);
+    // The last judgement of the server's security; none when no discovery judged it.
+    std::optional<ServerFindings> Findings(const std::string& endpointUrl);
+
     std::string LastError();
 
 private:

@@ -43,7 +43,19 @@ CREATE TABLE points (
 CREATE INDEX points_by_scan ON points(scan_id);
 )sql";
 
-const SchemaMigration kMigrations[] = {{1, kVersion1}};
+// What a discovery judged of each server's security; a server never judged has no time.
+const char kVersion2[] = R"sql(
+ALTER TABLE servers ADD COLUMN findings_ms INTEGER;
+CREATE TABLE findings (
+    server_id INTEGER NOT NULL REFERENCES servers(id),
+    severity INTEGER NOT NULL,
+    kind TEXT NOT NULL,
+    detail TEXT NOT NULL DEFAULT ''
+);
+CREATE INDEX findings_by_server ON findings(server_id);
+)sql";
+
+const SchemaMigration kMigrations[] = {{1, kVersion1}, {2, kVersion2}};
 
 }  // namespace
 

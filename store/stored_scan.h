@@ -40,3 +40,16 @@ struct ScanSummary {
     ScanFacts facts;
     long long points = 0;
 };
+
+// One thing a discovery found about a server's security, as the history keeps it.
+struct StoredFinding {
+    int severity = 1;    // 1 low, 2 medium, 3 high
+    std::string kind;    // the discovery report's word, "anonymousOffered"
+    std::string detail;  // what it concerns, "Basic256"
+};
+
+// What the last discovery that judged a server found.
+struct ServerFindings {
+    std::int64_t judgedMs = 0;
+    std::vector<StoredFinding> findings;  // empty: judged, nothing found
+};

@@ -501,6 +501,27 @@ constexpr TextPair kPairs[] = {
      "Server\tAddress\tPort\tEndpoints\tSecurity\tFindings\tTrust"},
     {TextKey::GivenUrls, "服务器地址:", "Server URLs:"},
     {TextKey::UseRemembered, "已记住的服务器", "Remembered servers"},
+    // The window's Change column, its cut-short scans and the Inventory view
+    {TextKey::ScanCutShortKept, "扫描未完成: 已记入历史并标为未完成，不作比较基准",
+     "scan cut short: kept in the history marked as such, never a comparison base"},
+    {TextKey::CutShortPassedOver, "，其后 %d 次未完成的扫描未作比较",
+     ", %d later scans cut short not compared with"},
+    {TextKey::NoCompleteBase, "没有完整的扫描可比较 (%d 次未完成)",
+     "no complete scan to compare with (%d cut short)"},
+    {TextKey::InventoryButton, "盘点...", "Inventory..."},
+    {TextKey::InventoryTitle, "盘点", "Inventory"},
+    {TextKey::InventoryColumnServer, "服务器", "Server"},
+    {TextKey::InventoryColumnLastScan, "上次扫描", "Last scan"},
+    {TextKey::InventoryColumnPoints, "点数", "Points"},
+    {TextKey::InventoryColumnChanges, "变化", "Changes"},
+    {TextKey::InventoryColumnFindings, "安全发现", "Security findings"},
+    {TextKey::InventoryLastCutShort, "{time} (未完成)", "{time} (cut short)"},
+    {TextKey::InventoryNoCompleteScan, "没有完整的扫描", "no complete scan"},
+    {TextKey::InventoryFirstComplete, "首次完整扫描", "first complete scan"},
+    {TextKey::InventoryChangeCounts, "新增 {added}，删除 {removed}，变化 {changed}",
+     "{added} added, {removed} removed, {changed} changed"},
+    {TextKey::InventoryFindingCount, "{count} 项 (最高: {worst})", "{count} (worst: {worst})"},
+    {TextKey::InventoryNoFindings, "无", "none"},
 };
 
 #undef QV_TITLE_PREFIX

@@ -263,6 +263,23 @@ enum class TextKey {
     DiscoverColumns,
     GivenUrls,
     UseRemembered,
+    // The window's Change column, its cut-short scans and the Inventory view
+    ScanCutShortKept,
+    CutShortPassedOver,
+    NoCompleteBase,
+    InventoryButton,
+    InventoryTitle,
+    InventoryColumnServer,
+    InventoryColumnLastScan,
+    InventoryColumnPoints,
+    InventoryColumnChanges,
+    InventoryColumnFindings,
+    InventoryLastCutShort,
+    InventoryNoCompleteScan,
+    InventoryFirstComplete,
+    InventoryChangeCounts,
+    InventoryFindingCount,
+    InventoryNoFindings,
     Count
 };
 

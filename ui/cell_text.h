@@ -16,11 +16,12 @@ enum Column : int {
     kTimeColumn,
     kDataTypeColumn,
     kPathColumn,
+    kChangeColumn,  // the window's own: what changed since the last complete scan
     kColumnCount
 };
-// The same in both languages.
+// The same in both languages, but for Change, whose header the text table gives.
 inline constexpr const char* kColumnHeaders[kColumnCount] = {
-    "ID", "Address", "Name", "Value", "Quality", "Time", "DataType", "Path"};
+    "ID", "Address", "Name", "Value", "Quality", "Time", "DataType", "Path", "Change"};
 
 // Texts of a cell are built in 512-byte areas.
 inline constexpr std::size_t kCellTextMax = 511;

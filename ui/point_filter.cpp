@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/node_id_text.h"
+#include "history/since_last_scan.h"
 #include "ui/cell_text.h"
 
 namespace {
@@ -75,6 +76,23 @@ std::vector<std::string> FilterWords(std::string_view text) {
         at = end;
     }
     return words;
+}
+
+FilterTerms SplitFilterTerms(std::vector<std::string> words) {
+    FilterTerms terms;
+    for (std::string& word : words)
+        (IsChangeTerm(word) ? terms.changes : terms.words).push_back(std::move(word));
+    return terms;
+}
+
+bool MatchesChangeTerms(const std::vector<std::string>& terms, std::uint16_t kinds) {
+    return std::all_of(terms.begin(), terms.end(),
+                       [kinds](const std::string& term) { return MatchesChangeTerm(term, kinds); });
+}
+
+SortKey ChangeSortKey(std::uint16_t kinds) {
+    if (kinds == 0) return {};
+    return {0, static_cast<double>(kinds)};
 }
 
 std::string FixedFilterKey(const OPCUAItemData& record) {

@@ -18,6 +18,29 @@ std::string FoldCase(std::string_view text);
 // The folded words of a filter text, split at white space; empty when there is nothing to match.
 std::vector<std::string> FilterWords(std::string_view text);
 
+// Where a record sorts in a column: first by `rank` (numbers and instants before texts, so a
+// column of one type sorts by value), then by `number`, then by the text of the cell.
+struct SortKey {
+    int rank = 2;
+    double number = 0;
+};
+
+// A filter's folded words apart: those looked for in a row's texts, and its change terms
+// ("change:added", "变化:改名"), which a row's kinds of change since the last scan must match.
+struct FilterTerms {
+    std::vector<std::string> words;
+    std::vector<std::string> changes;
+    bool Empty() const { return words.empty() && changes.empty(); }
+};
+FilterTerms SplitFilterTerms(std::vector<std::string> words);
+
+// Whether a row with these ChangeKind bits matches every change term; a row that did not change,
+// or of a scan held against nothing, matches none.
+bool MatchesChangeTerms(const std::vector<std::string>& terms, std::uint16_t kinds);
+
+// The key of a row in the Change column: changed rows before the rest, by their kinds.
+SortKey ChangeSortKey(std::uint16_t kinds);
+
 // The folded NodeId text, display name and path of a record: the parts that stay as they are
 // while the record is listed, so they are folded once.
 std::string FixedFilterKey(const OPCUAItemData& record);
@@ -26,13 +49,6 @@ std::string FixedFilterKey(const OPCUAItemData& record);
 // an allocation per record.
 bool MatchesFilter(const std::vector<std::string>& words, std::string_view fixedKey,
                    const OPCUAItemData& record, std::string& scratch);
-
-// Where a record sorts in a column: first by `rank` (numbers and instants before texts, so a
-// column of one type sorts by value), then by `number`, then by the text of the cell.
-struct SortKey {
-    int rank = 2;
-    double number = 0;
-};
 
 // The number a value text stands for when its type is numeric, or the instant of a DateTime.
 std::optional<double> NumberOf(std::string_view text);

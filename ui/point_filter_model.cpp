@@ -19,6 +19,7 @@ PointFilterModel::PointFilterModel(PointTableModel* s, QObject* parent)
             &PointFilterModel::OnModelAboutToBeReset);
     connect(source, &QAbstractItemModel::modelReset, this, &PointFilterModel::OnModelReset);
     connect(source, &QAbstractItemModel::dataChanged, this, &PointFilterModel::OnDataChanged);
+    connect(source, &PointTableModel::ChangesSet, this, &PointFilterModel::OnChangesSet);
     if (source->rowCount() > 0) OnRowsInserted({}, 0, source->rowCount() - 1);
 }
 
@@ -64,14 +65,25 @@ OPCUAItemData* PointFilterModel::Record(int row) const { return source->Record(S
 
 void PointFilterModel::SetFilterText(const std::string& text) {
     std::vector<std::string> next = FilterWords(text);
-    if (next == words) return;
-    words = std::move(next);
+    if (next == given) return;
+    given = next;
+    FilterTerms terms = SplitFilterTerms(std::move(next));
+    words = std::move(terms.words);
+    changeTerms = std::move(terms.changes);
+    ApplyFilter();
+}
+
+void PointFilterModel::ApplyFilter() {
     beginResetModel();
     shown.clear();
-    if (words.empty()) {
+    if (words.empty() && changeTerms.empty()) {
         shown = all;
     } else {
         std::vector<char> matches(static_cast<std::size_t>(total), 1);
+        if (!changeTerms.empty()) {
+            for (std::size_t i = 0; i < matches.size(); ++i)
+                matches[i] = MatchesChangeTerms(changeTerms, source->ChangeKinds(int(i)));
+        }
         std::vector<char> hit;
         for (const std::string& word : words) {
             hit.assign(static_cast<std::size_t>(total), 0);
@@ -92,6 +104,16 @@ void PointFilterModel::SetFilterText(const std::string& text) {
     emit CountsChanged();
 }
 
+void PointFilterModel::OnChangesSet() {
+    if (order != Order::Scan && sortColumn == kChangeColumn) SetSort(sortColumn, order);
+    if (!changeTerms.empty()) ApplyFilter();
+}
+
+SortKey PointFilterModel::KeyOf(int s) const {
+    if (sortColumn == kChangeColumn) return ChangeSortKey(source->ChangeKinds(s));
+    return SortKeyOf(*source->Record(s), sortColumn);
+}
+
 void PointFilterModel::SetSort(int column, Order o) {
     sortColumn = std::clamp(column, 0, kColumnCount - 1);
     order = o;
@@ -107,6 +129,8 @@ void PointFilterModel::SetSort(int column, Order o) {
 }
 
 bool PointFilterModel::Accepts(int sourceRow) {
+    if (!changeTerms.empty() && !MatchesChangeTerms(changeTerms, source->ChangeKinds(sourceRow)))
+        return false;
     const OPCUAItemData& record = *source->Record(sourceRow);
     return words.empty() || MatchesFilter(words, FixedFilterKey(record), record, scratch);
 }
@@ -127,9 +151,7 @@ void PointFilterModel::MakeKeys() {
     keys.clear();
     if (order == Order::Scan) return;
     keys.reserve(static_cast<std::size_t>(total));
-    for (int s = 0; s < total; ++s) {
-        keys.push_back(SortKeyOf(*source->Record(s), sortColumn));
-    }
+    for (int s = 0; s < total; ++s) keys.push_back(KeyOf(s));
 }
 
 void PointFilterModel::RebuildFixedTexts() {
@@ -194,7 +216,7 @@ void PointFilterModel::OnRowsInserted(const QModelIndex&, int first, int last) {
         fixedTexts.Append({NodeIdToText(r.nodeId), r.displayName, r.Path()});
         position.push_back(-1);
         ++total;
-        if (order != Order::Scan) keys.push_back(SortKeyOf(*source->Record(s), sortColumn));
+        if (order != Order::Scan) keys.push_back(KeyOf(s));
     }
     SortRows(added);
     const auto mid = static_cast<std::ptrdiff_t>(all.size());
@@ -309,7 +331,7 @@ void PointFilterModel::PlaceChanged() {
     std::vector<char> changed(static_cast<std::size_t>(total), 0);
     for (int s : moved) {
         changed[static_cast<std::size_t>(s)] = 1;
-        keys[static_cast<std::size_t>(s)] = SortKeyOf(*source->Record(s), sortColumn);
+        keys[static_cast<std::size_t>(s)] = KeyOf(s);
     }
     const auto before = [this](int a, int b) { return Before(a, b); };
     SortRows(moved);

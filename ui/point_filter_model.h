@@ -31,7 +31,8 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
 
     // Shows only the rows whose NodeId text, display name, path, data type or value contain every
-    // word of `text`, ignoring case. An empty text shows all rows.
+    // word of `text`, ignoring case, and whose change since the last scan matches each of its
+    // change terms ("change:added"). An empty text shows all rows.
     void SetFilterText(const std::string& text);
     // Sorts by `column`; Order::Scan puts the rows back in scan order.
     void SetSort(int column, Order order);
@@ -58,6 +59,11 @@ private:
                        const QList<int>& roles);
 
     bool Accepts(int sourceRow);
+    // Shows the rows that match the current terms, from scratch.
+    void ApplyFilter();
+    // The kinds of change came for every row: matched and sorted again where they count.
+    void OnChangesSet();
+    SortKey KeyOf(int sourceRow) const;
     bool Before(int a, int b) const;
     void MakeKeys();
     void SortRows(std::vector<int>& sourceRows) const;
@@ -73,7 +79,9 @@ private:
 
     int total = 0;        // source rows
     RowTexts fixedTexts;  // NodeId text, display name and path of every source row, folded
-    std::vector<std::string> words;
+    std::vector<std::string> given;  // every folded word of the filter text
+    std::vector<std::string> words;  // those looked for in the texts
+    std::vector<std::string> changeTerms;
     std::vector<int> all;       // every source row, in the current order
     std::vector<int> shown;     // the matching ones, in the same order
     std::vector<int> position;  // per source row: its shown row, or -1

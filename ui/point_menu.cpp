@@ -87,6 +87,7 @@ std::unique_ptr<QMenu> PointMenu::BuildContextMenu() const {
     if (pointed != nullptr && !CanWrite(*pointed)) write->setEnabled(false);
     menu->addSeparator();
     menu->addAction(Q(Text(TextKey::HistoryButton)))->setData(kHistory);
+    menu->addAction(Q(Text(TextKey::InventoryButton)))->setData(kInventory);
     QAction* keep = menu->addAction(Q(Text(TextKey::KeepScanHistory)));
     keep->setData(kKeepHistory);
     keep->setCheckable(true);
@@ -127,6 +128,9 @@ void PointMenu::OnMenuCommand(int id) {
             break;
         case kHistory:
             parts.openHistory();
+            break;
+        case kInventory:
+            parts.openInventory();
             break;
         case kKeepHistory:
             parts.history->SetKeepScanHistory(!parts.history->KeepScanHistory());

@@ -38,6 +38,7 @@ public:
         kPropertiesEn = 32791,
         kHistory = 32800,
         kKeepHistory = 32801,
+        kInventory = 32802,
     };
 
     // What the commands act on; all of it outlives the menu.
@@ -53,6 +54,7 @@ public:
         std::function<std::string()> url;  // the URL box
         std::function<void(const std::string&)> setStatus;
         std::function<void()> openHistory;
+        std::function<void()> openInventory;
     };
 
     explicit PointMenu(Parts parts);

@@ -2,6 +2,8 @@
 
 #include <QAbstractTableModel>
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,25 @@ public:
     OPCUAItemData* Record(int row) const { return rows.Record(row); }
     int RowOf(const OPCUAItemData* record, int hint) const { return rows.RowOf(record, hint); }
 
+    // What changed about each row since the server's last complete scan: `kinds[i]` (ChangeKind
+    // bits) is of `scanned[i]`, the records as they were copied for the history, in row order.
+    // Records deleted since are passed over; they are compared, never read. Kept until the
+    // rows are cleared.
+    void SetChanges(std::span<const OPCUAItemData* const> scanned,
+                    std::span<const std::uint16_t> kinds);
+    // Whether the rows were held against an earlier scan at all.
+    bool Compared() const { return compared; }
+    std::uint16_t ChangeKinds(int row) const;
+
+    // The Change header and cells again in the current language.
+    void RetellTexts();
+
+signals:
+    // SetChanges replaced the kinds of every row.
+    void ChangesSet();
+
 private:
     PointRows& rows;
+    bool compared = false;
+    std::vector<std::uint16_t> kinds;  // per row while compared, else empty
 };

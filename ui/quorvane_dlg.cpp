@@ -55,7 +55,7 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
         this, session.get(), model, filterModel, listView, history.get(), exportCommand,
         optionsDialog.get(), [this] { return urlBox->text().toStdString(); },
         [this](const std::string& text) { statusLine->SetStatus(text); },
-        [this] { OpenHistory(); }});
+        [this] { OpenHistory(); }, [this] { OpenInventory(); }});
 
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(about, &QShortcut::activated, this, &CQuorvaneDlg::ShowAbout);
@@ -160,6 +160,7 @@ void CQuorvaneDlg::OnLanguage() {
     setWindowTitle(Q(MainWindowTitle()));
     filterBox->setPlaceholderText(Q(Text(TextKey::FilterPlaceholder)));
     if (servers != nullptr) servers->RefreshTexts();
+    model->RetellTexts();
     UseQtTranslations(language);
 }
 
@@ -212,15 +213,24 @@ void CQuorvaneDlg::Teardown() {
     if (session) session->Close();
 }
 
-void CQuorvaneDlg::RecordScan(bool lost) {
+void CQuorvaneDlg::RecordScan(bool cutShort) {
     scans.Record(
-        session->SessionSettings(), history->KeepScanHistory(), session->Rows().View(), lost,
-        [this](const std::string& error) { statusLine->SetStatus(error); },
-        [this](const std::string& since) {
-            if (statusLine->ShowsCounts()) statusLine->Append(since);
+        session->SessionSettings(), session->SessionTrust(), history->KeepScanHistory(),
+        session->Rows(), cutShort, [this](const std::string& error) { statusLine->SetStatus(error); },
+        [this](const ScanRecorder::Outcome& outcome) {
+            if (outcome.since) model->SetChanges(outcome.copiedFrom, outcome.since->pointKinds);
+            // After what the status line says now: the count, or that the scan was stopped.
+            if (!scans.SinceLastScan().empty()) statusLine->Append(scans.SinceLastScan());
         });
 }
 
 void CQuorvaneDlg::OpenHistory() {
     scans.OpenHistory(this, urlBox->text().trimmed().toStdString());
+}
+
+void CQuorvaneDlg::OpenInventory() {
+    scans.OpenInventory(this, [this](const QString& url) {
+        urlBox->setText(url);
+        servers->RestoreServer(url);  // with the options it was last connected with, if remembered
+    });
 }

@@ -86,6 +86,8 @@ public:
     WindowScans& Scans() { return scans; }
     // "History...": the stored scans of the server the URL box names.
     void OpenHistory();
+    // "Inventory...": every server of the history; a double-click puts its URL in the URL box.
+    void OpenInventory();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -108,8 +110,9 @@ private:
     void ShowCounts();
     // Marks a list that belongs to another server than the URL box names.
     void ShowWhoseList();
-    // After a walk: the scan recorded, and the status line told what changed since the last.
-    void RecordScan(bool lost);
+    // After a walk, or when Stop ended it: the scan recorded (marked when `cutShort`), and the
+    // status line and the Change column told what changed since the last complete one.
+    void RecordScan(bool cutShort);
 
     Timing timing;
     QLabel* serverLabel = nullptr;

@@ -61,7 +61,9 @@ std::vector<OPCUAItemData*> CQuorvaneDlg::VisibleRecords() const {
 
 void CQuorvaneDlg::OnConnect() {
     if (StopsOnCommand(session->State())) {
+        const bool walking = WalkRunning();
         session->Stop();
+        if (walking) RecordScan(true);  // what the walk found until now, marked cut short
     } else if (ExportRunning()) {
         // A new scan empties the rows the export reads: end the export first.
         exportCommand->Cancel();

@@ -84,13 +84,20 @@ void ServerHistory::Load() {
     if (size.isValid() && size.width() <= 20000 && size.height() <= 20000) window.size = size;
     keepScans = s.value(QStringLiteral("history/keepScans"), true).toBool();
     const QStringList widths = s.value(QStringLiteral("window/columns")).toStringList();
-    if (widths.size() == kColumnCount) {
+    // The first version had the columns up to DataType. An earlier version's columns keep their
+    // widths, and a column added since gets as wide as an average saved column but ID.
+    if (widths.size() >= kPathColumn) {
         std::array<int, kColumnCount> w{};
+        const int saved = std::min<int>(static_cast<int>(widths.size()), kColumnCount);
         bool all = true;
-        for (int i = 0; i < kColumnCount; ++i) {
+        long long sum = 0;
+        for (int i = 0; i < saved; ++i) {
             w[i] = widths[i].toInt(&ok);
             all = all && ok && w[i] >= 0 && w[i] <= 20000;
+            if (i != kIdColumn) sum += w[i];
         }
+        const int added = static_cast<int>(sum / (saved - 1));
+        for (int i = saved; i < kColumnCount; ++i) w[i] = added;
         if (all) window.columnWidths = w;
     }
 }

@@ -9,13 +9,15 @@
 #include <vector>
 
 #include "engine/connection_settings.h"
+#include "engine/server_trust.h"
+#include "ui/history/scan_recorder.h"
 
-class OPCUAItemData;
+class PointRows;
+class QString;
 class QWidget;
-class ScanRecorder;
 
 // The window's side of the scan history: each scan recorded and held against the one before,
-// and the "History..." dialog.
+// and the "History..." and "Inventory..." dialogs.
 class WindowScans {
 public:
     WindowScans();
@@ -34,15 +36,18 @@ public:
     // What the status line's count ends with: what changed since the last scan.
     const std::string& SinceLastScan() const { return sinceLastScanText; }
 
-    // After a walk of the server `settings` name: the scan recorded when `keep`, then `onError`
-    // with a failure of the store or `onSince` with what changed since the last scan, unless a
-    // newer scan has started.
-    void Record(const std::optional<ConnectionSettings>& settings, bool keep,
-                const std::vector<OPCUAItemData*>& rows, bool lost,
-                std::function<void(const std::string&)> onError,
-                std::function<void(const std::string&)> onSince);
+    // After a walk of the server `settings` name, or when Stop ended it (`cutShort`): the scan
+    // recorded when `keep`, then `onError` with a failure of the store or `onRecorded` with the
+    // outcome (SinceLastScan() then tells it), unless a newer scan has started.
+    void Record(const std::optional<ConnectionSettings>& settings,
+                const std::optional<ServerTrust>& trust, bool keep, const PointRows& rows,
+                bool cutShort, std::function<void(const std::string&)> onError,
+                std::function<void(const ScanRecorder::Outcome&)> onRecorded);
     // "History...": the stored scans of `url`'s server.
     void OpenHistory(QWidget* parent, const std::string& url);
+    // "Inventory...": every server of the history, one dialog at a time; a double-click hands
+    // its URL to `useUrl`.
+    void OpenInventory(QWidget* parent, std::function<void(const QString&)> useUrl);
 
     // Milliseconds since 1970, as the history keeps times.
     static std::int64_t NowMs();

@@ -7,17 +7,6 @@
 #include "store/point_snapshot.h"
 #include "texts/text_table.h"
 
-ScanFacts FactsOf(const ConnectionSettings& settings, std::int64_t startedMs, std::int64_t endedMs,
-                  bool complete) {
-    ScanFacts facts;
-    facts.startedMs = startedMs;
-    facts.endedMs = endedMs;
-    facts.complete = complete;
-    facts.signIn = settings.authKind;
-    if (settings.authKind == 2) facts.userName = settings.userName;
-    return facts;
-}
-
 void RecordExportScan(const ConnectionSettings& settings, const std::optional<ServerTrust>& trust,
                       const ScanFacts& facts, const std::vector<OPCUAItemData*>& records,
                       std::ostream& err) {

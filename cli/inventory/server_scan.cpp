@@ -12,17 +12,6 @@ std::int64_t NowMs() {
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-ServerIdentity IdentityOf(const std::string& url, const std::optional<ServerTrust>& trust) {
-    ServerIdentity server;
-    server.endpointUrl = url;
-    if (trust && !trust->presented.der.empty()) {
-        server.applicationUri = trust->presented.applicationUri;
-        server.certificateSubject = trust->presented.subject;
-        server.certificateFingerprint = FingerprintText(trust->presented.fingerprint);
-    }
-    return server;
-}
-
 ServerScan ScanServer(const ConnectionSettings& settings) {
     ServerScan scan;
     scan.startedMs = NowMs();

@@ -6,6 +6,7 @@
 
 #include "engine/connection_settings.h"
 #include "engine/server_trust.h"
+#include "history/scan_facts.h"
 #include "store/stored_scan.h"
 
 // One server scanned for the history: connect, walk the whole address space, keep what the
@@ -21,9 +22,6 @@ struct ServerScan {
 };
 
 ServerScan ScanServer(const ConnectionSettings& settings);
-
-// What the store records about the server, from what the scan learnt.
-ServerIdentity IdentityOf(const std::string& url, const std::optional<ServerTrust>& trust);
 
 // Milliseconds since 1970, now.
 std::int64_t NowMs();

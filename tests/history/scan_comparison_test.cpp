@@ -226,9 +226,7 @@ TEST(SinceLastScan, ComparesWithTheLastCompleteScanOnly) {
     EXPECT_EQ(since->comparison.added, 1u);
     EXPECT_EQ(since->comparison.removed, 1u);
     EXPECT_EQ(since->comparison.changed, 1u);
-    ASSERT_EQ(since->rowKinds.size(), 2u);
-    EXPECT_EQ(since->rowKinds.at("ns=2;i=1"), kChangeDataType);
-    EXPECT_EQ(since->rowKinds.at("ns=2;i=3"), kChangeAdded);
+    EXPECT_EQ(since->pointKinds, (std::vector<std::uint16_t>{kChangeDataType, kChangeAdded}));
     EXPECT_FALSE(CompareWithLastScan(store, "opc.tcp://other:1", now));
     opened.store.reset();
     fs::remove_all(dir);

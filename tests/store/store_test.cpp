@@ -111,9 +111,76 @@ TEST_F(StoreTest, AnEmptyFileBecomesTheCurrentVersionAndAVersionOneFileIsKept) {
     }
     auto reopened = InventoryStore::Open(path_);
     ASSERT_TRUE(reopened.store);
-    EXPECT_EQ(reopened.foundVersion, 1);
-    EXPECT_EQ(InventorySchemaVersion(), 1);
+    EXPECT_EQ(reopened.foundVersion, 2);
+    EXPECT_EQ(InventorySchemaVersion(), 2);
     EXPECT_EQ(reopened.store->Scans("opc.tcp://a:4840").size(), 1u);
+}
+
+TEST_F(StoreTest, AVersionOneFileGainsFindingsAndKeepsItsScans) {
+    fs::create_directories(path_.parent_path());
+    {
+        std::string error;
+        auto db = SqliteDatabase::Open(path_, true, error);
+        ASSERT_TRUE(db) << error;
+        int found = -1;
+        ASSERT_EQ(Migrate(*db, InventoryMigrations().first(1), found), MigrationResult::Ready);
+        ASSERT_TRUE(db->Execute(
+            "INSERT INTO servers (endpoint_url) VALUES ('opc.tcp://old:4840');"
+            "INSERT INTO scans (server_id, started_ms, ended_ms, complete, point_count, sign_in) "
+            "VALUES (1, 10, 20, 1, 0, 1)"));
+    }
+    auto opened = InventoryStore::Open(path_);
+    ASSERT_TRUE(opened.store);
+    EXPECT_EQ(opened.foundVersion, 1);
+    EXPECT_EQ(opened.store->Scans("opc.tcp://old:4840").size(), 1u);
+    EXPECT_FALSE(opened.store->Findings("opc.tcp://old:4840")) << "never judged";
+}
+
+TEST_F(StoreTest, ServersAndTheirFindingsComeBackAndAJudgementReplacesTheLast) {
+    auto opened = InventoryStore::Open(path_);
+    ASSERT_TRUE(opened.store);
+    InventoryStore& store = *opened.store;
+    ServerIdentity secured{"opc.tcp://b:4840", "urn:b", "", "CN=b", "AA:BB"};
+    ASSERT_TRUE(store.RecordScan(secured, {}, MakePoints(2)));
+    ASSERT_TRUE(store.RecordScan(Server("opc.tcp://a:4840"), {}, MakePoints(1)));
+    // A later scan that met no certificate keeps what the earlier one learnt.
+    ASSERT_TRUE(store.RecordScan({"opc.tcp://b:4840", "", "", "", ""}, {}, MakePoints(1)));
+
+    const std::vector<StoredFinding> first = {{1, "anonymousOffered", ""},
+                                              {3, "noSecureEndpoint", ""},
+                                              {2, "deprecatedPolicy", "Basic256"}};
+    ASSERT_TRUE(store.RecordFindings("opc.tcp://b:4840", 500, first));
+    // A server only a discovery knows of is listed too.
+    ASSERT_TRUE(store.RecordFindings("opc.tcp://c:4840", 600, std::vector<StoredFinding>{}));
+
+    const auto servers = store.Servers();
+    ASSERT_EQ(servers.size(), 3u);
+    EXPECT_EQ(servers[0].endpointUrl, "opc.tcp://a:4840");
+    EXPECT_EQ(servers[1].endpointUrl, "opc.tcp://b:4840");
+    EXPECT_EQ(servers[1].certificateFingerprint, "AA:BB");
+    EXPECT_EQ(servers[1].certificateSubject, "CN=b");
+    EXPECT_EQ(servers[2].endpointUrl, "opc.tcp://c:4840");
+
+    EXPECT_FALSE(store.Findings("opc.tcp://a:4840"));
+    EXPECT_FALSE(store.Findings("opc.tcp://unknown:1"));
+    const auto judged = store.Findings("opc.tcp://b:4840");
+    ASSERT_TRUE(judged);
+    EXPECT_EQ(judged->judgedMs, 500);
+    ASSERT_EQ(judged->findings.size(), 3u);  // worst first
+    EXPECT_EQ(judged->findings[0].kind, "noSecureEndpoint");
+    EXPECT_EQ(judged->findings[1].detail, "Basic256");
+    EXPECT_EQ(judged->findings[2].severity, 1);
+    const auto clean = store.Findings("opc.tcp://c:4840");
+    ASSERT_TRUE(clean);
+    EXPECT_TRUE(clean->findings.empty());
+
+    ASSERT_TRUE(store.RecordFindings("opc.tcp://b:4840", 900,
+                                     std::vector<StoredFinding>{{2, "plainPassword", ""}}));
+    const auto again = store.Findings("opc.tcp://b:4840");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->judgedMs, 900);
+    ASSERT_EQ(again->findings.size(), 1u);
+    EXPECT_EQ(again->findings[0].kind, "plainPassword");
 }
 
 TEST_F(StoreTest, MigrationsRunInOrderAndAFailedStepKeepsTheVersionBefore) {
@@ -126,26 +193,27 @@ TEST_F(StoreTest, MigrationsRunInOrderAndAFailedStepKeepsTheVersionBefore) {
     EXPECT_EQ(found, 0);
     ASSERT_TRUE(db->Execute("INSERT INTO names (text) VALUES ('kept')"));
 
-    // A later version adds a column: the data of version 1 stays and gets the default.
-    const SchemaMigration later[] = {InventoryMigrations()[0],
-                                     {2, "ALTER TABLE names ADD COLUMN note TEXT DEFAULT 'v2'"}};
+    // A later version adds a column: the data of this one stays and gets the default.
+    const auto ours = InventoryMigrations();
+    const int now = InventorySchemaVersion();
+    std::vector<SchemaMigration> later(ours.begin(), ours.end());
+    later.push_back({now + 1, "ALTER TABLE names ADD COLUMN note TEXT DEFAULT 'next'"});
     ASSERT_EQ(Migrate(*db, later, found), MigrationResult::Ready);
-    EXPECT_EQ(found, 1);
-    EXPECT_EQ(db->QueryInteger("PRAGMA user_version"), 2);
-    EXPECT_EQ(db->QueryInteger("SELECT count(*) FROM names WHERE text = 'kept' AND note = 'v2'"),
+    EXPECT_EQ(found, now);
+    EXPECT_EQ(db->QueryInteger("PRAGMA user_version"), now + 1);
+    EXPECT_EQ(db->QueryInteger("SELECT count(*) FROM names WHERE text = 'kept' AND note = 'next'"),
               1);
 
     // A broken step changes nothing: neither its version nor the part before its error.
-    const SchemaMigration broken[] = {
-        later[0],
-        later[1],
-        {3, "CREATE TABLE extra (x INTEGER); INSERT INTO no_such_table VALUES (1)"}};
+    std::vector<SchemaMigration> broken = later;
+    broken.push_back(
+        {now + 2, "CREATE TABLE extra (x INTEGER); INSERT INTO no_such_table VALUES (1)"});
     EXPECT_EQ(Migrate(*db, broken, found), MigrationResult::Failed);
-    EXPECT_EQ(db->QueryInteger("PRAGMA user_version"), 2);
+    EXPECT_EQ(db->QueryInteger("PRAGMA user_version"), now + 1);
     EXPECT_EQ(db->QueryInteger("SELECT count(*) FROM sqlite_master WHERE name = 'extra'"), 0);
     // This program's own steps now meet a newer file.
     EXPECT_EQ(Migrate(*db, InventoryMigrations(), found), MigrationResult::Newer);
-    EXPECT_EQ(found, 2);
+    EXPECT_EQ(found, now + 1);
 }
 
 TEST_F(StoreTest, ANewerFileIsRefusedAndLeftAsItWas) {

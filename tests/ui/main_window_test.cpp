@@ -53,7 +53,7 @@ TEST_F(MainWindow, SevenColumnsFillTheList) {
     for (int c = 0; c < kColumnCount; ++c) sum += view->columnWidth(c);
     EXPECT_EQ(view->columnWidth(1), 2 * view->columnWidth(0) + (view->columnWidth(1) % 2));
     EXPECT_LE(sum, view->ClientWidth());
-    EXPECT_GE(sum, view->ClientWidth() - 15);
+    EXPECT_GE(sum, view->ClientWidth() - 17);
     EXPECT_TRUE(view->showGrid());
     EXPECT_EQ(view->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(view->selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -86,7 +86,7 @@ TEST_F(MainWindow, ResizingFollowsTheRules) {
     EXPECT_EQ(exportButton->geometry().right() + 1, 1100);
     EXPECT_EQ(exportButton->y(), 650 + 8);
     EXPECT_EQ(Find<QLabel>(window, "statusLine")->geometry(), QRect(0, 650 + 15, 1000, 24));
-    EXPECT_NEAR(view->columnWidth(0) * 15, view->ClientWidth(), 15);
+    EXPECT_NEAR(view->columnWidth(0) * 17, view->ClientWidth(), 17);
 
     // The window stops at its minimum size, where the list still shows rows.
     window.resize(500, 40);

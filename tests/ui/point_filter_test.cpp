@@ -5,7 +5,11 @@
 
 #include <memory>
 
+#include "history/scan_comparison.h"
 #include "tests/ui/point_ids.h"
+#include "ui/cell_text.h"
+#include "ui/point_filter_model.h"
+#include "ui/point_table_model.h"
 
 namespace {
 
@@ -72,6 +76,124 @@ TEST(SortKeys, NumbersAndInstantsByValue) {
     const auto id9 = Record("", "", "", 5, 9);
     const auto id10 = Record("", "", "", 5, 10);
     EXPECT_LT(compare(*id9, *id10, 1), 0);  // numeric identifiers by number
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ChangeTerms, SplitFromTheWordsAndMatchedAgainstTheKinds) {
+    const FilterTerms terms = SplitFilterTerms(FilterWords("Pump CHANGE:Added 变化：改名 change"));
+    EXPECT_EQ(terms.words, (std::vector<std::string>{"pump", "change"}));
+    EXPECT_EQ(terms.changes, (std::vector<std::string>{"change:added", "变化：改名"}));
+
+    struct Case {
+        const char* text;
+        std::uint16_t kinds;
+        bool matches;
+    };
+    const std::uint16_t typeAndAccess = kChangeDataType | kChangeAccess;
+    const Case cases[] = {
+        {"change:added", kChangeAdded, true},
+        {"Change:ADDED", kChangeAdded, true},
+        {"变化:新增", kChangeAdded, true},
+        {"变化：新增", kChangeAdded, true},
+        {"change:新增", kChangeAdded, true},
+        {"change:added", kChangeRenamed, false},
+        {"change:added", 0, false},  // unchanged, or a scan held against nothing
+        {"change:changed", kChangeRenamed, true},
+        {"change:changed", kChangeAdded, false},
+        {"变化:变化", kChangeMoved, true},
+        {"change:type", typeAndAccess, true},
+        {"change:access", typeAndAccess, true},
+        {"变化:数据类型", typeAndAccess, true},
+        {"change:type change:access", typeAndAccess, true},
+        {"change:type change:moved", typeAndAccess, false},
+        {"change:moved", kChangeMoved, true},
+        {"change:array", kChangeArrayScalar, true},
+        {"change:renamed", kChangeRenamed, true},
+        {"变化:改名", kChangeRenamed, true},
+        {"change:renumbered", kChangeRenumbered, true},
+        {"change:removed", kChangeAdded | typeAndAccess, false},  // a removed point is no row
+        {"change:nonsense", kAllChangeKinds, false},
+    };
+    for (const Case& c : cases) {
+        const FilterTerms split = SplitFilterTerms(FilterWords(c.text));
+        EXPECT_TRUE(split.words.empty()) << c.text;
+        EXPECT_EQ(MatchesChangeTerms(split.changes, c.kinds), c.matches) << c.text;
+    }
+    EXPECT_TRUE(MatchesChangeTerms({}, 0));  // no change term: every row
+}
+
+TEST(ChangeTerms, ChangedRowsSortBeforeTheRestByKind) {
+    EXPECT_EQ(ChangeSortKey(0).rank, SortKey{}.rank);
+    EXPECT_LT(ChangeSortKey(kChangeAdded).rank, ChangeSortKey(0).rank);
+    EXPECT_LT(ChangeSortKey(kChangeAdded).number, ChangeSortKey(kChangeRenamed).number);
+}
+
+class ChangeFilter : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::vector<OPCUAItemData*> batch;
+        for (UA_UInt32 id = 1; id <= 6; ++id) {
+            batch.push_back(new OPCUAItemData(NumericId(2, id), "0", "Int32",
+                                              id % 2 ? "Pump" : "Valve", "", "GOOD"));
+        }
+        table.AppendRows(batch);
+    }
+    void TearDown() override { table.DeleteAll(); }
+
+    std::vector<std::string> Shown() const {
+        std::vector<std::string> ids;
+        for (int r = 0; r < shown.rowCount(); ++r)
+            ids.push_back(NodeIdText(shown.Record(r)->nodeId));
+        return ids;
+    }
+    static std::string NodeIdText(const UA_NodeId& id) {
+        return "i=" + std::to_string(id.identifier.numeric);
+    }
+    void Compare() {
+        table.SetChanges(rows.View(),
+                         std::vector<std::uint16_t>{kChangeAdded, kChangeRenamed, kChangeDataType,
+                                                    0, 0, kChangeAdded});
+    }
+
+    PointRows rows;
+    PointTableModel table{rows, nullptr};
+    PointFilterModel shown{&table, nullptr};
+};
+
+TEST_F(ChangeFilter, TermsCombineWithWordsAndFollowTheComparison) {
+    // Typed before the comparison came: nothing has changed yet.
+    shown.SetFilterText("change:added");
+    EXPECT_TRUE(Shown().empty());
+    Compare();
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"i=1", "i=6"}));
+
+    struct Case {
+        const char* text;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"change:added pump", {"i=1"}},  {"change:changed", {"i=2", "i=3"}},
+        {"变化:改名 valve", {"i=2"}},    {"change:removed", {}},
+        {"pump", {"i=1", "i=3", "i=5"}}, {"", {"i=1", "i=2", "i=3", "i=4", "i=5", "i=6"}},
+    };
+    for (const Case& c : cases) {
+        shown.SetFilterText(c.text);
+        EXPECT_EQ(Shown(), c.rows) << c.text;
+    }
+
+    // Sorted by the Change column: the changed rows first, in the order of the kinds (added,
+    // data type, ..., renamed), the rest after them in scan order.
+    shown.SetSort(kChangeColumn, PointFilterModel::Order::Ascending);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"i=1", "i=6", "i=3", "i=2", "i=4", "i=5"}));
+
+    // The next scan's rows are held against nothing until their comparison comes.
+    shown.SetFilterText("change:added");
+    table.DeleteAll();
+    table.AppendRows({new OPCUAItemData(NumericId(2, 1), "0", "Int32", "Pump", "", "GOOD")});
+    EXPECT_TRUE(Shown().empty());
 }
 
 }  // namespace

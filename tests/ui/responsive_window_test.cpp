@@ -218,7 +218,7 @@ TEST(RefreshThroughTheModel, AReadPassTellsTheViewOfEachRow) {
     QSignalSpy reset(window.Model(), &QAbstractItemModel::modelReset);
     ASSERT_TRUE(RunRefreshPass(window));
     EXPECT_GT(changed.count(), 0);
-    EXPECT_LE(changed.count(), ListView(window).RowsPerPage());
+    EXPECT_LE(changed.count(), ListView(window).RowsInSight());
     EXPECT_EQ(reset.count(), 0);
     for (const QList<QVariant>& signal : changed) {
         const auto topLeft = signal[0].value<QModelIndex>();

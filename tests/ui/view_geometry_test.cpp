@@ -56,16 +56,17 @@ TEST(ResizeRules, TooLowAWindowGivesTheListNoHeight) {
     EXPECT_EQ(l.exportButton.top(), 42 + 8);
 }
 
-TEST(ColumnWidthRule, OneFifteenthAndTwoFifteenths) {
-    const auto w = ColumnWidths(1500);
+TEST(ColumnWidthRule, OneSeventeenthAndTwoSeventeenths) {
+    // Nine columns: ID one share, the eight others two each.
+    const auto w = ColumnWidths(1700);
     EXPECT_EQ(w[0], 100);
     for (int c = 1; c < kColumnCount; ++c) EXPECT_EQ(w[static_cast<std::size_t>(c)], 200);
     // Integer division loses at most a few pixels of the width.
-    for (int width : {945, 1000, 1279, 15, 0}) {
+    for (int width : {945, 1000, 1279, 17, 0}) {
         const auto ws = ColumnWidths(width);
         const int sum = std::accumulate(ws.begin(), ws.end(), 0);
         EXPECT_LE(sum, width);
-        EXPECT_GE(sum, width - 15);
+        EXPECT_GE(sum, width - 17);
     }
 }
 

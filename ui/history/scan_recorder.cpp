@@ -6,6 +6,7 @@
 #include "history/change_texts.h"
 #include "store/inventory_store.h"
 #include "texts/text_table.h"
+#include "ui/history/row_snapshot.h"
 
 namespace {
 
@@ -23,8 +24,13 @@ ScanRecorder::Outcome Store(const std::filesystem::path& path, const ServerIdent
         return outcome;
     }
     // Compared before it is recorded, or the scan would be its own base.
-    if (facts.complete)
+    outcome.cutShort = !facts.complete;
+    if (facts.complete) {
         outcome.since = CompareWithLastScan(*opened.store, server.endpointUrl, points);
+        if (!outcome.since)
+            outcome.cutShortUnused =
+                LastCompleteScan(opened.store->Scans(server.endpointUrl)).cutShortAfter;
+    }
     if (!opened.store->RecordScan(server, facts, points))
         outcome.error = Text(TextKey::StoreWriteFailed) + opened.store->LastError();
     return outcome;
@@ -44,7 +50,7 @@ void ScanRecorder::Record(ServerIdentity server, ScanFacts facts, std::vector<St
     ++pending_;
     pool_.start([this, path = store_, server = std::move(server), facts = std::move(facts),
                  points = std::move(points), done = std::move(done)]() mutable {
-        auto outcome = std::make_shared<Outcome>(Store(path, server, facts, points));
+        auto outcome = std::make_shared<const Outcome>(Store(path, server, facts, points));
         QMetaObject::invokeMethod(
             this,
             [this, outcome, done = std::move(done)] {
@@ -53,4 +59,22 @@ void ScanRecorder::Record(ServerIdentity server, ScanFacts facts, std::vector<St
             },
             Qt::QueuedConnection);
     });
+}
+
+void ScanRecorder::RecordRows(ServerIdentity server, ScanFacts facts, const PointRows& rows,
+                              std::function<void(const Outcome&)> done) {
+    ++pending_;  // counted from now, so that no one takes the scan for recorded while it is copied
+    new RowSnapshot(  // a child; it goes once it has handed the copy over
+        rows,
+        [this, server = std::move(server), facts = std::move(facts), done = std::move(done)](
+            std::vector<StoredPoint> points, std::vector<const OPCUAItemData*> records) mutable {
+            --pending_;
+            Record(std::move(server), std::move(facts), std::move(points),
+                   [done = std::move(done), records = std::move(records)](const Outcome& stored) {
+                       Outcome outcome = stored;
+                       outcome.copiedFrom = records;
+                       done(outcome);
+                   });
+        },
+        this);
 }

@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/opcua_item_data.h"
 #include "history/since_last_scan.h"
 #include "store/stored_scan.h"
+
+class PointRows;
 
 // Records the window's scans in the history, each held against the server's last complete scan
 // first, on a thread of its own so that a large scan never stalls the window. Scans are recorded
@@ -21,7 +24,12 @@ public:
     // it could not be recorded when it could not.
     struct Outcome {
         std::optional<SinceLastScan> since;
+        bool cutShort = false;  // stored marked so, and compared with nothing
+        // A complete scan without a base: the scans cut short stored before it (never a base).
+        std::size_t cutShortUnused = 0;
         std::string error;
+        // RecordRows: the records the points were copied from, in order; compared, never read.
+        std::vector<const OPCUAItemData*> copiedFrom;
     };
 
     explicit ScanRecorder(std::filesystem::path store, QObject* parent = nullptr);
@@ -31,6 +39,10 @@ public:
     // `done` runs on this object's thread once the scan is stored.
     void Record(ServerIdentity server, ScanFacts facts, std::vector<StoredPoint> points,
                 std::function<void(const Outcome&)> done);
+    // The same with the points copied from `rows`, a slice per turn of the event loop; rows
+    // that go meanwhile are copied before they go.
+    void RecordRows(ServerIdentity server, ScanFacts facts, const PointRows& rows,
+                    std::function<void(const Outcome&)> done);
     // Scans handed over and not yet answered.
     int Pending() const { return pending_; }
     const std::filesystem::path& StorePath() const { return store_; }

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+#include <QThread>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/inventory/inventory_table_model.h"
+
+class QLabel;
+class QTableView;
+
+// "Inventory...": every server the history knows, with its last scan, point count, changes
+// and security findings. Read on a thread of its own; a double-click hands a server's URL on.
+class CInventoryDlg : public QDialog {
+    Q_OBJECT
+public:
+    CInventoryDlg(std::filesystem::path store, QWidget* parent = nullptr);
+    ~CInventoryDlg() override;
+
+    bool Loading() const { return loading_; }
+    InventoryTableModel& Model() { return *model_; }
+
+signals:
+    void Loaded();
+    // The user chose the server at `url`.
+    void UseUrl(const QString& url);
+
+private:
+    void Show(std::vector<InventoryEntry> entries, std::string error);
+
+    std::unique_ptr<QThread> loader_;
+    bool loading_ = true;
+    InventoryTableModel* model_;
+    QTableView* table_;
+    QLabel* status_;
+};
