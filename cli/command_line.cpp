@@ -131,8 +131,11 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     }
     if (FailureText(result.outcome)) {
         io.err << FailureMessage(result.outcome, result.detail) << "\n";
-        // A store another user could have planted is a trust failure: nothing was sent.
-        return result.outcome == ConnectOutcome::PkiUnsafe ? kCliUntrusted : kCliConnectFailed;
+        // A store another user could have planted, or a rewritten endpoint list, is a trust
+        // failure: nothing was sent.
+        const bool trust = result.outcome == ConnectOutcome::PkiUnsafe ||
+                           result.outcome == ConnectOutcome::EndpointsChanged;
+        return trust ? kCliUntrusted : kCliConnectFailed;
     }
     if (!result.exported.saved) {
         io.err << Text(TextKey::ExportFailed);

@@ -263,6 +263,8 @@ enum class TextKey {
     DiscoverColumns,
     GivenUrls,
     UseRemembered,
+    // Endpoint list confirmed inside the channel
+    EndpointsChanged,
     Count
 };
 
