@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// What a rewriting relay does to the GetEndpoints answers it can read (channels without
+// security), as a man in the middle would to steer a client.
+struct EndpointRewrite {
+    bool dropSecure = false;  // leave only the endpoints without security
+    // When not empty: every endpoint names this certificate instead of the server's.
+    std::vector<std::uint8_t> certificate;
+    // Only the answers on the first connection the relay carries, the one a client lists the
+    // endpoints over before it connects.
+    bool firstConnectionOnly = false;
+
+    bool Active() const { return dropSecure || !certificate.empty(); }
+};
+
+// Rewrites `chunk` in place when it is a single-chunk GetEndpoints response of a channel
+// without security; true when it did.
+bool RewriteEndpointsResponse(std::vector<std::uint8_t>& chunk, const EndpointRewrite& rewrite);
