@@ -56,7 +56,7 @@ bool OpensWithoutSecurity(const std::vector<std::uint8_t>& chunk) {
 // The two sockets of one relayed connection and the two pipes between them. The request ids
 // whose answers are to be lost travel from the upstream pipe to the downstream one.
 struct DelayRelay::Connection {
-    std::uint64_t number = 0;  // 1 for the first connection accepted
+    std::uint64_t number = 0;  // counts from 1 in the order accepted
     bool plain = false;        // the server opened the channel without security
     int clientFd = -1;
     int serverFd = -1;
@@ -195,17 +195,20 @@ void DelayRelay::Relay(int clientFd) {
 
 void DelayRelay::RewriteIfAsked(const Connection& conn, std::vector<std::uint8_t>& chunk) {
     EndpointRewrite rewrite;
+    std::uint64_t first = 0;
     {
         std::lock_guard lock(mutex_);
         rewrite = rewrite_;
+        first = rewriteFirst_;
     }
-    if (rewrite.firstConnectionOnly && conn.number != 1) return;
+    if (rewrite.firstConnectionOnly && conn.number != first) return;
     if (RewriteEndpointsResponse(chunk, rewrite)) ++rewritten_;
 }
 
 void DelayRelay::RewriteEndpoints(EndpointRewrite rewrite) {
     std::lock_guard lock(mutex_);
     rewrite_ = std::move(rewrite);
+    rewriteFirst_ = accepted_.load() + 1;
 }
 
 void DelayRelay::DropResponsesTo(RequestMatcher matches) {

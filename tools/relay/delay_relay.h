@@ -71,6 +71,7 @@ private:
     std::vector<std::unique_ptr<Connection>> connections_;
     RequestMatcher matcher_;
     EndpointRewrite rewrite_;
+    std::uint64_t rewriteFirst_ = 0;  // the number of the connection a first-only rewrite is for
     std::atomic<std::uint64_t> rewritten_{0};
     std::atomic<std::uint64_t> dropped_{0};
     std::atomic<std::uint64_t> accepted_{0};

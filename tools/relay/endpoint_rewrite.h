@@ -9,8 +9,8 @@ struct EndpointRewrite {
     bool dropSecure = false;  // leave only the endpoints without security
     // When not empty: every endpoint names this certificate instead of the server's.
     std::vector<std::uint8_t> certificate;
-    // Only the answers on the first connection the relay carries, the one a client lists the
-    // endpoints over before it connects.
+    // Only the answers on the first connection accepted after the rewrite was set, the one a
+    // client lists the endpoints over before it connects.
     bool firstConnectionOnly = false;
 
     bool Active() const { return dropSecure || !certificate.empty(); }
