@@ -504,6 +504,8 @@ constexpr TextPair kPairs[] = {
     // Endpoint list confirmed inside the channel
     {TextKey::EndpointsChanged, "端点列表在传输途中被改动——可能受到攻击",
      "the endpoint list was changed on the way — possible attack"},
+    // Password box once the password is stored
+    {TextKey::PasswordKept, "已保存 (留空则保持不变)", "stored (leave empty to keep it)"},
 };
 
 #undef QV_TITLE_PREFIX

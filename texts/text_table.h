@@ -265,6 +265,8 @@ enum class TextKey {
     UseRemembered,
     // Endpoint list confirmed inside the channel
     EndpointsChanged,
+    // Password box once the password is stored
+    PasswordKept,
     Count
 };
 
