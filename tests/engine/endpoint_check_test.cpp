@@ -251,6 +251,29 @@ TEST(EndpointCheck, DroppedSecureEndpointsRefuseTheConnect) {
     EXPECT_EQ(SessionsCreated(*r.server), 0u);
 }
 
+// The relay rewrites every list it can read, so also the one inside a channel without security,
+// but not the one inside the secure channel the sign-in chose: that one gives it away.
+TEST(EndpointCheck, RewriteSeenFromInsideASecureChannel) {
+    const Relayed r = Through(WithUser(true));
+    ASSERT_TRUE(r.server && r.relay);
+    EndpointRewrite rewrite;
+    rewrite.plainPasswords = true;
+    r.relay->RewriteEndpoints(rewrite);
+    PointList list;
+    OPCUABrowser engine(&list);
+    ConnectionSettings signIn = PasswordSignIn(r.relay->Url());
+    signIn.securityPolicy = "Basic256Sha256";
+    signIn.securityMode = "Sign";
+    EXPECT_EQ(engine.Connect(signIn), ConnectOutcome::EndpointsChanged);
+    EXPECT_GE(r.relay->RewrittenResponses(), 1u);
+    EXPECT_EQ(SessionsCreated(*r.server), 0u);
+    // The strongest endpoint, policy and mode left open, the same.
+    signIn.securityPolicy.clear();
+    signIn.securityMode.clear();
+    EXPECT_EQ(engine.Connect(signIn), ConnectOutcome::EndpointsChanged);
+    EXPECT_EQ(SessionsCreated(*r.server), 0u);
+}
+
 // A certificate put into the first list (accepted by the user, as a hurried one would) differs
 // from the one the server gives inside the channel.
 TEST(EndpointCheck, SwappedCertificateRefusesTheConnect) {

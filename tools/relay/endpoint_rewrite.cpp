@@ -55,6 +55,19 @@ void DropSecure(UA_GetEndpointsResponse& response) {
     response.endpointsSize = kept;
 }
 
+void PlainPasswords(UA_GetEndpointsResponse& response) {
+    for (std::size_t i = 0; i < response.endpointsSize; ++i) {
+        UA_EndpointDescription& e = response.endpoints[i];
+        for (std::size_t j = 0; j < e.userIdentityTokensSize; ++j) {
+            UA_UserTokenPolicy& token = e.userIdentityTokens[j];
+            if (token.tokenType != UA_USERTOKENTYPE_USERNAME) continue;
+            UA_String_clear(&token.securityPolicyUri);
+            token.securityPolicyUri =
+                UA_STRING_ALLOC("http://opcfoundation.org/UA/SecurityPolicy#None");
+        }
+    }
+}
+
 bool SwapCertificate(UA_GetEndpointsResponse& response, const std::vector<std::uint8_t>& der) {
     for (std::size_t i = 0; i < response.endpointsSize; ++i) {
         UA_ByteString& certificate = response.endpoints[i].serverCertificate;
@@ -80,6 +93,7 @@ bool RewriteEndpointsResponse(std::vector<std::uint8_t>& chunk, const EndpointRe
                         nullptr) != UA_STATUSCODE_GOOD)
         return false;
     if (rewrite.dropSecure) DropSecure(response.value);
+    if (rewrite.plainPasswords) PlainPasswords(response.value);
     if (!rewrite.certificate.empty() && !SwapCertificate(response.value, rewrite.certificate))
         return false;
     OwnedBytes encoded;
