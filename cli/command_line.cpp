@@ -134,8 +134,11 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     }
     if (FailureText(result.outcome)) {
         io.err << FailureMessage(result.outcome, result.detail) << "\n";
-        // A store another user could have planted is a trust failure: nothing was sent.
-        if (result.outcome == ConnectOutcome::PkiUnsafe) return kCliUntrusted;
+        // A store another user could have planted, or a rewritten endpoint list, is a trust
+        // failure: nothing was sent.
+        if (result.outcome == ConnectOutcome::PkiUnsafe ||
+            result.outcome == ConnectOutcome::EndpointsChanged)
+            return kCliUntrusted;
         // As the certificate commands say it: the fault is here, not at the server.
         return result.detail.ownIdentityFailed ? kCliIdentityFailed : kCliConnectFailed;
     }

@@ -89,4 +89,7 @@ enum class ConnectOutcome {
     PkiUnsafe,
     // A secure mode was chosen for an anonymous sign-in and no endpoint with it takes one.
     AnonymousNotOffered,
+    // The server's endpoints asked inside the channel differ from the ones listed before it
+    // opened: no session was created, nothing was sent.
+    EndpointsChanged,
 };

@@ -20,6 +20,7 @@
 #include "engine/connect_cause.h"
 #include "engine/connect_diagnosis.h"
 #include "engine/endpoint_list.h"
+#include "engine/endpoint_recheck.h"
 #include "engine/library_log.h"
 #include "engine/password_token.h"
 #include "engine/pki_files.h"
@@ -135,6 +136,36 @@ UA_StatusCode OPCUABrowser::WaitForSession(const std::string& url) {
                     [](UA_SecureChannelState, UA_SessionState session) {
                         return session == UA_SESSIONSTATE_ACTIVATED;
                     });
+}
+
+UA_StatusCode OPCUABrowser::AwaitCheckedConnect(const std::string& url, const Endpoints& listed) {
+    UA_Client* c = client.get();
+    UA_ClientConfig* config = UA_Client_getConfig(c);
+    sessionCreated = false;
+    config->clientContext = &sessionCreated;
+    config->stateCallback = NoteSessionState;
+    // The first list came over a channel anyone could have rewritten; nothing is entrusted to
+    // the server (no session, no password) before it is confirmed from inside the channel.
+    config->noSession = true;
+    EndpointRecheck recheck(c, url, listed.View());
+    UA_StatusCode status = UA_Client_connectAsync(c, url.c_str());
+    if (status == UA_STATUSCODE_GOOD) {
+        status = RunUntil(c, cancel, cancelled,
+                          [&recheck](UA_SecureChannelState channel, UA_SessionState session) {
+                              return recheck.Ready(channel, session);
+                          });
+    }
+    if (status == UA_STATUSCODE_GOOD && recheck.Change() != EndpointChange::None) {
+        endpointsChanged = true;
+        status = UA_STATUSCODE_BADSECURITYCHECKSFAILED;
+    } else if (status == UA_STATUSCODE_GOOD) {
+        status = recheck.Status();
+    }
+    config->stateCallback = nullptr;
+    config->clientContext = nullptr;
+    // A request still on its way answers into `recheck`: the client goes before it does.
+    if (status != UA_STATUSCODE_GOOD) client.reset();
+    return status;
 }
 
 bool OPCUABrowser::CancelledNow() {
@@ -279,7 +310,8 @@ int OPCUABrowser::ConnectUserPassword(std::string url, std::string userName, std
     UsePasswordToken(*config, *token);
     const UA_StatusCode identity =
         UA_ClientConfig_setAuthenticationUsername(config, userName.c_str(), password.c_str());
-    return FinishConnect(identity != UA_STATUSCODE_GOOD ? identity : AwaitConnect(url));
+    return FinishConnect(identity != UA_STATUSCODE_GOOD ? identity
+                                                        : AwaitCheckedConnect(url, endpoints));
 }
 
 int OPCUABrowser::ConnectAnonymousSecure(const std::string& url, int timeoutSeconds,
@@ -300,7 +332,7 @@ int OPCUABrowser::ConnectAnonymousSecure(const std::string& url, int timeoutSeco
     if (!DecideServerCertificate(url, *choice->endpoint, *config))
         return FinishConnect(UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
     UsePasswordToken(*config, *choice);
-    return FinishConnect(AwaitConnect(url));
+    return FinishConnect(AwaitCheckedConnect(url, endpoints));
 }
 
 int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePath,
@@ -341,7 +373,7 @@ int OPCUABrowser::ConnectCertificate(std::string url, std::string certificatePat
         return FinishConnect(UA_STATUSCODE_BADCERTIFICATEUNTRUSTED);
     UsePasswordToken(*config, *choice);
     // The certificate secures the channel; the session itself is anonymous.
-    return FinishConnect(AwaitConnect(url));
+    return FinishConnect(AwaitCheckedConnect(url, endpoints));
 }
 
 ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
@@ -365,6 +397,7 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     pkiRefusal.reset();
     channelUnsecured = false;
     anonymousNotOffered = false;
+    endpointsChanged = false;
     acceptedCertificates = s.acceptedServerCertificates;
     pkiRoot = s.pkiRoot;
     sessionLocales = s.localeIds;
@@ -408,6 +441,7 @@ ConnectOutcome OPCUABrowser::Connect(const ConnectionSettings& s,
     cancel = nullptr;
     if (result == 0) return ConnectOutcome::Connected;
     if (cancelled) return ConnectOutcome::Cancelled;
+    if (endpointsChanged) return ConnectOutcome::EndpointsChanged;
     if (plainPasswordRefused) return ConnectOutcome::PlainPasswordRefused;
     if (pkiRefusal) {
         lastDetail.unsafe = pkiRefusal;

@@ -121,6 +121,9 @@ private:
     // Connects the prepared client to `url` within its configured timeout, watching `cancel`.
     UA_StatusCode AwaitConnect(const std::string& url);
     UA_StatusCode WaitForSession(const std::string& url);
+    // AwaitConnect for an endpoint chosen from `listed`: the channel first, then the server's
+    // endpoints asked again inside it; the session only when they agree with `listed`.
+    UA_StatusCode AwaitCheckedConnect(const std::string& url, const Endpoints& listed);
     int FinishConnect(UA_StatusCode status);
     // The start and the end of configuring a connect that picks its endpoint itself; nothing
     // or false when the connect has already ended, with `result` set.
@@ -165,6 +168,7 @@ private:
     std::optional<UnsafePath> pkiRefusal;
     std::filesystem::path pkiRoot;  // the last Connect's settings'; empty: the user's
     bool channelUnsecured = false;
+    bool endpointsChanged = false;     // the endpoints asked inside the channel were others
     bool anonymousNotOffered = false;  // no endpoint with the chosen security takes anonymous  //
                                        // why the trust store or identity was not used
 };

@@ -16,6 +16,7 @@ struct ScanSession::ConnectDone {
     ConnectOutcome outcome;
     ConnectDetail detail;
     std::optional<ServerTrust> serverTrust;
+    bool unsecured = false;
 };
 
 ScanSession::ScanSession(Timing t, QObject* parent) : QObject(parent), timing(t) {
@@ -52,6 +53,7 @@ void ScanSession::GiveUp() {
 void ScanSession::Connect(const ConnectionSettings& settings) {
     if (closed) return;
     GiveUp();
+    sessionUnsecured = false;  // the browser closes the old session as the new connect starts
     Enter(SessionEvent::Connect);
     Status(Text(TextKey::Connecting));
     StartConnect(settings);
@@ -65,7 +67,8 @@ void ScanSession::StartConnect(const ConnectionSettings& settings) {
             // After the walk's end: records of a stopped walk go before the new one starts.
             pointList.clear();
             const ConnectOutcome outcome = browser.Connect(settings, cancel.get());
-            return ConnectDone{outcome, browser.LastConnectDetail(), browser.LastServerTrust()};
+            return ConnectDone{outcome, browser.LastConnectDetail(), browser.LastServerTrust(),
+                               browser.LastChannelUnsecured()};
         },
         [this, id, settings](const ConnectDone& done) { OnConnectDone(id, settings, done); });
 }
@@ -105,6 +108,7 @@ void ScanSession::OnConnectDone(int id, ConnectionSettings settings, const Conne
     }
     sessionSettings = settings;
     sessionTrust = done.serverTrust;
+    sessionUnsecured = done.unsecured;
     rows.Clear();
     Enter(SessionEvent::Connected);
     emit Connected(settings);

@@ -94,6 +94,8 @@ public:
     const std::optional<ConnectionSettings>& SessionSettings() const { return sessionSettings; }
     // The server certificate that connect met, if any.
     const std::optional<ServerTrust>& SessionTrust() const { return sessionTrust; }
+    // That connect signed in without security because the server offered nothing else.
+    bool SessionUnsecured() const { return sessionUnsecured; }
     bool WalkRunning() const { return state == SessionState::Scanning; }
     bool Connecting() const {
         return state == SessionState::Connecting || state == SessionState::AwaitingDecision;
@@ -141,6 +143,7 @@ private:
     PointList pointList;
     PointRows rows;
     OPCUABrowser browser{&pointList};
+    bool sessionUnsecured = false;
     QTimer scanTimer;
     QTimer refreshTimer;
     ConnectDecider* decider = nullptr;

@@ -37,6 +37,8 @@ std::optional<TextKey> FailureText(ConnectOutcome outcome) {
             return TextKey::PkiUnsafe;
         case ConnectOutcome::AnonymousNotOffered:
             return TextKey::AnonymousNotOffered;
+        case ConnectOutcome::EndpointsChanged:
+            return TextKey::EndpointsChanged;
     }
     return TextKey::ConnectFailed;
 }

@@ -49,7 +49,7 @@ struct TextPair {
     "  --show-certificate   显示本客户端证书的路径、应用程序 URI 和指纹\n"                                       \
     "  --export-certificate 文件  导出本客户端证书 (DER; 文件名以 .pem 结尾则为 PEM)\n"                           \
     "  --version            显示版本\n"                                                                                         \
-    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任\n"                          \
+    "退出码: 0 成功, 2 参数错误, 3 连接失败, 4 导出失败, 5 服务器证书未被信任、端点列表被改动\n"  \
     "        或证书存储不安全, 6 导出不完整: 搜索中连接中断或超出格式的行数 (已有的点仍写入),\n" \
     "        7 无法生成或读取本客户端证书 (证书命令或需要它的连接)\n"
 #define QV_CLI_USAGE_EN                                                                           \
@@ -93,7 +93,8 @@ struct TextPair {
     "  --export-certificate FILE  write this client's certificate (DER; PEM for .pem)\n"          \
     "  --version            print the version\n"                                                  \
     "exit codes: 0 done, 2 bad arguments, 3 connect failed, 4 export failed,\n"                   \
-    "            5 server certificate not trusted or certificate store unsafe,\n"                 \
+    "            5 server certificate not trusted, certificate store unsafe or the\n"             \
+    "              endpoint list changed on the way,\n"                                           \
     "            6 export not complete: connection lost during the scan or more points\n"         \
     "              than the format holds (what was found is still written),\n"                    \
     "            7 this client's own certificate could not be made or read (by a\n"               \
@@ -522,6 +523,11 @@ constexpr TextPair kPairs[] = {
      "{added} added, {removed} removed, {changed} changed"},
     {TextKey::InventoryFindingCount, "{count} 项 (最高: {worst})", "{count} (worst: {worst})"},
     {TextKey::InventoryNoFindings, "无", "none"},
+    // Endpoint list confirmed inside the channel
+    {TextKey::EndpointsChanged, "端点列表在传输途中被改动——可能受到攻击",
+     "the endpoint list was changed on the way — possible attack"},
+    // Password box once the password is stored
+    {TextKey::PasswordKept, "已保存 (留空则保持不变)", "stored (leave empty to keep it)"},
 };
 
 #undef QV_TITLE_PREFIX

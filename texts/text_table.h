@@ -280,6 +280,10 @@ enum class TextKey {
     InventoryChangeCounts,
     InventoryFindingCount,
     InventoryNoFindings,
+    // Endpoint list confirmed inside the channel
+    EndpointsChanged,
+    // Password box once the password is stored
+    PasswordKept,
     Count
 };
 

@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "engine/option_rules.h"
+#include "os/secret_memory.h"
 #include "texts/text_table.h"
 #include "ui/client_certificate_row.h"
 #include "ui/endpoint_picker.h"
@@ -260,11 +261,24 @@ void CLoginOptionDlg::ApplyEndpoint(const EndpointInfo& endpoint) {
     EnableSignIn(allowed);
 }
 
+CLoginOptionDlg::~CLoginOptionDlg() { Wipe(password); }
+
 void CLoginOptionDlg::Restore(const ConnectionSettings& s) {
+    Wipe(password);
+    ShowStored(s);
+}
+
+void CLoginOptionDlg::ClearPasswordBox() {
+    // Qt keeps no way to overwrite the box's own buffer; emptying it at least lets it go as
+    // soon as the value is stored, instead of for the life of the window.
+    passwordBox->clear();
+    passwordBox->setPlaceholderText(password.empty() ? QString() : Q(Text(TextKey::PasswordKept)));
+}
+
+void CLoginOptionDlg::ShowStored(const ConnectionSettings& s) {
     securityPolicy = s.securityPolicy;
     securityMode = s.securityMode;
     userName = s.userName;
-    password.clear();
     certificatePath = s.certificatePath;
     privateKeyPath = s.privateKeyPath;
     timeout = std::to_string(s.timeoutSeconds);
@@ -276,7 +290,7 @@ void CLoginOptionDlg::Restore(const ConnectionSettings& s) {
     policyList->setCurrentIndex(indexOf(kSecurityPolicies, securityPolicy));
     modeList->setCurrentIndex(indexOf(kSecurityModes, securityMode));
     userBox->setText(Q(userName));
-    passwordBox->clear();
+    ClearPasswordBox();
     certificateBox->setText(Q(certificatePath));
     keyBox->setText(Q(privateKeyPath));
     timeoutBox->setText(Q(timeout));
@@ -288,15 +302,14 @@ void CLoginOptionDlg::Restore(const ConnectionSettings& s) {
 }
 
 void CLoginOptionDlg::reject() {
-    const ConnectionSettings stored = Settings(std::string());
-    const std::string kept = password;
-    Restore(stored);
-    password = kept;  // the stored password stays, shown as it was
-    passwordBox->setText(Q(password));
+    ConnectionSettings stored = Settings(std::string());
+    Wipe(stored.password);  // the stored one stays; the box forgets what was typed
+    ShowStored(stored);
     QDialog::reject();
 }
 
 void CLoginOptionDlg::hideEvent(QHideEvent* event) {
+    ClearPasswordBox();
     endpointPicker->Cancel();
     QDialog::hideEvent(event);
 }
@@ -326,7 +339,12 @@ void CLoginOptionDlg::accept() {
     securityMode = modeList->currentText().toStdString();
     if (authKind == 2) {
         userName = userBox->text().toStdString();
-        password = passwordBox->text().toStdString();
+        // Left empty the box keeps the stored password: it is never shown again.
+        if (!passwordBox->text().isEmpty()) {
+            Wipe(password);
+            password = passwordBox->text().toStdString();
+        }
+        ClearPasswordBox();
     } else if (authKind == 3) {
         certificatePath = certificateBox->text().toStdString();
         privateKeyPath = keyBox->text().toStdString();
@@ -340,6 +358,7 @@ void CLoginOptionDlg::RefreshTexts() {
     authorizeFrame->setTitle(Q(Text(TextKey::Authorize)));
     userLabel->setText(Q(Text(TextKey::UserName)));
     passwordLabel->setText(Q(Text(TextKey::Password)));
+    if (!password.empty()) passwordBox->setPlaceholderText(Q(Text(TextKey::PasswordKept)));
     policyLabel->setText(Q(Text(TextKey::SecurityPolicy)));
     modeLabel->setText(Q(Text(TextKey::SecurityMode)));
     anonymousChoice->setText(Q(Text(TextKey::Anonymous)));

@@ -48,6 +48,7 @@ public:
     };
 
     explicit CLoginOptionDlg(QWidget* parent);
+    ~CLoginOptionDlg() override;  // overwrites the stored password
 
     // 1 anonymous, 2 user name and password, 3 certificate; set as soon as a choice is clicked.
     int authKind = 1;
@@ -68,7 +69,7 @@ public:
 
     // Where "get endpoints" asks: the URL the main window shows.
     void SetUrlSource(std::function<std::string()> source) { urlSource = std::move(source); }
-    // Takes a remembered server's options as if confirmed with OK; the password stays empty.
+    // Takes a remembered server's options as if confirmed with OK; the password is forgotten.
     void Restore(const ConnectionSettings& settings);
     // Sets mode and policy from `endpoint` and allows only the sign-in kinds it accepts.
     void ApplyEndpoint(const EndpointInfo& endpoint);
@@ -84,6 +85,10 @@ protected:
 
 private:
     void EnableSignIn(unsigned allowedKinds);  // bit k-1 for kind k
+    // The controls show `stored`, all but the password, which the box never shows again.
+    void ShowStored(const ConnectionSettings& stored);
+    // Empties the password box; its hint says whether a password is kept.
+    void ClearPasswordBox();
     void FillPolicyList();
     void BuildControls();
     void ChooseAuth(int kind);

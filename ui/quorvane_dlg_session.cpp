@@ -41,8 +41,14 @@ void CQuorvaneDlg::ConnectSession() {
         return visible;
     });
     connect(session.get(), &ScanSession::StateChanged, this, &CQuorvaneDlg::OnSessionState);
-    connect(session.get(), &ScanSession::StatusChanged, this,
-            [this](const QString& text) { statusLine->SetStatus(text.toStdString()); });
+    connect(session.get(), &ScanSession::StatusChanged, this, [this](const QString& text) {
+        std::string status = text.toStdString();
+        // The command line says it on standard error; here it goes with every status the
+        // session gives while that session is up.
+        if (session->SessionUnsecured() && !session->Connecting())
+            status += "  " + Text(TextKey::CliNoSecureEndpoint);
+        statusLine->SetStatus(status);
+    });
     connect(session.get(), &ScanSession::ConnectFailed, this, [this](const QString& text) {
         ShowWhoseList();
         Prompts::Message(this, text.toStdString());

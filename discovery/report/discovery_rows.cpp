@@ -1,6 +1,7 @@
 #include "discovery/report/discovery_rows.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "discovery/security_findings.h"
 
@@ -63,6 +64,15 @@ std::string TokenOffers(const EndpointOffer& endpoint) {
     return Joined(words, ",");
 }
 
+std::string ApplicationTypeName(int applicationType) {
+    // The names of the standard's ApplicationType, by value.
+    static constexpr const char* kNames[] = {"Server", "Client", "ClientAndServer",
+                                             "DiscoveryServer"};
+    if (applicationType >= 0 && applicationType < static_cast<int>(std::size(kNames)))
+        return kNames[applicationType];
+    return std::to_string(applicationType);
+}
+
 std::string KeyText(const CertificateStrength& strength) {
     if (strength.keyType.empty()) return {};
     return strength.keyType + " " + std::to_string(strength.keyBits);
@@ -78,7 +88,7 @@ std::vector<DiscoveryRow> DiscoveryRows(const DiscoveryResult& result, int lang)
         DiscoveryRow server = {s.applicationName,
                                s.applicationUri,
                                s.productUri,
-                               std::to_string(s.applicationType),
+                               ApplicationTypeName(s.applicationType),
                                s.foundAt,
                                s.advertisedUrl,
                                SourceWords(s.sources),

@@ -18,5 +18,7 @@ std::string TrustText(const DiscoveredServer& server, int lang);
 std::string SourceWords(unsigned sources);
 // "anonymous,username(None)": each token kind, with the policy protecting it when it has one.
 std::string TokenOffers(const EndpointOffer& endpoint);
+// "Server", "Client", "ClientAndServer", "DiscoveryServer"; the number for any other value.
+std::string ApplicationTypeName(int applicationType);
 // "RSA 2048".
 std::string KeyText(const CertificateStrength& strength);

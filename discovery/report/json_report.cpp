@@ -109,7 +109,7 @@ void Server(Json& j, const DiscoveredServer& s, int lang) {
     j.Key("productUri");
     j.Str(s.productUri);
     j.Key("applicationType");
-    j.Raw(std::to_string(s.applicationType));
+    j.Str(ApplicationTypeName(s.applicationType));
     j.Key("foundAt");
     j.Str(s.foundAt);
     j.Key("advertisedUrl");

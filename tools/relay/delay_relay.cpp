@@ -44,11 +44,20 @@ int ConnectTo(const std::string& host, std::uint16_t port) {
     return fd;
 }
 
+// The server's answer to OpenSecureChannel names its policy in the clear.
+bool OpensWithoutSecurity(const std::vector<std::uint8_t>& chunk) {
+    static constexpr char kNone[] = "SecurityPolicy#None";
+    return std::search(chunk.begin(), chunk.end(), std::begin(kNone), std::end(kNone) - 1) !=
+           chunk.end();
+}
+
 }  // namespace
 
 // The two sockets of one relayed connection and the two pipes between them. The request ids
 // whose answers are to be lost travel from the upstream pipe to the downstream one.
 struct DelayRelay::Connection {
+    std::uint64_t number = 0;  // counts from 1 in the order accepted
+    bool plain = false;        // the server opened the channel without security
     int clientFd = -1;
     int serverFd = -1;
     std::mutex idsMutex;
@@ -132,8 +141,8 @@ void DelayRelay::Relay(int clientFd) {
         ::close(clientFd);
         return;
     }
-    ++accepted_;
     auto c = std::make_unique<Connection>();
+    c->number = ++accepted_;
     c->clientFd = clientFd;
     c->serverFd = serverFd;
     Connection* conn = c.get();
@@ -156,6 +165,9 @@ void DelayRelay::Relay(int clientFd) {
     ChunkFilter dropPicked =
         [this, conn, removed = std::uint32_t{0}](std::vector<std::uint8_t>& chunk) mutable {
             if (uatcp::KindOf(chunk) == uatcp::Kind::kOther) return false;
+            if (uatcp::KindOf(chunk) == uatcp::Kind::kOpen)
+                conn->plain = OpensWithoutSecurity(chunk);
+            if (conn->plain) RewriteIfAsked(*conn, chunk);
             const std::optional<std::uint32_t> id = uatcp::RequestId(chunk);
             if (id && uatcp::KindOf(chunk) == uatcp::Kind::kMessage) {
                 std::lock_guard lock(conn->idsMutex);
@@ -179,6 +191,24 @@ void DelayRelay::Relay(int clientFd) {
     });
     std::lock_guard lock(mutex_);
     connections_.push_back(std::move(c));
+}
+
+void DelayRelay::RewriteIfAsked(const Connection& conn, std::vector<std::uint8_t>& chunk) {
+    EndpointRewrite rewrite;
+    std::uint64_t first = 0;
+    {
+        std::lock_guard lock(mutex_);
+        rewrite = rewrite_;
+        first = rewriteFirst_;
+    }
+    if (rewrite.firstConnectionOnly && conn.number != first) return;
+    if (RewriteEndpointsResponse(chunk, rewrite)) ++rewritten_;
+}
+
+void DelayRelay::RewriteEndpoints(EndpointRewrite rewrite) {
+    std::lock_guard lock(mutex_);
+    rewrite_ = std::move(rewrite);
+    rewriteFirst_ = accepted_.load() + 1;
 }
 
 void DelayRelay::DropResponsesTo(RequestMatcher matches) {

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "tools/relay/endpoint_rewrite.h"
+
 // Picks out request chunks by their bytes.
 using RequestMatcher = std::function<bool(std::span<const std::uint8_t> chunk)>;
 
@@ -42,6 +44,12 @@ public:
     // Answers dropped so far.
     std::uint64_t DroppedResponses() const { return dropped_.load(); }
 
+    // From now on the GetEndpoints answers on channels without security are rewritten so; a
+    // rewrite that changes nothing stops it.
+    void RewriteEndpoints(EndpointRewrite rewrite);
+    // Answers rewritten so far.
+    std::uint64_t RewrittenResponses() const { return rewritten_.load(); }
+
     // Closes every open connection in both directions; new ones are still accepted.
     void CutConnections();
     std::uint64_t Connections() const { return accepted_.load(); }
@@ -50,6 +58,7 @@ private:
     struct Connection;
     void AcceptLoop();
     void Relay(int clientFd);
+    void RewriteIfAsked(const Connection& conn, std::vector<std::uint8_t>& chunk);
 
     std::string targetHost_;
     std::uint16_t targetPort_;
@@ -58,9 +67,12 @@ private:
     std::uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
     std::thread acceptor_;
-    std::mutex mutex_;  // guards connections_ and matcher_
+    std::mutex mutex_;  // guards connections_, matcher_ and rewrite_
     std::vector<std::unique_ptr<Connection>> connections_;
     RequestMatcher matcher_;
+    EndpointRewrite rewrite_;
+    std::uint64_t rewriteFirst_ = 0;  // the number of the connection a first-only rewrite is for
+    std::atomic<std::uint64_t> rewritten_{0};
     std::atomic<std::uint64_t> dropped_{0};
     std::atomic<std::uint64_t> accepted_{0};
 };
