@@ -157,14 +157,10 @@ ReplacingFile ReplacingFile::Begin(const std::string& given) {
 }
 
 ReplacingFile ReplacingFile::Into(int fd) {
-    ReplacingFile file;
-    if (fd < 0) {
-        file.error_ = EBADF;
-        return file;
-    }
-    file.sink_ = fd;
-    file.ownsSink_ = false;
-    file.intoDescriptor_ = true;
+    // Whole first, then copied out: the workbooks are written by offset.
+    ReplacingFile file = Stream(fd);
+    if (file.error_ != 0) return file;
+    file.streaming_ = false;
     file.fd_ = MakeScratch(file.temporary_);
     if (file.fd_ < 0) file.error_ = errno;
     return file;
