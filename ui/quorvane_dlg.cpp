@@ -54,8 +54,8 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
     menu = std::make_unique<PointMenu>(PointMenu::Parts{
         this, session.get(), model, filterModel, listView, history.get(), exportCommand,
         optionsDialog.get(), [this] { return urlBox->text().toStdString(); },
-        [this](const std::string& text) { statusLine->SetStatus(text); },
-        [this] { OpenHistory(); }, [this] { OpenInventory(); }});
+        [this](const std::string& text) { statusLine->SetStatus(text); }, [this] { OpenHistory(); },
+        [this] { OpenInventory(); }});
 
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(about, &QShortcut::activated, this, &CQuorvaneDlg::ShowAbout);
@@ -216,7 +216,8 @@ void CQuorvaneDlg::Teardown() {
 void CQuorvaneDlg::RecordScan(bool cutShort) {
     scans.Record(
         session->SessionSettings(), session->SessionTrust(), history->KeepScanHistory(),
-        session->Rows(), cutShort, [this](const std::string& error) { statusLine->SetStatus(error); },
+        session->Rows(), cutShort,
+        [this](const std::string& error) { statusLine->SetStatus(error); },
         [this](const ScanRecorder::Outcome& outcome) {
             if (outcome.since) model->SetChanges(outcome.copiedFrom, outcome.since->pointKinds);
             // After what the status line says now: the count, or that the scan was stopped.

@@ -64,18 +64,19 @@ void WindowScans::Record(const std::optional<ConnectionSettings>& settings,
     // The store keeps a cut-short scan marked as such, and never holds another against it.
     const ScanFacts facts = FactsOf(*settings, scanStartedMs, NowMs(), !cutShort);
     const int scan = attemptOfScan;
-    Recorder().RecordRows(IdentityOf(settings->url, trust), facts, rows,
-                          [this, scan, onError = std::move(onError),
-                           onRecorded = std::move(onRecorded)](const ScanRecorder::Outcome& outcome) {
-                              // A newer scan started meanwhile: its list is not this one's.
-                              if (scan != attemptOfScan) return;
-                              if (!outcome.error.empty()) {
-                                  onError(outcome.error);
-                                  return;
-                              }
-                              sinceLastScanText = RecordedText(outcome);
-                              onRecorded(outcome);
-                          });
+    Recorder().RecordRows(
+        IdentityOf(settings->url, trust), facts, rows,
+        [this, scan, onError = std::move(onError),
+         onRecorded = std::move(onRecorded)](const ScanRecorder::Outcome& outcome) {
+            // A newer scan started meanwhile: its list is not this one's.
+            if (scan != attemptOfScan) return;
+            if (!outcome.error.empty()) {
+                onError(outcome.error);
+                return;
+            }
+            sinceLastScanText = RecordedText(outcome);
+            onRecorded(outcome);
+        });
 }
 
 void WindowScans::OpenHistory(QWidget* parent, const std::string& url) {
