@@ -21,15 +21,23 @@ bool EndpointRecheck::Ready(UA_SecureChannelState channel, UA_SessionState sessi
     return status != UA_STATUSCODE_GOOD;
 }
 
+void EndpointRecheck::ChannelChanged(UA_SecureChannelState channel) {
+    if (channel == UA_SECURECHANNELSTATE_OPEN) return;
+    agreed = false;
+    pending = false;
+    pendingRequest = 0;
+    UA_Client_getConfig(client)->noSession = true;
+}
+
 void EndpointRecheck::Send() {
     ++attempts;
     UA_GetEndpointsRequest request;
     UA_GetEndpointsRequest_init(&request);
     // The same question as the first time, so that a server filtering by URL answers alike.
     request.endpointUrl = UA_STRING(url.data());
-    const UA_StatusCode sent =
-        __UA_Client_AsyncService(client, &request, &UA_TYPES[UA_TYPES_GETENDPOINTSREQUEST],
-                                 Answered, &UA_TYPES[UA_TYPES_GETENDPOINTSRESPONSE], this, nullptr);
+    const UA_StatusCode sent = __UA_Client_AsyncService(
+        client, &request, &UA_TYPES[UA_TYPES_GETENDPOINTSREQUEST], Answered,
+        &UA_TYPES[UA_TYPES_GETENDPOINTSRESPONSE], this, &pendingRequest);
     if (sent == UA_STATUSCODE_GOOD) {
         pending = true;
     } else if (attempts >= kMostAttempts) {
@@ -39,9 +47,10 @@ void EndpointRecheck::Send() {
 
 // Runs inside the library's handling of the answer; the library goes on to CreateSession in
 // the same pass once noSession is cleared.
-void EndpointRecheck::Answered(UA_Client* client, void* self, UA_UInt32, void* response) {
+void EndpointRecheck::Answered(UA_Client* client, void* self, UA_UInt32 requestId, void* response) {
     auto* check = static_cast<EndpointRecheck*>(self);
     auto* answer = static_cast<UA_GetEndpointsResponse*>(response);
+    if (!check->pending || requestId != check->pendingRequest) return;  // an earlier channel's
     check->pending = false;
     const UA_StatusCode result = answer->responseHeader.serviceResult;
     if (result != UA_STATUSCODE_GOOD) {

@@ -27,6 +27,11 @@ public:
     // reopened it to another URL); true once the session is activated, the lists differ or
     // the request failed for good.
     bool Ready(UA_SecureChannelState channel, UA_SessionState session);
+    // For the client's state callback, which the library calls before it acts on a new state.
+    // An agreement holds for the channel it was reached in only: once that channel is gone the
+    // session waits again, so that a channel the library opens anew (to the same relay or
+    // another URL) is asked again before anything is entrusted to it.
+    void ChannelChanged(UA_SecureChannelState channel);
 
     EndpointChange Change() const { return change; }
     // Good unless the request itself failed.
@@ -41,6 +46,7 @@ private:
     std::span<const UA_EndpointDescription> listed;
     int attempts = 0;
     bool pending = false;
+    UA_UInt32 pendingRequest = 0;  // answers to requests of an earlier channel are ignored
     bool agreed = false;
     EndpointChange change = EndpointChange::None;
     UA_StatusCode status = UA_STATUSCODE_GOOD;

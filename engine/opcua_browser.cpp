@@ -51,12 +51,29 @@ bool PolicyBuilt(const UA_ClientConfig& config, const std::string& policyName) {
 
 // Notes that the server created a session, so a refused identity was judged by the server and
 // not a sign that no endpoint suited (the library reports both with the same status).
+bool SessionBegun(UA_SessionState session) {
+    return session == UA_SESSIONSTATE_CREATED || session == UA_SESSIONSTATE_ACTIVATE_REQUESTED ||
+           session == UA_SESSIONSTATE_ACTIVATED;
+}
+
 void NoteSessionState(UA_Client* client, UA_SecureChannelState, UA_SessionState session,
                       UA_StatusCode) {
-    if (session == UA_SESSIONSTATE_CREATED || session == UA_SESSIONSTATE_ACTIVATE_REQUESTED ||
-        session == UA_SESSIONSTATE_ACTIVATED) {
+    if (SessionBegun(session))
         *static_cast<bool*>(UA_Client_getConfig(client)->clientContext) = true;
-    }
+}
+
+// The checked connect's state callback: the same note, and the recheck told of every channel
+// change before the library acts on it.
+struct CheckedConnect {
+    bool* sessionCreated;
+    EndpointRecheck* recheck;
+};
+
+void NoteCheckedState(UA_Client* client, UA_SecureChannelState channel, UA_SessionState session,
+                      UA_StatusCode) {
+    auto* context = static_cast<CheckedConnect*>(UA_Client_getConfig(client)->clientContext);
+    if (SessionBegun(session)) *context->sessionCreated = true;
+    context->recheck->ChannelChanged(channel);
 }
 
 // Whether the server at `url` lists an endpoint with the policy and mode; none when it could not
@@ -142,12 +159,13 @@ UA_StatusCode OPCUABrowser::AwaitCheckedConnect(const std::string& url, const En
     UA_Client* c = client.get();
     UA_ClientConfig* config = UA_Client_getConfig(c);
     sessionCreated = false;
-    config->clientContext = &sessionCreated;
-    config->stateCallback = NoteSessionState;
     // The first list came over a channel anyone could have rewritten; nothing is entrusted to
     // the server (no session, no password) before it is confirmed from inside the channel.
     config->noSession = true;
     EndpointRecheck recheck(c, url, listed.View());
+    CheckedConnect context{&sessionCreated, &recheck};
+    config->clientContext = &context;
+    config->stateCallback = NoteCheckedState;
     UA_StatusCode status = UA_Client_connectAsync(c, url.c_str());
     if (status == UA_STATUSCODE_GOOD) {
         status = RunUntil(c, cancel, cancelled,
