@@ -44,7 +44,7 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
     setWindowTitle(Q(MainWindowTitle()));
     urlBox->setText(QStringLiteral("opc.tcp://127.0.0.1:4840"));
 
-    optionsDialog = std::make_unique<CLoginOptionDlg>(this);
+    optionsDialog = std::make_unique<CLoginOptionDlg>(this, *session);
     optionsDialog->hide();
     optionsDialog->SetUrlSource([this] { return urlBox->text().toStdString(); });
     history = std::make_unique<ServerHistory>();
