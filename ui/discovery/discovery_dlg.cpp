@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "discovery/background_discovery.h"
 #include "discovery/local_subnets.h"
 #include "discovery/report/discovery_export.h"
 #include "discovery/security_findings.h"
@@ -18,7 +19,6 @@
 #include "export/replacing_file.h"
 #include "ui/discovery/discovery_choice.h"
 #include "ui/discovery/discovery_table_model.h"
-#include "ui/discovery/discovery_worker.h"
 #include "ui/named_control.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
@@ -95,23 +95,17 @@ CDiscoveryDlg::CDiscoveryDlg(ServerHistory* history, QWidget* parent)
     layout->addLayout(buttons);
     resize(820, 520);
 
-    worker = new DiscoveryWorker(this);
     connect(startButton, &QPushButton::clicked, this, &CDiscoveryDlg::OnStart);
     connect(useButton, &QPushButton::clicked, this, &CDiscoveryDlg::OnUse);
     connect(exportButton, &QPushButton::clicked, this, &CDiscoveryDlg::OnExport);
     connect(table, &QTableView::doubleClicked, this, &CDiscoveryDlg::OnUse);
-    connect(worker, &DiscoveryWorker::Progress, this, &CDiscoveryDlg::ShowProgress);
-    connect(worker, &DiscoveryWorker::ServerFound, this,
-            [this](int serial) { model->Put(worker->TakeServer(serial)); });
-    connect(worker, &DiscoveryWorker::OtherPortFound, this,
-            [this](int serial) { model->AddOther(worker->TakeOther(serial)); });
-    connect(worker, &DiscoveryWorker::Finished, this, &CDiscoveryDlg::OnFinished);
     Retranslate();
 }
 
-CDiscoveryDlg::~CDiscoveryDlg() = default;
-
-bool CDiscoveryDlg::Running() const { return worker->Running(); }
+CDiscoveryDlg::~CDiscoveryDlg() {
+    // Cancelled and joined while the dialog is whole; what it posted goes with the dialog.
+    run.reset();
+}
 
 void CDiscoveryDlg::showEvent(QShowEvent* event) {
     Retranslate();
@@ -134,7 +128,7 @@ void CDiscoveryDlg::Retranslate() {
 
 void CDiscoveryDlg::OnStart() {
     if (Running()) {
-        worker->Cancel();
+        run->Cancel();
         return;
     }
     DiscoveryRequest request;
@@ -161,7 +155,29 @@ void CDiscoveryDlg::OnStart() {
     }
     model->Clear();
     progressLine->clear();
-    worker->Start(std::move(request), TrustStore(PkiRoot()).Load().certificates);
+    // Each event is a copy posted to this thread; the run never waits for the window.
+    DiscoveryEvents events;
+    events.progress = [this](const DiscoveryProgress& p) {
+        QMetaObject::invokeMethod(
+            this, [this, p] { ShowProgress(p.probesDone, p.probesTotal, p.servers); },
+            Qt::QueuedConnection);
+    };
+    events.serverFound = [this](const DiscoveredServer& server) {
+        QMetaObject::invokeMethod(
+            this, [this, server] { model->Put(server); }, Qt::QueuedConnection);
+    };
+    events.otherPort = [this](const OtherPort& other) {
+        QMetaObject::invokeMethod(
+            this, [this, other] { model->AddOther(other); }, Qt::QueuedConnection);
+    };
+    run = std::make_unique<BackgroundDiscovery>(
+        std::move(request), TrustStore(PkiRoot()).Load().certificates, std::move(events),
+        [this](DiscoveryResult result) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, result = std::move(result)]() mutable { OnFinished(std::move(result)); },
+                Qt::QueuedConnection);
+        });
     startButton->setText(Q(Text(TextKey::Cancel)));
 }
 
@@ -174,8 +190,8 @@ void CDiscoveryDlg::ShowProgress(qulonglong done, qulonglong total, qulonglong s
     progressLine->setText(Q(text));
 }
 
-void CDiscoveryDlg::OnFinished() {
-    DiscoveryResult result = worker->TakeResult();
+void CDiscoveryDlg::OnFinished(DiscoveryResult result) {
+    run.reset();  // its thread has nothing left to do but end
     QStringList lines;
     for (const DiscoveryNote& note : result.notes) lines << Q(Text(note.key) + note.detail);
     lines << Q(SummaryLine(result.servers, language));

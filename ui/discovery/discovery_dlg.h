@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
+#include "discovery/discovery_run.h"
 #include "engine/connection_settings.h"
 
 class QCheckBox;
@@ -9,12 +11,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class BackgroundDiscovery;
 class DiscoveryTableModel;
-class DiscoveryWorker;
 class ServerHistory;
 
 // Finds the OPC UA servers on the network: the sources, Start/Cancel, a progress line and the
-// servers as they are found. Non-modal; the run goes on while the window is used.
+// servers as they are found. Non-modal; the run goes on, on a thread of its own, while the
+// window is used; what it finds is posted to this thread.
 class CDiscoveryDlg : public QDialog {
     Q_OBJECT
 public:
@@ -24,7 +27,7 @@ public:
 
     void Retranslate();
     DiscoveryTableModel* Model() const { return model; }
-    bool Running() const;
+    bool Running() const { return run != nullptr; }
 
 signals:
     // "Use" or a double-click: the endpoint to connect to, with its mode and policy.
@@ -39,7 +42,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void OnFinished();
+    void OnFinished(DiscoveryResult result);
     void ShowProgress(qulonglong done, qulonglong total, qulonglong servers);
     void RememberFound();
 
@@ -60,5 +63,5 @@ private:
     QPushButton* useButton;
     QPushButton* exportButton;
     DiscoveryTableModel* model;
-    DiscoveryWorker* worker;
+    std::unique_ptr<BackgroundDiscovery> run;
 };
