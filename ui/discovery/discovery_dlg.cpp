@@ -1,6 +1,7 @@
 #include "ui/discovery/discovery_dlg.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,12 +12,15 @@
 #include <QVBoxLayout>
 
 #include "discovery/background_discovery.h"
+#include "discovery/endpoint_choice.h"
 #include "discovery/local_subnets.h"
 #include "discovery/report/discovery_export.h"
+#include "discovery/report/findings_history.h"
 #include "discovery/security_findings.h"
 #include "engine/pki_files.h"
 #include "engine/trust_store.h"
 #include "export/replacing_file.h"
+#include "store/store_location.h"
 #include "ui/discovery/discovery_choice.h"
 #include "ui/discovery/discovery_table_model.h"
 #include "ui/named_control.h"
@@ -38,10 +42,23 @@ QString PortsText(const std::vector<std::uint16_t>& ports) {
     return list.join(QLatin1Char(','));
 }
 
+// On the run's thread, so that the window does not wait for the database: the findings go
+// into the history, or a note says why they could not.
+void RecordFound(DiscoveryResult& result, const std::filesystem::path& store) {
+    if (store.empty() || result.servers.empty()) return;
+    InventoryStore::Opened opened = InventoryStore::Open(store);
+    const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
+    if (!opened.store) {
+        result.notes.push_back({TextKey::StoreCannotOpen, store.string()});
+    } else if (!RecordFindings(*opened.store, result.servers, now)) {
+        result.notes.push_back({TextKey::StoreWriteFailed, opened.store->LastError()});
+    }
+}
+
 }  // namespace
 
 CDiscoveryDlg::CDiscoveryDlg(ServerHistory* history, QWidget* parent)
-    : QDialog(parent), history(history) {
+    : QDialog(parent), history(history), findingsStore(DefaultInventoryPath()) {
     setObjectName(QStringLiteral("discoveryDialog"));
     setModal(false);
     auto* form = new QFormLayout;
@@ -170,9 +187,11 @@ void CDiscoveryDlg::OnStart() {
         QMetaObject::invokeMethod(
             this, [this, other] { model->AddOther(other); }, Qt::QueuedConnection);
     };
+    const bool keep = history == nullptr || history->KeepScanHistory();
     run = std::make_unique<BackgroundDiscovery>(
         std::move(request), TrustStore(PkiRoot()).Load().certificates, std::move(events),
-        [this](DiscoveryResult result) {
+        [this, store = keep ? findingsStore : std::filesystem::path()](DiscoveryResult result) {
+            RecordFound(result, store);
             QMetaObject::invokeMethod(
                 this,
                 [this, result = std::move(result)]() mutable { OnFinished(std::move(result)); },

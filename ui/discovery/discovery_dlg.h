@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <filesystem>
 #include <memory>
 
 #include "discovery/discovery_run.h"
@@ -28,6 +29,9 @@ public:
     void Retranslate();
     DiscoveryTableModel* Model() const { return model; }
     bool Running() const { return run != nullptr; }
+    // Where a sweep's security findings are recorded when it ends (the user's history unless
+    // set); nothing is recorded while the history's "keep scan history" is off.
+    void SetFindingsStore(std::filesystem::path path) { findingsStore = std::move(path); }
 
 signals:
     // "Use" or a double-click: the endpoint to connect to, with its mode and policy.
@@ -63,5 +67,6 @@ private:
     QPushButton* useButton;
     QPushButton* exportButton;
     DiscoveryTableModel* model;
+    std::filesystem::path findingsStore;
     std::unique_ptr<BackgroundDiscovery> run;
 };
