@@ -140,10 +140,11 @@ public:
                            std::function<void(const IdentityShown&)> done);
 
 private:
-    // A new cancel flag that Close sets too; `done` wrapped to run only while it is unset.
+    // `done`, run only while `receiver` lives and `cancel` is unset.
     template <class Result>
     std::function<void(const Result&)> ForDialog(QObject* receiver, const JobCancel& cancel,
                                                  std::function<void(const Result&)> done);
+    // A new cancel flag, which Close sets too.
     JobCancel NewDialogJob();
     void CancelDialogJobs();
     std::vector<std::weak_ptr<std::atomic<bool>>> dialogJobs;
