@@ -57,7 +57,8 @@ bool PointRecords::Add(UA_NodeId& nodeId, std::string displayName, std::uint32_t
 }
 
 void PointRecords::SortDescendingUnique() {
-    distinct_.clear();  // it points into records that the sort moves or drops
+    // It points into records the sort drops; swapped, not cleared, so its memory goes too.
+    decltype(distinct_)().swap(distinct_);
     std::vector<Keyed> keyed;
     keyed.reserve(items_.size());
     for (auto& record : items_) {
@@ -84,7 +85,7 @@ void PointRecords::SortDescendingUnique() {
 }
 
 void PointRecords::HandOver(PointList& list, BrowseStats& stats) {
-    distinct_.clear();
+    decltype(distinct_)().swap(distinct_);
     for (auto& record : items_) {
         // The list owns a record from the moment it holds it; a put cut short leaves it here.
         if (list.put(record.get(), true)) (void)record.release();
