@@ -45,6 +45,16 @@ int ListServerEndpoints(const ConnectionSettings& settings, CliStreams& io) {
 
 }  // namespace
 
+bool RefusedForTrust(ConnectOutcome outcome) {
+    switch (outcome) {
+        case ConnectOutcome::PkiUnsafe:
+        case ConnectOutcome::EndpointsChanged:
+            return true;
+        default:
+            return false;
+    }
+}
+
 int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     language = LanguageOf(args, io.environment);
     if (WantsDiscovery(args)) return RunDiscoverCommand(args, io, ::isatty(STDERR_FILENO) == 1);
@@ -134,11 +144,7 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     }
     if (FailureText(result.outcome)) {
         io.err << FailureMessage(result.outcome, result.detail) << "\n";
-        // A store another user could have planted, or a rewritten endpoint list, is a trust
-        // failure: nothing was sent.
-        if (result.outcome == ConnectOutcome::PkiUnsafe ||
-            result.outcome == ConnectOutcome::EndpointsChanged)
-            return kCliUntrusted;
+        if (RefusedForTrust(result.outcome)) return kCliUntrusted;
         // As the certificate commands say it: the fault is here, not at the server.
         return result.detail.ownIdentityFailed ? kCliIdentityFailed : kCliConnectFailed;
     }

@@ -17,6 +17,11 @@ enum CliExitCode : int {
     kCliIdentityFailed = 7,  // this installation's own certificate could not be made or read
 };
 
+enum class ConnectOutcome;
+// A connect refused for trust rather than reach, exit kCliUntrusted: a trust store another
+// user could have planted, or an endpoint list changed on the way. Nothing was sent.
+bool RefusedForTrust(ConnectOutcome outcome);
+
 // Where the command line reads and writes; the program passes the process's own.
 struct CliStreams {
     std::istream& in;

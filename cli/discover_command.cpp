@@ -1,10 +1,13 @@
 #include "cli/discover_command.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <ostream>
 
 #include "cli/discover_options.h"
+#include "cli/inventory/open_history.h"
+#include "discovery/report/findings_history.h"
 #include "discovery/security_findings.h"
 #include "engine/library_log.h"
 #include "engine/pki_files.h"
@@ -20,6 +23,19 @@ std::string ProgressText(const DiscoveryProgress& p) {
         if (at != std::string::npos) text.replace(at, 2, std::to_string(n));
     }
     return text;
+}
+
+// What was found about each server's security goes into the history, where the inventory
+// shows it beside the server's scans. A history that cannot be used is said, not fatal.
+void RecordInHistory(const DiscoveryResult& result, std::ostream& err) {
+    if (result.servers.empty()) return;
+    const std::unique_ptr<InventoryStore> store = OpenHistory(err);
+    if (!store) return;
+    using namespace std::chrono;
+    const std::int64_t now =
+        duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    if (!RecordFindings(*store, result.servers, now))
+        err << "quorvane: " << Text(TextKey::StoreWriteFailed) << store->LastError() << "\n";
 }
 
 }  // namespace
@@ -46,6 +62,7 @@ int RunDiscoverCommand(const std::vector<std::string>& args, CliStreams& io, boo
     const DiscoveryResult result = RunDiscovery(options.request, trusted, cancel, events);
     if (progressLine) io.err << "\r\x1b[K";
     for (const DiscoveryNote& note : result.notes) io.err << Text(note.key) << note.detail << "\n";
+    if (!options.noHistory) RecordInHistory(result, io.err);
 
     const bool toOutput = options.exportPath.empty() || options.exportPath == "-";
     const DiscoveryFormat format = options.format.value_or(

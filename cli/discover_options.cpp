@@ -79,6 +79,8 @@ DiscoverParse ParseDiscoverOptions(const std::vector<std::string>& args) {
             options.language = value == "zh" ? 0 : 1;
         } else if (name == "--verbose") {
             options.verbose = true;
+        } else if (name == "--no-history") {
+            options.noHistory = true;
         } else {
             return Refused(TextKey::DiscoverBadOption, args[i]);
         }

@@ -15,6 +15,7 @@ struct DiscoverOptions {
     std::optional<DiscoveryFormat> format;
     int language = -1;
     bool verbose = false;
+    bool noHistory = false;  // --no-history: the findings are not recorded
 };
 
 struct DiscoverParse {

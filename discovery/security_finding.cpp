@@ -66,3 +66,31 @@ std::string FindingLine(const SecurityFinding& finding, int lang) {
     if (!finding.detail.empty()) line += ": " + finding.detail;
     return line;
 }
+
+const char* FindingKindWord(FindingKind kind) {
+    switch (kind) {
+        case FindingKind::NoSecureEndpoint:
+            return "noSecureEndpoint";
+        case FindingKind::NoneBesideSecure:
+            return "noneBesideSecure";
+        case FindingKind::DeprecatedPolicy:
+            return "deprecatedPolicy";
+        case FindingKind::AnonymousOffered:
+            return "anonymousOffered";
+        case FindingKind::PlainPassword:
+            return "plainPassword";
+        case FindingKind::CertificateExpired:
+            return "certificateExpired";
+        case FindingKind::CertificateNotYetValid:
+            return "certificateNotYetValid";
+        case FindingKind::Sha1Signed:
+            return "sha1Signed";
+        case FindingKind::WeakRsaKey:
+            return "weakRsaKey";
+        case FindingKind::HostNotInCertificate:
+            return "hostNotInCertificate";
+        case FindingKind::SharedCertificate:
+            return "sharedCertificate";
+    }
+    return "unknown";
+}

@@ -29,6 +29,8 @@ struct SecurityFinding {
 };
 
 Severity SeverityOf(FindingKind kind);
+// The reports' word for `kind`, the same in every language: "anonymousOffered".
+const char* FindingKindWord(FindingKind kind);
 TextKey FindingText(FindingKind kind);
 // "high", "medium", "low" in `lang`.
 const std::string& SeverityText(Severity severity, int lang);

@@ -44,7 +44,7 @@ std::vector<OPCUAItemData*> PointRecords::Items() const {
     return view;
 }
 
-void PointRecords::Add(UA_NodeId& nodeId, std::string displayName, std::uint32_t object) {
+bool PointRecords::Add(UA_NodeId& nodeId, std::string displayName, std::uint32_t object) {
     // The slot first: if the record cannot be made, nothing has been taken from `nodeId`.
     items_.emplace_back();
     items_.back() =
@@ -53,9 +53,12 @@ void PointRecords::Add(UA_NodeId& nodeId, std::string displayName, std::uint32_t
     items_.back()->object = object;
     items_.back()->paths = paths_;
     UA_NodeId_init(&nodeId);
+    return distinct_.insert(&items_.back()->nodeId).second;
 }
 
 void PointRecords::SortDescendingUnique() {
+    // It points into records the sort drops; swapped, not cleared, so its memory goes too.
+    decltype(distinct_)().swap(distinct_);
     std::vector<Keyed> keyed;
     keyed.reserve(items_.size());
     for (auto& record : items_) {
@@ -82,6 +85,7 @@ void PointRecords::SortDescendingUnique() {
 }
 
 void PointRecords::HandOver(PointList& list, BrowseStats& stats) {
+    decltype(distinct_)().swap(distinct_);
     for (auto& record : items_) {
         // The list owns a record from the moment it holds it; a put cut short leaves it here.
         if (list.put(record.get(), true)) (void)record.release();

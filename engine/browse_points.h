@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/object_paths.h"
@@ -23,8 +24,9 @@ public:
 
     // A new record for the variable `nodeId`, which it takes over (leaving it null), so string
     // identifiers move out of a Browse response instead of being copied. `object` is the index
-    // in Paths() of the object it was found below.
-    void Add(UA_NodeId& nodeId, std::string displayName,
+    // in Paths() of the object it was found below. True when no record held that NodeId yet:
+    // a variable met again by another path is listed once.
+    bool Add(UA_NodeId& nodeId, std::string displayName,
              std::uint32_t object = ObjectPaths::kObjects);
 
     // The objects the records name; every record shares it.
@@ -45,6 +47,17 @@ public:
     bool Empty() const { return items_.empty(); }
 
 private:
+    struct PointeeHash {
+        std::size_t operator()(const UA_NodeId* id) const { return UA_NodeId_hash(id); }
+    };
+    struct PointeeEqual {
+        bool operator()(const UA_NodeId* a, const UA_NodeId* b) const {
+            return UA_NodeId_equal(a, b);
+        }
+    };
+
     std::vector<std::unique_ptr<OPCUAItemData>> items_;
     std::shared_ptr<ObjectPaths> paths_;
+    // The NodeIds of the first record of each, pointing into the records (which do not move).
+    std::unordered_set<const UA_NodeId*, PointeeHash, PointeeEqual> distinct_;
 };

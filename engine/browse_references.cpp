@@ -23,8 +23,8 @@ void TakeReferences(UA_BrowseResult& result, std::uint32_t object, std::vector<C
         // Only the local part of the target counts; a server index or namespace URI is ignored.
         UA_NodeId& target = ref.nodeId.nodeId;
         if (ref.nodeClass == UA_NODECLASS_VARIABLE) {
-            points.Add(target, UaText(ref.displayName.text), object);
-            stats.pointsFound.fetch_add(1, std::memory_order_relaxed);
+            if (points.Add(target, UaText(ref.displayName.text), object))
+                stats.pointsFound.fetch_add(1, std::memory_order_relaxed);
         } else if (!IsServerName(ref.displayName.text)) {
             children.push_back({UaNodeId::Adopt(std::move(target)), UaText(ref.displayName.text)});
         }

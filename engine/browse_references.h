@@ -19,7 +19,7 @@ struct ChildNode {
 
 // Moves the targets of one browse result of the object `object` (its index in the records'
 // paths) out of it: every variable becomes a new record in `points` below that object (counted
-// in the statistics' pointsFound as it is made), every other target goes to `children`, except
-// objects named exactly "Server". The result keeps husks.
+// in the statistics' pointsFound when its NodeId is new), every other target goes to `children`,
+// except objects named exactly "Server". The result keeps husks.
 void TakeReferences(UA_BrowseResult& result, std::uint32_t object, std::vector<ChildNode>& children,
                     PointRecords& points, BrowseStats& stats);

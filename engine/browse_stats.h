@@ -12,7 +12,7 @@ struct BrowseStats {
     std::atomic<std::uint64_t> browseNextRequests{0};  // of those, BrowseNext
     std::atomic<std::uint64_t> handedOver{0};          // records in the list, end marker apart
     std::atomic<std::uint64_t> readRequests{0};        // Read requests of the walk's value read
-    std::atomic<std::uint64_t> pointsFound{0};         // variables met so far, duplicates included
+    std::atomic<std::uint64_t> pointsFound{0};         // distinct variables met so far
 
     // What the walk asked of the server at most, to hold against the limits it names.
     std::size_t peakOutstanding = 0;     // requests on their way at once

@@ -192,6 +192,7 @@ void ScanSession::Close() {
     if (closed) return;
     closed = true;
     GiveUp();
+    CancelDialogJobs();
     Enter(SessionEvent::Close);
     afterHold.clear();
     held = false;

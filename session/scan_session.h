@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/attributes/point_attributes.h"
+#include "engine/endpoint_list.h"
 #include "engine/opcua_browser.h"
 #include "engine/point_details.h"
 #include "session/point_rows.h"
@@ -110,6 +111,43 @@ public:
     std::shared_ptr<const BrowseStats> LastWalkStats() const { return walkStats; }
     std::chrono::steady_clock::time_point ScanEndShownAt() const { return scanEndShownAt; }
     std::chrono::nanoseconds LastRefreshDuration() const { return lastRefreshDuration; }
+
+    // Jobs of the dialogs: a write, an endpoint listing, this installation's own identity. They
+    // run on the session's thread behind whatever is queued there (a walk included) and touch
+    // neither the session's client nor its rows. `done` runs on this thread unless `receiver`
+    // went or the job was cancelled meanwhile: setting the returned flag cancels (a connect or a
+    // listing still waiting gives up), and so does Close.
+    using JobCancel = std::shared_ptr<std::atomic<bool>>;
+    struct WriteOutcome {
+        ConnectOutcome connect = ConnectOutcome::Connected;
+        std::optional<ServerTrust> serverTrust;
+        int written = -1;  // WriteValue's result, -1 when nothing was written
+        UA_StatusCode status = UA_STATUSCODE_GOOD;
+        std::string result;  // the value read back
+    };
+    struct IdentityShown {
+        std::optional<std::string> fingerprint;  // SHA-256, as the trust prompt shows it
+        std::string error;                       // why there is none
+    };
+    // Writes `text` to `nodeId` over a connection of its own with `settings`, then closes it.
+    JobCancel Write(QObject* receiver, const ConnectionSettings& settings, const UA_NodeId& nodeId,
+                    const std::string& text, std::uint16_t typeIndex,
+                    std::function<void(const WriteOutcome&)> done);
+    JobCancel ListEndpoints(QObject* receiver, const std::string& url, int timeoutSeconds,
+                            std::function<void(const EndpointListing&)> done);
+    // Reads (first makes) or, with `renew`, replaces this installation's certificate and key.
+    JobCancel LoadIdentity(QObject* receiver, bool renew,
+                           std::function<void(const IdentityShown&)> done);
+
+private:
+    // `done`, run only while `receiver` lives and `cancel` is unset.
+    template <class Result>
+    std::function<void(const Result&)> ForDialog(QObject* receiver, const JobCancel& cancel,
+                                                 std::function<void(const Result&)> done);
+    // A new cancel flag, which Close sets too.
+    JobCancel NewDialogJob();
+    void CancelDialogJobs();
+    std::vector<std::weak_ptr<std::atomic<bool>>> dialogJobs;
 
 signals:
     void StateChanged(SessionState state);

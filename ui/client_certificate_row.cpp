@@ -5,16 +5,16 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "engine/certificate_facts.h"
 #include "engine/certificate_file.h"
 #include "engine/client_identity.h"
 #include "engine/pki_files.h"
-#include "session/session_worker.h"
+#include "session/scan_session.h"
 #include "texts/text_table.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 
-ClientCertificateRow::ClientCertificateRow(QWidget* parent) : QWidget(parent) {
+ClientCertificateRow::ClientCertificateRow(ScanSession& s, QWidget* parent)
+    : QWidget(parent), session(s) {
     setObjectName(QStringLiteral("clientCertificateRow"));
     caption = new QLabel(this);
     caption->setObjectName(QStringLiteral("clientCertificateLabel"));
@@ -54,30 +54,14 @@ void ClientCertificateRow::showEvent(QShowEvent* event) {
 
 ClientCertificateRow::~ClientCertificateRow() = default;
 
-namespace {
-// The fingerprint of the identity `get` returns, or the reason in the pair's second.
-template <class Get>
-std::pair<std::optional<std::string>, std::string> FingerprintOf(Get get) {
-    std::string error;
-    const auto identity = get(&error);
-    if (!identity) return {std::nullopt, error};
-    return {FingerprintText(Sha256Of(identity->certificate)), {}};
-}
-}  // namespace
-
 void ClientCertificateRow::Reload() {
     loaded = true;
     busy = true;
     renewButton->setEnabled(false);
     fingerprint->setText(QStringLiteral("..."));
-    if (!worker) worker = std::make_unique<SessionWorker>(this);
-    worker->Post(
-        [] {
-            return FingerprintOf([](std::string* e) { return LoadOrCreateIdentity(PkiRoot(), e); });
-        },
-        [this](const std::pair<std::optional<std::string>, std::string>& shown) {
-            Show(shown.first, shown.second);
-        });
+    session.LoadIdentity(this, false, [this](const ScanSession::IdentityShown& shown) {
+        Show(shown.fingerprint, shown.error);
+    });
 }
 
 void ClientCertificateRow::Show(const std::optional<std::string>& fingerprintText,
@@ -109,12 +93,9 @@ void ClientCertificateRow::RenewCertificate() {
     busy = true;
     renewButton->setEnabled(false);
     fingerprint->setText(QStringLiteral("..."));
-    if (!worker) worker = std::make_unique<SessionWorker>(this);
-    worker->Post(
-        [] { return FingerprintOf([](std::string* e) { return RenewIdentity(PkiRoot(), e); }); },
-        [this](const std::pair<std::optional<std::string>, std::string>& shown) {
-            Show(shown.first, shown.second);
-            if (!shown.first)
-                Prompts::Message(this, Text(TextKey::ClientIdentityFailed) + shown.second);
-        });
+    session.LoadIdentity(this, true, [this](const ScanSession::IdentityShown& shown) {
+        Show(shown.fingerprint, shown.error);
+        if (!shown.fingerprint)
+            Prompts::Message(this, Text(TextKey::ClientIdentityFailed) + shown.error);
+    });
 }

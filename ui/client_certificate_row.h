@@ -1,23 +1,21 @@
 #pragma once
 
 #include <QWidget>
-#include <memory>
 #include <optional>
 #include <string>
 
-class SessionWorker;
-
 class QLabel;
 class QPushButton;
+class ScanSession;
 
 // The options dialog's line about this installation's own certificate: its SHA-256
 // fingerprint, "export..." to hand it to a server's administrator and "renew" to replace it.
-// The certificate is read (or first made, which takes a good part of a second) on a thread of
-// its own when the line is first shown, not at start-up and never on the window's thread.
+// The certificate is read (or first made, which takes a good part of a second) on the scan
+// session's thread when the line is first shown, not at start-up and never on the window's thread.
 class ClientCertificateRow : public QWidget {
     Q_OBJECT
 public:
-    explicit ClientCertificateRow(QWidget* parent);
+    ClientCertificateRow(ScanSession& session, QWidget* parent);
     ~ClientCertificateRow() override;
 
     void RefreshTexts();
@@ -40,7 +38,7 @@ private:
     QPushButton* renewButton = nullptr;
     void Show(const std::optional<std::string>& fingerprintText, const std::string& error);
 
+    ScanSession& session;
     bool loaded = false;
     bool busy = false;
-    std::unique_ptr<SessionWorker> worker;
 };

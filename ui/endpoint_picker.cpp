@@ -11,14 +11,14 @@
 #include <QVBoxLayout>
 
 #include "engine/connection_settings.h"
-#include "session/session_worker.h"
 #include "texts/connect_failure.h"
 #include "texts/text_table.h"
 #include "ui/named_control.h"
 #include "ui/qt_text.h"
 
-EndpointPicker::EndpointPicker(std::function<Target()> targetSource, QWidget* parent)
-    : QWidget(parent), source(std::move(targetSource)) {
+EndpointPicker::EndpointPicker(std::function<Target()> targetSource, ScanSession& s,
+                               QWidget* parent)
+    : QWidget(parent), source(std::move(targetSource)), session(s) {
     button = Named(new QPushButton(this), "endpointsButton", 1035);
     state = Named(new QLabel(this), "endpointsState", 1036);
     state->setWordWrap(true);
@@ -55,15 +55,11 @@ void EndpointPicker::Ask() {
     const Target target = source();
     asking = true;
     const int id = ++askId;
-    cancel = std::make_shared<std::atomic<bool>>(false);
     state->setText(Q(Text(TextKey::EndpointsAsking)));
     button->setText(Q(Text(TextKey::Cancel)));
-    if (!worker) worker = std::make_unique<SessionWorker>(this);
     // A cancelled listing ends within moments; the next one waits behind it.
-    worker->Post(
-        [target, flag = cancel] {
-            return ListEndpoints(target.url, target.timeoutSeconds, flag.get());
-        },
+    cancel = session.ListEndpoints(
+        this, target.url, target.timeoutSeconds,
         [this, id](const EndpointListing& listing) { OnListed(id, listing); });
 }
 

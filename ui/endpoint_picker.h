@@ -1,21 +1,19 @@
 #pragma once
 
 #include <QWidget>
-#include <atomic>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/endpoint_list.h"
+#include "session/scan_session.h"
 
 class QLabel;
-class SessionWorker;
 class QPushButton;
 class QTableWidget;
 
 // The "get endpoints" button and the list of what the server offers, highest security level
-// first. Asking runs on a worker of its own; pressing the button again, hiding the dialog or
+// first. Asking runs on the scan session's thread; pressing the button again, hiding the dialog or
 // destroying the widget cancels it.
 class EndpointPicker : public QWidget {
     Q_OBJECT
@@ -25,7 +23,7 @@ public:
         std::string url;
         int timeoutSeconds;
     };
-    EndpointPicker(std::function<Target()> source, QWidget* parent);
+    EndpointPicker(std::function<Target()> source, ScanSession& session, QWidget* parent);
     ~EndpointPicker() override;
 
     void Ask();
@@ -46,12 +44,12 @@ private:
     void Fill();
 
     std::function<Target()> source;
+    ScanSession& session;
     QPushButton* button;
     QLabel* state;
     QTableWidget* table;
     std::vector<EndpointInfo> endpoints;
     bool asking = false;
     int askId = 0;
-    std::shared_ptr<std::atomic<bool>> cancel;
-    std::unique_ptr<SessionWorker> worker;  // last: it ends first
+    ScanSession::JobCancel cancel;
 };

@@ -47,9 +47,9 @@ QFrame* EtchedLine(QWidget* parent) {
 
 }  // namespace
 
-CLoginOptionDlg::CLoginOptionDlg(QWidget* parent) : QDialog(parent) {
+CLoginOptionDlg::CLoginOptionDlg(QWidget* parent, ScanSession& session) : QDialog(parent) {
     setObjectName(QStringLiteral("optionsDialog"));
-    BuildControls();
+    BuildControls(session);
 
     FillPolicyList();
     for (const char* m : kSecurityModes) modeList->addItem(QString::fromLatin1(m));
@@ -60,7 +60,7 @@ CLoginOptionDlg::CLoginOptionDlg(QWidget* parent) : QDialog(parent) {
     timeoutBox->setText(Q(timeout));
 }
 
-void CLoginOptionDlg::BuildControls() {
+void CLoginOptionDlg::BuildControls(ScanSession& session) {
     securityFrame =
         Named(new QGroupBox(QStringLiteral("安全选项"), this), "securityFrame", kSecurityFrame);
     modeLabel =
@@ -163,7 +163,7 @@ void CLoginOptionDlg::BuildControls() {
                 urlSource ? urlSource() : std::string(),
                 std::clamp(typed, kMinTimeoutSeconds, kMaxTimeoutSeconds)};
         },
-        this);
+        session, this);
     securityGrid->addWidget(endpointPicker, 2, 0, 1, 2);
     connect(endpointPicker, &EndpointPicker::Picked, this, &CLoginOptionDlg::ApplyEndpoint);
 
@@ -171,7 +171,7 @@ void CLoginOptionDlg::BuildControls() {
     page->addWidget(securityFrame);
     page->addWidget(authorizeFrame);
     page->addLayout(timeoutRow);
-    certificateRow = new ClientCertificateRow(this);
+    certificateRow = new ClientCertificateRow(session, this);
     page->addWidget(certificateRow);
     page->addLayout(buttons);
     page->setSizeConstraint(QLayout::SetFixedSize);

@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class ScanSession;
 
 // Non-modal options dialog: keeps how the next connection is made. OK checks the timeout and
 // stores; Cancel, Escape and the close box only hide. Readers get what was stored, not what the
@@ -47,7 +48,8 @@ public:
         kRevealButton = 1034,
     };
 
-    explicit CLoginOptionDlg(QWidget* parent);
+    // Endpoint listing and the certificate line run on `session`'s thread.
+    CLoginOptionDlg(QWidget* parent, ScanSession& session);
     ~CLoginOptionDlg() override;  // overwrites the stored password
 
     // 1 anonymous, 2 user name and password, 3 certificate; set as soon as a choice is clicked.
@@ -90,7 +92,7 @@ private:
     // Empties the password box; its hint says whether a password is kept.
     void ClearPasswordBox();
     void FillPolicyList();
-    void BuildControls();
+    void BuildControls(ScanSession& session);
     void ChooseAuth(int kind);
     void OnPolicyActivated(int index);
     void OnModeActivated(int index);

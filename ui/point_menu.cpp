@@ -178,7 +178,8 @@ void PointMenu::OpenWriteDialog() {
         parts.window, *record, record->typeIndex, parts.optionsDialog, url,
         [this](const UA_NodeId& nodeId, std::string& text, bool failed) {
             OnWriteResult(nodeId, text, failed);
-        });
+        },
+        *parts.session);
     writeDialog->adjustSize();
     CenterOver(*writeDialog, *parts.window);
     writeDialog->show();

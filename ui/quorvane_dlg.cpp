@@ -13,6 +13,7 @@
 #include "ui/app_icon.h"
 #include "ui/center_over.h"
 #include "ui/export_command.h"
+#include "ui/list_counts.h"
 #include "ui/login_option_dlg.h"
 #include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
@@ -44,7 +45,7 @@ CQuorvaneDlg::CQuorvaneDlg(Timing t, QWidget* parent) : QDialog(parent), timing(
     setWindowTitle(Q(MainWindowTitle()));
     urlBox->setText(QStringLiteral("opc.tcp://127.0.0.1:4840"));
 
-    optionsDialog = std::make_unique<CLoginOptionDlg>(this);
+    optionsDialog = std::make_unique<CLoginOptionDlg>(this, *session);
     optionsDialog->hide();
     optionsDialog->SetUrlSource([this] { return urlBox->text().toStdString(); });
     history = std::make_unique<ServerHistory>();
@@ -86,13 +87,10 @@ void CQuorvaneDlg::BuildControls() {
     exportButton = c.exportButton;
     statusLine = c.statusLine;
 
-    connect(filterBox, &QLineEdit::textChanged, this, &CQuorvaneDlg::OnFilterTextChanged);
-    connect(filterModel, &PointFilterModel::CountsChanged, this, [this] {
-        if (!filterBox->text().trimmed().isEmpty() && !WalkRunning()) {
-            ShowFilterCount();
-        } else {
-            ShowCounts();
-        }
+    counts = new ListCounts({statusLine, filterModel, filterBox, session.get(), &scans}, this);
+    connect(filterBox, &QLineEdit::textChanged, this, [this](const QString& text) {
+        listView->KeepSelectionAcross([&] { filterModel->SetFilterText(text.toStdString()); });
+        counts->FilterChanged();
     });
     connect(listView, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { menu->OpenDetails(index.row()); });
@@ -116,31 +114,6 @@ void CQuorvaneDlg::resizeEvent(QResizeEvent* event) {
     if (listView == nullptr) return;
     ApplyResizeRules(*this, {serverLabel, urlBox, connectButton, optionButton, languageButton,
                              filterBox, listView, exportButton, statusLine});
-}
-
-void CQuorvaneDlg::OnFilterTextChanged(const QString& text) {
-    listView->KeepSelectionAcross(
-        [this, &text] { filterModel->SetFilterText(text.toStdString()); });
-    if (!text.trimmed().isEmpty()) {
-        ShowFilterCount();
-    } else {
-        ShowCounts();
-    }
-}
-
-void CQuorvaneDlg::ShowFilterCount() {
-    statusLine->SetCount(FilterCountText(filterModel->rowCount(), filterModel->TotalCount()));
-}
-
-void CQuorvaneDlg::ShowCounts() {
-    // Only a count is replaced: a message about the connection stays until the next one.
-    if (!statusLine->ShowsCounts() || WalkRunning() || Connecting()) return;
-    if (!filterBox->text().trimmed().isEmpty()) {
-        ShowFilterCount();
-        return;
-    }
-    statusLine->SetCount(
-        TotalCountText(totalCountKey, session->Rows().Size(), scans.SinceLastScan()));
 }
 
 void CQuorvaneDlg::SetCommandButtonsEnabled(bool enabled) {

@@ -17,6 +17,7 @@
 class CLoginOptionDlg;
 class WindowDecider;
 class ExportCommand;
+class ListCounts;
 class PointFilterModel;
 class PointListView;
 class PointMenu;
@@ -104,12 +105,6 @@ private:
     void OnSessionConnected(const ConnectionSettings& settings);
     void OnWalkEnded(bool lost);
     void Teardown();
-    void OnFilterTextChanged(const QString& text);
-    void ShowFilterCount();
-    // After rows went or the filter emptied: the counts again, if the status line shows them.
-    void ShowCounts();
-    // Marks a list that belongs to another server than the URL box names.
-    void ShowWhoseList();
     // After a walk, or when Stop ended it: the scan recorded (marked when `cutShort`), and the
     // status line and the Change column told what changed since the last complete one.
     void RecordScan(bool cutShort);
@@ -122,13 +117,13 @@ private:
     QPushButton* languageButton = nullptr;
     QPushButton* exportButton = nullptr;
     StatusLine* statusLine = nullptr;
+    ListCounts* counts = nullptr;  // a child, as the status line it writes
     QLineEdit* filterBox = nullptr;
     PointListView* listView = nullptr;
     PointTableModel* model = nullptr;
     PointFilterModel* filterModel = nullptr;
 
     std::unique_ptr<CLoginOptionDlg> optionsDialog;
-    TextKey totalCountKey = TextKey::SearchDone;  // how the count reads without a filter
     std::unique_ptr<ServerHistory> history;
     ServerChoice* servers = nullptr;         // a child: it goes with the window
     ExportCommand* exportCommand = nullptr;  // a child too

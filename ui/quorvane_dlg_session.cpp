@@ -7,6 +7,7 @@
 #include "engine/pki_files.h"
 #include "texts/text_table.h"
 #include "ui/export_command.h"
+#include "ui/list_counts.h"
 #include "ui/login_option_dlg.h"
 #include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
@@ -18,28 +19,12 @@
 #include "ui/status_line.h"
 #include "ui/trust_prompt.h"
 #include "ui/visible_rows.h"
-#include "ui/window_title.h"
+#include "ui/whose_list.h"
 
 void CQuorvaneDlg::ConnectSession() {
     decider = std::make_unique<WindowDecider>(this);
     session->SetDecider(decider.get());
-    session->SetVisibleRecords([this] {
-        // The rows on screen are rows of the filtered, sorted list; a row cut at the bottom is
-        // on screen too, and would keep a stale value and quality.
-        const int shownRows = filterModel->rowCount();
-        const RowRange range = VisibleRows(listView->FirstVisibleRow(), listView->RowsInSight(),
-                                           shownRows, static_cast<std::size_t>(shownRows));
-        std::vector<VisibleRow> visible;
-        visible.reserve(range.count);
-        for (std::size_t i = range.first; i < range.first + range.count; ++i) {
-            const int shown = static_cast<int>(i);
-            OPCUAItemData* record = filterModel->Record(shown);
-            // A row whose type was never read is left out for good.
-            if (record != nullptr && !record->dataType.empty())
-                visible.push_back({record, filterModel->SourceRow(shown)});
-        }
-        return visible;
-    });
+    session->SetVisibleRecords([this] { return RecordsInSight(*filterModel, *listView); });
     connect(session.get(), &ScanSession::StateChanged, this, &CQuorvaneDlg::OnSessionState);
     connect(session.get(), &ScanSession::StatusChanged, this, [this](const QString& text) {
         std::string status = text.toStdString();
@@ -50,13 +35,14 @@ void CQuorvaneDlg::ConnectSession() {
         statusLine->SetStatus(status);
     });
     connect(session.get(), &ScanSession::ConnectFailed, this, [this](const QString& text) {
-        ShowWhoseList();
+        ShowWhoseList(*this, *session, urlBox->text().toStdString(), *statusLine);
         Prompts::Message(this, text.toStdString());
     });
     connect(session.get(), &ScanSession::Connected, this, &CQuorvaneDlg::OnSessionConnected);
     connect(session.get(), &ScanSession::WalkEnded, this,
             [this](bool lost, std::size_t) { OnWalkEnded(lost); });
-    connect(urlBox, &QLineEdit::textChanged, this, [this] { ShowWhoseList(); });
+    connect(urlBox, &QLineEdit::textChanged, this,
+            [this] { ShowWhoseList(*this, *session, urlBox->text().toStdString(), *statusLine); });
 }
 
 std::vector<OPCUAItemData*> CQuorvaneDlg::VisibleRecords() const {
@@ -98,7 +84,7 @@ void CQuorvaneDlg::OnSessionState(SessionState state) {
     } else {
         listView->unsetCursor();
     }
-    ShowWhoseList();
+    ShowWhoseList(*this, *session, urlBox->text().toStdString(), *statusLine);
 }
 
 void CQuorvaneDlg::OnSessionConnected(const ConnectionSettings& settings) {
@@ -108,25 +94,6 @@ void CQuorvaneDlg::OnSessionConnected(const ConnectionSettings& settings) {
 }
 
 void CQuorvaneDlg::OnWalkEnded(bool lost) {
-    totalCountKey = lost ? TextKey::SearchLost : TextKey::SearchDone;
-    statusLine->MarkCount();
-    if (!filterBox->text().trimmed().isEmpty()) ShowFilterCount();
+    counts->WalkEnded(lost);
     RecordScan(lost);
-}
-
-void CQuorvaneDlg::ShowWhoseList() {
-    const auto& from = session->SessionSettings();
-    const bool other =
-        from && !session->Rows().Empty() && from->url != urlBox->text().toStdString();
-    std::string title = MainWindowTitle();
-    if (other) {
-        std::string mark = Text(TextKey::ListOfOtherServer);
-        const auto at = mark.find("%s");
-        if (at != std::string::npos) mark.replace(at, 2, from->url);
-        title += " - " + mark;
-        // A failed or declined connect leaves the old list: the status line says whose it is.
-        if (!session->Connecting() && !statusLine->text().contains(Q(mark)))
-            statusLine->Append(mark);
-    }
-    if (windowTitle() != Q(title)) setWindowTitle(Q(title));
 }

@@ -1,6 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
+
+#include "session/scan_session.h"
+
+class PointFilterModel;
+class PointListView;
 
 // Rows [first, first + count) of the list that a refresh pass reads.
 struct RowRange {
@@ -11,3 +17,8 @@ struct RowRange {
 // `top` first visible row, `perPage` rows that fit fully, `itemCount` the view's count, `rows`
 // how many rows exist. A view with fewer rows than fit reads from `top` to the last row.
 RowRange VisibleRows(int top, int perPage, int itemCount, std::size_t rows);
+
+// The records of the rows `view` shows of `shown` (the filtered, sorted list), a row cut at the
+// bottom included, with their rows in the unfiltered list. Rows whose type was never read are
+// left out.
+std::vector<VisibleRow> RecordsInSight(const PointFilterModel& shown, const PointListView& view);

@@ -8,9 +8,7 @@
 #include <QVBoxLayout>
 
 #include "engine/node_id_text.h"
-#include "engine/opcua_browser.h"
 #include "engine/value_from_text.h"
-#include "session/session_worker.h"
 #include "texts/connect_failure.h"
 #include "texts/text_table.h"
 #include "ui/cell_text.h"
@@ -20,14 +18,6 @@
 #include "ui/qt_text.h"
 #include "ui/trust_prompt.h"
 #include "ui/write_caption.h"
-
-struct CWriteValueDlg::Outcome {
-    ConnectOutcome connect = ConnectOutcome::Connected;
-    int written = -1;
-    UA_StatusCode status = UA_STATUSCODE_GOOD;
-    std::string result;
-    std::optional<ServerTrust> serverTrust;
-};
 
 namespace {
 
@@ -43,12 +33,13 @@ QLabel* ReadOnlyLine(QWidget* parent, const std::string& text, const char* name)
 
 CWriteValueDlg::CWriteValueDlg(QWidget* parent, const OPCUAItemData& record, std::uint16_t type,
                                const CLoginOptionDlg* opts, std::string u,
-                               WriteResultHandler handler)
+                               WriteResultHandler handler, ScanSession& s)
     : QDialog(parent),
       typeIndex(type),
       options(opts),
       url(std::move(u)),
-      onResult(std::move(handler)) {
+      onResult(std::move(handler)),
+      session(s) {
     UA_NodeId_init(&nodeId);
     if (UA_NodeId_copy(&record.nodeId, &nodeId) != UA_STATUSCODE_GOOD) throw std::bad_alloc();
 
@@ -95,9 +86,8 @@ void CWriteValueDlg::AddPointLines(const OPCUAItemData& record, QFormLayout& for
 }
 
 CWriteValueDlg::~CWriteValueDlg() {
-    // A connect still waiting gives up; a write under way is let finish.
-    if (cancelConnect) *cancelConnect = true;
-    worker.reset();
+    // A connect still waiting gives up; a write under way is let finish, its result unheard.
+    if (cancelWrite) *cancelWrite = true;
     UA_NodeId_clear(&nodeId);
 }
 
@@ -115,28 +105,14 @@ void CWriteValueDlg::accept() {
 void CWriteValueDlg::StartWrite(const ConnectionSettings& settings, const std::string& text) {
     writing = true;
     okButton->setEnabled(false);
-    cancelConnect = std::make_shared<std::atomic<bool>>(false);
-    if (!worker) worker = std::make_unique<SessionWorker>(this);
-    // A session of our own for this one write; the window's session belongs to its refresh.
-    worker->Post(
-        [this, settings, text, cancel = cancelConnect] {
-            Outcome outcome;
-            PointList unused;
-            OPCUABrowser engine(&unused);
-            outcome.connect = engine.Connect(settings, cancel.get());
-            outcome.serverTrust = engine.LastServerTrust();
-            if (outcome.connect == ConnectOutcome::Connected) {
-                outcome.written = engine.WriteValue(nodeId, text, typeIndex, outcome.result);
-                outcome.status = engine.LastWriteStatus();
-            }
-            engine.Disconnect();
-            return outcome;
-        },
-        [this, settings, text](Outcome& outcome) { OnWriteDone(settings, text, outcome); });
+    cancelWrite = session.Write(this, settings, nodeId, text, typeIndex,
+                                [this, settings, text](const ScanSession::WriteOutcome& outcome) {
+                                    OnWriteDone(settings, text, outcome);
+                                });
 }
 
 void CWriteValueDlg::OnWriteDone(const ConnectionSettings& settings, const std::string& text,
-                                 const Outcome& outcome) {
+                                 const ScanSession::WriteOutcome& outcome) {
     writing = false;
     okButton->setEnabled(true);
     if (outcome.connect == ConnectOutcome::Cancelled) return;

@@ -116,7 +116,8 @@ int Summarize(const std::string& url, const ServerScan& scan, const std::string&
     }
     line = FillText(TextKey::InventoryFailed, {{"url", url}}) +
            FailureMessage(scan.outcome, scan.detail);
-    return kCliConnectionLost;
+    // Skipped as an untrusted server is, and as the export command judges it.
+    return RefusedForTrust(scan.outcome) ? kCliUntrusted : kCliConnectionLost;
 }
 
 // Records the scan and tells what changed since the last complete one.

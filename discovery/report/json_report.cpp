@@ -8,34 +8,6 @@
 
 namespace {
 
-const char* KindWord(FindingKind kind) {
-    switch (kind) {
-        case FindingKind::NoSecureEndpoint:
-            return "noSecureEndpoint";
-        case FindingKind::NoneBesideSecure:
-            return "noneBesideSecure";
-        case FindingKind::DeprecatedPolicy:
-            return "deprecatedPolicy";
-        case FindingKind::AnonymousOffered:
-            return "anonymousOffered";
-        case FindingKind::PlainPassword:
-            return "plainPassword";
-        case FindingKind::CertificateExpired:
-            return "certificateExpired";
-        case FindingKind::CertificateNotYetValid:
-            return "certificateNotYetValid";
-        case FindingKind::Sha1Signed:
-            return "sha1Signed";
-        case FindingKind::WeakRsaKey:
-            return "weakRsaKey";
-        case FindingKind::HostNotInCertificate:
-            return "hostNotInCertificate";
-        case FindingKind::SharedCertificate:
-            return "sharedCertificate";
-    }
-    return "unknown";
-}
-
 const char* SeverityWord(Severity s) {
     return s == Severity::High ? "high" : s == Severity::Medium ? "medium" : "low";
 }
@@ -156,7 +128,7 @@ void Server(Json& j, const DiscoveredServer& s, int lang) {
     for (const SecurityFinding& f : s.findings) {
         j.Open('{');
         j.Key("kind");
-        j.Str(KindWord(f.kind));
+        j.Str(FindingKindWord(f.kind));
         j.Key("severity");
         j.Str(SeverityWord(f.severity));
         j.Key("detail");

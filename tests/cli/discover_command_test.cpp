@@ -2,13 +2,18 @@
 #include <open62541/server.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "cli/command_line.h"
 #include "cli/discover_options.h"
+#include "history/inventory_summary.h"
+#include "store/inventory_store.h"
+#include "store/store_location.h"
 #include "tests/support/demo_server_fixture.h"
+#include "tests/support/test_trust.h"
 #include "texts/text_table.h"
 
 namespace {
@@ -107,6 +112,49 @@ TEST(DiscoverCommand, PrintsOneRowPerEndpointAndJsonPerServer) {
     EXPECT_NE(json.out.find("\"servers\":[{\"applicationName\":"), std::string::npos);
     EXPECT_NE(json.out.find("\"kind\":\"noSecureEndpoint\""), std::string::npos);
     EXPECT_EQ(UA_Server_getStatistics(server->Server()).ss.cumulatedSessionCount, 0u);
+}
+
+// A weak server's findings go into the history, under the URL its scans are stored by, and the
+// inventory lists them beside its scans; --no-history leaves the history alone.
+TEST(DiscoverCommand, RecordsTheFindingsInTheHistoryUnlessAskedNot) {
+    UseFreshHome();
+    DemoServerOptions weak;
+    weak.secure = true;  // and None beside it
+    weak.keyBits = 1024;
+    const auto server = StartDemoServer(weak);
+    ASSERT_NE(server, nullptr);
+
+    const Outcome quiet = Discover({"--url", server->Url(), "--no-history"});
+    ASSERT_EQ(quiet.code, kCliDone) << quiet.err;
+    EXPECT_FALSE(std::filesystem::exists(DefaultInventoryPath())) << "nothing stored";
+
+    const Outcome json = Discover({"--url", server->Url(), "--format", "json"});
+    ASSERT_EQ(json.code, kCliDone) << json.err;
+    auto opened = InventoryStore::Open(DefaultInventoryPath());
+    ASSERT_TRUE(opened.store);
+    const auto findings = opened.store->Findings(server->Url());
+    ASSERT_TRUE(findings);
+    EXPECT_GT(findings->judgedMs, 0);
+    std::size_t inReport = 0;
+    for (std::size_t at = json.out.find("\"kind\":"); at != std::string::npos;
+         at = json.out.find("\"kind\":", at + 1))
+        ++inReport;
+    EXPECT_EQ(findings->findings.size(), inReport) << "every finding the report names";
+    for (const char* kind : {"weakRsaKey", "noneBesideSecure", "anonymousOffered"}) {
+        EXPECT_TRUE(std::any_of(findings->findings.begin(), findings->findings.end(),
+                                [&](const StoredFinding& f) { return f.kind == kind; }))
+            << kind;
+        EXPECT_NE(json.out.find(std::string("\"kind\":\"") + kind + "\""), std::string::npos);
+    }
+
+    const std::vector<InventoryEntry> inventory = LoadInventory(*opened.store);
+    ASSERT_EQ(inventory.size(), 1u);
+    EXPECT_EQ(inventory[0].server.endpointUrl, server->Url());
+    const std::string lines = InventoryFindingLines(inventory[0]);
+    EXPECT_NE(lines.find("weakRsaKey"), std::string::npos) << lines;
+    EXPECT_EQ(static_cast<std::size_t>(std::count(lines.begin(), lines.end(), '\n')) + 1,
+              findings->findings.size())
+        << lines;
 }
 
 TEST(DiscoverCommand, NothingFoundStillCompletes) {

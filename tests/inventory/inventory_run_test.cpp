@@ -11,6 +11,7 @@
 #include "store/store_location.h"
 #include "tests/support/demo_server_fixture.h"
 #include "texts/text_table.h"
+#include "tools/relay/delay_relay.h"
 
 namespace {
 
@@ -131,6 +132,34 @@ TEST_F(Inventory, OneTableWithAServerColumnOrOneFilePerServer) {
         EXPECT_EQ(Read(entry.path()).rfind("[\n{\"server\":\"opc.tcp://127.0.0.1:", 0), 0u);
     }
     EXPECT_EQ(files, 2u);
+}
+
+// An endpoint list changed on the way is a server not to be trusted, as for the export command:
+// skipped with the reason, nothing stored, and the run ends 5 although the rest was scanned.
+TEST_F(Inventory, AnEndpointListChangedOnTheWayCountsAsUntrusted) {
+    DemoServerOptions secure;
+    secure.secure = true;
+    secure.users = {{"operator", "secret"}};
+    auto server = StartDemoServer(secure);
+    ASSERT_TRUE(server);
+    DelayRelay relay("127.0.0.1", server->Port(), std::chrono::microseconds(0));
+    ASSERT_TRUE(relay.Start());
+    EndpointRewrite rewrite;
+    rewrite.dropSecure = true;
+    rewrite.firstConnectionOnly = true;
+    relay.RewriteEndpoints(rewrite);
+    const std::string rewritten = relay.Url() +
+                                  " --user operator --password-env PW --allow-plain-password"
+                                  " --timeout 5\n";
+    EXPECT_EQ(Run(good->Url() + "\n" + rewritten, {"--jobs", "2"}), kCliUntrusted) << err.str();
+    EXPECT_NE(err.str().find(relay.Url() + ": "), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("the endpoint list was changed on the way"), std::string::npos)
+        << err.str();
+    EXPECT_GE(relay.RewrittenResponses(), 1u);
+    auto opened = InventoryStore::Open(DefaultInventoryPath());
+    ASSERT_TRUE(opened.store);
+    EXPECT_TRUE(opened.store->Scans(relay.Url()).empty());
+    EXPECT_FALSE(opened.store->Scans(good->Url()).empty());
 }
 
 TEST_F(Inventory, BadInputExitsTwoWithTheLineNumber) {

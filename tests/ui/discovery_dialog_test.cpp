@@ -8,6 +8,8 @@
 #include <QTableView>
 #include <QtTest/QTest>
 
+#include "discovery/endpoint_choice.h"
+#include "store/inventory_store.h"
 #include "tests/support/demo_server_fixture.h"
 #include "tests/support/silent_server.h"
 #include "tests/ui/ui_test_support.h"
@@ -149,6 +151,41 @@ TEST(DiscoveryDialog, FindsUsesAndRemembersAServer) {
     const auto settings = used.at(0).at(0).value<ConnectionSettings>();
     EXPECT_EQ(settings.url, server->Url());
     EXPECT_EQ(settings.securityMode, "None");
+}
+
+// A sweep's findings go into the history as it ends, unless the history is switched off.
+TEST(DiscoveryDialog, RecordsWhatASweepFoundUnlessTheHistoryIsOff) {
+    const auto server = StartDemoServer();  // no security at all: a high finding
+    ASSERT_NE(server, nullptr);
+    const auto store = std::filesystem::path(::testing::TempDir()) / "findings.sqlite";
+    std::filesystem::remove(store);
+    ServerHistory history;
+    CDiscoveryDlg dialog(&history);
+    dialog.SetFindingsStore(store);
+    Find<QLineEdit>(dialog, "rangesBox")->clear();
+    Find<QLineEdit>(dialog, "urlsBox")->setText(QString::fromStdString(server->Url()));
+    Find<QLineEdit>(dialog, "ldsBox")->clear();
+    Find<QCheckBox>(dialog, "mdnsBox")->setChecked(false);
+    Find<QCheckBox>(dialog, "rememberedBox")->setChecked(false);
+    const auto findings = [&] {
+        auto opened = InventoryStore::Open(store);
+        return opened.store ? opened.store->Findings(server->Url()) : std::nullopt;
+    };
+
+    history.SetKeepScanHistory(false);
+    Click(dialog, "startButton");
+    ASSERT_TRUE(PumpUntil([&] { return !dialog.Running(); }));
+    ASSERT_EQ(dialog.Model()->Servers().size(), 1u);
+    EXPECT_FALSE(findings());
+
+    history.SetKeepScanHistory(true);
+    Click(dialog, "startButton");
+    ASSERT_TRUE(PumpUntil([&] { return !dialog.Running(); }));
+    const auto stored = findings();
+    ASSERT_TRUE(stored);
+    ASSERT_EQ(stored->findings.size(), dialog.Model()->Servers()[0].findings.size());
+    EXPECT_EQ(stored->findings[0].kind, "noSecureEndpoint");
+    EXPECT_EQ(stored->findings[0].severity, 3);
 }
 
 TEST(DiscoveryDialog, CancelEndsTheRunAndBadRangesAreRefused) {

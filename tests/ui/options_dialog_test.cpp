@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "session/scan_session.h"
 #include "tests/ui/options_helpers.h"
 
 namespace {
@@ -29,7 +30,8 @@ protected:
     }
 
     PromptScript prompts;
-    CLoginOptionDlg dialog{nullptr};
+    ScanSession session;
+    CLoginOptionDlg dialog{nullptr, session};
 };
 
 TEST_F(OptionsDialog, FreshDialog) {

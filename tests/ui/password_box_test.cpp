@@ -2,6 +2,7 @@
 // again; the box says a password is kept, and left empty keeps it.
 #include <gtest/gtest.h>
 
+#include "session/scan_session.h"
 #include "tests/ui/options_helpers.h"
 
 namespace {
@@ -13,7 +14,8 @@ protected:
     void Type(const char* text) { Box().setText(QString::fromLatin1(text)); }
 
     PromptScript prompts;
-    CLoginOptionDlg dialog{nullptr};
+    ScanSession session;
+    CLoginOptionDlg dialog{nullptr, session};
 };
 
 TEST_F(PasswordBox, StoredButNoLongerShown) {

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "session/scan_session.h"
 #include "tests/support/silent_server.h"
 #include "tests/ui/options_helpers.h"
 #include "ui/endpoint_picker.h"
@@ -225,7 +226,8 @@ TEST(RememberedServers, FailedConnectKeepsTheList) {
 }
 
 TEST(EndpointOptions, PickedEndpointSetsModePolicyAndSignIn) {
-    CLoginOptionDlg dialog(nullptr);
+    ScanSession session;
+    CLoginOptionDlg dialog(nullptr, session);
     ChooseSignIn(dialog, 2);
     dialog.ApplyEndpoint({"Basic256Sha256", 3, 2, kTokenAnonymous, 3});
     EXPECT_EQ(Find<QComboBox>(dialog, "policyList")->currentIndex(), 3);
@@ -273,7 +275,8 @@ TEST(EndpointOptions, ListFromTheServerPickAndConnectFirstTime) {
 }
 
 TEST(EndpointOptions, AskingIsCancelledAndFailuresAreNamed) {
-    CLoginOptionDlg dialog(nullptr);
+    ScanSession session;
+    CLoginOptionDlg dialog(nullptr, session);
     std::string url = "opc.tcp://nosuchhost.invalid:4840";
     dialog.SetUrlSource([&] { return url; });
     EndpointPicker& picker = *dialog.Endpoints();

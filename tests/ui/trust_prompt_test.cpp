@@ -6,6 +6,7 @@
 #include "engine/client_identity.h"
 #include "engine/pki_files.h"
 #include "engine/trust_store.h"
+#include "session/scan_session.h"
 #include "tests/support/test_trust.h"
 #include "tests/ui/options_helpers.h"
 #include "tests/ui/ui_test_support.h"
@@ -151,7 +152,8 @@ TEST_F(TrustInWindow, ChangedCertificateIsNeverAcceptedSilently) {
 TEST(ClientCertificateLine, ShowsExportsAndRenewsAfterAsking) {
     UseFreshHome();
     PromptScript prompts;
-    CLoginOptionDlg dialog(nullptr);
+    ScanSession session;
+    CLoginOptionDlg dialog(nullptr, session);
     dialog.show();
     auto* row = Find<ClientCertificateRow>(dialog, "clientCertificateRow");
     ASSERT_NE(row, nullptr);

@@ -134,11 +134,12 @@ TEST_F(WriteValue, ReadOnlyPointFailsNamingTheStatusAndKeepsItsValue) {
          {"写值失败! BadNotWritable", "write value failure! BadNotWritable"}) {
         SCOPED_TRACE(expected);
         prompts.script.messages.clear();
-        CWriteValueDlg dialog(&window, record, record.typeIndex, window.OptionsDialog(),
-                              server->Url(),
-                              [this](const UA_NodeId& id, std::string& text, bool failed) {
-                                  window.Menu().OnWriteResult(id, text, failed);
-                              });
+        CWriteValueDlg dialog(
+            &window, record, record.typeIndex, window.OptionsDialog(), server->Url(),
+            [this](const UA_NodeId& id, std::string& text, bool failed) {
+                window.Menu().OnWriteResult(id, text, failed);
+            },
+            window.Session());
         dialog.show();
         Type(dialog, "7");
         PressOk(dialog);

@@ -1,6 +1,7 @@
 #include "ui/discovery/discovery_dlg.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -10,15 +11,18 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "discovery/background_discovery.h"
+#include "discovery/endpoint_choice.h"
 #include "discovery/local_subnets.h"
 #include "discovery/report/discovery_export.h"
+#include "discovery/report/findings_history.h"
 #include "discovery/security_findings.h"
 #include "engine/pki_files.h"
 #include "engine/trust_store.h"
 #include "export/replacing_file.h"
+#include "store/store_location.h"
 #include "ui/discovery/discovery_choice.h"
 #include "ui/discovery/discovery_table_model.h"
-#include "ui/discovery/discovery_worker.h"
 #include "ui/named_control.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
@@ -38,10 +42,23 @@ QString PortsText(const std::vector<std::uint16_t>& ports) {
     return list.join(QLatin1Char(','));
 }
 
+// On the run's thread, so that the window does not wait for the database: the findings go
+// into the history, or a note says why they could not.
+void RecordFound(DiscoveryResult& result, const std::filesystem::path& store) {
+    if (store.empty() || result.servers.empty()) return;
+    InventoryStore::Opened opened = InventoryStore::Open(store);
+    const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
+    if (!opened.store) {
+        result.notes.push_back({TextKey::StoreCannotOpen, store.string()});
+    } else if (!RecordFindings(*opened.store, result.servers, now)) {
+        result.notes.push_back({TextKey::StoreWriteFailed, opened.store->LastError()});
+    }
+}
+
 }  // namespace
 
 CDiscoveryDlg::CDiscoveryDlg(ServerHistory* history, QWidget* parent)
-    : QDialog(parent), history(history) {
+    : QDialog(parent), history(history), findingsStore(DefaultInventoryPath()) {
     setObjectName(QStringLiteral("discoveryDialog"));
     setModal(false);
     auto* form = new QFormLayout;
@@ -95,23 +112,17 @@ CDiscoveryDlg::CDiscoveryDlg(ServerHistory* history, QWidget* parent)
     layout->addLayout(buttons);
     resize(820, 520);
 
-    worker = new DiscoveryWorker(this);
     connect(startButton, &QPushButton::clicked, this, &CDiscoveryDlg::OnStart);
     connect(useButton, &QPushButton::clicked, this, &CDiscoveryDlg::OnUse);
     connect(exportButton, &QPushButton::clicked, this, &CDiscoveryDlg::OnExport);
     connect(table, &QTableView::doubleClicked, this, &CDiscoveryDlg::OnUse);
-    connect(worker, &DiscoveryWorker::Progress, this, &CDiscoveryDlg::ShowProgress);
-    connect(worker, &DiscoveryWorker::ServerFound, this,
-            [this](int serial) { model->Put(worker->TakeServer(serial)); });
-    connect(worker, &DiscoveryWorker::OtherPortFound, this,
-            [this](int serial) { model->AddOther(worker->TakeOther(serial)); });
-    connect(worker, &DiscoveryWorker::Finished, this, &CDiscoveryDlg::OnFinished);
     Retranslate();
 }
 
-CDiscoveryDlg::~CDiscoveryDlg() = default;
-
-bool CDiscoveryDlg::Running() const { return worker->Running(); }
+CDiscoveryDlg::~CDiscoveryDlg() {
+    // Cancelled and joined while the dialog is whole; what it posted goes with the dialog.
+    run.reset();
+}
 
 void CDiscoveryDlg::showEvent(QShowEvent* event) {
     Retranslate();
@@ -134,7 +145,7 @@ void CDiscoveryDlg::Retranslate() {
 
 void CDiscoveryDlg::OnStart() {
     if (Running()) {
-        worker->Cancel();
+        run->Cancel();
         return;
     }
     DiscoveryRequest request;
@@ -161,7 +172,31 @@ void CDiscoveryDlg::OnStart() {
     }
     model->Clear();
     progressLine->clear();
-    worker->Start(std::move(request), TrustStore(PkiRoot()).Load().certificates);
+    // Each event is a copy posted to this thread; the run never waits for the window.
+    DiscoveryEvents events;
+    events.progress = [this](const DiscoveryProgress& p) {
+        QMetaObject::invokeMethod(
+            this, [this, p] { ShowProgress(p.probesDone, p.probesTotal, p.servers); },
+            Qt::QueuedConnection);
+    };
+    events.serverFound = [this](const DiscoveredServer& server) {
+        QMetaObject::invokeMethod(
+            this, [this, server] { model->Put(server); }, Qt::QueuedConnection);
+    };
+    events.otherPort = [this](const OtherPort& other) {
+        QMetaObject::invokeMethod(
+            this, [this, other] { model->AddOther(other); }, Qt::QueuedConnection);
+    };
+    const bool keep = history == nullptr || history->KeepScanHistory();
+    run = std::make_unique<BackgroundDiscovery>(
+        std::move(request), TrustStore(PkiRoot()).Load().certificates, std::move(events),
+        [this, store = keep ? findingsStore : std::filesystem::path()](DiscoveryResult result) {
+            RecordFound(result, store);
+            QMetaObject::invokeMethod(
+                this,
+                [this, result = std::move(result)]() mutable { OnFinished(std::move(result)); },
+                Qt::QueuedConnection);
+        });
     startButton->setText(Q(Text(TextKey::Cancel)));
 }
 
@@ -174,8 +209,8 @@ void CDiscoveryDlg::ShowProgress(qulonglong done, qulonglong total, qulonglong s
     progressLine->setText(Q(text));
 }
 
-void CDiscoveryDlg::OnFinished() {
-    DiscoveryResult result = worker->TakeResult();
+void CDiscoveryDlg::OnFinished(DiscoveryResult result) {
+    run.reset();  // its thread has nothing left to do but end
     QStringList lines;
     for (const DiscoveryNote& note : result.notes) lines << Q(Text(note.key) + note.detail);
     lines << Q(SummaryLine(result.servers, language));

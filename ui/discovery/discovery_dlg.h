@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <filesystem>
+#include <memory>
 
+#include "discovery/discovery_run.h"
 #include "engine/connection_settings.h"
 
 class QCheckBox;
@@ -9,12 +12,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class BackgroundDiscovery;
 class DiscoveryTableModel;
-class DiscoveryWorker;
 class ServerHistory;
 
 // Finds the OPC UA servers on the network: the sources, Start/Cancel, a progress line and the
-// servers as they are found. Non-modal; the run goes on while the window is used.
+// servers as they are found. Non-modal; the run goes on, on a thread of its own, while the
+// window is used; what it finds is posted to this thread.
 class CDiscoveryDlg : public QDialog {
     Q_OBJECT
 public:
@@ -24,7 +28,10 @@ public:
 
     void Retranslate();
     DiscoveryTableModel* Model() const { return model; }
-    bool Running() const;
+    bool Running() const { return run != nullptr; }
+    // Where a sweep's security findings are recorded when it ends (the user's history unless
+    // set); nothing is recorded while the history's "keep scan history" is off.
+    void SetFindingsStore(std::filesystem::path path) { findingsStore = std::move(path); }
 
 signals:
     // "Use" or a double-click: the endpoint to connect to, with its mode and policy.
@@ -39,7 +46,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void OnFinished();
+    void OnFinished(DiscoveryResult result);
     void ShowProgress(qulonglong done, qulonglong total, qulonglong servers);
     void RememberFound();
 
@@ -60,5 +67,6 @@ private:
     QPushButton* useButton;
     QPushButton* exportButton;
     DiscoveryTableModel* model;
-    DiscoveryWorker* worker;
+    std::filesystem::path findingsStore;
+    std::unique_ptr<BackgroundDiscovery> run;
 };
