@@ -1,6 +1,7 @@
 #include "ui/trend/trend_dlg.h"
 
 #include <QComboBox>
+#include <QCursor>
 #include <QDateTime>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
