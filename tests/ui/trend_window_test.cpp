@@ -123,6 +123,34 @@ TEST_F(TrendWindow, SamplesArriveAndKeepComingWhileTheRowIsOffScreen) {
     EXPECT_FALSE(Lists(record));
 }
 
+TEST_F(TrendWindow, WindowLengthAndPauseDecideTheSpanShown) {
+    ScanServer();
+    const int level = RowOf(demo::kTankLevel);
+    Select({level});
+    CTrendDlg* trend = OpenFromMenu(level);
+    ASSERT_NE(trend, nullptr);
+    std::int64_t clock = 1'700'000'000'000;
+    trend->now = [&clock] { return clock; };
+    const std::int64_t minute = 60'000;
+    trend->Redraw();
+    EXPECT_EQ(trend->ShownRange(), std::make_pair(clock - 10 * minute, clock));  // the default
+    auto* minutes = Find<QComboBox>(*trend, "trendMinutes");
+    ASSERT_EQ(minutes->count(), 3);
+    EXPECT_EQ(minutes->itemText(2), QString::fromUtf8("60 分钟"));
+    minutes->setCurrentIndex(0);
+    EXPECT_EQ(trend->ShownRange(), std::make_pair(clock - minute, clock));
+
+    Click(*trend, "trendPause");
+    EXPECT_EQ(TextOf(*trend, "trendPause"), "继续");
+    const auto paused = trend->ShownRange();
+    clock += 5 * minute;
+    trend->Redraw();
+    EXPECT_EQ(trend->ShownRange(), paused);  // held while paused
+    Click(*trend, "trendPause");
+    EXPECT_EQ(TextOf(*trend, "trendPause"), "暂停");
+    EXPECT_EQ(trend->ShownRange(), std::make_pair(clock - minute, clock));
+}
+
 TEST_F(TrendWindow, ADeletedRowLeavesTheTrend) {
     ScanServer();
     const int recorded = RowOf(demo::kRecordedPoint);

@@ -213,7 +213,8 @@ void CTrendDlg::OnPause() {
 
 void CTrendDlg::Redraw() {
     dirty = false;
-    const auto [from, to] = span.Range(Now());
+    shownRange = span.Range(Now());
+    const auto [from, to] = shownRange;
     // Two points a pixel column at most: more cannot be seen and only slow the plot down.
     const std::size_t columns =
         static_cast<std::size_t>(std::max(200, static_cast<int>(chart->plotArea().width())));

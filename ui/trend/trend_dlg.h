@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "engine/history_read/history_sample.h"
@@ -49,8 +50,10 @@ public:
     bool HistoryRunning() const { return historyPending > 0; }
     // Draws the series now; a timer does it while live samples come in.
     void Redraw();
-    // The points on screen, all series together, after the last Redraw.
+    // The points on screen, all series together, and the span of time shown, after the last
+    // Redraw.
     std::size_t PlottedPoints() const { return plotted; }
+    std::pair<std::int64_t, std::int64_t> ShownRange() const { return shownRange; }
     // Replaces the clock, for tests.
     std::function<std::int64_t()> now;
 
@@ -88,6 +91,7 @@ private:
     QTimer* redrawTimer = nullptr;
     bool dirty = true;
     std::size_t plotted = 0;
+    std::pair<std::int64_t, std::int64_t> shownRange{0, 0};
 
     // The history read under way: answers still to come, and what they brought.
     std::shared_ptr<std::atomic<bool>> cancelHistory;
