@@ -47,7 +47,7 @@ upstream=${version%-*}
 [ -n "$(field Section)" ] || fail "no Section"
 depends=$(field Depends)
 step "Depends: $depends"
-for lib in libc6 libqt6widgets6 libopen62541-1.4 libboost-thread libxlsxwriter; do
+for lib in libc6 libqt6widgets6 libqt6charts6 libopen62541-1.4 libboost-thread libxlsxwriter; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib"
 done
 

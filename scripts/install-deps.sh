@@ -15,7 +15,9 @@ packages=(
   libgtest-dev libgmock-dev
   openssl
   python3-xlrd python3-olefile python3-xlwt python3-openpyxl
-  libxlsxwriter-dev libsqlite3-dev libavahi-client-dev qt6-charts-dev
+  libxlsxwriter-dev libsqlite3-dev libavahi-client-dev
+  # Qt Charts for the trend window; its CMake files need the OpenGL module's.
+  qt6-charts-dev libqt6opengl6-dev libqt6charts6
   qt6-translations-l10n
   fonts-wqy-microhei
   xvfb xauth

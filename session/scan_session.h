@@ -14,6 +14,7 @@
 
 #include "engine/attributes/point_attributes.h"
 #include "engine/endpoint_list.h"
+#include "engine/history_read/history_sample.h"
 #include "engine/opcua_browser.h"
 #include "engine/point_details.h"
 #include "session/point_rows.h"
@@ -86,6 +87,17 @@ public:
     using AttributesDone = std::function<void(const std::shared_ptr<const PointAttributeTable>&)>;
     bool ReadAttributes(std::shared_ptr<const std::vector<OPCUAItemData*>> records,
                         std::function<bool()> stop, AttributesDone done);
+
+    // A trend's history, read on the session's thread (scan_session_history.cpp). While
+    // connecting or walking, or without a session, every point is false and a history read
+    // fails with BadInvalidState at once.
+    using HistorizingDone = std::function<void(const std::vector<bool>&)>;
+    void ReadHistorizing(std::vector<UaNodeId> nodeIds, HistorizingDone done);
+    using HistoryDone = std::function<void(const HistoryResult&)>;
+    // The stored samples of `nodeId` over `period`; `cancel`, asked between the server's
+    // answers, ends the read and gives the server's place in it back.
+    void ReadHistory(const UA_NodeId& nodeId, const HistoryPeriod& period,
+                     std::shared_ptr<const std::atomic<bool>> cancel, HistoryDone done);
 
     SessionState State() const { return state; }
     PointRows& Rows() { return rows; }

@@ -532,6 +532,21 @@ constexpr TextPair kPairs[] = {
      "the endpoint list was changed on the way — possible attack"},
     // Password box once the password is stored
     {TextKey::PasswordKept, "已保存 (留空则保持不变)", "stored (leave empty to keep it)"},
+    {TextKey::Trend, "趋势", "Trend"},
+    {TextKey::TrendMinutes, "%d 分钟", "%d min"},
+    {TextKey::TrendPause, "暂停", "Pause"},
+    {TextKey::TrendResume, "继续", "Resume"},
+    {TextKey::TrendExport, "导出 CSV...", "Export CSV..."},
+    {TextKey::TrendHistory, "历史", "History"},
+    {TextKey::TrendLastHour, "最近一小时", "last hour"},
+    {TextKey::TrendLastDay, "最近一天", "last day"},
+    {TextKey::TrendChosenRange, "指定时段", "chosen range"},
+    {TextKey::TrendReading, "正在读取历史...", "reading history ..."},
+    {TextKey::TrendHistoryRead, "已读取 %d 个历史值", "%d stored values read"},
+    {TextKey::TrendNoHistory, "服务器不支持历史数据", "the server keeps no history"},
+    {TextKey::TrendNotHistorizing, "这些点没有历史记录", "these points keep no history"},
+    {TextKey::TrendHistoryFailed, "读取历史失败: ", "history read failed: "},
+    {TextKey::TrendPointGone, "点已删除, 不再更新", "point deleted, no longer updated"},
 };
 
 #undef QV_TITLE_PREFIX

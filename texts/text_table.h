@@ -284,6 +284,22 @@ enum class TextKey {
     EndpointsChanged,
     // Password box once the password is stored
     PasswordKept,
+    // Trend window and the history it reads
+    Trend,
+    TrendMinutes,
+    TrendPause,
+    TrendResume,
+    TrendExport,
+    TrendHistory,
+    TrendLastHour,
+    TrendLastDay,
+    TrendChosenRange,
+    TrendReading,
+    TrendHistoryRead,
+    TrendNoHistory,
+    TrendNotHistorizing,
+    TrendHistoryFailed,
+    TrendPointGone,
     Count
 };
 

@@ -21,6 +21,8 @@
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 #include "ui/server_history.h"
+#include "ui/trend/live_sample.h"
+#include "ui/trend/open_trends.h"
 #include "ui/write_value_dlg.h"
 
 namespace {
@@ -52,9 +54,25 @@ constexpr MenuEntry kEnglishMenu[] = {{"delete", PointMenu::kDeleteEn},
                                       {"write value", PointMenu::kWriteEn},
                                       {"copy name", PointMenu::kCopyEn}};
 
+// The records of the selected shown rows, in the order shown; empty when one of them cannot be
+// plotted.
+std::vector<OPCUAItemData*> TrendRecords(const PointListView& view, const PointFilterModel& shown) {
+    QModelIndexList selected = view.selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<OPCUAItemData*> records;
+    for (const QModelIndex& index : selected) {
+        OPCUAItemData* record = shown.Record(index.row());
+        if (record == nullptr || !CanTrend(*record)) return {};
+        records.push_back(record);
+    }
+    return records;
+}
+
 }  // namespace
 
-PointMenu::PointMenu(Parts p) : parts(std::move(p)) {}
+PointMenu::PointMenu(Parts p)
+    : parts(std::move(p)), trends(std::make_unique<OpenTrends>(parts.window, *parts.session)) {}
 
 PointMenu::~PointMenu() = default;
 
@@ -88,6 +106,9 @@ std::unique_ptr<QMenu> PointMenu::BuildContextMenu() const {
     menu->addSeparator();
     menu->addAction(Q(Text(TextKey::HistoryButton)))->setData(kHistory);
     menu->addAction(Q(Text(TextKey::InventoryButton)))->setData(kInventory);
+    QAction* trend = menu->addAction(Q(Text(TextKey::Trend)));
+    trend->setData(kTrend);
+    trend->setEnabled(!TrendRecords(*parts.listView, *parts.filterModel).empty());
     QAction* keep = menu->addAction(Q(Text(TextKey::KeepScanHistory)));
     keep->setData(kKeepHistory);
     keep->setCheckable(true);
@@ -131,6 +152,9 @@ void PointMenu::OnMenuCommand(int id) {
             break;
         case kInventory:
             parts.openInventory();
+            break;
+        case kTrend:
+            OpenTrend();
             break;
         case kKeepHistory:
             parts.history->SetKeepScanHistory(!parts.history->KeepScanHistory());
@@ -209,6 +233,12 @@ void PointMenu::OnWriteResult(const UA_NodeId& nodeId, std::string& text, bool f
     // The point is found by its NodeId: rows may have moved or gone since the dialog opened.
     const int row = parts.session->Rows().RowOf(nodeId);
     if (row >= 0) parts.model->SetValue(row, text);
+}
+
+CTrendDlg* PointMenu::OpenTrend() {
+    const std::vector<OPCUAItemData*> records = TrendRecords(*parts.listView, *parts.filterModel);
+    if (records.empty()) return nullptr;
+    return trends->Open(records);
 }
 
 void PointMenu::OpenDetails(int row) {

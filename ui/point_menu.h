@@ -9,6 +9,8 @@
 #include "engine/ua_types.h"
 
 class CLoginOptionDlg;
+class CTrendDlg;
+class OpenTrends;
 class CWriteValueDlg;
 class ExportCommand;
 class PointDetailsDlg;
@@ -22,7 +24,7 @@ class ScanSession;
 class ServerHistory;
 
 // The point list's popup and what its entries do: delete, write value, copy name, properties,
-// and the scan history's two entries.
+// the scan history's two entries and the trend of the selected points.
 class PointMenu : public QObject {
     Q_OBJECT
 public:
@@ -39,6 +41,7 @@ public:
         kHistory = 32800,
         kKeepHistory = 32801,
         kInventory = 32802,
+        kTrend = 32803,
     };
 
     // What the commands act on; all of it outlives the menu.
@@ -77,6 +80,10 @@ public:
     // The write dialog's outcome for the point `nodeId`.
     void OnWriteResult(const UA_NodeId& nodeId, std::string& text, bool failed);
 
+    // A trend of the selected points; null when they cannot all be plotted.
+    CTrendDlg* OpenTrend();
+    OpenTrends& Trends() const { return *trends; }
+
     CWriteValueDlg* WriteDialog() const { return writeDialog.get(); }
     PointDetailsDlg* DetailsDialog() const { return detailsDialog.get(); }
 
@@ -88,4 +95,5 @@ private:
     QPoint menuPoint{0, 0};
     std::unique_ptr<CWriteValueDlg> writeDialog;
     std::unique_ptr<PointDetailsDlg> detailsDialog;
+    std::unique_ptr<OpenTrends> trends;
 };

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "engine/pki_files.h"
 #include "texts/text_table.h"
@@ -11,12 +12,14 @@
 #include "ui/login_option_dlg.h"
 #include "ui/point_filter_model.h"
 #include "ui/point_list_view.h"
+#include "ui/point_menu.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 #include "ui/quorvane_dlg.h"
 #include "ui/server_choice.h"
 #include "ui/server_history.h"
 #include "ui/status_line.h"
+#include "ui/trend/open_trends.h"
 #include "ui/trust_prompt.h"
 #include "ui/visible_rows.h"
 #include "ui/whose_list.h"
@@ -24,7 +27,19 @@
 void CQuorvaneDlg::ConnectSession() {
     decider = std::make_unique<WindowDecider>(this);
     session->SetDecider(decider.get());
-    session->SetVisibleRecords([this] { return RecordsInSight(*filterModel, *listView); });
+    session->SetVisibleRecords([this] {
+        std::vector<VisibleRow> visible = RecordsInSight(*filterModel, *listView);
+        // Points in an open trend are read on screen or not; each once.
+        if (menu) {
+            for (OPCUAItemData* record : menu->Trends().Records()) {
+                const bool listed =
+                    std::any_of(visible.begin(), visible.end(),
+                                [record](const VisibleRow& v) { return v.record == record; });
+                if (!listed) visible.push_back({record, -1});
+            }
+        }
+        return visible;
+    });
     connect(session.get(), &ScanSession::StateChanged, this, &CQuorvaneDlg::OnSessionState);
     connect(session.get(), &ScanSession::StatusChanged, this, [this](const QString& text) {
         std::string status = text.toStdString();

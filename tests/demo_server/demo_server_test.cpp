@@ -297,6 +297,21 @@ TEST(DemoOptions, RefusesBadValues) {
     }
 }
 
+TEST(DemoOptions, HistoryOptionsShapeTheArchive) {
+    ParsedOptions p = ParseDemoOptions({});
+    EXPECT_TRUE(p.options.history.enabled);
+    p = ParseDemoOptions(
+        {"--history-samples", "100000", "--history-per-response", "7", "--no-history"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_EQ(p.options.history.samples, 100000u);
+    EXPECT_EQ(p.options.history.perResponse, 7u);
+    EXPECT_FALSE(p.options.history.enabled);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--history-samples", "-1"}, {"--history-per-response", "0"}, {"--history-samples"}}) {
+        EXPECT_NE(ParseDemoOptions(args).error, "") << args[0];
+    }
+}
+
 }  // namespace
 
 TEST(DemoOptions, DiscoveryAndCertificateChoices) {

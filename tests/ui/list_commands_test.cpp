@@ -76,7 +76,7 @@ TEST_F(ListCommands, MenuEntriesByLanguageAndSelection) {
             View().clearSelection();
         auto menu = window.Menu().BuildContextMenu();
         const auto actions = menu->actions();
-        ASSERT_EQ(actions.size(), 9);  // then History..., Inventory... and keep scan history
+        ASSERT_EQ(actions.size(), 10);  // then History..., Inventory..., Trend, keep scan history
         EXPECT_EQ(actions[4]->text(), QString::fromUtf8(c.language == 0 ? "属性" : "Properties"));
         EXPECT_EQ(actions[4]->data().toInt(), c.language == 0 ? 32790 : 32791);
         EXPECT_TRUE(actions[1]->isSeparator());

@@ -107,17 +107,18 @@ TEST_F(ScanHistory, NothingIsRecordedWithTheOptionOffAndTheChoiceIsRemembered) {
     EXPECT_TRUE(window.History()->KeepScanHistory());  // on by default
     auto menu = window.Menu().BuildContextMenu();
     const auto actions = menu->actions();
-    ASSERT_EQ(actions.size(), 9);
+    ASSERT_EQ(actions.size(), 10);
     EXPECT_EQ(actions[6]->text(), QString::fromUtf8("历史..."));
     EXPECT_EQ(actions[7]->text(), QString::fromUtf8("盘点..."));
-    EXPECT_EQ(actions[8]->text(), QString::fromUtf8("记录扫描历史"));
-    EXPECT_TRUE(actions[8]->isCheckable());
-    EXPECT_TRUE(actions[8]->isChecked());
+    EXPECT_EQ(actions[8]->text(), QString::fromUtf8("趋势"));
+    EXPECT_EQ(actions[9]->text(), QString::fromUtf8("记录扫描历史"));
+    EXPECT_TRUE(actions[9]->isCheckable());
+    EXPECT_TRUE(actions[9]->isChecked());
 
-    window.Menu().OnMenuCommand(actions[8]->data().toInt());
+    window.Menu().OnMenuCommand(actions[9]->data().toInt());
     EXPECT_FALSE(window.History()->KeepScanHistory());
     EXPECT_FALSE(ServerHistory().KeepScanHistory());  // read back from the settings file
-    EXPECT_FALSE(window.Menu().BuildContextMenu()->actions()[7]->isChecked());
+    EXPECT_FALSE(window.Menu().BuildContextMenu()->actions()[9]->isChecked());
 
     ASSERT_TRUE(ScanToEnd(window));
     PumpFor(std::chrono::milliseconds(100));

@@ -77,3 +77,10 @@ inline constexpr char kDateTimeMinPoint[] = "Plant.Edge.DateTimeMin";  // DateTi
 inline constexpr char kControlCharPoint[] = "Plant.Edge.A\0B\tC";
 inline constexpr std::size_t kControlCharPointLength = sizeof kControlCharPoint - 1;
 }  // namespace demo
+
+// Objects/Plant/History: points whose values the server keeps (Historizing true unless the
+// server runs with --no-history).
+namespace demo {
+inline constexpr char kRecordedPoint[] = "Plant.History.Recorded";  // Double, written each second
+inline constexpr char kArchivePoint[] = "Plant.History.Archive";    // Double, --history-samples
+}  // namespace demo

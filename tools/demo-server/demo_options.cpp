@@ -26,9 +26,13 @@ const char* DemoUsage() {
            "                            [--lds] [--register URL] [--register-interval MS]\n"
            "                            [--key-bits 1024|2048|4096] [--cert-days N]\n"
            "                            [--cert-dir DIR] [--application-uri URI]\n"
+           "                            [--history-samples N] [--history-per-response N]\n"
+           "                            [--no-history]\n"
            "--lds: act as a Local Discovery Server; --register: register with one, periodically.\n"
            "--cert-days 0 gives a certificate that has expired a second after start; servers\n"
            "given one --cert-dir share its certificate.\n"
+           "Plant/History/Archive holds --history-samples (1000) values a second apart; a\n"
+           "HistoryRead answers at most --history-per-response (1000) of them at a time.\n"
            "The log goes to standard error; standard output carries only the READY line.\n";
 }
 
@@ -121,6 +125,14 @@ ParsedOptions ParseDemoOptions(const std::vector<std::string>& args) {
             if (!value(&o.applicationUri)) return r;
         } else if (a == "--cert-dir") {
             if (!value(&o.certificateDir)) return r;
+        } else if (a == "--history-samples") {
+            if (!number(0, 10'000'000, &n)) return r;
+            o.history.samples = static_cast<std::size_t>(n);
+        } else if (a == "--history-per-response") {
+            if (!number(1, 10'000'000, &n)) return r;
+            o.history.perResponse = static_cast<std::size_t>(n);
+        } else if (a == "--no-history") {
+            o.history.enabled = false;
         } else {
             r.error = "unknown option '" + a + "'";
             return r;

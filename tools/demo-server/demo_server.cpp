@@ -33,6 +33,7 @@ bool DemoServer::Start(std::string* error) {
         if (error) *error = what + ": " + UA_StatusCode_name(s);
         ClearPoints();
         simulation_.reset();
+        history_.reset();
         if (server_) {
             UA_Server_delete(server_);
             server_ = nullptr;
@@ -51,6 +52,7 @@ bool DemoServer::Start(std::string* error) {
     UA_StatusCode s = options_.secure ? ConfigureSecureServer(&config, options_.port, options_)
                                       : UA_ServerConfig_setMinimal(&config, options_.port, nullptr);
     if (s == UA_STATUSCODE_GOOD) s = ConfigureUsers(&config, options_.users);
+    if (s == UA_STATUSCODE_GOOD) HistoryPoints::Configure(&config, options_.history);
     if (s != UA_STATUSCODE_GOOD) {
         UA_ServerConfig_clean(&config);
         return fail("server configuration failed", s);
@@ -136,6 +138,7 @@ void DemoServer::Stop() {
     thread_.join();
     UA_Server_run_shutdown(server_);
     simulation_.reset();
+    history_.reset();
     UA_Server_delete(server_);
     server_ = nullptr;
     ClearPoints();
@@ -157,6 +160,10 @@ UA_StatusCode DemoServer::Build() {
     BuildGeneratedPoints(builder, plantNs_,
                          {options_.points, options_.pointsPerFolder, options_.depth});
     if (!builder.ok()) return builder.status();
+    history_ = std::make_unique<HistoryPoints>(
+        server_, builder, UA_NODEID_STRING(plantNs_, const_cast<char*>("Plant")), plantNs_,
+        options_.history);
+    if (history_->Status() != UA_STATUSCODE_GOOD) return history_->Status();
     simulation_ = std::make_unique<PlantSimulation>(server_, plantNs_);
     return UA_STATUSCODE_GOOD;
 }

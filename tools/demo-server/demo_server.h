@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "tools/demo-server/history_points.h"
+
 class PlantSimulation;
 
 struct DemoServerOptions {
@@ -42,6 +44,8 @@ struct DemoServerOptions {
     std::string certificateDir;
     // A discovery server tells servers apart by this URI: each registering one needs its own.
     std::string applicationUri = "urn:open62541.server.application";
+    // The points that historize, and whether the server keeps history at all.
+    HistoryShape history;
 };
 
 // A variable the demo address space exposes to a walk from Objects (the ones below an object
@@ -99,6 +103,7 @@ private:
     UA_Byte (*defaultAccessLevel_)(UA_Server*, UA_AccessControl*, const UA_NodeId*, void*,
                                    const UA_NodeId*, void*) = nullptr;
     std::unique_ptr<PlantSimulation> simulation_;
+    std::unique_ptr<HistoryPoints> history_;
     // The pair the registering client shows the discovery server.
     UA_ByteString registerCertificate_ = UA_BYTESTRING_NULL;
     UA_ByteString registerKey_ = UA_BYTESTRING_NULL;
