@@ -284,6 +284,15 @@ enum class TextKey {
     EndpointsChanged,
     // Password box once the password is stored
     PasswordKept,
+    // Live values: the sampling interval option
+    SamplingInterval,
+    Milliseconds,
+    SamplingOutOfRange,
+    // quorvane --watch
+    CliWatchUsage,
+    CliWatchBadNodeId,
+    CliWatchRefused,
+    CliWatchLost,
     Count
 };
 
