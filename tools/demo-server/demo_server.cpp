@@ -211,9 +211,8 @@ UA_StatusCode DemoServer::HoldTheOnlySubscription() {
     subscriptionHolder_.reset(UA_Client_new());
     if (!subscriptionHolder_) return UA_STATUSCODE_BADOUTOFMEMORY;
     UA_ClientConfig* cc = UA_Client_getConfig(subscriptionHolder_.get());
-    UA_ClientConfig_setDefault(cc);
-    static UA_Logger quiet = StandardErrorLog(UA_LOGLEVEL_WARNING);
-    cc->logging = &quiet;
+    // Standard output carries only the READY line; the client's own logger stays its owner's.
+    if (cc->logging != nullptr) RedirectToStandardError(*cc->logging, UA_LOGLEVEL_WARNING);
     // Never iterated again: the session and its subscription live as long as they may.
     cc->requestedSessionTimeout = 3600000;
     UA_StatusCode s = UA_Client_connect(subscriptionHolder_.get(), Url().c_str());
