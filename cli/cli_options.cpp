@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cli/inventory/history_arguments.h"
+#include "cli/watch_arguments.h"
 #include "engine/certificate_facts.h"
 #include "engine/option_rules.h"
 
@@ -124,6 +125,9 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         const ArgumentTaken taken = ParseHistoryArgument(args, i, options.history, historyError);
         if (taken == ArgumentTaken::Refused) return Refuse(historyError.key, historyError.detail);
         if (taken == ArgumentTaken::Taken) continue;
+        const ArgumentTaken watched = ParseWatchArgument(args, i, options.watch, historyError);
+        if (watched == ArgumentTaken::Refused) return Refuse(historyError.key, historyError.detail);
+        if (watched == ArgumentTaken::Taken) continue;
         const Argument a = SplitArgument(args[i]);
         if (a.name == "--help" || a.name == "-h") {
             options.help = true;
@@ -240,8 +244,12 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     if (const auto error = CheckHistoryOptions(options, url))
         return Refuse(error->key, error->detail);
     if (options.history.list || options.history.diff) return {options, {}};
+    if (const auto error = CheckWatchOptions(options, url))
+        return Refuse(error->key, error->detail);
     if (options.history.Wanted()) {
         // The inventory file names the servers; the rest is checked as for one scan.
+    } else if (options.watch.Wanted()) {
+        // The NodeIds say what to watch; the connect is checked as for one scan.
     } else if (options.listEndpoints) {
         if (!options.exportPath.empty())
             return Refuse(TextKey::CliConflict, "--list-endpoints --export");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/inventory/history_options.h"
+#include "cli/watch_options.h"
 #include "engine/connection_settings.h"
 #include "export/export_format.h"
 #include "texts/locale_language.h"
@@ -28,6 +29,7 @@ struct CliOptions {
     std::string exportCertificate;  // --export-certificate FILE
     bool attributes = false;        // --attributes: every point's attributes in the export
     HistoryOptions history;         // --inventory, --history, --diff, --no-history
+    WatchOptions watch;             // --watch NODEID... --seconds N --sampling MS
 };
 
 // Why the arguments were refused: a text key and the option or value it is about.

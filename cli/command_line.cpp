@@ -8,6 +8,7 @@
 
 #include "cli/certificate_commands.h"
 #include "cli/cli_options.h"
+#include "cli/connect_report.h"
 #include "cli/discover_command.h"
 #include "cli/discover_options.h"
 #include "cli/inventory/history_commands.h"
@@ -16,6 +17,7 @@
 #include "cli/inventory/server_scan.h"
 #include "cli/password_input.h"
 #include "cli/scan_export.h"
+#include "cli/watch_command.h"
 #include "engine/endpoint_list.h"
 #include "engine/library_log.h"
 #include "engine/pki_files.h"
@@ -29,7 +31,8 @@ namespace {
 
 int BadArguments(CliStreams& io, const CliError& error) {
     io.err << "quorvane: " << Text(error.key) << error.detail << "\n\n"
-           << Text(TextKey::CliUsage) << Text(TextKey::CliHistoryUsage);
+           << Text(TextKey::CliUsage) << Text(TextKey::CliHistoryUsage)
+           << Text(TextKey::CliWatchUsage);
     return kCliBadArguments;
 }
 
@@ -66,7 +69,7 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
     options.settings.pkiRoot = PkiRoot();
     if (options.help) {
         io.out << Text(TextKey::CliUsage) << Text(TextKey::CliHistoryUsage)
-               << Text(TextKey::DiscoverUsage);
+               << Text(TextKey::CliWatchUsage) << Text(TextKey::DiscoverUsage);
         return kCliDone;
     }
     if (options.version) {
@@ -105,6 +108,7 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
             return kCliConnectFailed;
         }
     }
+    if (options.watch.Wanted()) return RunWatch(options, io);
 
     ExportTarget target{options.exportPath, options.format, -1, options.attributes};
     const bool toOutput = options.exportPath == "-";
@@ -128,26 +132,10 @@ int RunCommandLine(const std::vector<std::string>& args, CliStreams& io) {
                                       decider) == FlowStep::Retry;
          ++attempts)
         result = ScanAndExport(options.settings, target, record);
-    if ((result.outcome == ConnectOutcome::ServerCertificateUntrusted ||
-         result.outcome == ConnectOutcome::ServerCertificateChanged) &&
-        result.serverTrust) {
-        return ReportUntrustedServer(*result.serverTrust, options.settings.url, options.trustServer,
-                                     io);
-    }
-    // Said whatever follows: the values and the session travelled in clear.
-    if (result.unsecured) io.err << Text(TextKey::CliNoSecureEndpoint) << "\n";
-    // The window asks at this point; here the flag is the answer, so nothing is asked.
-    if (result.outcome == ConnectOutcome::PlainPasswordRefused) {
-        io.err << Text(TextKey::CliPlainPasswordRefused) << "; "
-               << Text(TextKey::CliPlainPasswordHint) << "\n";
-        return kCliConnectFailed;
-    }
-    if (FailureText(result.outcome)) {
-        io.err << FailureMessage(result.outcome, result.detail) << "\n";
-        if (RefusedForTrust(result.outcome)) return kCliUntrusted;
-        // As the certificate commands say it: the fault is here, not at the server.
-        return result.detail.ownIdentityFailed ? kCliIdentityFailed : kCliConnectFailed;
-    }
+    if (const auto ended =
+            ReportConnect(result.outcome, result.detail, result.serverTrust, result.unsecured,
+                          options.settings.url, options.trustServer, io))
+        return *ended;
     if (!result.exported.saved) {
         io.err << Text(TextKey::ExportFailed);
         // Why, when the target said so: a FIFO nobody reads, a directory, a full device.

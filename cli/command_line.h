@@ -15,6 +15,7 @@ enum CliExitCode : int {
     kCliUntrusted = 5,       // the server's certificate is not trusted: nothing was sent to it
     kCliConnectionLost = 6,  // the scan or the export was cut short; what it had is written
     kCliIdentityFailed = 7,  // this installation's own certificate could not be made or read
+    kCliWatchRefused = 8,    // --watch: the server refused the subscription or every point
 };
 
 enum class ConnectOutcome;

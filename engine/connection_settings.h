@@ -30,6 +30,8 @@ struct ConnectionSettings {
     std::string certificatePath;
     std::string privateKeyPath;
     int timeoutSeconds = 10;
+    // How often the server is asked to sample a point the window follows by subscription.
+    int samplingIntervalMs = 1000;
     std::string securityPolicy;  // one of kSecurityPolicies, empty until chosen
     std::string securityMode;    // one of kSecurityModes, empty until chosen
     // A password may travel unencrypted only when the caller said so for this connect.

@@ -26,6 +26,16 @@ bool TimeoutAcceptable(std::string_view text) {
     return seconds >= kMinTimeoutSeconds && seconds <= kMaxTimeoutSeconds;
 }
 
+int SamplingFromText(std::string_view text) { return TimeoutFromText(text); }
+
+bool SamplingAcceptable(int milliseconds) {
+    return milliseconds >= kMinSamplingMs && milliseconds <= kMaxSamplingMs;
+}
+
+bool SamplingAcceptable(std::string_view text) {
+    return SamplingAcceptable(SamplingFromText(text));
+}
+
 int ModeAfterPolicyChoice(int policy, int mode) {
     if (policy == 0) return 0;
     return mode == 0 ? 1 : mode;

@@ -13,6 +13,13 @@ int TimeoutFromText(std::string_view text);
 // What OK accepts: 5 to 600 seconds.
 bool TimeoutAcceptable(std::string_view text);
 
+// The sampling interval of subscribed points, in milliseconds, read as the timeout is.
+inline constexpr int kMinSamplingMs = 100;
+inline constexpr int kMaxSamplingMs = 60000;
+int SamplingFromText(std::string_view text);
+bool SamplingAcceptable(std::string_view text);
+bool SamplingAcceptable(int milliseconds);
+
 // Mode index after the user picked policy `policy` while the mode was `mode`.
 int ModeAfterPolicyChoice(int policy, int mode);
 // Policy index after the user picked mode `mode` while the policy was `policy`. A secure mode

@@ -21,9 +21,8 @@ void MarkReadFailed(std::span<OPCUAItemData* const> records, const std::string& 
     }
 }
 
-namespace {
-
-void StoreValue(OPCUAItemData& record, const UA_DataValue& result, const std::string& timeText) {
+void StoreDataValue(OPCUAItemData& record, const UA_DataValue& result,
+                    const std::string& timeText) {
     record.time = timeText;
     record.quality = QualityText(result.hasStatus ? result.status : UA_STATUSCODE_GOOD);
     if (!result.hasValue || result.value.type == nullptr) return;
@@ -35,6 +34,8 @@ void StoreValue(OPCUAItemData& record, const UA_DataValue& result, const std::st
     // Types without a text form keep the previous value text.
     VariantToText(result.value, record.value);
 }
+
+namespace {
 
 void StoreAccess(OPCUAItemData& record, const UA_DataValue& result) {
     const bool good = !result.hasStatus || result.status == UA_STATUSCODE_GOOD;
@@ -54,7 +55,7 @@ bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResp
         return false;
     }
     for (std::size_t i = 0; i < records.size(); ++i)
-        StoreValue(*records[i], response.results[i], timeText);
+        StoreDataValue(*records[i], response.results[i], timeText);
     return true;
 }
 
@@ -66,7 +67,7 @@ bool StoreWalkReadResults(std::span<OPCUAItemData* const> records, const UA_Read
     }
     for (std::size_t i = 0; i < records.size(); ++i) {
         const UA_DataValue* results = response.results + i * kWalkAttributeCount;
-        StoreValue(*records[i], results[0], timeText);
+        StoreDataValue(*records[i], results[0], timeText);
         StoreAccess(*records[i], results[1]);
     }
     return true;

@@ -18,6 +18,10 @@ bool IsReadLimitStatus(UA_StatusCode serviceResult);
 // A Read that failed as a whole: every record gets `timeText` and "BAD", nothing else changes.
 void MarkReadFailed(std::span<OPCUAItemData* const> records, const std::string& timeText);
 
+// One value as the list shows it: time `timeText`, quality by the status, and type and value
+// text when the value has a built-in type (a type without a text form keeps the old text).
+void StoreDataValue(OPCUAItemData& record, const UA_DataValue& result, const std::string& timeText);
+
 // Stores result i of `response` into record i. When the server answered with a different
 // number of results the records are marked as by MarkReadFailed and the answer is false.
 bool StoreReadResults(std::span<OPCUAItemData* const> records, const UA_ReadResponse& response,

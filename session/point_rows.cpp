@@ -71,3 +71,10 @@ void PointRows::SetValue(int row, const std::string& value) {
     if (&record->value != &value) record->value = value;
     emit RowChanged(row);
 }
+
+void PointRows::ApplyLive(int row, const LiveChange& change) {
+    OPCUAItemData* record = Record(row);
+    if (record == nullptr) return;
+    ApplyChange(*record, change);
+    emit RowChanged(row);
+}

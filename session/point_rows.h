@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/live/live_change.h"
 #include "engine/opcua_item_data.h"
 #include "engine/owned_points.h"
 
@@ -25,6 +26,8 @@ public:
     void UpdateValues(int row, const OPCUAItemData& fresh);
     void SetQuality(int row, const std::string& quality);
     void SetValue(int row, const std::string& value);
+    // What a notification of the row's monitored item brought.
+    void ApplyLive(int row, const LiveChange& change);
 
     const std::vector<OPCUAItemData*>& View() const { return points.View(); }
     std::size_t Size() const { return points.Size(); }

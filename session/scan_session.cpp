@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "engine/browse_stats.h"
+#include "engine/live/live_subscription.h"
 #include "engine/scan_drain.h"
 #include "session/connect_flow.h"
 #include "session/session_worker.h"
@@ -25,6 +26,7 @@ ScanSession::ScanSession(Timing t, QObject* parent) : QObject(parent), timing(t)
     connect(&scanTimer, &QTimer::timeout, this, &ScanSession::ScanPoll);
     connect(&refreshTimer, &QTimer::timeout, this, &ScanSession::RefreshPass);
     worker = std::make_unique<SessionWorker>(this);
+    ConnectLive();
 }
 
 ScanSession::~ScanSession() { Close(); }
@@ -48,6 +50,7 @@ void ScanSession::GiveUp() {
     scanTimer.stop();
     refreshTimer.stop();
     EndWalk();
+    StopLive();
 }
 
 void ScanSession::Connect(const ConnectionSettings& settings) {
@@ -157,6 +160,7 @@ void ScanSession::ScanPoll() {
                           static_cast<long long>(rows.Size())));
         emit WalkEnded(lost, rows.Size());
         if (!rows.Empty()) refreshTimer.start(timing.refreshMs);
+        if (!lost && !rows.Empty()) StartLive();
     } else {
         const std::uint64_t found =
             walkStats ? walkStats->pointsFound.load(std::memory_order_relaxed) : 0;
@@ -201,7 +205,10 @@ void ScanSession::Close() {
     rows.Clear();
 }
 
-int ScanSession::BackgroundJobs() const { return worker ? worker->Pending() : 0; }
+int ScanSession::BackgroundJobs() const {
+    // Taking notifications is what the thread does while it has nothing to do, not work.
+    return worker ? std::max(0, worker->Pending() - (livePolling ? 1 : 0)) : 0;
+}
 
 void ScanSession::ReadDetails(const UA_NodeId& nodeId,
                               std::function<void(const PointDetails&)> show) {

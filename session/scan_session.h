@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +16,8 @@
 #include "engine/attributes/point_attributes.h"
 #include "engine/endpoint_list.h"
 #include "engine/history_read/history_sample.h"
+#include "engine/live/live_change.h"
+#include "engine/live/monitor_book.h"
 #include "engine/opcua_browser.h"
 #include "engine/point_details.h"
 #include "session/point_rows.h"
@@ -22,6 +25,7 @@
 
 struct BrowseStats;
 class ConnectDecider;
+class LiveSubscription;
 class SessionWorker;
 
 // Periods of the two timers; tests shorten them.
@@ -31,6 +35,25 @@ struct Timing {
     int retryMs = 10000;   // refresh after a failed reconnect
     int flowingMs = 5;     // next scan poll while records are flowing
     std::size_t drainBudget = 32768;  // records one scan poll moves at most
+    bool live = true;                 // subscribe to the rows on screen when the server allows it
+    int liveSyncMs = 150;  // scrolling settles this long before the monitored items follow
+};
+
+// How the values on screen are kept current.
+enum class LiveMode {
+    Off,         // by the refresh pass's read; no subscription was tried for this session
+    Starting,    // a subscription is being made; the read goes on meanwhile
+    Subscribed,  // by the subscription's notifications; the pass only follows the screen
+    Refused,     // the server refused the subscription or its items: by the read
+};
+
+// What applying notifications has cost the user-interface thread, and how late they came.
+struct LiveStats {
+    std::uint64_t applied = 0;  // notifications written into rows
+    std::chrono::nanoseconds longestSlice{0};
+    std::chrono::milliseconds longestLatency{0};  // source time to row, of those with one
+    std::chrono::milliseconds totalLatency{0};
+    std::uint64_t timed = 0;  // notifications with a source time
 };
 
 // What the scan poll has cost the user-interface thread.
@@ -217,6 +240,40 @@ private:
     PollStats pollStats;
     std::chrono::steady_clock::time_point scanEndShownAt{};
     std::chrono::nanoseconds lastRefreshDuration{0};
+
+public:
+    // Live values (scan_session_live.cpp): while the server accepts a subscription, its
+    // notifications keep the rows of VisibleRecords() current instead of the pass's read.
+    LiveMode Live() const { return liveMode; }
+    // Records that have a monitored item now (or asked for one).
+    std::size_t MonitoredRecords() const { return liveBook.Size(); }
+    // The rows on screen changed (scrolled, filtered, resized): the items follow shortly.
+    void VisibleRowsChanged();
+    const LiveStats& LiveValueStats() const { return liveStats; }
+
+private:
+    // `live` belongs to the session's thread; the rest of the live values to this one.
+    struct LiveJob;
+    void ConnectLive();
+    void StartLive();
+    void StopLive();
+    void SyncLive();
+    void PollLive();
+    void LiveFailed();
+    void ForgetLiveRows(int first, int last);
+    void ScheduleLiveApply();
+    void ApplyLive();
+    std::unique_ptr<LiveSubscription> live;
+    LiveMode liveMode = LiveMode::Off;
+    MonitorBook liveBook;
+    bool livePolling = false;
+    bool liveSyncing = false;
+    bool liveResync = false;
+    bool liveApplying = false;
+    std::deque<LiveChange> liveQueue;
+    QTimer liveSyncTimer;
+    LiveStats liveStats;
+
     // Last: it is joined first, while everything its jobs use still exists.
     std::unique_ptr<SessionWorker> worker;
 };

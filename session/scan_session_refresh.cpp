@@ -3,6 +3,7 @@
 // records, so the rows stay this thread's alone.
 #include <memory>
 
+#include "engine/live/live_subscription.h"
 #include "session/scan_session.h"
 #include "session/session_worker.h"
 #include "texts/text_table.h"
@@ -41,6 +42,13 @@ void ScanSession::RefreshPass() {
     refreshTimer.stop();
     if (refreshRunning) return;  // passes stay strictly one after another
     if (state != SessionState::Refreshing && state != SessionState::Reconnecting) return;
+    if (liveMode == LiveMode::Subscribed && lastReadResult != -1) {
+        // The notifications carry the values; the pass only makes the items follow the screen.
+        SyncLive();
+        refreshTimer.start(timing.refreshMs);
+        lastRefreshDuration = std::chrono::steady_clock::now() - started;
+        return;
+    }
 
     auto job = std::make_shared<RefreshJob>();
     for (const auto& [record, hint] : VisibleRecords()) {
@@ -59,6 +67,7 @@ void ScanSession::RefreshPass() {
     worker->Post(
         [this, job, settings = sessionSettings, cancel = cancelRefresh] {
             if (job->reconnect) {
+                live.reset();  // it goes with the old session, before its client does
                 browser.Disconnect();
                 job->reconnected =
                     settings ? browser.Connect(*settings, cancel.get()) : ConnectOutcome::Cancelled;
@@ -70,7 +79,10 @@ void ScanSession::RefreshPass() {
             job->readResult = browser.ReadValues(copies, cancel.get());
             // Given up: the server may have stopped answering altogether, so the connection is
             // dropped without waiting on it; whatever comes next starts from no session.
-            if (*cancel) browser.Abandon();
+            if (*cancel) {
+                live.reset();
+                browser.Abandon();
+            }
             return job;
         },
         [this, id](const std::shared_ptr<RefreshJob>& done) {
@@ -110,6 +122,8 @@ void ScanSession::OnRefreshDone(int id, const RefreshJob& job) {
     } else if (state == SessionState::Reconnecting) {
         Enter(SessionEvent::Reconnected);
         Status(Text(TextKey::RefreshBack));
+        // A new session: the subscription is made again (the old one is not taken over).
+        if (job.reconnect) StartLive();
     }
     refreshTimer.start(timing.refreshMs);
     // Lets the client renew its channel while the window waits for the next pass.

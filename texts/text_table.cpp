@@ -547,6 +547,32 @@ constexpr TextPair kPairs[] = {
     {TextKey::TrendNotHistorizing, "这些点没有历史记录", "these points keep no history"},
     {TextKey::TrendHistoryFailed, "读取历史失败: ", "history read failed: "},
     {TextKey::TrendPointGone, "点已删除, 不再更新", "point deleted, no longer updated"},
+    {TextKey::SamplingInterval, "采样间隔", "sampling interval"},
+    {TextKey::Milliseconds, "毫秒", "ms"},
+    {TextKey::SamplingOutOfRange, "采样间隔必须在100毫秒~60000毫秒之间",
+     "the sampling interval must be between 100 ms and 60000 ms"},
+    {TextKey::CliWatchUsage,
+     "       quorvane --watch NODEID... --url URL [--seconds N] [--format csv|json]\n"
+     "                [--sampling MS] [连接参数同上]\n"
+     "订阅这些点，每次数值变化输出一行 (时间 UTC、NodeId、数值、质量)，每行立即写出；\n"
+     "  --seconds N          N 秒后结束；不给则直到 SIGINT / SIGTERM\n"
+     "  --sampling MS        采样间隔 100 到 60000 毫秒，默认 1000\n"
+     "  --format csv|json    每行一条 CSV 记录 (默认) 或一个 JSON 对象\n"
+     "退出码: 8 服务器拒绝订阅或拒绝所有的点 (未知 NodeId 逐个写在标准错误上)，\n"
+     "        6 订阅期间连接中断\n",
+     "       quorvane --watch NODEID... --url URL [--seconds N] [--format csv|json]\n"
+     "                [--sampling MS] [connect options as above]\n"
+     "Subscribes to the points and prints one line per change (time in UTC, NodeId, value,\n"
+     "quality), each written at once:\n"
+     "  --seconds N          end after N seconds; without it, at SIGINT / SIGTERM\n"
+     "  --sampling MS        sampling interval, 100 to 60000 ms, 1000 by default\n"
+     "  --format csv|json    one CSV record per line (the default) or one JSON object\n"
+     "exit codes: 8 the server refused the subscription or every point (an unknown NodeId\n"
+     "              is named on standard error, one line each),\n"
+     "            6 the connection was lost while watching\n"},
+    {TextKey::CliWatchBadNodeId, "不是 NodeId: ", "not a NodeId: "},
+    {TextKey::CliWatchRefused, "服务器拒绝订阅: ", "the server refused the subscription: "},
+    {TextKey::CliWatchLost, "订阅期间连接中断: ", "connection lost while watching: "},
 };
 
 #undef QV_TITLE_PREFIX

@@ -300,6 +300,15 @@ enum class TextKey {
     TrendNotHistorizing,
     TrendHistoryFailed,
     TrendPointGone,
+    // Live values: the sampling interval option
+    SamplingInterval,
+    Milliseconds,
+    SamplingOutOfRange,
+    // quorvane --watch
+    CliWatchUsage,
+    CliWatchBadNodeId,
+    CliWatchRefused,
+    CliWatchLost,
     Count
 };
 

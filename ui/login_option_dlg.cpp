@@ -58,6 +58,7 @@ CLoginOptionDlg::CLoginOptionDlg(QWidget* parent, ScanSession& session) : QDialo
     anonymousChoice->setChecked(true);
     ChooseAuth(1);
     timeoutBox->setText(Q(timeout));
+    samplingBox->setText(Q(sampling));
 }
 
 void CLoginOptionDlg::BuildControls(ScanSession& session) {
@@ -147,6 +148,18 @@ void CLoginOptionDlg::BuildControls(ScanSession& session) {
     timeoutRow->addWidget(Named(new QLabel(QStringLiteral("秒"), this), "secondsLabel", 1033));
     timeoutRow->addStretch(1);
 
+    auto* samplingRow = new QHBoxLayout;
+    samplingLabel =
+        Named(new QLabel(QStringLiteral("采样间隔"), this), "samplingLabel", kSamplingLabel);
+    samplingRow->addWidget(samplingLabel);
+    samplingBox = Named(new QLineEdit(this), "samplingBox", kSamplingBox);
+    samplingBox->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), samplingBox));
+    samplingRow->addWidget(samplingBox);
+    samplingUnit = Named(new QLabel(QStringLiteral("毫秒"), this), "samplingUnit", kSamplingUnit);
+    samplingRow->addWidget(samplingUnit);
+    samplingRow->addStretch(1);
+
     okButton = Named(new QPushButton(QStringLiteral("确定"), this), "okButton", 1);
     okButton->setDefault(true);
     cancelButton = Named(new QPushButton(QStringLiteral("取消"), this), "cancelButton", 2);
@@ -171,6 +184,7 @@ void CLoginOptionDlg::BuildControls(ScanSession& session) {
     page->addWidget(securityFrame);
     page->addWidget(authorizeFrame);
     page->addLayout(timeoutRow);
+    page->addLayout(samplingRow);
     certificateRow = new ClientCertificateRow(session, this);
     page->addWidget(certificateRow);
     page->addLayout(buttons);
@@ -198,6 +212,7 @@ ConnectionSettings CLoginOptionDlg::Settings(const std::string& url) const {
     s.certificatePath = certificatePath;
     s.privateKeyPath = privateKeyPath;
     s.timeoutSeconds = TimeoutFromText(timeout);
+    s.samplingIntervalMs = SamplingFromText(sampling);
     s.securityPolicy = securityPolicy;
     s.securityMode = securityMode;
     // Localised names in the program's language, the other one next.
@@ -282,6 +297,7 @@ void CLoginOptionDlg::ShowStored(const ConnectionSettings& s) {
     certificatePath = s.certificatePath;
     privateKeyPath = s.privateKeyPath;
     timeout = std::to_string(s.timeoutSeconds);
+    sampling = std::to_string(s.samplingIntervalMs);
     const auto indexOf = [](const auto& names, const std::string& name) {
         for (std::size_t i = 0; i < std::size(names); ++i)
             if (name == names[i]) return static_cast<int>(i);
@@ -294,6 +310,7 @@ void CLoginOptionDlg::ShowStored(const ConnectionSettings& s) {
     certificateBox->setText(Q(certificatePath));
     keyBox->setText(Q(privateKeyPath));
     timeoutBox->setText(Q(timeout));
+    samplingBox->setText(Q(sampling));
     EnableSignIn(7);
     QRadioButton* choices[] = {anonymousChoice, userPasswordChoice, certificateChoice};
     const int kind = s.authKind >= 1 && s.authKind <= 3 ? s.authKind : 1;
@@ -334,7 +351,13 @@ void CLoginOptionDlg::accept() {
         Prompts::Message(this, "超时时间必须在5秒~600秒之间");
         return;
     }
+    const std::string typedSampling = samplingBox->text().toStdString();
+    if (!SamplingAcceptable(typedSampling)) {
+        Prompts::Message(this, Text(TextKey::SamplingOutOfRange));
+        return;
+    }
     timeout = typed;
+    sampling = typedSampling;
     securityPolicy = policyList->currentData().toString().toStdString();
     securityMode = modeList->currentText().toStdString();
     if (authKind == 2) {
@@ -365,6 +388,8 @@ void CLoginOptionDlg::RefreshTexts() {
     certificateChoice->setText(Q(Text(TextKey::Certificate)));
     certificateLabel->setText(Q(Text(TextKey::Certificate)));
     keyLabel->setText(Q(Text(TextKey::PrivateKey)));
+    samplingLabel->setText(Q(Text(TextKey::SamplingInterval)));
+    samplingUnit->setText(Q(Text(TextKey::Milliseconds)));
     okButton->setText(Q(Text(TextKey::Ok)));
     cancelButton->setText(Q(Text(TextKey::Cancel)));
     FillPolicyList();

@@ -46,6 +46,10 @@ public:
         kCertificateLabel = 1030,
         kKeyLabel = 1031,
         kRevealButton = 1034,
+        // Not in the template: the sampling interval of subscribed points.
+        kSamplingLabel = 1040,
+        kSamplingBox = 1041,
+        kSamplingUnit = 1042,
     };
 
     // Endpoint listing and the certificate line run on `session`'s thread.
@@ -62,6 +66,7 @@ public:
     std::string GetCertificatePath() const { return certificatePath; }
     std::string GetPrivateKeyPath() const { return privateKeyPath; }
     std::string GetTimeout() const { return timeout; }
+    std::string GetSamplingInterval() const { return sampling; }
 
     // The stored values as the engine takes them, for `url`.
     ConnectionSettings Settings(const std::string& url) const;
@@ -106,6 +111,7 @@ private:
     std::string certificatePath;
     std::string privateKeyPath;
     std::string timeout = "10";
+    std::string sampling = "1000";  // milliseconds, as typed
     std::function<std::string()> urlSource;
     EndpointPicker* endpointPicker = nullptr;
 
@@ -130,6 +136,9 @@ private:
     QPushButton* certificateBrowse = nullptr;
     QPushButton* keyBrowse = nullptr;
     QLineEdit* timeoutBox = nullptr;
+    QLabel* samplingLabel = nullptr;
+    QLineEdit* samplingBox = nullptr;
+    QLabel* samplingUnit = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
     ClientCertificateRow* certificateRow = nullptr;

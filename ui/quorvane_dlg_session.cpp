@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <algorithm>
 
 #include "engine/pki_files.h"
@@ -58,6 +59,14 @@ void CQuorvaneDlg::ConnectSession() {
             [this](bool lost, std::size_t) { OnWalkEnded(lost); });
     connect(urlBox, &QLineEdit::textChanged, this,
             [this] { ShowWhoseList(*this, *session, urlBox->text().toStdString(), *statusLine); });
+    // Whatever changes the rows on screen lets the subscription follow them.
+    const auto screenChanged = [this] { session->VisibleRowsChanged(); };
+    connect(listView->verticalScrollBar(), &QScrollBar::valueChanged, this, screenChanged);
+    connect(listView->verticalScrollBar(), &QScrollBar::rangeChanged, this, screenChanged);
+    connect(filterModel, &QAbstractItemModel::layoutChanged, this, screenChanged);
+    connect(filterModel, &QAbstractItemModel::modelReset, this, screenChanged);
+    connect(filterModel, &QAbstractItemModel::rowsRemoved, this, screenChanged);
+    connect(filterModel, &QAbstractItemModel::rowsInserted, this, screenChanged);
 }
 
 std::vector<OPCUAItemData*> CQuorvaneDlg::VisibleRecords() const {

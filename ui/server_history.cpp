@@ -40,6 +40,9 @@ std::optional<ConnectionSettings> ReadServer(const QSettings& s) {
                        OneOfOrEmpty(kSecurityPolicies, c.securityPolicy) &&
                        OneOfOrEmpty(kSecurityModes, c.securityMode);
     if (!valid) return std::nullopt;
+    // Entries from before the option existed keep the default.
+    const int sampling = s.value(QStringLiteral("sampling"), c.samplingIntervalMs).toInt(&ok);
+    if (ok && SamplingAcceptable(sampling)) c.samplingIntervalMs = sampling;
     return c;
 }
 
@@ -47,6 +50,7 @@ void WriteServer(QSettings& s, const ConnectionSettings& c) {
     s.setValue(QStringLiteral("url"), QString::fromStdString(c.url));
     s.setValue(QStringLiteral("signIn"), c.authKind);
     s.setValue(QStringLiteral("timeout"), c.timeoutSeconds);
+    s.setValue(QStringLiteral("sampling"), c.samplingIntervalMs);
     s.setValue(QStringLiteral("policy"), QString::fromStdString(c.securityPolicy));
     s.setValue(QStringLiteral("mode"), QString::fromStdString(c.securityMode));
     s.setValue(QStringLiteral("user"), QString::fromStdString(c.userName));

@@ -267,6 +267,21 @@ TEST(DemoOptions, AcceptsEveryOption) {
     EXPECT_EQ(p.options.maxContinuationPoints, std::optional<std::uint16_t>(1));
 }
 
+TEST(DemoOptions, LiveValueOptions) {
+    const ParsedOptions p = ParseDemoOptions({"--changing-points", "10000", "--no-subscriptions",
+                                              "--max-monitored-items-per-call", "50"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_EQ(p.options.changingPoints, 10000u);
+    EXPECT_TRUE(p.options.noSubscriptions);
+    EXPECT_EQ(p.options.maxMonitoredItemsPerCall, 50u);
+    const ParsedOptions none = ParseDemoOptions({});
+    EXPECT_EQ(none.options.changingPoints, 0u);
+    EXPECT_FALSE(none.options.noSubscriptions);
+    for (const char* bad : {"-1", "x", ""})
+        EXPECT_NE(ParseDemoOptions({"--changing-points", bad}).error, "") << bad;
+    EXPECT_NE(ParseDemoOptions({"--max-monitored-items-per-call"}).error, "");
+}
+
 TEST(DemoOptions, DefaultsKeepTheFlatShapeAndTheStacksLimits) {
     ParsedOptions p = ParseDemoOptions({});
     ASSERT_EQ(p.error, "");

@@ -19,6 +19,24 @@ TEST(TimeoutText, HugeNumbersStayAboveTheLimit) {
     EXPECT_FALSE(TimeoutAcceptable("4294967301"));  // wraps to 5 in 32 bits
 }
 
+TEST(SamplingText, OnlyATenthOfASecondToAMinuteIsAccepted) {
+    struct Case {
+        const char* text;
+        int ms;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"1000", 1000, true},    {"100", 100, true},
+        {"60000", 60000, true},  {"99", 99, false},
+        {"60001", 60001, false}, {"", 0, false},
+        {"0250", 250, true},     {"500ms", 500, true},
+        {"ms", 0, false},        {"4294967396", 2147483647, false}};  // 100 once wrapped in 32 bits
+    for (const Case& c : cases) {
+        EXPECT_EQ(SamplingFromText(c.text), c.ms) << c.text;
+        EXPECT_EQ(SamplingAcceptable(c.text), c.accepted) << c.text;
+    }
+}
+
 TEST(TimeoutText, OnlyFiveToSixHundredIsAccepted) {
     for (const char* ok : {"5", "600", "10", "0010", "300s"})
         EXPECT_TRUE(TimeoutAcceptable(ok)) << ok;

@@ -129,6 +129,35 @@ TEST_F(OptionsDialog, TimeoutOutsideTheLimitsIsRefused) {
     EXPECT_EQ(dialog.GetSecurityPolicy(), "");  // nothing stored by a refused OK
 }
 
+TEST_F(OptionsDialog, SamplingIntervalIsCheckedStoredAndRestored) {
+    EXPECT_EQ(dialog.GetSamplingInterval(), "1000");
+    EXPECT_EQ(dialog.Settings("u").samplingIntervalMs, 1000);
+    language = 1;
+    for (const char* bad : {"99", "60001", ""}) {
+        Box("samplingBox").setText(QString::fromLatin1(bad));
+        Click(dialog, "okButton");
+        EXPECT_TRUE(dialog.isVisible()) << bad;
+        EXPECT_EQ(dialog.GetSamplingInterval(), "1000") << bad;
+    }
+    ASSERT_EQ(prompts.script.messages.size(), 3u);
+    EXPECT_EQ(prompts.script.messages[0], Text(TextKey::SamplingOutOfRange, 1));
+    language = 0;
+    Box("samplingBox").setText(QStringLiteral("250"));
+    Click(dialog, "okButton");
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.Settings("u").samplingIntervalMs, 250);
+    // Cancel shows the stored value again; a remembered server brings its own.
+    dialog.show();
+    Box("samplingBox").setText(QStringLiteral("5000"));
+    Click(dialog, "cancelButton");
+    EXPECT_EQ(Box("samplingBox").text(), QStringLiteral("250"));
+    ConnectionSettings remembered = dialog.Settings("u");
+    remembered.samplingIntervalMs = 2000;
+    dialog.Restore(remembered);
+    EXPECT_EQ(Box("samplingBox").text(), QStringLiteral("2000"));
+    EXPECT_EQ(dialog.Settings("u").samplingIntervalMs, 2000);
+}
+
 TEST_F(OptionsDialog, TimeoutMessageIsChineseInEnglishMode) {
     language = 1;
     SetTimeoutAndOk("3");

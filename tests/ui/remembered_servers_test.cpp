@@ -37,6 +37,7 @@ ConnectionSettings Server(int n) {
     s.securityPolicy = "Basic256Sha256";
     s.securityMode = "Sign & Encrypt";
     s.timeoutSeconds = 10 + n;
+    s.samplingIntervalMs = 100 * n;
     return s;
 }
 
@@ -57,6 +58,7 @@ TEST(ServerHistoryTest, MostRecentFirstCappedAtTwentyWithoutPasswords) {
     EXPECT_EQ(five->securityPolicy, "Basic256Sha256");
     EXPECT_EQ(five->securityMode, "Sign & Encrypt");
     EXPECT_EQ(five->password, "");
+    EXPECT_EQ(five->samplingIntervalMs, 500);
     const std::string stored = FileText(StoredFile());
     EXPECT_NE(stored.find("user5"), std::string::npos);
     EXPECT_EQ(stored.find("never-stored"), std::string::npos) << stored;

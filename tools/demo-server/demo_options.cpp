@@ -27,12 +27,14 @@ const char* DemoUsage() {
            "                            [--key-bits 1024|2048|4096] [--cert-days N]\n"
            "                            [--cert-dir DIR] [--application-uri URI]\n"
            "                            [--history-samples N] [--history-per-response N]\n"
-           "                            [--no-history]\n"
+           "                            [--no-history] [--changing-points N] [--no-subscriptions]\n"
+           "                            [--max-monitored-items-per-call N]\n"
            "--lds: act as a Local Discovery Server; --register: register with one, periodically.\n"
            "--cert-days 0 gives a certificate that has expired a second after start; servers\n"
            "given one --cert-dir share its certificate.\n"
            "Plant/History/Archive holds --history-samples (1000) values a second apart; a\n"
            "HistoryRead answers at most --history-per-response (1000) of them at a time.\n"
+           "--changing-points: the first N generated points change every second.\n"
            "The log goes to standard error; standard output carries only the READY line.\n";
 }
 
@@ -133,6 +135,14 @@ ParsedOptions ParseDemoOptions(const std::vector<std::string>& args) {
             o.history.perResponse = static_cast<std::size_t>(n);
         } else if (a == "--no-history") {
             o.history.enabled = false;
+        } else if (a == "--changing-points") {
+            if (!number(0, 10'000'000, &n)) return r;
+            o.changingPoints = static_cast<std::size_t>(n);
+        } else if (a == "--no-subscriptions") {
+            o.noSubscriptions = true;
+        } else if (a == "--max-monitored-items-per-call") {
+            if (!number(0, std::numeric_limits<std::uint32_t>::max(), &n)) return r;
+            o.maxMonitoredItemsPerCall = static_cast<std::uint32_t>(n);
         } else {
             r.error = "unknown option '" + a + "'";
             return r;

@@ -3,13 +3,16 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <open62541/client_config_default.h>
+#include <open62541/client_subscriptions.h>
 #include <open62541/plugin/accesscontrol_default.h>
 #include <open62541/server_config_default.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "engine/ua_types.h"
 #include "tools/demo-server/address_space_builder.h"
 #include "tools/demo-server/demo_nodes.h"
 #include "tools/demo-server/server_security.h"
@@ -89,6 +92,10 @@ bool DemoServer::Start(std::string* error) {
     made->maxNodesPerBrowse = options_.maxNodesPerBrowse;
     defaultAccessLevel_ = made->accessControl.getUserAccessLevel;
     made->accessControl.getUserAccessLevel = &DemoServer::CountingAccessLevel;
+    made->maxMonitoredItemsPerCall = options_.maxMonitoredItemsPerCall;
+    made->monitoredItemRegisterCallback = &DemoServer::CountMonitoredItem;
+    monitoredItems_ = 0;
+    if (options_.noSubscriptions) made->maxSubscriptions = 1;
 
     s = Build();
     if (s != UA_STATUSCODE_GOOD) return fail("address space could not be built", s);
@@ -102,6 +109,14 @@ bool DemoServer::Start(std::string* error) {
 
     running_ = true;
     thread_ = std::thread([this] { RunLoop(); });
+    if (options_.noSubscriptions) {
+        s = HoldTheOnlySubscription();
+        if (s != UA_STATUSCODE_GOOD) {
+            Stop();
+            if (error) *error = std::string("subscription not held: ") + UA_StatusCode_name(s);
+            return false;
+        }
+    }
     return true;
 }
 
@@ -134,6 +149,7 @@ void DemoServer::Register() {
 
 void DemoServer::Stop() {
     if (!thread_.joinable()) return;
+    subscriptionHolder_.reset();  // while the server still answers its goodbye
     running_ = false;
     thread_.join();
     UA_Server_run_shutdown(server_);
@@ -164,7 +180,8 @@ UA_StatusCode DemoServer::Build() {
         server_, builder, UA_NODEID_STRING(plantNs_, const_cast<char*>("Plant")), plantNs_,
         options_.history);
     if (history_->Status() != UA_STATUSCODE_GOOD) return history_->Status();
-    simulation_ = std::make_unique<PlantSimulation>(server_, plantNs_);
+    simulation_ = std::make_unique<PlantSimulation>(
+        server_, plantNs_, std::min(options_.changingPoints, options_.points));
     return UA_STATUSCODE_GOOD;
 }
 
@@ -190,6 +207,37 @@ UA_Byte DemoServer::CountingAccessLevel(UA_Server* server, UA_AccessControl* ac,
                                          nodeContext);
     }
     return 0xFF;
+}
+
+void DemoServer::ClientDeleter::operator()(UA_Client* client) const {
+    UA_Client_disconnect(client);
+    UA_Client_delete(client);
+}
+
+UA_StatusCode DemoServer::HoldTheOnlySubscription() {
+    subscriptionHolder_.reset(UA_Client_new());
+    if (!subscriptionHolder_) return UA_STATUSCODE_BADOUTOFMEMORY;
+    UA_ClientConfig* cc = UA_Client_getConfig(subscriptionHolder_.get());
+    // Standard output carries only the READY line; the client's own logger stays its owner's.
+    if (cc->logging != nullptr) RedirectToStandardError(*cc->logging, UA_LOGLEVEL_WARNING);
+    // Never iterated again: the session and its subscription live as long as they may.
+    cc->requestedSessionTimeout = 3600000;
+    UA_StatusCode s = UA_Client_connect(subscriptionHolder_.get(), Url().c_str());
+    if (s != UA_STATUSCODE_GOOD) return s;
+    UA_CreateSubscriptionRequest request = UA_CreateSubscriptionRequest_default();
+    request.requestedPublishingInterval = 60000;
+    request.requestedLifetimeCount = 100000;
+    request.requestedMaxKeepAliveCount = 1000;
+    using Response = UaOwned<UA_CreateSubscriptionResponse, UA_TYPES_CREATESUBSCRIPTIONRESPONSE>;
+    const auto response = Response::Adopt(UA_Client_Subscriptions_create(
+        subscriptionHolder_.get(), request, nullptr, nullptr, nullptr));
+    return response->responseHeader.serviceResult;
+}
+
+void DemoServer::CountMonitoredItem(UA_Server*, const UA_NodeId*, void*, const UA_NodeId*,
+                                    void* nodeContext, UA_UInt32, UA_Boolean removed) {
+    auto* self = static_cast<DemoServer*>(nodeContext);
+    if (self) self->monitoredItems_.fetch_add(removed ? -1 : 1, std::memory_order_relaxed);
 }
 
 std::uint16_t FreeLoopbackPort() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <open62541/client.h>
 #include <open62541/server.h>
 
 #include <atomic>
@@ -46,6 +47,11 @@ struct DemoServerOptions {
     std::string applicationUri = "urn:open62541.server.application";
     // The points that historize, and whether the server keeps history at all.
     HistoryShape history;
+    // Live values: the first `changingPoints` generated points change every second; the
+    // server may refuse subscriptions and limit the monitored items of one call (0: none).
+    std::size_t changingPoints = 0;
+    bool noSubscriptions = false;
+    std::uint32_t maxMonitoredItemsPerCall = 0;
 };
 
 // A variable the demo address space exposes to a walk from Objects (the ones below an object
@@ -78,6 +84,8 @@ public:
     // Value attribute reads of the demo namespaces' variables since start or the last reset.
     std::uint64_t ValueReads() const { return valueReads_.load(); }
     void ResetValueReads() { valueReads_ = 0; }
+    // Monitored items on the demo namespaces' variables, over all sessions.
+    std::int64_t MonitoredItems() const { return monitoredItems_.load(); }
 
     std::uint16_t PlantNamespace() const { return plantNs_; }
     std::uint16_t SecondNamespace() const { return secondNs_; }
@@ -91,12 +99,16 @@ private:
     static UA_Byte CountingAccessLevel(UA_Server* server, UA_AccessControl* ac,
                                        const UA_NodeId* sessionId, void* sessionContext,
                                        const UA_NodeId* nodeId, void* nodeContext);
+    static void CountMonitoredItem(UA_Server* server, const UA_NodeId* sessionId,
+                                   void* sessionContext, const UA_NodeId* nodeId, void* nodeContext,
+                                   UA_UInt32 attributeId, UA_Boolean removed);
 
     DemoServerOptions options_;
     UA_Server* server_ = nullptr;
     std::thread thread_;
     std::atomic<bool> running_{false};
     std::atomic<std::uint64_t> valueReads_{0};
+    std::atomic<std::int64_t> monitoredItems_{0};
     std::vector<DemoPoint> points_;
     std::uint16_t plantNs_ = 0;
     std::uint16_t secondNs_ = 0;
@@ -104,6 +116,14 @@ private:
                                    const UA_NodeId*, void*) = nullptr;
     std::unique_ptr<PlantSimulation> simulation_;
     std::unique_ptr<HistoryPoints> history_;
+    // With noSubscriptions: a session of our own holds the one subscription the server
+    // allows, so that every client's CreateSubscription is refused. The stack has no switch
+    // that turns the service off.
+    UA_StatusCode HoldTheOnlySubscription();
+    struct ClientDeleter {
+        void operator()(UA_Client* client) const;
+    };
+    std::unique_ptr<UA_Client, ClientDeleter> subscriptionHolder_;
     // The pair the registering client shows the discovery server.
     UA_ByteString registerCertificate_ = UA_BYTESTRING_NULL;
     UA_ByteString registerKey_ = UA_BYTESTRING_NULL;

@@ -4,8 +4,8 @@
 
 #include "tools/demo-server/demo_nodes.h"
 
-PlantSimulation::PlantSimulation(UA_Server* server, UA_UInt16 plantNs)
-    : server_(server), ns_(plantNs) {
+PlantSimulation::PlantSimulation(UA_Server* server, UA_UInt16 plantNs, std::size_t changing)
+    : server_(server), ns_(plantNs), changing_(changing) {
     UA_Server_addRepeatedCallback(server_, &PlantSimulation::Step, this, 1000.0, &callbackId_);
 }
 
@@ -24,4 +24,12 @@ void PlantSimulation::Step(UA_Server* server, void* data) {
     UA_Server_writeValue(server, UA_NODEID_NUMERIC(self->ns_, demo::kPumpSpeed), v);
     UA_Variant_setScalar(&v, &self->tick_, &UA_TYPES[UA_TYPES_UINT32]);
     UA_Server_writeValue(server, UA_NODEID_NUMERIC(self->ns_, demo::kPumpCounter), v);
+    // A generated point shows its number plus the tick: each second another value.
+    for (std::size_t k = 0; k < self->changing_; ++k) {
+        UA_Int32 value = static_cast<UA_Int32>(k + self->tick_);
+        UA_Variant_setScalar(&v, &value, &UA_TYPES[UA_TYPES_INT32]);
+        UA_Server_writeValue(
+            server, UA_NODEID_NUMERIC(self->ns_, static_cast<UA_UInt32>(demo::kGeneratedBase + k)),
+            v);
+    }
 }

@@ -2,10 +2,13 @@
 
 #include <open62541/server.h>
 
-// Makes a few plant values change every second while it lives. Destroy it before the server.
+#include <cstddef>
+
+// Makes a few plant values, and the first `changing` generated points, change every second
+// while it lives. Destroy it before the server.
 class PlantSimulation {
 public:
-    PlantSimulation(UA_Server* server, UA_UInt16 plantNs);
+    PlantSimulation(UA_Server* server, UA_UInt16 plantNs, std::size_t changing = 0);
     ~PlantSimulation();
     PlantSimulation(const PlantSimulation&) = delete;
     PlantSimulation& operator=(const PlantSimulation&) = delete;
@@ -15,6 +18,7 @@ private:
 
     UA_Server* server_;
     UA_UInt16 ns_;
+    std::size_t changing_;
     UA_UInt64 callbackId_ = 0;
     UA_UInt32 tick_ = 0;
 };
