@@ -4,6 +4,9 @@
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/point_list_view.h"
+#include "ui/point_menu.h"
+#include "ui/trend/open_trends.h"
+#include "ui/trend/trend_dlg.h"
 
 namespace {
 
@@ -48,6 +51,41 @@ TEST(LiveRows, TheServerMonitorsTheRowsOnScreenAndFollowsScrolling) {
     EXPECT_EQ(CellShown(window, top + 1, 3), record->value);
     EXPECT_EQ(server->MonitoredItems(), onScreen());
     EXPECT_EQ(window.Session().MonitoredRecords(), static_cast<std::size_t>(onScreen()));
+    EXPECT_TRUE(prompts.script.messages.empty());
+}
+
+// A trend's point stays monitored off screen: its item comes with the trend, before any refresh
+// pass, and goes when the trend closes.
+TEST(LiveRows, AnOpenTrendKeepsItsPointMonitoredOffScreen) {
+    DemoServerOptions o;
+    o.points = 2000;
+    o.changingPoints = 2000;
+    auto server = StartDemoServer(o);
+    ASSERT_TRUE(server);
+    PromptScript prompts;
+    CQuorvaneDlg window{LiveWindowTiming()};
+    SetUrl(window, server->Url());
+    window.show();
+    ASSERT_TRUE(ScanToEnd(window));
+    PointListView& view = ListView(window);
+    const auto onScreen = [&] { return static_cast<std::int64_t>(view.RowsInSight()); };
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return window.Session().Live() == LiveMode::Subscribed &&
+                   server->MonitoredItems() == onScreen();
+        },
+        10s));
+    view.scrollTo(view.model()->index(1500, 0), QAbstractItemView::PositionAtTop);
+    ASSERT_TRUE(PumpUntil([&] { return server->MonitoredItems() == onScreen(); }, 3s));
+    OPCUAItemData* record = window.Rows()[1900];  // well below the rows in sight
+    const std::string before = record->value;
+    CTrendDlg* trend = window.Menu().Trends().Open({record});
+    ASSERT_NE(trend, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return server->MonitoredItems() == onScreen() + 1; }, 2s))
+        << server->MonitoredItems() << " items for " << onScreen() << " rows and one trend";
+    EXPECT_TRUE(PumpUntil([&] { return record->value != before; }, 3s));
+    trend->close();
+    EXPECT_TRUE(PumpUntil([&] { return server->MonitoredItems() == onScreen(); }, 2s));
     EXPECT_TRUE(prompts.script.messages.empty());
 }
 

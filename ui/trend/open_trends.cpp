@@ -27,6 +27,9 @@ CTrendDlg* OpenTrends::Open(const std::vector<OPCUAItemData*>& records) {
                                 [](const QPointer<CTrendDlg>& t) { return t.isNull(); }),
                  trends.end());
     trends.emplace_back(trend);
+    // Its points are followed off screen too, at once and no longer once it closes.
+    connect(trend, &QObject::destroyed, &session, &ScanSession::VisibleRowsChanged);
+    session.VisibleRowsChanged();
     if (window != nullptr) CenterOver(*trend, *window);
     trend->show();
     return trend;
