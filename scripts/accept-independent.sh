@@ -66,6 +66,20 @@ assert points["ns=1;s=Temperature"]["UserAccessLevel"] == 3
 assert isinstance(points["ns=1;s=Temperature"]["Value"], float)
 PY
 
+# Live values: the counter the server changes every second, watched by subscription.
+expect_rc 0 "$quorvane" --watch "ns=1;s=Counter" "ns=1;s=Level" --url "$url" --seconds 4 \
+    --format json --sampling 500
+/usr/bin/python3 - "$work/out" <<'PY' || fail "--watch"
+import json, sys
+lines = [json.loads(l) for l in open(sys.argv[1])]
+counts = [l["value"] for l in lines if l["nodeId"] == "ns=1;s=Counter"]
+assert len(counts) >= 3 and counts == sorted(counts) and len(set(counts)) == len(counts), counts
+assert any(l["nodeId"] == "ns=1;s=Level" for l in lines)
+assert all(l["quality"] == "GOOD" for l in lines)
+PY
+expect_rc 8 "$quorvane" --watch "ns=1;s=Nope" --url "$url" --seconds 2
+grep -q "ns=1;s=Nope" "$work/err" || fail "an unknown NodeId is not named"
+
 # Scan history: the same server changed between two scans.
 echo "$url" >"$work/inventory.txt"
 expect_rc 0 "$quorvane" --inventory "$work/inventory.txt" --export "$work/inv1.csv"
