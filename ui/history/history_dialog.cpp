@@ -96,15 +96,11 @@ CHistoryDlg::CHistoryDlg(std::filesystem::path store, std::string url, QWidget* 
     });
 }
 
-CHistoryDlg::~CHistoryDlg() {
-    if (loader_) loader_->wait();
-}
+CHistoryDlg::~CHistoryDlg() = default;
 
 void CHistoryDlg::Run(std::function<void()> work) {
-    if (loader_) loader_->wait();  // one read at a time; the earlier one is nearly done
     busy_ = true;
-    loader_.reset(QThread::create(std::move(work)));
-    loader_->start();
+    loader_.Run(std::move(work));  // one read at a time, in the order asked
 }
 
 void CHistoryDlg::ShowScans(std::vector<ScanSummary> scans, std::string error) {

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QDialog>
-#include <QThread>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "session/session_worker.h"
 #include "store/stored_scan.h"
 #include "ui/history/change_table_model.h"
 
@@ -49,7 +49,6 @@ private:
     std::filesystem::path store_;
     std::string url_;
     std::vector<ScanSummary> scans_;
-    std::unique_ptr<QThread> loader_;
     bool busy_ = false;  // from a read's start until its result is shown
     QTreeWidget* scanList_;
     QPushButton* compare_;
@@ -58,4 +57,5 @@ private:
     QPushButton* export_;
     QLabel* status_;
     ChangeTableModel* changes_;
+    SessionWorker loader_{this};  // last: the reads end before the rest goes
 };

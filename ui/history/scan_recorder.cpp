@@ -39,16 +39,14 @@ ScanRecorder::Outcome Store(const std::filesystem::path& path, const ServerIdent
 }  // namespace
 
 ScanRecorder::ScanRecorder(std::filesystem::path store, QObject* parent)
-    : QObject(parent), store_(std::move(store)) {
-    pool_.setMaxThreadCount(1);  // one after another: a scan's base is the one before it
-}
+    : QObject(parent), store_(std::move(store)) {}
 
-ScanRecorder::~ScanRecorder() { pool_.waitForDone(); }
+ScanRecorder::~ScanRecorder() = default;  // the worker stores what was handed over first
 
 void ScanRecorder::Record(ServerIdentity server, ScanFacts facts, std::vector<StoredPoint> points,
                           std::function<void(const Outcome&)> done) {
     ++pending_;
-    pool_.start([this, path = store_, server = std::move(server), facts = std::move(facts),
+    worker_.Run([this, path = store_, server = std::move(server), facts = std::move(facts),
                  points = std::move(points), done = std::move(done)]() mutable {
         auto outcome = std::make_shared<const Outcome>(Store(path, server, facts, points));
         QMetaObject::invokeMethod(

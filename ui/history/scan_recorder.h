@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QThreadPool>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -10,6 +9,7 @@
 
 #include "engine/opcua_item_data.h"
 #include "history/since_last_scan.h"
+#include "session/session_worker.h"
 #include "store/stored_scan.h"
 
 class PointRows;
@@ -50,5 +50,7 @@ public:
 private:
     std::filesystem::path store_;
     int pending_ = 0;
-    QThreadPool pool_;  // last: its jobs end before the rest goes
+    // One after another: a scan's base is the one before it. Last: its jobs end before the
+    // rest goes.
+    SessionWorker worker_{this};
 };

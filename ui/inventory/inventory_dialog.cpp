@@ -32,7 +32,7 @@ CInventoryDlg::CInventoryDlg(std::filesystem::path store, QWidget* parent) : QDi
             emit UseUrl(Q(entry->server.endpointUrl));
     });
 
-    loader_.reset(QThread::create([this, path = std::move(store)] {
+    loader_.Run([this, path = std::move(store)] {
         std::vector<InventoryEntry> entries;
         std::string error;
         auto opened = InventoryStore::Open(path);
@@ -47,11 +47,10 @@ CInventoryDlg::CInventoryDlg(std::filesystem::path store, QWidget* parent) : QDi
                 Show(std::move(entries), error);
             },
             Qt::QueuedConnection);
-    }));
-    loader_->start();
+    });
 }
 
-CInventoryDlg::~CInventoryDlg() { loader_->wait(); }
+CInventoryDlg::~CInventoryDlg() = default;
 
 void CInventoryDlg::Show(std::vector<InventoryEntry> entries, std::string error) {
     loading_ = false;

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QDialog>
-#include <QThread>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "session/session_worker.h"
 #include "ui/inventory/inventory_table_model.h"
 
 class QLabel;
@@ -31,9 +31,9 @@ signals:
 private:
     void Show(std::vector<InventoryEntry> entries, std::string error);
 
-    std::unique_ptr<QThread> loader_;
     bool loading_ = true;
     InventoryTableModel* model_;
     QTableView* table_;
     QLabel* status_;
+    SessionWorker loader_{this};  // last: the read ends before the rest goes
 };
