@@ -3,8 +3,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
-#include <algorithm>
 
 #include "engine/pki_files.h"
 #include "texts/text_table.h"
@@ -30,15 +28,7 @@ void CQuorvaneDlg::ConnectSession() {
     session->SetDecider(decider.get());
     session->SetVisibleRecords([this] {
         std::vector<VisibleRow> visible = RecordsInSight(*filterModel, *listView);
-        // Points in an open trend are read on screen or not; each once.
-        if (menu) {
-            for (OPCUAItemData* record : menu->Trends().Records()) {
-                const bool listed =
-                    std::any_of(visible.begin(), visible.end(),
-                                [record](const VisibleRow& v) { return v.record == record; });
-                if (!listed) visible.push_back({record, -1});
-            }
-        }
+        if (menu) menu->Trends().AddTo(visible);
         return visible;
     });
     connect(session.get(), &ScanSession::StateChanged, this, &CQuorvaneDlg::OnSessionState);
@@ -60,13 +50,8 @@ void CQuorvaneDlg::ConnectSession() {
     connect(urlBox, &QLineEdit::textChanged, this,
             [this] { ShowWhoseList(*this, *session, urlBox->text().toStdString(), *statusLine); });
     // Whatever changes the rows on screen lets the subscription follow them.
-    const auto screenChanged = [this] { session->VisibleRowsChanged(); };
-    connect(listView->verticalScrollBar(), &QScrollBar::valueChanged, this, screenChanged);
-    connect(listView->verticalScrollBar(), &QScrollBar::rangeChanged, this, screenChanged);
-    connect(filterModel, &QAbstractItemModel::layoutChanged, this, screenChanged);
-    connect(filterModel, &QAbstractItemModel::modelReset, this, screenChanged);
-    connect(filterModel, &QAbstractItemModel::rowsRemoved, this, screenChanged);
-    connect(filterModel, &QAbstractItemModel::rowsInserted, this, screenChanged);
+    OnRowsInSightChanged(*filterModel, *listView, *session,
+                         [this] { session->VisibleRowsChanged(); });
 }
 
 std::vector<OPCUAItemData*> CQuorvaneDlg::VisibleRecords() const {

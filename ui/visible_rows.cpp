@@ -1,5 +1,6 @@
 #include "ui/visible_rows.h"
 
+#include <QScrollBar>
 #include <algorithm>
 
 #include "ui/point_filter_model.h"
@@ -29,4 +30,15 @@ std::vector<VisibleRow> RecordsInSight(const PointFilterModel& shown, const Poin
             visible.push_back({record, shown.SourceRow(row)});
     }
     return visible;
+}
+
+void OnRowsInSightChanged(PointFilterModel& shown, PointListView& view, QObject& context,
+                          std::function<void()> changed) {
+    QScrollBar* bar = view.verticalScrollBar();
+    QObject::connect(bar, &QScrollBar::valueChanged, &context, changed);
+    QObject::connect(bar, &QScrollBar::rangeChanged, &context, changed);
+    QObject::connect(&shown, &QAbstractItemModel::layoutChanged, &context, changed);
+    QObject::connect(&shown, &QAbstractItemModel::modelReset, &context, changed);
+    QObject::connect(&shown, &QAbstractItemModel::rowsRemoved, &context, changed);
+    QObject::connect(&shown, &QAbstractItemModel::rowsInserted, &context, changed);
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "session/scan_session.h"
 
 class PointFilterModel;
+class QObject;
 class PointListView;
 
 // Rows [first, first + count) of the list that a refresh pass reads.
@@ -22,3 +24,7 @@ RowRange VisibleRows(int top, int perPage, int itemCount, std::size_t rows);
 // bottom included, with their rows in the unfiltered list. Rows whose type was never read are
 // left out.
 std::vector<VisibleRow> RecordsInSight(const PointFilterModel& shown, const PointListView& view);
+// Calls `changed` whenever those rows may have changed (scrolled, resized, filtered, sorted)
+// while `context` lives.
+void OnRowsInSightChanged(PointFilterModel& shown, PointListView& view, QObject& context,
+                          std::function<void()> changed);

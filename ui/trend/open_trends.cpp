@@ -51,6 +51,13 @@ std::vector<OPCUAItemData*> OpenTrends::Records() const {
     return records;
 }
 
+void OpenTrends::AddTo(std::vector<VisibleRow>& visible) const {
+    std::unordered_set<const OPCUAItemData*> listed;
+    for (const VisibleRow& v : visible) listed.insert(v.record);
+    for (OPCUAItemData* record : Records())
+        if (listed.insert(record).second) visible.push_back({record, -1});
+}
+
 void OpenTrends::OnRowChanged(int row) {
     const OPCUAItemData* record = session.Rows().Record(row);
     if (record == nullptr) return;

@@ -8,6 +8,7 @@ class CTrendDlg;
 class QWidget;
 class ScanSession;
 struct OPCUAItemData;
+struct VisibleRow;
 
 // The trend windows open over one session's rows: they get the rows' changes, lose the rows
 // that go before those are freed, and keep their points read while the points are off screen.
@@ -21,6 +22,8 @@ public:
     CTrendDlg* Open(const std::vector<OPCUAItemData*>& records);
     // The rows the open trends follow, each once.
     std::vector<OPCUAItemData*> Records() const;
+    // `visible` with the rows the open trends follow that it lacks: each read once.
+    void AddTo(std::vector<VisibleRow>& visible) const;
     std::vector<CTrendDlg*> Windows() const;
 
 private:
