@@ -208,6 +208,8 @@ private:
     void GiveUp();
     void Settle();
     void OnRefreshDone(int id, const RefreshJob& job);
+    // The session was lost, found by a read or by the subscription: the next pass reconnects.
+    void SessionLost();
     // Runs `apply` now or, while the rows are held, once they are released.
     void WhenRowsFree(std::function<void()> apply);
 

@@ -8,7 +8,6 @@
 #include "engine/value_text.h"
 #include "session/scan_session.h"
 #include "session/session_worker.h"
-#include "texts/text_table.h"
 
 namespace {
 
@@ -157,9 +156,7 @@ void ScanSession::PollLive() {
                 // As a failed read: the next pass re-establishes the session, and with it the
                 // subscription.
                 StopLive();
-                lastReadResult = -1;
-                Enter(SessionEvent::ReadFailed);
-                Status(Text(TextKey::RefreshLost));
+                SessionLost();
                 if (!refreshRunning) refreshTimer.start(timing.refreshMs);
                 return;
             }

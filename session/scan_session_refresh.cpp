@@ -37,6 +37,12 @@ std::vector<VisibleRow> ScanSession::VisibleRecords() const {
     return all;
 }
 
+void ScanSession::SessionLost() {
+    lastReadResult = -1;
+    Enter(SessionEvent::ReadFailed);
+    Status(Text(TextKey::RefreshLost));
+}
+
 void ScanSession::RefreshPass() {
     const auto started = std::chrono::steady_clock::now();
     refreshTimer.stop();
@@ -117,8 +123,7 @@ void ScanSession::OnRefreshDone(int id, const RefreshJob& job) {
     }
     lastReadResult = job.readResult;
     if (lastReadResult == -1) {
-        Enter(SessionEvent::ReadFailed);
-        Status(Text(TextKey::RefreshLost));
+        SessionLost();
     } else if (state == SessionState::Reconnecting) {
         Enter(SessionEvent::Reconnected);
         Status(Text(TextKey::RefreshBack));
